@@ -1,0 +1,16 @@
+# One interface target carries every third-party library the engine links.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
+    libavformat libavcodec libavutil libswscale libswresample)
+find_package(OpenCV 4.6 REQUIRED COMPONENTS core imgproc dnn video tracking)
+find_package(Freetype REQUIRED)
+find_package(ICU REQUIRED COMPONENTS uc)
+find_package(nlohmann_json 3 REQUIRED)
+find_package(Threads REQUIRED)
+
+add_library(veilcut_deps INTERFACE)
+add_library(veilcut::deps ALIAS veilcut_deps)
+target_link_libraries(veilcut_deps INTERFACE
+    PkgConfig::FFMPEG ${OpenCV_LIBS} Freetype::Freetype ICU::uc
+    nlohmann_json::nlohmann_json Threads::Threads)
+target_include_directories(veilcut_deps SYSTEM INTERFACE ${OpenCV_INCLUDE_DIRS})

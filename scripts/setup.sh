@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Takes a fresh Debian 12 machine to a built tree: apt packages, vision models, then
+# configure and build with a CMake preset (default "release", into build/).
+# Re-running it when everything is present only does the incremental build.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+preset=${1:-release}
+
+PACKAGES=(
+  build-essential cmake ninja-build ccache pkg-config git ca-certificates xz-utils
+  ffmpeg libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libopencv-dev libopencv-contrib-dev opencv-data
+  qt6-base-dev libgl-dev
+  libfreetype-dev libicu-dev fonts-noto-color-emoji unicode-data
+  libonnx-dev libprotobuf-dev protobuf-compiler
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+)
+# Debian's npm conflicts with a Node.js that already ships its own npm.
+command -v npm >/dev/null || PACKAGES+=(npm)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    # Wait for another apt/dpkg to finish rather than failing on its lock.
+    apt_opts=(-o DPkg::Lock::Timeout=1200 -o APT::Get::Assume-Yes=true)
+    echo "veilcut: installing ${missing[*]}"
+    $sudo apt-get "${apt_opts[@]}" update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get "${apt_opts[@]}" install -q --no-install-recommends "${missing[@]}"
+fi
+
+"$root/scripts/fetch-models.sh"
+
+cd "$root"
+binary_dir=$(case "$preset" in release) echo build ;; *) echo "build-$preset" ;; esac)
+if [ ! -f "$binary_dir/CMakeCache.txt" ]; then
+    cmake --preset "$preset"
+fi
+cmake --build --preset "$preset"
