@@ -1,0 +1,17 @@
+#include <cstdio>
+
+#include "cli/Command.h"
+
+int runInfo(Arguments args);
+
+std::span<const Command> allCommands() {
+    static const Command commands[] = {
+        {"info", "print the facts of a video file (size, rotation, timing, HDR, tracks)", runInfo},
+    };
+    return commands;
+}
+
+int failWith(std::string_view message, int status) {
+    std::fprintf(stderr, "veilcut: error: %.*s\n", int(message.size()), message.data());
+    return status;
+}

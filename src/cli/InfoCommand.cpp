@@ -1,0 +1,85 @@
+// veilcut info FILE [--json]: the source facts, as the editor loads them.
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "cli/Command.h"
+#include "cli/InputFile.h"
+#include "core/AssetHandler.h"
+
+namespace {
+
+nlohmann::json timeJson(const std::optional<MediaTime>& t) {
+    if (!t) return nullptr;
+    return {{"seconds", t->seconds()}, {"value", t->value}, {"timescale", t->timescale}};
+}
+
+template <typename T>
+nlohmann::json orNull(const std::optional<T>& v) {
+    return v ? nlohmann::json(*v) : nlohmann::json(nullptr);
+}
+
+nlohmann::json factsJson(const AssetHandler& asset) {
+    auto size = asset.size();
+    auto transform = asset.preferredTransform();
+    auto videos = asset.trackVideos();
+    auto audios = asset.trackAudios();
+    return {
+        {"path", asset.path()},
+        {"duration", timeJson(asset.duration())},
+        {"width", size ? nlohmann::json(size->width) : nullptr},
+        {"height", size ? nlohmann::json(size->height) : nullptr},
+        {"rotation", transform ? nlohmann::json(rotationDegrees(*transform)) : nullptr},
+        {"frameRate", orNull(asset.nominalFrameRate())},
+        {"minFrameDuration", timeJson(asset.minFrameDuration())},
+        {"hdr", asset.isHDR()},
+        {"transfer", orNull(asset.transferName())},
+        {"videoTracks", videos ? nlohmann::json(videos->size()) : nullptr},
+        {"audioTracks", audios ? nlohmann::json(audios->size()) : nullptr},
+    };
+}
+
+std::string text(const nlohmann::json& v, const char* unit = "") {
+    if (v.is_null()) return "unknown";
+    if (v.is_object())
+        return std::to_string(v["seconds"].get<double>()) + " s (" + v["value"].dump() + "/" +
+               v["timescale"].dump() + ")";
+    return v.dump() + unit;
+}
+
+void printText(const nlohmann::json& f) {
+    std::printf("file:               %s\n", f["path"].get<std::string>().c_str());
+    std::printf("duration:           %s\n", text(f["duration"]).c_str());
+    std::printf("display size:       %s\n",
+                f["width"].is_null()
+                    ? "unknown"
+                    : (text(f["width"]) + " x " + text(f["height"])).c_str());
+    std::printf("rotation:           %s\n", text(f["rotation"], " degrees").c_str());
+    std::printf("frame rate:         %s\n", text(f["frameRate"], " fps").c_str());
+    std::printf("min frame duration: %s\n", text(f["minFrameDuration"]).c_str());
+    std::printf("HDR:                %s (transfer %s)\n", f["hdr"].get<bool>() ? "yes" : "no",
+                f["transfer"].is_null() ? "unknown" : f["transfer"].get<std::string>().c_str());
+    std::printf("video tracks:       %s\n", text(f["videoTracks"]).c_str());
+    std::printf("audio tracks:       %s\n", text(f["audioTracks"]).c_str());
+}
+
+}  // namespace
+
+int runInfo(Arguments args) {
+    std::optional<std::string> path;
+    bool json = false;
+    for (const auto& a : args) {
+        if (a == "--json") json = true;
+        else if (!a.starts_with("-") && !path) path = a;
+        else return failWith("info: unexpected argument '" + a + "' (usage: veilcut info FILE [--json])");
+    }
+    if (!path) return failWith("info: missing FILE (usage: veilcut info FILE [--json])");
+    if (auto reason = unreadableFileReason(*path)) return failWith(*reason);
+
+    AssetHandler asset(*path);
+    asset.waitUntilLoaded();
+    auto facts = factsJson(asset);
+    if (json) std::printf("%s\n", facts.dump(2).c_str());
+    else printText(facts);
+    return 0;
+}

@@ -1,0 +1,33 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+
+namespace {
+
+void printHelp() {
+    std::printf("usage: veilcut [--help] [--version] COMMAND [ARGS...]\n\n");
+    std::printf("Veilcut hides faces, objects, backgrounds and shapes in videos.\n\n");
+    std::printf("commands:\n");
+    for (const Command& c : allCommands())
+        std::printf("  %-12.*s %.*s\n", int(c.name.size()), c.name.data(), int(c.summary.size()),
+                    c.summary.data());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        printHelp();
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::printf("veilcut %s\n", VEILCUT_VERSION);
+        return 0;
+    }
+    for (const Command& c : allCommands())
+        if (args[0] == c.name) return c.run(Arguments(args).subspan(1));
+    return failWith("unknown command '" + args[0] + "' (see veilcut --help)");
+}

@@ -1,0 +1,75 @@
+#include "core/CEdit.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "background/CBackground.h"
+#include "core/Manager.h"
+#include "core/Notifications.h"
+#include "faces/CFace.h"
+#include "objects/CObject.h"
+#include "shapes/CShape.h"
+
+template <typename T>
+T& CEdit::Lazy<T>::get() {
+    std::call_once(once, [this] { editor = std::make_unique<T>(); });
+    return *editor;
+}
+
+CEdit& CEdit::shared() {
+    static CEdit edit;
+    return edit;
+}
+
+CEdit::~CEdit() = default;
+
+CFace& CEdit::cFace() { return face_.get(); }
+CObject& CEdit::cObject() { return object_.get(); }
+CBackground& CEdit::cBackground() { return background_.get(); }
+CShape& CEdit::cShape() { return shape_.get(); }
+
+void CEdit::reset() {
+    tool = CEditTool::preview;
+    currTime = MediaTime::zero();
+    isPlay = false;
+    zoomScale = 1.0;
+    contentOffset = {};
+    cFace().reset();
+    cObject().reset();
+    cBackground().reset();
+    cShape().reset();
+}
+
+void CEdit::seek(double toFraction) {
+    auto asset = Manager::shared().asset();
+    if (!asset || std::isnan(toFraction)) return;
+    auto duration = asset->duration();
+    if (!duration || !duration->isNumeric()) return;
+    double fraction = std::clamp(toFraction, 0.0, 1.0);
+    // Stay below 2^63 so the conversion to a 64-bit value is always defined.
+    double x = std::min(double(duration->value) * fraction, 9.2233720368547748e18);
+    currTime = MediaTime(int64_t(x), duration->timescale);
+    NotificationCenter::defaultCenter().post(Notifications::timeChange);
+}
+
+void CEdit::selectTool(int index) {
+    auto chosen = editToolFromRaw(index);
+    if (!chosen) return;
+    tool = *chosen;
+    isPlay = false;
+    auto& center = NotificationCenter::defaultCenter();
+    center.post(Notifications::playStatusChange);
+    center.post(Notifications::toolChange);
+}
+
+Image CEdit::applyBlurs(const Image& image, const MediaTime& time, bool isExport) {
+    auto background = cBackground().applyBlur(image);
+    if (!background) return image;
+    auto faces = cFace().renderRegions(image, time, *background, isExport);
+    if (!faces) return image;
+    auto objects = cObject().renderRegions(image, time, *faces, isExport);
+    if (!objects) return image;
+    auto shapes = cShape().applyBlur(image, time, *objects, isExport);
+    if (!shapes) return image;
+    return *shapes;
+}

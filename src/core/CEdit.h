@@ -1,0 +1,65 @@
+#pragma once
+// The edit state of the one video being edited: tool, playhead, play state, preview zoom, the
+// export cancel flag, and the four region editors (made on first use, never destroyed).
+//
+// Threads: everything is main-thread state, except `cancelExport` (atomic; the export's
+// worker reads it) and `applyBlurs`, which the render threads call; the editors' stages read
+// only immutable snapshots, so a frame sees one consistent edit state.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "core/CEditTool.h"
+#include "core/MediaTime.h"
+#include "platform/image/Geometry.h"
+#include "platform/image/Image.h"
+
+class CFace;
+class CObject;
+class CBackground;
+class CShape;
+
+class CEdit {
+public:
+    static CEdit& shared();
+    ~CEdit();
+
+    CEditTool tool = CEditTool::preview;
+    MediaTime currTime = MediaTime::zero();
+    bool isPlay = false;
+    double zoomScale = 1.0;
+    Point contentOffset;
+    std::atomic<bool> cancelExport{false};
+
+    CFace& cFace();
+    CObject& cObject();
+    CBackground& cBackground();
+    CShape& cShape();
+
+    // Back to the initial state (all but `cancelExport`), emptying every editor. Posts nothing.
+    void reset();
+    // Moves the playhead to a fraction (clamped to 0...1) of the source's duration and posts
+    // `timeChange`; does nothing while the duration is unknown or for a fraction that is NaN.
+    void seek(double toFraction);
+    // Sets the tool for a tool-bar index, stops playback, posts `playStatusChange` then
+    // `toolChange`. An index that is no tool is ignored.
+    void selectTool(int index);
+    // The per-frame chain: background, faces, objects, shapes. A stage that yields nothing
+    // drops every blur of the frame: the source comes back unchanged. Any thread.
+    Image applyBlurs(const Image& image, const MediaTime& time, bool isExport);
+
+private:
+    CEdit() = default;
+    template <typename T>
+    struct Lazy {
+        std::once_flag once;
+        std::unique_ptr<T> editor;
+        T& get();
+    };
+    Lazy<CFace> face_;
+    Lazy<CObject> object_;
+    Lazy<CBackground> background_;
+    Lazy<CShape> shape_;
+};

@@ -1,0 +1,6 @@
+#include "core/Manager.h"
+
+Manager& Manager::shared() {
+    static Manager manager;
+    return manager;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The current source video. `asset` is swapped whole when a new video is picked; the old
+// AssetHandler lives on while someone still holds it. Any thread may read; the main thread sets.
+
+#include <atomic>
+#include <memory>
+
+#include "core/AssetHandler.h"
+
+class Manager {
+public:
+    static Manager& shared();
+
+    std::shared_ptr<AssetHandler> asset() const { return asset_.load(); }
+    void setAsset(std::shared_ptr<AssetHandler> asset) { asset_.store(std::move(asset)); }
+
+private:
+    std::atomic<std::shared_ptr<AssetHandler>> asset_;
+};

@@ -1,0 +1,15 @@
+#pragma once
+// The editor's event names. Each is a fresh UUID string made the first time it is used.
+
+#include "platform/dispatch/NotificationCenter.h"
+
+namespace Notifications {
+
+extern const NotificationName toolChange;
+extern const NotificationName timeChange;
+extern const NotificationName playStatusChange;
+extern const NotificationName zoomChange;
+extern const NotificationName updateFilter;
+extern const NotificationName endTrackingObject;
+
+}  // namespace Notifications

@@ -1,0 +1,157 @@
+#include "platform/media/MediaFile.h"
+
+#include <algorithm>
+#include <cmath>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/error.h>
+}
+
+#include "platform/media/DisplayMatrix.h"
+#include "platform/media/FfmpegLogLevel.h"
+
+struct MediaFile::Context {
+    AVFormatContext* format = nullptr;
+    ~Context() { avformat_close_input(&format); }
+
+    const AVStream* stream(int index) const {
+        if (index < 0 || index >= int(format->nb_streams)) return nullptr;
+        return format->streams[index];
+    }
+};
+
+const char* transferFunctionName(TransferFunction f) {
+    switch (f) {
+        case TransferFunction::unspecified: return "unspecified";
+        case TransferFunction::bt709: return "BT.709";
+        case TransferFunction::pq: return "PQ";
+        case TransferFunction::hlg: return "HLG";
+        case TransferFunction::itu2020: return "ITU-R 2020";
+        case TransferFunction::other: return "other";
+    }
+    return "other";
+}
+
+namespace {
+
+std::string averrorText(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+// A stream time base as a media timescale; time bases that are not 1/N are not exact timescales,
+// so their values are converted.
+std::optional<MediaTime> mediaTime(int64_t value, AVRational base) {
+    if (value == AV_NOPTS_VALUE || base.num <= 0 || base.den <= 0) return std::nullopt;
+    if (base.num == 1) return MediaTime(value, base.den);
+    return MediaTime(av_rescale_q(value, base, AVRational{1, base.den}), base.den);
+}
+
+std::vector<int> streamsOfType(const AVFormatContext* format, AVMediaType type) {
+    std::vector<int> indexes;
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        if (format->streams[i]->codecpar->codec_type == type &&
+            !(format->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            indexes.push_back(int(i));
+    return indexes;
+}
+
+}  // namespace
+
+MediaFile::MediaFile(std::unique_ptr<Context> context) : context_(std::move(context)) {}
+MediaFile::~MediaFile() = default;
+
+std::unique_ptr<MediaFile> MediaFile::open(const std::string& path, std::string* error) {
+    quietFfmpegLogs();
+    auto context = std::make_unique<Context>();
+    int rc = avformat_open_input(&context->format, path.c_str(), nullptr, nullptr);
+    if (rc >= 0) rc = avformat_find_stream_info(context->format, nullptr);
+    if (rc < 0) {
+        if (error) *error = path + ": " + averrorText(rc);
+        return nullptr;
+    }
+    return std::unique_ptr<MediaFile>(new MediaFile(std::move(context)));
+}
+
+std::optional<MediaTime> MediaFile::duration() const {
+    std::optional<MediaTime> longest;
+    for (unsigned i = 0; i < context_->format->nb_streams; ++i) {
+        const AVStream* st = context_->format->streams[i];
+        auto d = mediaTime(st->duration, st->time_base);
+        if (d && (!longest || *d > *longest)) longest = d;
+    }
+    if (!longest) {
+        // Containers without per-stream durations only state the whole file's.
+        int64_t d = context_->format->duration;
+        if (d != AV_NOPTS_VALUE && d >= 0) longest = MediaTime(d, AV_TIME_BASE);
+    }
+    return longest;
+}
+
+std::vector<int> MediaFile::videoTracks() const {
+    return streamsOfType(context_->format, AVMEDIA_TYPE_VIDEO);
+}
+
+std::vector<int> MediaFile::audioTracks() const {
+    return streamsOfType(context_->format, AVMEDIA_TYPE_AUDIO);
+}
+
+std::optional<MediaTime> MediaFile::minFrameDuration(int track) const {
+    const AVStream* st = context_->stream(track);
+    if (!st) return std::nullopt;
+    // MP4 and MOV index every sample at open: the smallest step between decode times is exact
+    // and costs no reading.
+    int count = avformat_index_get_entries_count(st);
+    int64_t smallest = 0;
+    for (int i = 1; i < count; ++i) {
+        int64_t step = avformat_index_get_entry(st, i)->timestamp -
+                       avformat_index_get_entry(st, i - 1)->timestamp;
+        if (step > 0 && (smallest == 0 || step < smallest)) smallest = step;
+    }
+    if (smallest > 0) return mediaTime(smallest, st->time_base);
+    AVRational rate = st->r_frame_rate.num > 0 ? st->r_frame_rate : st->avg_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0) return std::nullopt;
+    return MediaTime(rate.den, rate.num);
+}
+
+std::optional<AffineTransform> MediaFile::preferredTransform(int track) const {
+    const AVStream* st = context_->stream(track);
+    if (!st) return std::nullopt;
+    return displayMatrixOf(st).value_or(AffineTransform::identity());
+}
+
+std::optional<float> MediaFile::nominalFrameRate(int track) const {
+    const AVStream* st = context_->stream(track);
+    if (!st) return std::nullopt;
+    AVRational rate = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0) return std::nullopt;
+    return float(av_q2d(rate));
+}
+
+std::optional<Size> MediaFile::naturalSize(int track) const {
+    const AVStream* st = context_->stream(track);
+    if (!st || st->codecpar->width <= 0 || st->codecpar->height <= 0) return std::nullopt;
+    return Size{double(st->codecpar->width), double(st->codecpar->height)};
+}
+
+std::optional<TransferFunction> MediaFile::transferFunction(int track) const {
+    const AVStream* st = context_->stream(track);
+    if (!st || st->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) return std::nullopt;
+    switch (st->codecpar->color_trc) {
+        case AVCOL_TRC_UNSPECIFIED: return TransferFunction::unspecified;
+        case AVCOL_TRC_BT709: return TransferFunction::bt709;
+        case AVCOL_TRC_SMPTE2084: return TransferFunction::pq;
+        case AVCOL_TRC_ARIB_STD_B67: return TransferFunction::hlg;
+        case AVCOL_TRC_BT2020_10:
+        case AVCOL_TRC_BT2020_12: return TransferFunction::itu2020;
+        default: return TransferFunction::other;
+    }
+}
+
+std::optional<double> MediaFile::bitRate(int track) const {
+    const AVStream* st = context_->stream(track);
+    if (!st || st->codecpar->bit_rate <= 0) return std::nullopt;
+    return double(st->codecpar->bit_rate);
+}

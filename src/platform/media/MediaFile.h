@@ -1,0 +1,41 @@
+#pragma once
+// Facts of a media file read through FFmpeg. Each fact is its own call returning an empty
+// optional when it cannot be read, so a caller can go on after one fails.
+// One thread at a time per MediaFile; different files may be used on different threads.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/MediaTime.h"
+#include "platform/image/Geometry.h"
+
+enum class TransferFunction { unspecified, bt709, pq, hlg, itu2020, other };
+const char* transferFunctionName(TransferFunction f);
+
+class MediaFile {
+public:
+    // Empty with a one-line reason when the file cannot be opened or is not a media file.
+    static std::unique_ptr<MediaFile> open(const std::string& path, std::string* error = nullptr);
+    ~MediaFile();
+
+    // Longest stream duration, in that stream's own timescale.
+    std::optional<MediaTime> duration() const;
+    // Stream indexes in file order.
+    std::vector<int> videoTracks() const;
+    std::vector<int> audioTracks() const;
+
+    std::optional<MediaTime> minFrameDuration(int track) const;
+    std::optional<AffineTransform> preferredTransform(int track) const;
+    std::optional<float> nominalFrameRate(int track) const;
+    std::optional<Size> naturalSize(int track) const;
+    std::optional<TransferFunction> transferFunction(int track) const;
+    // Average data rate in bits per second, when the file states it.
+    std::optional<double> bitRate(int track) const;
+
+private:
+    struct Context;
+    explicit MediaFile(std::unique_ptr<Context> context);
+    std::unique_ptr<Context> context_;
+};
