@@ -1,0 +1,115 @@
+#include "platform/image/DownsampledFilter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+#include "platform/image/PixelDepth.h"
+
+namespace {
+
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// The cell whose centre is at or left of pixel p's centre: floor((p + 0.5) / k − 0.5).
+int cellBefore(int p, int k) { return floorDiv(2 * p + 1 - k, 2 * k); }
+
+// Averages the frame over the cells [cells.x, cells.x + cells.width) × [cells.y, ...).
+template <class T>
+void averageCells(const cv::Mat& frame, int k, const cv::Rect& cells, cv::Mat& out) {
+    out.create(cells.height, cells.width, CV_32FC4);
+    const int x0 = cells.x * k;
+    const int x1 = std::min(frame.cols, (cells.x + cells.width) * k);
+    cv::parallel_for_(cv::Range(0, cells.height), [&](const cv::Range& range) {
+        std::vector<float> sums(size_t(x1 - x0) * 4);
+        for (int j = range.start; j < range.end; ++j) {
+            const int y0 = (cells.y + j) * k, y1 = std::min(frame.rows, y0 + k);
+            std::fill(sums.begin(), sums.end(), 0.f);
+            for (int y = y0; y < y1; ++y) {
+                const T* row = frame.ptr<T>(y) + x0 * 4;
+                for (size_t i = 0; i < sums.size(); ++i) sums[i] += row[i];
+            }
+            float* dst = out.ptr<float>(j);
+            for (int c = 0; c < cells.width; ++c) {
+                const int cx0 = (cells.x + c) * k - x0, cx1 = std::min(x1 - x0, cx0 + k);
+                float acc[4] = {0, 0, 0, 0};
+                for (int x = cx0; x < cx1; ++x)
+                    for (int ch = 0; ch < 4; ++ch) acc[ch] += sums[size_t(x) * 4 + ch];
+                const float inv = 1.f / float((cx1 - cx0) * (y1 - y0));
+                for (int ch = 0; ch < 4; ++ch) dst[c * 4 + ch] = acc[ch] * inv;
+            }
+        }
+    });
+}
+
+// Where pixel p falls between two cell centres: the cells (clamped to the grid) and the weight
+// of the second, indices relative to the first buffered cell.
+struct Tap {
+    int first, second;
+    float weight;
+};
+
+std::vector<Tap> tapsFor(int start, int count, int k, int cellCount, int bufferStart) {
+    std::vector<Tap> taps(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int p = start + i;
+        const int c0 = cellBefore(p, k);
+        const float t = float((p + 0.5) / k - 0.5 - c0);
+        taps[size_t(i)] = {std::clamp(c0, 0, cellCount - 1) - bufferStart,
+                           std::clamp(c0 + 1, 0, cellCount - 1) - bufferStart, t};
+    }
+    return taps;
+}
+
+template <class T>
+void interpolateBack(const cv::Mat& cells, const std::vector<Tap>& columns,
+                     const std::vector<Tap>& rows, cv::Mat& out) {
+    cv::parallel_for_(cv::Range(0, out.rows), [&](const cv::Range& range) {
+        std::vector<float> line(size_t(cells.cols) * 4);
+        for (int y = range.start; y < range.end; ++y) {
+            const Tap& r = rows[size_t(y)];
+            const float* a = cells.ptr<float>(r.first);
+            const float* b = cells.ptr<float>(r.second);
+            for (size_t i = 0; i < line.size(); ++i) line[i] = a[i] + r.weight * (b[i] - a[i]);
+            T* dst = out.ptr<T>(y);
+            for (int x = 0; x < out.cols; ++x) {
+                const Tap& c = columns[size_t(x)];
+                const float* l = &line[size_t(c.first) * 4];
+                const float* m = &line[size_t(c.second) * 4];
+                for (int ch = 0; ch < 4; ++ch)
+                    dst[x * 4 + ch] = toChannel<T>(l[ch] + c.weight * (m[ch] - l[ch]));
+            }
+        }
+    });
+}
+
+}  // namespace
+
+namespace DownsampledFilter {
+
+cv::Mat apply(const cv::Mat& frame, const cv::Rect& requested, int factor, int cellReach,
+              const CellFilter& filter) {
+    const cv::Rect area = requested & cv::Rect(0, 0, frame.cols, frame.rows);
+    cv::Mat out(area.size(), frame.type());
+    if (area.empty()) return out;
+    const int k = std::max(1, factor);
+    const int cellsX = (frame.cols + k - 1) / k, cellsY = (frame.rows + k - 1) / k;
+    // The cells interpolation reads, widened by the filter's reach and clipped to the grid.
+    const int cx0 = std::max(0, cellBefore(area.x, k) - cellReach);
+    const int cx1 = std::min(cellsX - 1, cellBefore(area.x + area.width - 1, k) + 1 + cellReach);
+    const int cy0 = std::max(0, cellBefore(area.y, k) - cellReach);
+    const int cy1 = std::min(cellsY - 1, cellBefore(area.y + area.height - 1, k) + 1 + cellReach);
+    const cv::Rect cellArea(cx0, cy0, cx1 - cx0 + 1, cy1 - cy0 + 1);
+
+    cv::Mat cells, filtered;
+    dispatchDepth(frame.depth(), [&]<class T>() { averageCells<T>(frame, k, cellArea, cells); });
+    filter(cells, filtered);
+    const auto columns = tapsFor(area.x, area.width, k, cellsX, cx0);
+    const auto rows = tapsFor(area.y, area.height, k, cellsY, cy0);
+    dispatchDepth(frame.depth(),
+                  [&]<class T>() { interpolateBack<T>(filtered, columns, rows, out); });
+    return out;
+}
+
+}  // namespace DownsampledFilter

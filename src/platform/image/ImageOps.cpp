@@ -1,0 +1,232 @@
+#include "platform/image/ImageOps.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "platform/image/GaussianBlurFilter.h"
+#include "platform/image/PixelDepth.h"
+#include "platform/image/PixelGrid.h"
+
+namespace {
+
+cv::Rect wholeOf(const cv::Mat& m) { return {0, 0, m.cols, m.rows}; }
+
+Rect unionOf(const Rect& a, const Rect& b) {
+    if (a.isEmpty()) return b;
+    if (b.isEmpty()) return a;
+    const double x0 = std::min(a.minX(), b.minX()), y0 = std::min(a.minY(), b.minY());
+    return {x0, y0, std::max(a.maxX(), b.maxX()) - x0, std::max(a.maxY(), b.maxY()) - y0};
+}
+
+// A transparent picture covering `extent` with `other`'s pixels copied in where they fall.
+Image canvasWith(const Image& other, const Rect& extent) {
+    const cv::Rect whole = pixelRectOf(extent, extent);
+    Image out(cv::Mat::zeros(whole.height, whole.width, other.pixels.type()), extent);
+    const cv::Rect at = pixelRectOf(extent, other.extent) & whole;
+    if (!at.empty()) {
+        const cv::Rect from = pixelRectOf(other.extent, planeRectOf(extent, at));
+        other.pixels(from).copyTo(out.pixels(at));
+    }
+    out.properties = other.properties;
+    return out;
+}
+
+template <class Fn>
+void forRows(int rows, Fn&& fn) {
+    cv::parallel_for_(cv::Range(0, rows), [&](const cv::Range& r) {
+        for (int y = r.start; y < r.end; ++y) fn(y);
+    });
+}
+
+// x · w / full, rounded, for x, w in 0...full.
+template <class T>
+inline uint32_t scaled(uint32_t x, uint32_t w) {
+    constexpr uint32_t full = fullScale<T>();
+    return (x * w + full / 2) / full;
+}
+
+// dst = top + dst · (1 − top alpha), over equally sized views.
+template <class T>
+void blendOver(const cv::Mat& top, cv::Mat dst) {
+    forRows(dst.rows, [&](int y) {
+        const T* s = top.ptr<T>(y);
+        T* d = dst.ptr<T>(y);
+        for (int x = 0; x < dst.cols * 4; x += 4) {
+            const uint32_t keep = fullScale<T>() - s[x + 3];
+            for (int c = 0; c < 4; ++c)
+                d[x + c] = T(std::min<uint32_t>(fullScale<T>(), s[x + c] + scaled<T>(d[x + c], keep)));
+        }
+    });
+}
+
+}  // namespace
+
+namespace ImageOps {
+
+Image crop(const Image& image, const Rect& area) {
+    const cv::Rect at = pixelRectOf(image.extent, area) & wholeOf(image.pixels);
+    if (at.empty()) return {};
+    Image out(image.pixels(at), planeRectOf(image.extent, at));
+    out.properties = image.properties;
+    return out;
+}
+
+Image clampedCrop(const Image& image, const Rect& area) {
+    if (image.empty()) return {};
+    const cv::Rect want = pixelRectOf(image.extent, area);
+    if (want.empty()) return {};
+    const cv::Rect whole = wholeOf(image.pixels);
+    // The nearest non-empty part of the picture; everything else repeats its edges.
+    const int x0 = std::clamp(want.x, 0, whole.width - 1);
+    const int y0 = std::clamp(want.y, 0, whole.height - 1);
+    const int x1 = std::clamp(want.x + want.width, x0 + 1, whole.width);
+    const int y1 = std::clamp(want.y + want.height, y0 + 1, whole.height);
+    const cv::Rect inner(x0, y0, x1 - x0, y1 - y0);
+    cv::Mat out = image.pixels(inner);
+    const int padTop = std::max(0, y0 - want.y), padLeft = std::max(0, x0 - want.x);
+    const int padBottom = std::max(0, want.y + want.height - y1);
+    const int padRight = std::max(0, want.x + want.width - x1);
+    if (padTop || padLeft || padBottom || padRight) {
+        // Isolated: the picture may be a view into a larger buffer whose pixels must not show.
+        cv::copyMakeBorder(out, out, padTop, padBottom, padLeft, padRight,
+                           cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
+        // When the area misses the picture, the edge row or column kept above is cut off again.
+        out = out(cv::Rect(std::max(0, want.x - x0), std::max(0, want.y - y0), want.width,
+                           want.height));
+    }
+    Image result(out, planeRectOf(image.extent, want));
+    result.properties = image.properties;
+    return result;
+}
+
+std::optional<Image> place(const Image& image, const AffineTransform& t) {
+    if (image.empty() || t.b != 0 || t.c != 0 || !(t.a > 0) || !(t.d > 0)) return std::nullopt;
+    const Rect& from = image.extent;
+    const Rect lands{t.a * from.x + t.tx, t.d * from.y + t.ty, t.a * from.width, t.d * from.height};
+    const Rect extent = wholePixelsAround(lands);
+    if (extent.isEmpty()) return std::nullopt;
+
+    // Shrink by area averaging first so a strong reduction does not alias.
+    cv::Mat source = image.pixels;
+    const int cols = std::max(1, int(std::ceil(source.cols * std::min(1.0, 2 * t.a))));
+    const int rows = std::max(1, int(std::ceil(source.rows * std::min(1.0, 2 * t.d))));
+    if (cols < source.cols || rows < source.rows)
+        cv::resize(source, source, {cols, rows}, 0, 0, cv::INTER_AREA);
+
+    // Output pixel (u, v) has its centre at plane (extent.x + u + 0.5, extent.maxY − v − 0.5);
+    // map it back into source pixel coordinates (pixel i's centre at i).
+    const double rx = source.cols / from.width, ry = source.rows / from.height;
+    cv::Matx23d inverse(rx / t.a, 0, ((extent.x + 0.5 - t.tx) / t.a - from.x) * rx - 0.5,  //
+                        0, ry / t.d, (from.maxY() - (extent.maxY() - 0.5 - t.ty) / t.d) * ry - 0.5);
+    cv::Mat out;
+    cv::warpAffine(source, out, inverse, {int(extent.width), int(extent.height)},
+                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT, cv::Scalar::all(0));
+    Image placed(out, extent);
+    placed.properties = image.properties;
+    return placed;
+}
+
+Image colorMatrix(const Image& image, const ColorMatrix& matrix) {
+    if (image.empty()) return {};
+    const double full = image.pixels.depth() == CV_8U    ? 255.0
+                        : image.pixels.depth() == CV_16U ? 65535.0
+                                                         : 1.0;
+    cv::Matx<double, 4, 5> m;
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) m(r, c) = matrix.rows[size_t(r)][size_t(c)];
+        m(r, 4) = matrix.bias[size_t(r)] * full;
+    }
+    Image out(cv::Mat(), image.extent);
+    cv::transform(image.pixels, out.pixels, m);
+    out.properties = image.properties;
+    return out;
+}
+
+Image sourceOver(const Image& top, const Image& bottom) {
+    if (top.empty()) return bottom;
+    if (bottom.empty()) return top;
+    const Rect extent = unionOf(top.extent, bottom.extent);
+    Image out = canvasWith(bottom, extent);
+    const cv::Rect at = pixelRectOf(extent, top.extent);
+    dispatchDepth(out.pixels.depth(), [&]<class T>() { blendOver<T>(top.pixels, out.pixels(at)); });
+    return out;
+}
+
+Image sourceIn(const Image& image, const Image& mask) {
+    if (image.empty() || mask.empty()) return {};
+    const Rect overlap = image.extent.intersection(mask.extent);
+    if (overlap.isEmpty()) return {};
+    const cv::Mat src = image.pixels(pixelRectOf(image.extent, overlap));
+    const cv::Mat alpha = mask.pixels(pixelRectOf(mask.extent, overlap));
+    Image out(cv::Mat(src.size(), src.type()), overlap);
+    out.properties = image.properties;
+    dispatchDepth(src.depth(), [&]<class T>() {
+        forRows(src.rows, [&](int y) {
+            const T* s = src.ptr<T>(y);
+            const T* m = alpha.ptr<T>(y);
+            T* d = out.pixels.ptr<T>(y);
+            for (int x = 0; x < src.cols * 4; x += 4)
+                for (int c = 0; c < 4; ++c) d[x + c] = T(scaled<T>(s[x + c], m[x + 3]));
+        });
+    });
+    return out;
+}
+
+Image blendWithMask(const Image& image, const Image& mask, const std::optional<Image>& background) {
+    if (image.empty()) return {};
+    const bool hasBackground = background && !background->empty();
+    const Rect extent = hasBackground ? unionOf(image.extent, background->extent) : image.extent;
+    Image out = hasBackground ? canvasWith(*background, extent) : canvasWith(image, extent);
+    if (!hasBackground) out.pixels.setTo(cv::Scalar::all(0));
+    const Rect overlap = image.extent.intersection(mask.extent);
+    if (mask.empty() || overlap.isEmpty()) return out;
+    const cv::Mat src = image.pixels(pixelRectOf(image.extent, overlap));
+    const cv::Mat weights = mask.pixels(pixelRectOf(mask.extent, overlap));
+    cv::Mat dst = out.pixels(pixelRectOf(extent, overlap));
+    dispatchDepth(src.depth(), [&]<class T>() {
+        forRows(src.rows, [&](int y) {
+            const T* s = src.ptr<T>(y);
+            const T* m = weights.ptr<T>(y);
+            T* d = dst.ptr<T>(y);
+            for (int x = 0; x < src.cols * 4; x += 4) {
+                // Rec. 601 brightness in 8-bit fixed point; the weights sum to 256.
+                const uint32_t w = (77u * m[x] + 150u * m[x + 1] + 29u * m[x + 2] + 128u) >> 8;
+                const uint32_t rest = fullScale<T>() - std::min<uint32_t>(w, fullScale<T>());
+                for (int c = 0; c < 4; ++c)
+                    d[x + c] = T(std::min<uint32_t>(
+                        fullScale<T>(), scaled<T>(s[x + c], fullScale<T>() - rest) +
+                                            scaled<T>(d[x + c], rest)));
+            }
+        });
+    });
+    return out;
+}
+
+Image colorThreshold(const Image& image, double threshold) {
+    if (image.empty()) return {};
+    Image out(cv::Mat(image.pixels.size(), image.pixels.type()), image.extent);
+    out.properties = image.properties;
+    dispatchDepth(image.pixels.depth(), [&]<class T>() {
+        forRows(image.height(), [&](int y) {
+            const T* s = image.pixels.ptr<T>(y);
+            T* d = out.pixels.ptr<T>(y);
+            for (int x = 0; x < image.width() * 4; x += 4) {
+                const T alpha = s[x + 3];
+                // Compare unpremultiplied: c / alpha >= threshold.
+                const double bar = threshold * alpha;
+                for (int c = 0; c < 3; ++c) d[x + c] = (alpha > 0 && s[x + c] >= bar) ? alpha : T(0);
+                d[x + 3] = alpha;
+            }
+        });
+    });
+    return out;
+}
+
+Image gaussianBlur(const Image& image, double sigma) {
+    return GaussianBlurFilter(sigma).apply(image);
+}
+
+}  // namespace ImageOps

@@ -1,0 +1,60 @@
+#pragma once
+// The basic picture operations the filter chain and the region masks are built from.
+//
+// Every function takes its inputs by const reference and returns a new Image (or shares the
+// input's pixels where it says so); inputs are never written. Any thread may call any of them
+// at the same time. Pictures are premultiplied RGBA, CV_8UC4 or CV_16UC4 (colorMatrix also
+// takes CV_32FC4); two inputs of one call must have the same depth. Extents lie on whole pixels.
+
+#include <array>
+#include <optional>
+
+#include "platform/image/Image.h"
+
+// out = rows · (r, g, b, a) + bias, on the premultiplied values. Bias is a fraction of full
+// scale. For matrices that keep alpha, or that zero the colours, this equals applying the
+// matrix to unpremultiplied colours and premultiplying again.
+struct ColorMatrix {
+    std::array<std::array<double, 4>, 4> rows{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+    std::array<double, 4> bias{};
+};
+
+namespace ImageOps {
+
+// The part of `image` inside `area` (rounded out to whole pixels), sharing its pixels.
+Image crop(const Image& image, const Rect& area);
+
+// `image` with its edge pixels extended without limit, cropped to `area`: a new picture whose
+// extent is exactly `area` (rounded out to whole pixels). Empty when `image` is empty.
+Image clampedCrop(const Image& image, const Rect& area);
+
+// `image` scaled by (sx, sy) about the plane's origin, then moved by (tx, ty): transform's
+// b and c must be 0 and a, d positive. The result covers the whole pixels the picture lands on,
+// transparent outside it; its extent is where it lands (rounded out to whole pixels).
+// Nothing for other transforms or an empty image.
+std::optional<Image> place(const Image& image, const AffineTransform& transform);
+
+// Each pixel through `matrix`, results clamped to the depth's range (CV_32FC4 is not clamped).
+Image colorMatrix(const Image& image, const ColorMatrix& matrix);
+
+// `top` laid over `bottom`; the extent is the smallest holding both.
+Image sourceOver(const Image& top, const Image& bottom);
+
+// `image` kept where `mask` is, weighted by the mask's alpha; extent = the overlap of the two.
+Image sourceIn(const Image& image, const Image& mask);
+
+// `image` where `mask` is bright, `background` (transparent when none) where it is dark,
+// mixed by the mask's brightness in between. The extent is `image`'s (united with the
+// background's); outside the mask counts as dark.
+Image blendWithMask(const Image& image, const Image& mask,
+                    const std::optional<Image>& background = std::nullopt);
+
+// Each colour channel full where its unpremultiplied value is at least `threshold` (0...1),
+// zero otherwise; alpha is kept.
+Image colorThreshold(const Image& image, double threshold);
+
+// A Gaussian blur of standard deviation `sigma` pixels with the edges clamped (pixels beyond
+// the extent repeat the edge), cropped back to the extent. Cost does not grow with sigma.
+Image gaussianBlur(const Image& image, double sigma);
+
+}  // namespace ImageOps
