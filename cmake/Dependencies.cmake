@@ -7,10 +7,13 @@ find_package(Freetype REQUIRED)
 find_package(ICU REQUIRED COMPONENTS uc)
 find_package(nlohmann_json 3 REQUIRED)
 find_package(Threads REQUIRED)
+# TFLite models are translated to ONNX in memory with Debian's ONNX protobuf classes.
+find_package(Protobuf REQUIRED)
+find_package(ONNX REQUIRED)
 
 add_library(veilcut_deps INTERFACE)
 add_library(veilcut::deps ALIAS veilcut_deps)
 target_link_libraries(veilcut_deps INTERFACE
     PkgConfig::FFMPEG ${OpenCV_LIBS} Freetype::Freetype ICU::uc
-    nlohmann_json::nlohmann_json Threads::Threads)
+    nlohmann_json::nlohmann_json Threads::Threads onnx_proto)
 target_include_directories(veilcut_deps SYSTEM INTERFACE ${OpenCV_INCLUDE_DIRS})

@@ -1,0 +1,65 @@
+#include "platform/vision/ModelRegistry.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "platform/vision/Sha256.h"
+
+namespace {
+
+// The same sums are pinned in scripts/fetch-models.sh, which writes these files.
+constexpr VisionModelInfo MODELS[] = {
+    {"face_detection_back_256x256.onnx",
+     "427cbbe0fc41448d09e1dc9cfabe2423d997cf2faaeab91fadd09a510b63b8e2"},
+    {"pose_detection.tflite", "a63c614bef30d35947f13be361820b1e4e3bec9cfeebf4d11216a18373108e85"},
+    {"pose_landmark_lite.tflite",
+     "f17bfbecadb61c3be1baa8b8d851cc6619c870a87167b32848ad20db306b9d61"},
+    {"selfie_segmentation_landscape.tflite",
+     "4aafe6223bb8dac6fac8ca8ed56852870a33051ef3f6238822d282a109962894"},
+};
+
+constexpr std::string_view FETCH_HINT = "run scripts/fetch-models.sh";
+
+}  // namespace
+
+ModelRegistry::ModelRegistry(std::filesystem::path directory) : directory_(std::move(directory)) {}
+
+ModelRegistry ModelRegistry::fromEnvironment() {
+    if (const char* models = std::getenv("VEILCUT_MODELS"); models && *models)
+        return ModelRegistry(models);
+    std::filesystem::path cache;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg)
+        cache = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        cache = std::filesystem::path(home) / ".cache";
+    else
+        cache = std::filesystem::temp_directory_path();
+    return ModelRegistry(cache / "veilcut" / "models");
+}
+
+const VisionModelInfo& ModelRegistry::info(VisionModel model) {
+    return MODELS[int(model)];
+}
+
+std::filesystem::path ModelRegistry::pathOf(VisionModel model) const {
+    return directory_ / info(model).fileName;
+}
+
+Loaded<std::vector<std::uint8_t>> ModelRegistry::load(VisionModel model) const {
+    const VisionModelInfo& about = info(model);
+    std::filesystem::path path = pathOf(model);
+    std::ifstream in(path, std::ios::binary);
+    std::string name(about.fileName);
+    if (!in)
+        return Loaded<std::vector<std::uint8_t>>::failure(
+            "vision model " + name + " is missing from " + directory_.string() + " (" +
+            std::string(FETCH_HINT) + ")");
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+    if (sha256Hex(bytes) != about.sha256)
+        return Loaded<std::vector<std::uint8_t>>::failure(
+            "vision model " + name + " in " + directory_.string() +
+            " is damaged: its SHA-256 does not match (" + std::string(FETCH_HINT) + ")");
+    return Loaded<std::vector<std::uint8_t>>::success(std::move(bytes));
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The vision models Veilcut runs and where they live. Models are fetched once by
+// scripts/fetch-models.sh into a cache folder (VEILCUT_MODELS overrides the default
+// ${XDG_CACHE_HOME:-~/.cache}/veilcut/models) and checked against pinned SHA-256 sums whenever
+// they are loaded, so a damaged download never reaches the network builder.
+//
+// Threads: a ModelRegistry is an immutable value; any thread may call it.
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "platform/vision/Loaded.h"
+
+enum class VisionModel { faceDetection, poseDetection, poseLandmark, selfieSegmentation };
+
+struct VisionModelInfo {
+    std::string_view fileName;
+    std::string_view sha256;
+};
+
+class ModelRegistry {
+public:
+    explicit ModelRegistry(std::filesystem::path directory);
+    // The cache folder named by the environment.
+    static ModelRegistry fromEnvironment();
+
+    static const VisionModelInfo& info(VisionModel model);
+    const std::filesystem::path& directory() const { return directory_; }
+    std::filesystem::path pathOf(VisionModel model) const;
+
+    // The model's bytes once their SHA-256 matches; otherwise one line naming the model and the
+    // command that fetches it.
+    Loaded<std::vector<std::uint8_t>> load(VisionModel model) const;
+
+private:
+    std::filesystem::path directory_;
+};

@@ -1,0 +1,43 @@
+#include "platform/vision/TfliteNetBuilder.h"
+
+#include "platform/vision/OnnxGraphBuilder.h"
+#include "platform/vision/TfliteConstantFolder.h"
+#include "platform/vision/TfliteOpTranslator.h"
+#include "platform/vision/TfliteReader.h"
+
+Loaded<TfliteNet> buildTfliteNet(std::span<const std::uint8_t> model) {
+    Loaded<TfliteGraph> graph = readTfliteGraph(model);
+    if (!graph) return Loaded<TfliteNet>::failure(graph.error);
+    return buildTfliteNet(std::move(*graph.value));
+}
+
+Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph) {
+    using Result = Loaded<TfliteNet>;
+    if (graph.inputs.size() != 1) return Result::failure("TFLite model must have one input");
+    if (std::string error = foldWeightDecoding(graph); !error.empty())
+        return Result::failure("cannot fold TFLite weights: " + error);
+
+    OnnxGraphBuilder builder;
+    TfliteOpTranslator translator(graph, builder);
+    translator.defineInput(graph.inputs[0], "input");
+    for (const TfliteOperator& op : graph.operators)
+        if (std::string error = translator.translate(op); !error.empty())
+            return Result::failure("cannot translate TFLite model: " + error);
+
+    TfliteNet result;
+    result.inputShape = graph.tensors[size_t(graph.inputs[0])].shape;
+    for (int t : graph.outputs) {
+        std::string name = translator.valueOf(t);
+        if (name.empty()) return Result::failure("TFLite model output is never computed");
+        builder.addOutput(name, translator.translatedShape(t));
+        result.outputNames.push_back(name);
+    }
+    std::string onnx = builder.serialize();
+    try {
+        result.net = cv::dnn::readNetFromONNX(onnx.data(), onnx.size());
+    } catch (const cv::Exception& e) {
+        return Result::failure("OpenCV cannot load the translated model: " + e.msg);
+    }
+    if (result.net.empty()) return Result::failure("OpenCV cannot load the translated model");
+    return Result::success(std::move(result));
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Builds an OpenCV DNN network from a TFLite model: reads the flatbuffer, folds the weight
+// decoding, translates every operator to ONNX in memory and loads that with OpenCV's importer.
+//
+// The network takes one NCHW float blob (as cv::dnn::blobFromImage makes it) and yields the
+// model's outputs in `outputNames` order; 4-D outputs come out NCHW.
+//
+// Threads: building is stateless (any thread). A built cv::dnn::Net is not thread-safe: one
+// thread at a time per TfliteNet.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <opencv2/dnn.hpp>
+
+#include "platform/vision/Loaded.h"
+#include "platform/vision/TfliteGraph.h"
+
+struct TfliteNet {
+    cv::dnn::Net net;
+    std::vector<int> inputShape;  // NHWC, as the model declares it
+    std::vector<std::string> outputNames;
+};
+
+Loaded<TfliteNet> buildTfliteNet(std::span<const std::uint8_t> model);
+Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph);
