@@ -28,8 +28,8 @@ make pq.mp4 $(video 640x360 30 1) $HEVC10 -color_primaries bt2020 -color_trc smp
     -colorspace bt2020nc -tag:v hvc1
 make two-audio.mp4 $(video 640x360) $(tone 440) $(tone 660) -map 0:v -map 1:a -map 2:a \
     $H264 $AAC -shortest
-# 4:2:0 encoders refuse odd sizes, so the odd clip is 4:4:4.
-make odd.mp4 $(video 1279x719 30 1) -c:v libx264 -preset ultrafast -pix_fmt yuv444p
+# 4:2:0 encoders refuse odd sizes, so the odd clip is 4:4:4 (testsrc2 would round the size down).
+make odd.mp4 -f lavfi -i testsrc=size=1279x719:rate=30:duration=1 -c:v libx264 -preset ultrafast -pix_fmt yuv444p
 # 15 frames at 30 fps, then 15 frames at 10 fps.
 make vfr.mp4 $(video 640x360 30 1) $H264 -fps_mode passthrough \
     -vf "setpts='if(lt(N,15),N/30,(15+(N-15)*3)/30)/TB'" -video_track_timescale 90000

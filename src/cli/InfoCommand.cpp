@@ -1,5 +1,6 @@
 // veilcut info FILE [--json]: the source facts, as the editor loads them.
 
+#include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -9,17 +10,17 @@
 
 namespace {
 
-nlohmann::json timeJson(const std::optional<MediaTime>& t) {
+nlohmann::ordered_json timeJson(const std::optional<MediaTime>& t) {
     if (!t) return nullptr;
     return {{"seconds", t->seconds()}, {"value", t->value}, {"timescale", t->timescale}};
 }
 
 template <typename T>
-nlohmann::json orNull(const std::optional<T>& v) {
-    return v ? nlohmann::json(*v) : nlohmann::json(nullptr);
+nlohmann::ordered_json orNull(const std::optional<T>& v) {
+    return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json(nullptr);
 }
 
-nlohmann::json factsJson(const AssetHandler& asset) {
+nlohmann::ordered_json factsJson(const AssetHandler& asset) {
     auto size = asset.size();
     auto transform = asset.preferredTransform();
     auto videos = asset.trackVideos();
@@ -27,19 +28,19 @@ nlohmann::json factsJson(const AssetHandler& asset) {
     return {
         {"path", asset.path()},
         {"duration", timeJson(asset.duration())},
-        {"width", size ? nlohmann::json(size->width) : nullptr},
-        {"height", size ? nlohmann::json(size->height) : nullptr},
-        {"rotation", transform ? nlohmann::json(rotationDegrees(*transform)) : nullptr},
+        {"width", size ? nlohmann::ordered_json(std::lround(size->width)) : nullptr},
+        {"height", size ? nlohmann::ordered_json(std::lround(size->height)) : nullptr},
+        {"rotation", transform ? nlohmann::ordered_json(rotationDegrees(*transform)) : nullptr},
         {"frameRate", orNull(asset.nominalFrameRate())},
         {"minFrameDuration", timeJson(asset.minFrameDuration())},
         {"hdr", asset.isHDR()},
         {"transfer", orNull(asset.transferName())},
-        {"videoTracks", videos ? nlohmann::json(videos->size()) : nullptr},
-        {"audioTracks", audios ? nlohmann::json(audios->size()) : nullptr},
+        {"videoTracks", videos ? nlohmann::ordered_json(videos->size()) : nullptr},
+        {"audioTracks", audios ? nlohmann::ordered_json(audios->size()) : nullptr},
     };
 }
 
-std::string text(const nlohmann::json& v, const char* unit = "") {
+std::string text(const nlohmann::ordered_json& v, const char* unit = "") {
     if (v.is_null()) return "unknown";
     if (v.is_object())
         return std::to_string(v["seconds"].get<double>()) + " s (" + v["value"].dump() + "/" +
@@ -47,7 +48,7 @@ std::string text(const nlohmann::json& v, const char* unit = "") {
     return v.dump() + unit;
 }
 
-void printText(const nlohmann::json& f) {
+void printText(const nlohmann::ordered_json& f) {
     std::printf("file:               %s\n", f["path"].get<std::string>().c_str());
     std::printf("duration:           %s\n", text(f["duration"]).c_str());
     std::printf("display size:       %s\n",

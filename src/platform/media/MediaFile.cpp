@@ -15,7 +15,7 @@ struct MediaFile::Context {
     AVFormatContext* format = nullptr;
     ~Context() { avformat_close_input(&format); }
 
-    const AVStream* stream(int index) const {
+    AVStream* stream(int index) const {
         if (index < 0 || index >= int(format->nb_streams)) return nullptr;
         return format->streams[index];
     }
@@ -99,7 +99,7 @@ std::vector<int> MediaFile::audioTracks() const {
 }
 
 std::optional<MediaTime> MediaFile::minFrameDuration(int track) const {
-    const AVStream* st = context_->stream(track);
+    AVStream* st = context_->stream(track);
     if (!st) return std::nullopt;
     // MP4 and MOV index every sample at open: the smallest step between decode times is exact
     // and costs no reading.

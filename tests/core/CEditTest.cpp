@@ -1,0 +1,123 @@
+#include "core/CEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "background/CBackground.h"
+#include "core/Manager.h"
+#include "core/Notifications.h"
+#include "faces/CFace.h"
+#include "platform/dispatch/MainQueue.h"
+#include "shapes/CShape.h"
+#include "support/ScriptedAssetSource.h"
+
+namespace {
+
+struct CEditTest : ::testing::Test {
+    void SetUp() override {
+        MainQueue::shared().bindToCurrentThread();
+        Manager::shared().setAsset(nullptr);
+        edit.reset();
+    }
+    void TearDown() override { Manager::shared().setAsset(nullptr); }
+
+    // Observes the given events and records their order.
+    void record(std::initializer_list<std::pair<const NotificationName*, const char*>> events) {
+        for (auto [name, label] : events)
+            tokens.push_back(NotificationCenter::defaultCenter().addObserver(
+                *name, [this, label = std::string(label)](auto) { posted.push_back(label); }));
+    }
+    void loadAsset() {
+        auto asset = std::make_shared<AssetHandler>(
+            "clip.mp4", std::make_unique<ScriptedSource>(stepLog, std::vector<AssetTrack>{{0}}));
+        asset->waitUntilLoaded();
+        Manager::shared().setAsset(asset);
+    }
+
+    CEdit& edit = CEdit::shared();
+    std::vector<std::string> stepLog;
+    std::vector<std::string> posted;
+    std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
+};
+
+}  // namespace
+
+TEST_F(CEditTest, SeekMapsFractionsOntoTheDurationsOwnTimescale) {
+    loadAsset();  // duration 600/600
+    record({{&Notifications::timeChange, "time"}});
+    edit.seek(0);
+    EXPECT_EQ(edit.currTime.value, 0);
+    EXPECT_EQ(edit.currTime.timescale, 600);
+    edit.seek(1);
+    EXPECT_EQ(edit.currTime.value, 600);
+    edit.seek(0.5);
+    EXPECT_EQ(edit.currTime.value, 300);
+    // Out-of-range fractions are clamped, never converted as they are.
+    edit.seek(7.5);
+    EXPECT_EQ(edit.currTime.value, 600);
+    edit.seek(-1);
+    EXPECT_EQ(edit.currTime.value, 0);
+    EXPECT_EQ(posted.size(), 5u);
+    edit.seek(std::nan(""));
+    EXPECT_EQ(posted.size(), 5u);
+}
+
+TEST_F(CEditTest, SeekBeforeTheDurationIsKnownChangesNothing) {
+    record({{&Notifications::timeChange, "time"}});
+    edit.currTime = MediaTime(5, 10);
+    edit.seek(0.5);
+    EXPECT_EQ(edit.currTime, MediaTime(5, 10));
+    EXPECT_TRUE(posted.empty());
+}
+
+TEST_F(CEditTest, SelectToolStopsPlaybackAndPostsBothEventsEvenForTheSameTool) {
+    record({{&Notifications::playStatusChange, "play"}, {&Notifications::toolChange, "tool"}});
+    edit.isPlay = true;
+    edit.selectTool(2);
+    EXPECT_EQ(edit.tool, CEditTool::object);
+    EXPECT_FALSE(edit.isPlay);
+    edit.isPlay = true;
+    edit.selectTool(2);
+    EXPECT_FALSE(edit.isPlay);
+    EXPECT_EQ(posted, (std::vector<std::string>{"play", "tool", "play", "tool"}));
+    edit.selectTool(5);
+    edit.selectTool(-1);
+    EXPECT_EQ(edit.tool, CEditTool::object);
+    EXPECT_EQ(posted.size(), 4u);
+}
+
+TEST_F(CEditTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag) {
+    edit.tool = CEditTool::shape;
+    edit.currTime = MediaTime(3, 1);
+    edit.isPlay = true;
+    edit.zoomScale = 2.5;
+    edit.contentOffset = {10, 20};
+    edit.cancelExport = true;
+    edit.cFace().trackState = CFaceTrackState::end;
+    edit.cFace().progressRate = 0.7;
+    edit.cBackground().intensity = 0.9;
+    edit.cShape().selectedShapeIndex = 3;
+    record({{&Notifications::toolChange, "tool"}, {&Notifications::timeChange, "time"}});
+
+    edit.reset();
+
+    EXPECT_EQ(edit.tool, CEditTool::preview);
+    EXPECT_EQ(edit.currTime, MediaTime::zero());
+    EXPECT_FALSE(edit.isPlay);
+    EXPECT_EQ(edit.zoomScale, 1.0);
+    EXPECT_EQ(edit.contentOffset, Point{});
+    EXPECT_TRUE(edit.cancelExport);
+    EXPECT_EQ(edit.cFace().trackState, CFaceTrackState::start);
+    EXPECT_EQ(edit.cFace().progressRate, 0.0);
+    EXPECT_EQ(edit.cBackground().intensity, 0.5);
+    EXPECT_FALSE(edit.cShape().selectedShapeIndex);
+    EXPECT_TRUE(posted.empty());
+    edit.cancelExport = false;
+}
+
+TEST_F(CEditTest, WithoutRegionsTheChainReturnsTheSourceItself) {
+    Image frame(cv::Mat(36, 64, CV_8UC4, cv::Scalar(10, 20, 30, 255)));
+    Image out = edit.applyBlurs(frame, MediaTime(1, 30), false);
+    EXPECT_TRUE(out.sharesPixelsWith(frame));
+}

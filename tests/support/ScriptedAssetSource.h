@@ -1,0 +1,48 @@
+#pragma once
+// A source of asset facts for tests: fixed facts (a 1 s clip, 1920x1080 with a mirroring
+// transform, 25 fps, HDR), a log of the steps in the order they were asked, and steps that fail.
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/AssetHandler.h"
+
+// Records the order of the steps; `failing` names steps that fail.
+class ScriptedSource final : public AssetSource {
+public:
+    ScriptedSource(std::vector<std::string>& log, std::vector<AssetTrack> videos,
+                   std::set<std::string> failing = {})
+        : log_(log), videos_(std::move(videos)), failing_(std::move(failing)) {}
+
+    std::optional<MediaTime> duration() override { return step("duration", MediaTime(600, 600)); }
+    std::optional<std::vector<AssetTrack>> videoTracks() override { return step("videoTracks", videos_); }
+    std::optional<std::vector<AssetTrack>> audioTracks() override {
+        return step("audioTracks", std::vector<AssetTrack>{{7}});
+    }
+    std::optional<MediaTime> minFrameDuration(AssetTrack) override {
+        return step("minFrameDuration", MediaTime(1, 30));
+    }
+    std::optional<AffineTransform> preferredTransform(AssetTrack) override {
+        return step("preferredTransform", AffineTransform{-1, 0, 0, 1, 1920, 0});  // mirrored
+    }
+    std::optional<float> nominalFrameRate(AssetTrack) override {
+        return step("nominalFrameRate", 25.0f);
+    }
+    std::optional<Size> naturalSize(AssetTrack) override {
+        return step("naturalSize", Size{1920, 1080});
+    }
+    bool isHDR(AssetTrack) override { return step("isHDR", true).value_or(false); }
+    std::string transferName(AssetTrack) override { return "HLG"; }
+
+private:
+    template <typename T>
+    std::optional<T> step(const std::string& name, T value) {
+        log_.push_back(name);
+        if (failing_.count(name)) return std::nullopt;
+        return value;
+    }
+    std::vector<std::string>& log_;
+    std::vector<AssetTrack> videos_;
+    std::set<std::string> failing_;
+};
