@@ -6,6 +6,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "platform/image/CellAverage.h"
 #include "platform/image/PixelDepth.h"
 
 namespace {
@@ -15,32 +16,11 @@ int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 // The cell whose centre is at or left of pixel p's centre: floor((p + 0.5) / k − 0.5).
 int cellBefore(int p, int k) { return floorDiv(2 * p + 1 - k, 2 * k); }
 
-// Averages the frame over the cells [cells.x, cells.x + cells.width) × [cells.y, ...).
-template <class T>
-void averageCells(const cv::Mat& frame, int k, const cv::Rect& cells, cv::Mat& out) {
-    out.create(cells.height, cells.width, CV_32FC4);
-    const int x0 = cells.x * k;
-    const int x1 = std::min(frame.cols, (cells.x + cells.width) * k);
-    cv::parallel_for_(cv::Range(0, cells.height), [&](const cv::Range& range) {
-        std::vector<float> sums(size_t(x1 - x0) * 4);
-        for (int j = range.start; j < range.end; ++j) {
-            const int y0 = (cells.y + j) * k, y1 = std::min(frame.rows, y0 + k);
-            std::fill(sums.begin(), sums.end(), 0.f);
-            for (int y = y0; y < y1; ++y) {
-                const T* row = frame.ptr<T>(y) + x0 * 4;
-                for (size_t i = 0; i < sums.size(); ++i) sums[i] += row[i];
-            }
-            float* dst = out.ptr<float>(j);
-            for (int c = 0; c < cells.width; ++c) {
-                const int cx0 = (cells.x + c) * k - x0, cx1 = std::min(x1 - x0, cx0 + k);
-                float acc[4] = {0, 0, 0, 0};
-                for (int x = cx0; x < cx1; ++x)
-                    for (int ch = 0; ch < 4; ++ch) acc[ch] += sums[size_t(x) * 4 + ch];
-                const float inv = 1.f / float((cx1 - cx0) * (y1 - y0));
-                for (int ch = 0; ch < 4; ++ch) dst[c * 4 + ch] = acc[ch] * inv;
-            }
-        }
-    });
+// Boundaries of `count` cells of side k from cell `first` on, the last one cut at `limit`.
+std::vector<int> cellBounds(int first, int count, int k, int limit) {
+    std::vector<int> bounds(static_cast<size_t>(count) + 1);
+    for (int i = 0; i <= count; ++i) bounds[size_t(i)] = std::min(limit, (first + i) * k);
+    return bounds;
 }
 
 // Where pixel p falls between two cell centres: the cells (clamped to the grid) and the weight
@@ -100,10 +80,11 @@ cv::Mat apply(const cv::Mat& frame, const cv::Rect& requested, int factor, int c
     const int cx1 = std::min(cellsX - 1, cellBefore(area.x + area.width - 1, k) + 1 + cellReach);
     const int cy0 = std::max(0, cellBefore(area.y, k) - cellReach);
     const int cy1 = std::min(cellsY - 1, cellBefore(area.y + area.height - 1, k) + 1 + cellReach);
-    const cv::Rect cellArea(cx0, cy0, cx1 - cx0 + 1, cy1 - cy0 + 1);
 
-    cv::Mat cells, filtered;
-    dispatchDepth(frame.depth(), [&]<class T>() { averageCells<T>(frame, k, cellArea, cells); });
+    const cv::Mat cells =
+        averageCells(frame, cellBounds(cx0, cx1 - cx0 + 1, k, frame.cols),
+                     cellBounds(cy0, cy1 - cy0 + 1, k, frame.rows));
+    cv::Mat filtered;
     filter(cells, filtered);
     const auto columns = tapsFor(area.x, area.width, k, cellsX, cx0);
     const auto rows = tapsFor(area.y, area.height, k, cellsY, cy0);

@@ -155,6 +155,34 @@ Image sourceOver(const Image& top, const Image& bottom) {
     return out;
 }
 
+Image fadedOver(const Image& top, const Image& bottom, double opacity) {
+    const double c = std::clamp(opacity, 0.0, 1.0);
+    if (top.empty() || top.extent != bottom.extent) {
+        ColorMatrix scaleAlpha;
+        scaleAlpha.rows = {{{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, c}}};
+        return sourceOver(sourceIn(top, colorMatrix(top, scaleAlpha)), bottom);
+    }
+    Image out(cv::Mat(bottom.pixels.size(), bottom.pixels.type()), bottom.extent);
+    out.properties = bottom.properties;
+    dispatchDepth(out.pixels.depth(), [&]<class T>() {
+        const uint32_t weight = uint32_t(std::lround(c * fullScale<T>()));
+        forRows(out.height(), [&](int y) {
+            const T* t = top.pixels.ptr<T>(y);
+            const T* b = bottom.pixels.ptr<T>(y);
+            T* d = out.pixels.ptr<T>(y);
+            for (int x = 0; x < out.width() * 4; x += 4) {
+                // Top's alpha scaled by opacity, then top weighted by that alpha.
+                const uint32_t alpha = scaled<T>(weight, t[x + 3]);
+                const uint32_t keep = fullScale<T>() - scaled<T>(t[x + 3], alpha);
+                for (int ch = 0; ch < 4; ++ch)
+                    d[x + ch] = T(std::min<uint32_t>(
+                        fullScale<T>(), scaled<T>(t[x + ch], alpha) + scaled<T>(b[x + ch], keep)));
+            }
+        });
+    });
+    return out;
+}
+
 Image sourceIn(const Image& image, const Image& mask) {
     if (image.empty() || mask.empty()) return {};
     const Rect overlap = image.extent.intersection(mask.extent);

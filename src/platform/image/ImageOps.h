@@ -40,6 +40,10 @@ Image colorMatrix(const Image& image, const ColorMatrix& matrix);
 // `top` laid over `bottom`; the extent is the smallest holding both.
 Image sourceOver(const Image& top, const Image& bottom);
 
+// `top` laid over `bottom` at `opacity` (0...1): the same as source-in of `top` against a copy
+// of itself whose alpha is scaled by `opacity`, then source-over `bottom`, in one pass.
+Image fadedOver(const Image& top, const Image& bottom, double opacity);
+
 // `image` kept where `mask` is, weighted by the mask's alpha; extent = the overlap of the two.
 Image sourceIn(const Image& image, const Image& mask);
 

@@ -1,0 +1,51 @@
+#include "core/ModelFilterManager.h"
+
+#include <algorithm>
+
+#include "core/ModelFilterCatalogue.h"
+#include "platform/image/ImageOps.h"
+
+double ModelFilterManager::frameScale(const Rect& extent) const {
+    return std::max(extent.width / relativeSize.width, extent.height / relativeSize.height);
+}
+
+FilterParameters ModelFilterManager::parameters(const Rect& extent) const {
+    FilterParameters params;
+    if (type == ModelFilterType::bokeh) {
+        params["inputRingSize"] = 0.5;
+        params["inputSoftness"] = 0;
+    }
+    const ModelFilter& f = ModelFilterCatalogue::entry(type);
+    const auto driven = f.controlledInputs();
+    if (!driven || f.fName.empty()) return params;
+    const double s = frameScale(extent), c = current;
+    for (const std::string& key : *driven) {
+        const auto zero = f.zero.find(key);
+        const auto range = f.range.find(key);
+        if (zero == f.zero.end() || range == f.range.end()) continue;
+        const double z = zero->second, lo = range->second.lowerBound, hi = range->second.upperBound;
+        // Intensity starts at the range's bottom and spans from the filter's default upwards.
+        const double span = z <= lo ? hi - lo : c > 0 ? hi - z : z - lo;
+        params[key] = s * (lo + c * span);
+    }
+    return params;
+}
+
+std::optional<Image> ModelFilterManager::apply(const Image& image) const {
+    if (image.empty()) return std::nullopt;
+    if (type == ModelFilterType::normal) return image;
+    return apply(image, image.extent);
+}
+
+std::optional<Image> ModelFilterManager::apply(const Image& image, const Rect& area) const {
+    if (image.empty()) return std::nullopt;
+    if (type == ModelFilterType::normal) return ImageOps::crop(image, area);
+    const ModelFilter& f = ModelFilterCatalogue::entry(type);
+    const auto filter = ImageFilterRegistry::make(f.fName, parameters(image.extent));
+    if (!filter) return std::nullopt;
+    Image styled = filter->apply(image, area);
+    if (styled.empty()) return std::nullopt;
+    if (f.controlledInputs()) return styled;
+    // Photo effects are mixed over the source with opacity = intensity.
+    return ImageOps::fadedOver(styled, ImageOps::crop(image, area), current);
+}

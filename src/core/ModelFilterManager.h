@@ -1,0 +1,32 @@
+#pragma once
+// A region's style and intensity, and the styled frame they give.
+//
+// A small value: editors keep one per region on the main thread and publish copies in their
+// render snapshots; render threads call the const members of their copy without locking.
+
+#include <optional>
+
+#include "core/ModelFilterType.h"
+#include "platform/image/Geometry.h"
+#include "platform/image/Image.h"
+#include "platform/image/ImageFilterRegistry.h"
+
+class ModelFilterManager {
+public:
+    double time = 0;  // kept with the style; nothing here reads it
+    ModelFilterType type = ModelFilterType::gaussian;
+    double current = 0.5;  // intensity, 0...1
+    Size relativeSize{512, 512};  // the frame size at which parameter values apply unscaled
+
+    // The styled version of the whole frame; nothing for an empty image. `normal` returns the
+    // very image given.
+    std::optional<Image> apply(const Image& image) const;
+    // The styled frame inside `area` only (plane coordinates, clipped to the frame's extent):
+    // the same pixels as styling the whole frame and cropping, at a cost that follows the area.
+    std::optional<Image> apply(const Image& image, const Rect& area) const;
+
+    // How much larger than `relativeSize` a frame of this extent is.
+    double frameScale(const Rect& extent) const;
+    // The filter inputs the style and intensity give for a frame of this extent.
+    FilterParameters parameters(const Rect& extent) const;
+};
