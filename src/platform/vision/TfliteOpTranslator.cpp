@@ -33,7 +33,7 @@ std::vector<std::int64_t> wide(const std::vector<int>& v) {
 
 std::string operatorName(const TfliteOperator& op) {
     if (op.code == int(TfliteOp::custom)) return "custom operator " + op.customCode;
-    return "builtin operator " + std::to_string(op.code);
+    return std::string("builtin operator ").append(std::to_string(op.code));
 }
 
 }  // namespace
@@ -113,7 +113,7 @@ std::string TfliteOpTranslator::produce(const TfliteOperator& op, const std::str
                                         const std::vector<std::string>& inputs,
                                         const std::vector<OnnxAttribute>& attributes) {
     if (op.outputs.size() != 1) throw TranslationError("expected one output");
-    std::string result = "t" + std::to_string(op.outputs[0]);
+    std::string result = std::string("t").append(std::to_string(op.outputs[0]));
     TfliteActivation act = op.options.activation;
     std::string value = builder_.addNode(opType, inputs, attributes,
                                          act == TfliteActivation::none ? result : std::string());
@@ -135,7 +135,8 @@ std::string TfliteOpTranslator::produce(const TfliteOperator& op, const std::str
                              result);
             break;
         default:
-            throw TranslationError("unsupported fused activation " + std::to_string(int(act)));
+            throw TranslationError(
+                std::string("unsupported fused activation ").append(std::to_string(int(act))));
     }
     values_[op.outputs[0]] = result;
     return {};
