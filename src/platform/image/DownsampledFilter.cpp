@@ -16,28 +16,27 @@ int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 // The cell whose centre is at or left of pixel p's centre: floor((p + 0.5) / k − 0.5).
 int cellBefore(int p, int k) { return floorDiv(2 * p + 1 - k, 2 * k); }
 
-// Boundaries of `count` cells of side k from cell `first` on, the last one cut at `limit`.
-std::vector<int> cellBounds(int first, int count, int k, int limit) {
+// Boundaries of `count` cells of side k from cell `first` on.
+std::vector<int> cellBounds(int first, int count, int k) {
     std::vector<int> bounds(static_cast<size_t>(count) + 1);
-    for (int i = 0; i <= count; ++i) bounds[size_t(i)] = std::min(limit, (first + i) * k);
+    for (int i = 0; i <= count; ++i) bounds[size_t(i)] = (first + i) * k;
     return bounds;
 }
 
-// Where pixel p falls between two cell centres: the cells (clamped to the grid) and the weight
-// of the second, indices relative to the first buffered cell.
+// Where pixel p falls between two cell centres: the two cells, relative to the first buffered
+// cell, and the weight of the second.
 struct Tap {
     int first, second;
     float weight;
 };
 
-std::vector<Tap> tapsFor(int start, int count, int k, int cellCount, int bufferStart) {
+std::vector<Tap> tapsFor(int start, int count, int k, int bufferStart) {
     std::vector<Tap> taps(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const int p = start + i;
         const int c0 = cellBefore(p, k);
         const float t = float((p + 0.5) / k - 0.5 - c0);
-        taps[size_t(i)] = {std::clamp(c0, 0, cellCount - 1) - bufferStart,
-                           std::clamp(c0 + 1, 0, cellCount - 1) - bufferStart, t};
+        taps[size_t(i)] = {c0 - bufferStart, c0 + 1 - bufferStart, t};
     }
     return taps;
 }
@@ -74,20 +73,18 @@ cv::Mat apply(const cv::Mat& frame, const cv::Rect& requested, int factor, int c
     cv::Mat out(area.size(), frame.type());
     if (area.empty()) return out;
     const int k = std::max(1, factor);
-    const int cellsX = (frame.cols + k - 1) / k, cellsY = (frame.rows + k - 1) / k;
-    // The cells interpolation reads, widened by the filter's reach and clipped to the grid.
-    const int cx0 = std::max(0, cellBefore(area.x, k) - cellReach);
-    const int cx1 = std::min(cellsX - 1, cellBefore(area.x + area.width - 1, k) + 1 + cellReach);
-    const int cy0 = std::max(0, cellBefore(area.y, k) - cellReach);
-    const int cy1 = std::min(cellsY - 1, cellBefore(area.y + area.height - 1, k) + 1 + cellReach);
-
-    const cv::Mat cells =
-        averageCells(frame, cellBounds(cx0, cx1 - cx0 + 1, k, frame.cols),
-                     cellBounds(cy0, cy1 - cy0 + 1, k, frame.rows));
+    // The cells interpolation reads, widened by the filter's reach. Cells beyond the frame
+    // average its clamped edges, so the filter sees what it would on the clamped frame.
+    const int cx0 = cellBefore(area.x, k) - cellReach;
+    const int cx1 = cellBefore(area.x + area.width - 1, k) + 1 + cellReach;
+    const int cy0 = cellBefore(area.y, k) - cellReach;
+    const int cy1 = cellBefore(area.y + area.height - 1, k) + 1 + cellReach;
+    const cv::Mat cells = averageCells(frame, cellBounds(cx0, cx1 - cx0 + 1, k),
+                                       cellBounds(cy0, cy1 - cy0 + 1, k));
     cv::Mat filtered;
     filter(cells, filtered);
-    const auto columns = tapsFor(area.x, area.width, k, cellsX, cx0);
-    const auto rows = tapsFor(area.y, area.height, k, cellsY, cy0);
+    const auto columns = tapsFor(area.x, area.width, k, cx0);
+    const auto rows = tapsFor(area.y, area.height, k, cy0);
     dispatchDepth(frame.depth(),
                   [&]<class T>() { interpolateBack<T>(filtered, columns, rows, out); });
     return out;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -41,24 +42,46 @@ void forRows(int rows, Fn&& fn) {
     });
 }
 
-// x · w / full, rounded, for x, w in 0...full.
+// Rounds a non-negative value to the channel type, saturating; simple enough to vectorise.
 template <class T>
-inline uint32_t scaled(uint32_t x, uint32_t w) {
-    constexpr uint32_t full = fullScale<T>();
-    return (x * w + full / 2) / full;
+inline T rounded(float v) {
+    return T(std::min(v + 0.5f, float(fullScale<T>())));
+}
+
+// d = a · wa + b · wb channel by channel, equally sized views. `weigh(y, wa, wb)` gives each
+// pixel's two weights (fractions of 1) for row y; `b` may be empty (weight 0) or alias `d`.
+template <class T, class Weigh>
+void mixRows(const cv::Mat& a, const cv::Mat& b, cv::Mat d, Weigh&& weigh) {
+    cv::parallel_for_(cv::Range(0, d.rows), [&](const cv::Range& range) {
+        const size_t n = size_t(d.cols);
+        std::vector<float> wa(n), wb(n, 0.f), ca(n * 4), cb(n * 4);
+        for (int y = range.start; y < range.end; ++y) {
+            weigh(y, wa.data(), wb.data());
+            for (size_t x = 0; x < n; ++x)
+                for (size_t c = 0; c < 4; ++c) ca[x * 4 + c] = wa[x], cb[x * 4 + c] = wb[x];
+            const T* pa = a.ptr<T>(y);
+            T* pd = d.ptr<T>(y);
+            if (b.empty()) {
+                for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * ca[i]);
+            } else {
+                const T* pb = b.ptr<T>(y);
+                for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * ca[i] + pb[i] * cb[i]);
+            }
+        }
+    });
+}
+
+// Alpha of each pixel of row y of `m` as a fraction of 1.
+template <class T>
+inline float alphaAt(const cv::Mat& m, int y, int x) {
+    return m.ptr<T>(y)[x * 4 + 3] * (1.f / fullScale<T>());
 }
 
 // dst = top + dst · (1 − top alpha), over equally sized views.
 template <class T>
 void blendOver(const cv::Mat& top, cv::Mat dst) {
-    forRows(dst.rows, [&](int y) {
-        const T* s = top.ptr<T>(y);
-        T* d = dst.ptr<T>(y);
-        for (int x = 0; x < dst.cols * 4; x += 4) {
-            const uint32_t keep = fullScale<T>() - s[x + 3];
-            for (int c = 0; c < 4; ++c)
-                d[x + c] = T(std::min<uint32_t>(fullScale<T>(), s[x + c] + scaled<T>(d[x + c], keep)));
-        }
+    mixRows<T>(top, dst, dst, [&](int y, float* wa, float* wb) {
+        for (int x = 0; x < top.cols; ++x) wa[x] = 1, wb[x] = 1 - alphaAt<T>(top, y, x);
     });
 }
 
@@ -123,7 +146,19 @@ std::optional<Image> place(const Image& image, const AffineTransform& t) {
                         0, ry / t.d, (from.maxY() - (extent.maxY() - 0.5 - t.ty) / t.d) * ry - 0.5);
     cv::Mat out;
     cv::warpAffine(source, out, inverse, {int(extent.width), int(extent.height)},
-                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT, cv::Scalar::all(0));
+                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+    // Inside, edges are sampled as clamped; the outer rows and columns then keep only the part
+    // the landing rect covers, so a picture landing on whole pixels keeps hard edges.
+    auto fade = [](cv::Mat line, double from, double to, int index) {
+        const double covered = std::max(0.0, std::min(index + 1.0, to) - std::max(double(index), from));
+        if (covered < 1) line.convertTo(line, -1, covered);
+    };
+    const double left = lands.minX() - extent.minX(), right = lands.maxX() - extent.minX();
+    const double top = extent.maxY() - lands.maxY(), bottom = extent.maxY() - lands.minY();
+    fade(out.col(0), left, right, 0);
+    if (out.cols > 1) fade(out.col(out.cols - 1), left, right, out.cols - 1);
+    fade(out.row(0), top, bottom, 0);
+    if (out.rows > 1) fade(out.row(out.rows - 1), top, bottom, out.rows - 1);
     Image placed(out, extent);
     placed.properties = image.properties;
     return placed;
@@ -165,18 +200,12 @@ Image fadedOver(const Image& top, const Image& bottom, double opacity) {
     Image out(cv::Mat(bottom.pixels.size(), bottom.pixels.type()), bottom.extent);
     out.properties = bottom.properties;
     dispatchDepth(out.pixels.depth(), [&]<class T>() {
-        const uint32_t weight = uint32_t(std::lround(c * fullScale<T>()));
-        forRows(out.height(), [&](int y) {
-            const T* t = top.pixels.ptr<T>(y);
-            const T* b = bottom.pixels.ptr<T>(y);
-            T* d = out.pixels.ptr<T>(y);
-            for (int x = 0; x < out.width() * 4; x += 4) {
+        mixRows<T>(top.pixels, bottom.pixels, out.pixels, [&](int y, float* wa, float* wb) {
+            for (int x = 0; x < out.width(); ++x) {
                 // Top's alpha scaled by opacity, then top weighted by that alpha.
-                const uint32_t alpha = scaled<T>(weight, t[x + 3]);
-                const uint32_t keep = fullScale<T>() - scaled<T>(t[x + 3], alpha);
-                for (int ch = 0; ch < 4; ++ch)
-                    d[x + ch] = T(std::min<uint32_t>(
-                        fullScale<T>(), scaled<T>(t[x + ch], alpha) + scaled<T>(b[x + ch], keep)));
+                const float alpha = alphaAt<T>(top.pixels, y, x);
+                wa[x] = float(c) * alpha;
+                wb[x] = 1 - wa[x] * alpha;
             }
         });
     });
@@ -192,12 +221,8 @@ Image sourceIn(const Image& image, const Image& mask) {
     Image out(cv::Mat(src.size(), src.type()), overlap);
     out.properties = image.properties;
     dispatchDepth(src.depth(), [&]<class T>() {
-        forRows(src.rows, [&](int y) {
-            const T* s = src.ptr<T>(y);
-            const T* m = alpha.ptr<T>(y);
-            T* d = out.pixels.ptr<T>(y);
-            for (int x = 0; x < src.cols * 4; x += 4)
-                for (int c = 0; c < 4; ++c) d[x + c] = T(scaled<T>(s[x + c], m[x + 3]));
+        mixRows<T>(src, cv::Mat(), out.pixels, [&](int y, float* wa, float*) {
+            for (int x = 0; x < src.cols; ++x) wa[x] = alphaAt<T>(alpha, y, x);
         });
     });
     return out;
@@ -215,18 +240,14 @@ Image blendWithMask(const Image& image, const Image& mask, const std::optional<I
     const cv::Mat weights = mask.pixels(pixelRectOf(mask.extent, overlap));
     cv::Mat dst = out.pixels(pixelRectOf(extent, overlap));
     dispatchDepth(src.depth(), [&]<class T>() {
-        forRows(src.rows, [&](int y) {
-            const T* s = src.ptr<T>(y);
+        mixRows<T>(src, dst, dst, [&](int y, float* wa, float* wb) {
             const T* m = weights.ptr<T>(y);
-            T* d = dst.ptr<T>(y);
-            for (int x = 0; x < src.cols * 4; x += 4) {
-                // Rec. 601 brightness in 8-bit fixed point; the weights sum to 256.
-                const uint32_t w = (77u * m[x] + 150u * m[x + 1] + 29u * m[x + 2] + 128u) >> 8;
-                const uint32_t rest = fullScale<T>() - std::min<uint32_t>(w, fullScale<T>());
-                for (int c = 0; c < 4; ++c)
-                    d[x + c] = T(std::min<uint32_t>(
-                        fullScale<T>(), scaled<T>(s[x + c], fullScale<T>() - rest) +
-                                            scaled<T>(d[x + c], rest)));
+            for (int x = 0; x < src.cols; ++x) {
+                // Rec. 601 brightness of the (premultiplied) mask.
+                const float w = (0.299f * m[x * 4] + 0.587f * m[x * 4 + 1] + 0.114f * m[x * 4 + 2]) *
+                                (1.f / fullScale<T>());
+                wa[x] = std::min(w, 1.f);
+                wb[x] = 1 - wa[x];
             }
         });
     });

@@ -48,52 +48,81 @@ constexpr int CURVE_STEPS = 4096;
 // The look as a 3 × 3 colour matrix on values 0...1 followed by three tone tables.
 struct Mapping {
     float matrix[3][3];
-    std::vector<float> curves[3];  // CURVE_STEPS entries each, output 0...1
+    int fixedMatrix[3][3];           // for 8-bit input: curve index · 256 per input level
+    std::vector<float> curves[3];    // CURVE_STEPS entries each, output 0...1
+    std::vector<uint8_t> curves8[3]; // the same as 8-bit levels
 };
 
 Mapping mappingOf(const Look& look) {
     Mapping m;
     const double grey[3] = {0.299, 0.587, 0.114};
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            m.matrix[r][c] =
-                float(look.gain[size_t(r)] * ((1 - look.saturation) * grey[c] + (r == c ? look.saturation : 0)));
+        for (int c = 0; c < 3; ++c) {
+            const double v = look.gain[size_t(r)] *
+                             ((1 - look.saturation) * grey[c] + (r == c ? look.saturation : 0));
+            m.matrix[r][c] = float(v);
+            m.fixedMatrix[r][c] = int(std::lround(v * (CURVE_STEPS - 1) * 256 / 255));
+        }
     for (int ch = 0; ch < 3; ++ch) {
         m.curves[ch].resize(CURVE_STEPS);
+        m.curves8[ch].resize(CURVE_STEPS);
         for (int i = 0; i < CURVE_STEPS; ++i) {
             const double x = double(i) / (CURVE_STEPS - 1);
             const double s = x + 2 * look.contrast * (2 * x - 1) * x * (1 - x);
-            m.curves[ch][size_t(i)] = float(look.black[size_t(ch)] +
-                                            (look.white[size_t(ch)] - look.black[size_t(ch)]) * s);
+            const double y = look.black[size_t(ch)] +
+                             (look.white[size_t(ch)] - look.black[size_t(ch)]) * s;
+            m.curves[ch][size_t(i)] = float(y);
+            m.curves8[ch][size_t(i)] = cv::saturate_cast<uint8_t>(y * 255);
         }
     }
     return m;
 }
 
+// Any pixel: unpremultiply, map, premultiply.
+template <class T>
+void mapPixel(const T* s, const Mapping& m, T* d) {
+    const float alpha = float(s[3]);
+    if (alpha == 0) {
+        std::fill_n(d, 4, T(0));
+        return;
+    }
+    const float toUnit = 1.f / alpha;
+    const float rgb[3] = {s[0] * toUnit, s[1] * toUnit, s[2] * toUnit};
+    for (int c = 0; c < 3; ++c) {
+        const float v = m.matrix[c][0] * rgb[0] + m.matrix[c][1] * rgb[1] + m.matrix[c][2] * rgb[2];
+        const int i = int(std::clamp(v, 0.f, 1.f) * (CURVE_STEPS - 1) + 0.5f);
+        d[c] = toChannel<T>(m.curves[c][size_t(i)] * alpha);
+    }
+    d[3] = s[3];
+}
+
+template <class T>
+void mapRow(const T* s, const Mapping& m, T* d, int count) {
+    for (int x = 0; x < count * 4; x += 4) mapPixel(s + x, m, d + x);
+}
+
+// Opaque 8-bit pixels, the usual frame, in fixed point.
+template <>
+void mapRow<uint8_t>(const uint8_t* s, const Mapping& m, uint8_t* d, int count) {
+    for (int x = 0; x < count * 4; x += 4) {
+        if (s[x + 3] != 255) {
+            mapPixel(s + x, m, d + x);
+            continue;
+        }
+        for (int c = 0; c < 3; ++c) {
+            const int* k = m.fixedMatrix[c];
+            const int v = (k[0] * s[x] + k[1] * s[x + 1] + k[2] * s[x + 2] + 128) >> 8;
+            d[x + c] = m.curves8[c][size_t(std::clamp(v, 0, CURVE_STEPS - 1))];
+        }
+        d[x + 3] = 255;
+    }
+}
+
 template <class T>
 void map(const cv::Mat& in, const Mapping& m, cv::Mat& out) {
     cv::parallel_for_(cv::Range(0, in.rows), [&](const cv::Range& range) {
-        for (int y = range.start; y < range.end; ++y) {
-            const T* s = in.ptr<T>(y);
-            T* d = out.ptr<T>(y);
-            for (int x = 0; x < in.cols * 4; x += 4) {
-                const float alpha = float(s[x + 3]);
-                if (alpha == 0) {
-                    std::fill_n(d + x, 4, T(0));
-                    continue;
-                }
-                // The look applies to unpremultiplied colour.
-                const float toUnit = 1.f / alpha;
-                const float rgb[3] = {s[x] * toUnit, s[x + 1] * toUnit, s[x + 2] * toUnit};
-                for (int c = 0; c < 3; ++c) {
-                    const float v = m.matrix[c][0] * rgb[0] + m.matrix[c][1] * rgb[1] +
-                                    m.matrix[c][2] * rgb[2];
-                    const int i = int(std::clamp(v, 0.f, 1.f) * (CURVE_STEPS - 1) + 0.5f);
-                    d[x + c] = toChannel<T>(m.curves[c][size_t(i)] * alpha);
-                }
-                d[x + 3] = s[x + 3];
-            }
-        }
+        for (int y = range.start; y < range.end; ++y)
+            mapRow<T>(in.ptr<T>(y), m, out.ptr<T>(y), in.cols);
     });
 }
 

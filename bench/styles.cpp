@@ -1,0 +1,83 @@
+// Milliseconds per frame for every style: whole 1920×1080 (scale 3.75) and 1024×576 (scale 2)
+// frames at intensities 0.25, 0.5 and 1.0, a 300×300 region of a 1080p frame, and the same on
+// 16-bit frames. Each figure is the median of several runs after a warm-up.
+//
+// usage: styles [--runs N]
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <malloc.h>
+#include <string>
+#include <vector>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "core/ModelFilterCatalogue.h"
+#include "core/ModelFilterManager.h"
+
+namespace {
+
+Image benchFrame(int width, int height, int depth) {
+    cv::Mat px(height, width, CV_8UC4);
+    cv::RNG(11).fill(px, cv::RNG::UNIFORM, 0, 256);
+    cv::GaussianBlur(px, px, {0, 0}, 3);  // photo-like detail rather than pure noise
+    px.forEach<cv::Vec4b>([](cv::Vec4b& p, const int*) { p[3] = 255; });
+    if (depth == CV_16U) px.convertTo(px, CV_16U, 257);
+    return Image(px);
+}
+
+template <class Work>
+double medianMs(int runs, Work&& work) {
+    work();  // warm-up: first-use tables, thread pool
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                               start)
+                         .count());
+    }
+    std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
+    return ms[ms.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Keep freed frame buffers mapped, as the veilcut program does: on this VM a fresh
+    // 8 MB buffer costs about 20 ms of page faults.
+    mallopt(M_MMAP_THRESHOLD, 512 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    int runs = 9;
+    if (argc == 3 && std::strcmp(argv[1], "--runs") == 0) runs = std::max(1, std::atoi(argv[2]));
+    std::printf("threads: %d, median of %d runs, ms per frame\n\n", cv::getNumThreads(), runs);
+    const double intensities[] = {0.25, 0.5, 1.0};
+    for (int depth : {CV_8U, CV_16U}) {
+        const Image hd = benchFrame(1920, 1080, depth), preview = benchFrame(1024, 576, depth);
+        const Rect region{810, 390, 300, 300};
+        std::printf("%s frames\n", depth == CV_8U ? "8-bit" : "16-bit");
+        std::printf("%-12s %8s %8s %8s %8s | %8s %8s %8s | %8s\n", "style", "1080p.25", "1080p.5",
+                    "1080p1", "1.0/.25", "576p.25", "576p.5", "576p1", "300²@1");
+        for (ModelFilterType type : allModelFilterTypes) {
+            if (type == ModelFilterType::normal) continue;
+            ModelFilterManager style;
+            style.type = type;
+            double hdMs[3], previewMs[3];
+            for (int i = 0; i < 3; ++i) {
+                style.current = intensities[i];
+                hdMs[i] = medianMs(runs, [&] { (void)style.apply(hd); });
+                previewMs[i] = medianMs(runs, [&] { (void)style.apply(preview); });
+            }
+            style.current = 1.0;
+            const double regionMs = medianMs(runs * 3, [&] { (void)style.apply(hd, region); });
+            std::printf("%-12s %8.2f %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %8.2f\n",
+                        ModelFilterCatalogue::entry(type).name.c_str(), hdMs[0], hdMs[1], hdMs[2],
+                        hdMs[2] / hdMs[0], previewMs[0], previewMs[1], previewMs[2], regionMs);
+        }
+        std::printf("\n");
+    }
+    return 0;
+}

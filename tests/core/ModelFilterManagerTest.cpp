@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "core/ModelFilterCatalogue.h"
+#include "core/ModelFilterManager.h"
+#include "platform/image/ImageOps.h"
+#include "platform/image/PhotoEffectFilter.h"
+
+namespace {
+
+// A busy opaque picture: noise over gradients with hard-edged shapes, so every filter shows.
+Image testFrame(int width, int height, int depth = CV_8U) {
+    cv::Mat rgba(height, width, CV_8UC4);
+    cv::RNG rng(7);
+    rng.fill(rgba, cv::RNG::UNIFORM, 0, 256);
+    cv::rectangle(rgba, {width / 5, height / 4, width / 3, height / 3}, {250, 40, 30, 255}, -1);
+    cv::circle(rgba, {width * 2 / 3, height / 2}, height / 5, {20, 200, 240, 255}, -1);
+    rgba.forEach<cv::Vec4b>([](cv::Vec4b& p, const int*) { p[3] = 255; });
+    if (depth == CV_16U) rgba.convertTo(rgba, CV_16U, 257);
+    return Image(rgba);
+}
+
+ModelFilterManager styleOf(ModelFilterType type, double intensity) {
+    ModelFilterManager m;
+    m.type = type;
+    m.current = intensity;
+    return m;
+}
+
+double largestDifference(const cv::Mat& a, const cv::Mat& b) {
+    return cv::norm(a, b, cv::NORM_INF);
+}
+
+}  // namespace
+
+TEST(ModelFilterManager, MapsIntensityOntoFilterInputsAsTheWorkedExamplesSay) {
+    const Rect unit{0, 0, 512, 512};
+    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 0.5).parameters(unit).at("inputRadius"), 20);
+    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 1).parameters(unit).at("inputRadius"), 40);
+    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 0).parameters(unit).at("inputRadius"), 0);
+
+    const Rect hd{0, 0, 1920, 1080}, preview{0, 0, 1024, 576};
+    EXPECT_DOUBLE_EQ(ModelFilterManager().frameScale(hd), 3.75);
+    EXPECT_DOUBLE_EQ(ModelFilterManager().frameScale(preview), 2);
+    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::pixellate, 0).parameters(hd).at("inputScale"), 3.75);
+    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::crystal, 0).parameters(hd).at("inputRadius"), 3.75);
+    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::pixellate, 1).parameters(preview).at("inputScale"),
+                     2 * 28);
+
+    const auto motion = styleOf(ModelFilterType::motion, 1).parameters(preview);
+    EXPECT_DOUBLE_EQ(motion.at("inputRadius"), 80);
+    EXPECT_DOUBLE_EQ(motion.at("inputAngle"), 0);
+
+    const auto bokeh = styleOf(ModelFilterType::bokeh, 0.5).parameters(preview);
+    EXPECT_DOUBLE_EQ(bokeh.at("inputRadius"), 30);
+    EXPECT_DOUBLE_EQ(bokeh.at("inputRingAmount"), 1);
+    EXPECT_DOUBLE_EQ(bokeh.at("inputRingSize"), 0.5);
+    EXPECT_DOUBLE_EQ(bokeh.at("inputSoftness"), 0);
+    EXPECT_TRUE(styleOf(ModelFilterType::mono, 1).parameters(preview).empty());
+}
+
+TEST(ModelFilterManager, CatalogueDrivesOnlyTheRangedInputsOfEachFilter) {
+    const ModelFilter& bokeh = ModelFilterCatalogue::entry(ModelFilterType::bokeh);
+    EXPECT_EQ(bokeh.inputs, (std::vector<std::string>{"inputRadius", "inputRingAmount"}));
+    EXPECT_DOUBLE_EQ(bokeh.zero.at("inputRadius"), 20);
+    EXPECT_FALSE(ModelFilterCatalogue::entry(ModelFilterType::normal).controlledInputs());
+    EXPECT_FALSE(ModelFilterCatalogue::entry(ModelFilterType::noir).controlledInputs());
+    EXPECT_EQ(ModelFilterCatalogue::entry(ModelFilterType::crystal).name, "CRYSTALLIZE");
+}
+
+TEST(ModelFilterManager, NormalReturnsTheVeryImageAndEmptyGivesNothing) {
+    const Image frame = testFrame(64, 48);
+    for (double c : {0.0, 0.5, 1.0}) {
+        const auto out = styleOf(ModelFilterType::normal, c).apply(frame);
+        ASSERT_TRUE(out);
+        EXPECT_TRUE(out->sharesPixelsWith(frame));
+    }
+    EXPECT_FALSE(ModelFilterManager().apply(Image()));
+}
+
+TEST(ModelFilterManager, ColourEffectIsMixedOverTheSourceByIntensity) {
+    const Image frame = testFrame(96, 64);
+    for (ModelFilterType type : {ModelFilterType::chrome, ModelFilterType::mono,
+                                 ModelFilterType::transfer}) {
+        const PhotoEffect effect = PhotoEffect(int(type) - int(ModelFilterType::chrome));
+        const Image full = PhotoEffectFilter(effect).apply(frame);
+        const auto none = styleOf(type, 0).apply(frame);
+        const auto all = styleOf(type, 1).apply(frame);
+        const auto half = styleOf(type, 0.5).apply(frame);
+        ASSERT_TRUE(none && all && half);
+        EXPECT_EQ(largestDifference(none->pixels, frame.pixels), 0);
+        EXPECT_LE(largestDifference(all->pixels, full.pixels), 1);
+        cv::Mat mix;
+        cv::addWeighted(frame.pixels, 0.5, full.pixels, 0.5, 0, mix);
+        EXPECT_LE(largestDifference(half->pixels, mix), 1);
+        EXPECT_GT(largestDifference(full.pixels, frame.pixels), 30);
+    }
+    // Mono leaves no colour.
+    const auto mono = styleOf(ModelFilterType::mono, 1).apply(frame);
+    const cv::Vec4b p = mono->pixels.at<cv::Vec4b>(10, 10);
+    EXPECT_EQ(p[0], p[1]);
+    EXPECT_EQ(p[1], p[2]);
+}
+
+TEST(ModelFilterManager, MotionSmearsVerticalEdgesOnly) {
+    cv::Mat px(100, 100, CV_8UC4, cv::Scalar(0, 0, 0, 255));
+    px(cv::Rect(50, 0, 50, 100)).setTo(cv::Scalar(255, 255, 255, 255));  // vertical edge
+    px(cv::Rect(0, 50, 50, 50)).setTo(cv::Scalar(255, 255, 255, 255));   // horizontal edge
+    for (double c : {0.25, 1.0}) {
+        const auto out = styleOf(ModelFilterType::motion, c).apply(Image(px));
+        ASSERT_TRUE(out);
+        const cv::Mat& o = out->pixels;
+        // Across the vertical edge at x = 50, in the top half, values step gradually.
+        EXPECT_GT(o.at<cv::Vec4b>(10, 48)[0], 20);
+        EXPECT_LT(o.at<cv::Vec4b>(10, 51)[0], 235);
+        // Across the horizontal edge at y = 50, left half: still hard.
+        EXPECT_EQ(o.at<cv::Vec4b>(49, 10)[0], 0);
+        EXPECT_EQ(o.at<cv::Vec4b>(50, 10)[0], 255);
+    }
+}
+
+TEST(ModelFilterManager, BlurStrengthGrowsWithIntensityAndFrameSize) {
+    const Image frame = testFrame(256, 144);
+    for (ModelFilterType type : {ModelFilterType::gaussian, ModelFilterType::motion,
+                                 ModelFilterType::pixellate, ModelFilterType::bokeh,
+                                 ModelFilterType::crystal}) {
+        double previous = 1e9;
+        for (double c : {0.1, 0.5, 1.0}) {
+            const auto out = styleOf(type, c).apply(frame);
+            ASSERT_TRUE(out);
+            // Detail left: how far neighbouring pixels differ on average.
+            cv::Mat dx;
+            cv::absdiff(out->pixels.colRange(1, 256), out->pixels.colRange(0, 255), dx);
+            const double detail = cv::mean(dx)[0];
+            EXPECT_LT(detail, previous) << int(type) << " at " << c;
+            previous = detail;
+        }
+    }
+}
+
+// The path every region stage uses must give exactly the pixels of whole-frame styling.
+TEST(ModelFilterManager, StylingAnAreaGivesTheWholeFrameStylingThere) {
+    const Rect areas[] = {{100, 60, 150, 90},  // inside, far from the edges
+                          {0, 0, 90, 70},       // lower-left corner
+                          {330, 200, 70, 40},   // upper-right corner, beyond the frame
+                          {17, 143, 1, 33}};    // a thin odd strip
+    for (int depth : {CV_8U, CV_16U}) {
+        const Image frame = testFrame(400, 225, depth);  // scale 0.78
+        for (ModelFilterType type : allModelFilterTypes)
+            for (double c : {0.2, 1.0}) {
+                const auto style = styleOf(type, c);
+                const auto whole = style.apply(frame);
+                ASSERT_TRUE(whole);
+                for (const Rect& area : areas) {
+                    const auto part = style.apply(frame, area);
+                    ASSERT_TRUE(part);
+                    const Rect expected = area.intersection(frame.extent);
+                    ASSERT_EQ(part->extent, expected);
+                    const Image same = ImageOps::crop(*whole, expected);
+                    const double tolerance = depth == CV_8U ? 1 : 257;
+                    EXPECT_LE(largestDifference(part->pixels, same.pixels), tolerance)
+                        << "style " << int(type) << " intensity " << c << " area " << area.x
+                        << "," << area.y << " depth " << depth;
+                }
+            }
+    }
+}
+
+TEST(ModelFilterManager, DeepFramesLookLikeShallowOnes) {
+    const Image shallow = testFrame(200, 120), deep = testFrame(200, 120, CV_16U);
+    for (ModelFilterType type : allModelFilterTypes) {
+        const auto a = styleOf(type, 0.6).apply(shallow), b = styleOf(type, 0.6).apply(deep);
+        ASSERT_TRUE(a && b);
+        cv::Mat b8;
+        b->pixels.convertTo(b8, CV_8U, 1 / 257.0);
+        EXPECT_LE(largestDifference(a->pixels, b8), 2) << int(type);
+    }
+}

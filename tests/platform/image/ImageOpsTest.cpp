@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "platform/image/ImageOps.h"
+#include "platform/image/PixelGrid.h"
+
+namespace {
+
+Image filled(int w, int h, cv::Scalar rgba, Rect extent) {
+    return Image(cv::Mat(h, w, CV_8UC4, rgba), extent);
+}
+
+cv::Vec4b pixelAt(const Image& image, double x, double y) {  // plane coordinates
+    const cv::Rect p = pixelRectOf(image.extent, {x, y, 1, 1});
+    return image.pixels.at<cv::Vec4b>(p.y, p.x);
+}
+
+}  // namespace
+
+TEST(PixelGrid, PlaneAreasMapToTopDownRowsAndBack) {
+    const Rect extent{10, 20, 100, 50};  // rows run from y = 70 (row 0) down to y = 20
+    const cv::Rect rows = pixelRectOf(extent, {15, 60, 4, 10});
+    EXPECT_EQ(rows, cv::Rect(5, 0, 4, 10));
+    EXPECT_EQ(planeRectOf(extent, rows), (Rect{15, 60, 4, 10}));
+    EXPECT_EQ(pixelRectOf(extent, {10.5, 20.2, 1, 1}), cv::Rect(0, 48, 2, 2));  // widened outwards
+}
+
+TEST(ImageOps, CropSharesPixelsAndClampedCropRepeatsEdges) {
+    cv::Mat px(4, 4, CV_8UC4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) px.at<cv::Vec4b>(y, x) = cv::Vec4b(x * 60, y * 60, 0, 255);
+    const Image image(px);
+    const Image part = ImageOps::crop(image, {1, 1, 10, 2});
+    EXPECT_EQ(part.extent, (Rect{1, 1, 3, 2}));
+    EXPECT_EQ(part.pixels.data, px.ptr(1, 1));
+
+    const Image grown = ImageOps::clampedCrop(image, {-2, -1, 8, 6});
+    EXPECT_EQ(grown.extent, (Rect{-2, -1, 8, 6}));
+    EXPECT_EQ(pixelAt(grown, -2, -1), px.at<cv::Vec4b>(3, 0));  // lower-left repeats
+    EXPECT_EQ(pixelAt(grown, 5, 4), px.at<cv::Vec4b>(0, 3));    // upper-right repeats
+    EXPECT_EQ(pixelAt(grown, 2, 1), px.at<cv::Vec4b>(2, 2));
+
+    // An area beside the picture repeats its nearest edge; a view never shows its neighbours.
+    const Image beside = ImageOps::clampedCrop(part, {6, 1, 2, 2});
+    EXPECT_EQ(pixelAt(beside, 7, 1), px.at<cv::Vec4b>(2, 3));
+}
+
+TEST(ImageOps, PlaceScalesThenTranslatesToWholePixels) {
+    const Image mask = filled(300, 300, {255, 0, 0, 255}, {0, 0, 300, 300});
+    const auto placed = ImageOps::place(
+        mask, AffineTransform::scale(4.0 / 3, 1.0 / 3).then(AffineTransform::translation(0, 50)));
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(placed->extent, (Rect{0, 50, 400, 100}));
+    EXPECT_EQ(pixelAt(*placed, 0, 50), cv::Vec4b(255, 0, 0, 255));
+    EXPECT_EQ(pixelAt(*placed, 399, 149), cv::Vec4b(255, 0, 0, 255));
+
+    // A half-pixel offset widens the extent and shares the edge pixel's coverage.
+    const auto shifted = ImageOps::place(mask, AffineTransform{0.1, 0, 0, 0.1, 0.5, 0});
+    ASSERT_TRUE(shifted);
+    EXPECT_EQ(shifted->extent, (Rect{0, 0, 31, 30}));
+    EXPECT_NEAR(pixelAt(*shifted, 0, 5)[3], 128, 2);
+    EXPECT_EQ(pixelAt(*shifted, 10, 5)[3], 255);
+
+    EXPECT_FALSE(ImageOps::place(mask, AffineTransform{0, 1, 1, 0, 0, 0}));  // a rotation
+    EXPECT_FALSE(ImageOps::place(Image(), AffineTransform::identity()));
+}
+
+TEST(ImageOps, CompositingFollowsPremultipliedRules) {
+    const Image bottom = filled(10, 10, {0, 0, 200, 255}, {0, 0, 10, 10});
+    const Image top = filled(4, 4, {100, 0, 0, 128}, {2, 2, 4, 4});
+    const Image over = ImageOps::sourceOver(top, bottom);
+    EXPECT_EQ(over.extent, bottom.extent);
+    EXPECT_EQ(pixelAt(over, 3, 3), cv::Vec4b(100, 0, 100, 255));
+    EXPECT_EQ(pixelAt(over, 0, 0), cv::Vec4b(0, 0, 200, 255));
+    EXPECT_EQ(bottom.pixels.at<cv::Vec4b>(5, 5), cv::Vec4b(0, 0, 200, 255));  // untouched
+
+    const Image in = ImageOps::sourceIn(bottom, top);
+    EXPECT_EQ(in.extent, top.extent);
+    EXPECT_EQ(pixelAt(in, 3, 3), cv::Vec4b(0, 0, 100, 128));
+
+    const Image white = filled(5, 10, {255, 255, 255, 255}, {0, 0, 5, 10});
+    const Image cut = ImageOps::blendWithMask(bottom, white);
+    EXPECT_EQ(pixelAt(cut, 1, 1), cv::Vec4b(0, 0, 200, 255));
+    EXPECT_EQ(pixelAt(cut, 7, 1), cv::Vec4b(0, 0, 0, 0));
+    const Image kept = ImageOps::blendWithMask(bottom, white, filled(10, 10, {9, 9, 9, 255}, bottom.extent));
+    EXPECT_EQ(pixelAt(kept, 7, 1), cv::Vec4b(9, 9, 9, 255));
+}
+
+TEST(ImageOps, ColourMatrixAndThresholdWorkAtBothDepths) {
+    ColorMatrix gain;
+    gain.rows[0] = {2, 0, 0, 0};
+    gain.rows[3] = {0, 0, 0, 0.5};
+    const Image shallow = filled(2, 2, {100, 50, 10, 200}, {0, 0, 2, 2});
+    EXPECT_EQ(ImageOps::colorMatrix(shallow, gain).pixels.at<cv::Vec4b>(0, 0),
+              cv::Vec4b(200, 50, 10, 100));
+    Image deep(cv::Mat(2, 2, CV_16UC4, cv::Scalar(40000, 100, 0, 65535)));
+    EXPECT_EQ(ImageOps::colorMatrix(deep, gain).pixels.at<cv::Vec4w>(1, 1),
+              cv::Vec4w(65535, 100, 0, 32768));
+
+    const Image grey = filled(2, 1, {127, 128, 200, 255}, {0, 0, 2, 1});
+    EXPECT_EQ(ImageOps::colorThreshold(grey, 0.5).pixels.at<cv::Vec4b>(0, 0),
+              cv::Vec4b(0, 255, 255, 255));
+}
+
+TEST(ImageOps, WideGaussianStaysCloseToTheExactOne) {
+    cv::Mat px(240, 320, CV_8UC4);
+    cv::RNG(3).fill(px, cv::RNG::UNIFORM, 0, 256);
+    cv::rectangle(px, {100, 80, 60, 60}, cv::Scalar::all(255), -1);
+    px.forEach<cv::Vec4b>([](cv::Vec4b& p, const int*) { p[3] = 255; });
+    for (double sigma : {2.0, 7.0, 12.0, 30.0}) {
+        cv::Mat exact;
+        const int side = 2 * int(std::ceil(4 * sigma)) + 1;
+        cv::GaussianBlur(px, exact, {side, side}, sigma, sigma, cv::BORDER_REPLICATE);
+        const Image fast = ImageOps::gaussianBlur(Image(px), sigma);
+        EXPECT_EQ(fast.extent, (Rect{0, 0, 320, 240}));
+        EXPECT_LE(cv::norm(fast.pixels, exact, cv::NORM_INF), 4) << sigma;  // worst, on noise
+        EXPECT_LE(cv::norm(fast.pixels, exact, cv::NORM_L1) / exact.total() / 4, 0.5) << sigma;
+    }
+}
