@@ -35,6 +35,16 @@ Image canvasWith(const Image& other, const Rect& extent) {
     return out;
 }
 
+// `m` in the given depth (CV_8U or CV_16U), full scale mapped to full scale.
+cv::Mat inDepth(const cv::Mat& m, int depth) {
+    if (m.depth() == depth || m.empty()) return m;
+    const double from = m.depth() == CV_8U ? 255.0 : m.depth() == CV_16U ? 65535.0 : 1.0;
+    const double to = depth == CV_8U ? 255.0 : 65535.0;
+    cv::Mat out;
+    m.convertTo(out, depth, to / from);
+    return out;
+}
+
 template <class Fn>
 void forRows(int rows, Fn&& fn) {
     cv::parallel_for_(cv::Range(0, rows), [&](const cv::Range& r) {
@@ -186,7 +196,8 @@ Image sourceOver(const Image& top, const Image& bottom) {
     const Rect extent = unionOf(top.extent, bottom.extent);
     Image out = canvasWith(bottom, extent);
     const cv::Rect at = pixelRectOf(extent, top.extent);
-    dispatchDepth(out.pixels.depth(), [&]<class T>() { blendOver<T>(top.pixels, out.pixels(at)); });
+    const cv::Mat topPixels = inDepth(top.pixels, out.pixels.depth());
+    dispatchDepth(out.pixels.depth(), [&]<class T>() { blendOver<T>(topPixels, out.pixels(at)); });
     return out;
 }
 
@@ -200,10 +211,11 @@ Image fadedOver(const Image& top, const Image& bottom, double opacity) {
     Image out(cv::Mat(bottom.pixels.size(), bottom.pixels.type()), bottom.extent);
     out.properties = bottom.properties;
     dispatchDepth(out.pixels.depth(), [&]<class T>() {
-        mixRows<T>(top.pixels, bottom.pixels, out.pixels, [&](int y, float* wa, float* wb) {
+        const cv::Mat topPixels = inDepth(top.pixels, out.pixels.depth());
+        mixRows<T>(topPixels, bottom.pixels, out.pixels, [&](int y, float* wa, float* wb) {
             for (int x = 0; x < out.width(); ++x) {
                 // Top's alpha scaled by opacity, then top weighted by that alpha.
-                const float alpha = alphaAt<T>(top.pixels, y, x);
+                const float alpha = alphaAt<T>(topPixels, y, x);
                 wa[x] = float(c) * alpha;
                 wb[x] = 1 - wa[x] * alpha;
             }
@@ -217,7 +229,7 @@ Image sourceIn(const Image& image, const Image& mask) {
     const Rect overlap = image.extent.intersection(mask.extent);
     if (overlap.isEmpty()) return {};
     const cv::Mat src = image.pixels(pixelRectOf(image.extent, overlap));
-    const cv::Mat alpha = mask.pixels(pixelRectOf(mask.extent, overlap));
+    const cv::Mat alpha = inDepth(mask.pixels(pixelRectOf(mask.extent, overlap)), src.depth());
     Image out(cv::Mat(src.size(), src.type()), overlap);
     out.properties = image.properties;
     dispatchDepth(src.depth(), [&]<class T>() {
@@ -232,12 +244,18 @@ Image blendWithMask(const Image& image, const Image& mask, const std::optional<I
     if (image.empty()) return {};
     const bool hasBackground = background && !background->empty();
     const Rect extent = hasBackground ? unionOf(image.extent, background->extent) : image.extent;
-    Image out = hasBackground ? canvasWith(*background, extent) : canvasWith(image, extent);
+    Image out = hasBackground
+                    ? canvasWith(Image(inDepth(background->pixels, image.pixels.depth()),
+                                       background->extent),
+                                 extent)
+                    : canvasWith(image, extent);
     if (!hasBackground) out.pixels.setTo(cv::Scalar::all(0));
+    out.properties = image.properties;
     const Rect overlap = image.extent.intersection(mask.extent);
     if (mask.empty() || overlap.isEmpty()) return out;
     const cv::Mat src = image.pixels(pixelRectOf(image.extent, overlap));
-    const cv::Mat weights = mask.pixels(pixelRectOf(mask.extent, overlap));
+    const cv::Mat weights =
+        inDepth(mask.pixels(pixelRectOf(mask.extent, overlap)), image.pixels.depth());
     cv::Mat dst = out.pixels(pixelRectOf(extent, overlap));
     dispatchDepth(src.depth(), [&]<class T>() {
         mixRows<T>(src, dst, dst, [&](int y, float* wa, float* wb) {

@@ -4,7 +4,8 @@
 // Every function takes its inputs by const reference and returns a new Image (or shares the
 // input's pixels where it says so); inputs are never written. Any thread may call any of them
 // at the same time. Pictures are premultiplied RGBA, CV_8UC4 or CV_16UC4 (colorMatrix also
-// takes CV_32FC4); two inputs of one call must have the same depth. Extents lie on whole pixels.
+// takes CV_32FC4). When two inputs differ in depth, the result takes the depth of the frame-like
+// one (the bottom, the kept image) and the other is converted. Extents lie on whole pixels.
 
 #include <array>
 #include <optional>

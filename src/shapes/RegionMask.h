@@ -1,0 +1,27 @@
+#pragma once
+// Placing a region's mask (or emoji picture) over a frame, and cutting a styled frame with it.
+//
+// Pure functions; any thread. The mask and frame are only read; results are new pictures
+// (or share the inputs' pixels).
+
+#include <optional>
+
+#include "platform/image/Geometry.h"
+#include "platform/image/Image.h"
+
+enum class PlacementMode {
+    fit,      // one scale for both axes, the smaller of the two: keeps the aspect, never overflows
+    stretch,  // each axis its own scale: fills the rect
+};
+
+// `mask` scaled (by `mode`) and moved so its centre lands on the centre of `rect`, a rect
+// normalised to `frame` (0...1, origin lower-left). The frame's extent gives its size; its
+// origin is not added. The result's extent is where the mask lands. Nothing when the mask or
+// frame is empty or the rect has no area.
+std::optional<Image> placeMask(const Image& mask, const Image& frame, const Rect& rect,
+                               PlacementMode mode);
+
+// `image` kept where the placed `mask` is, weighted by its alpha, transparent elsewhere.
+// Prints "Không thể tạo bộ lọc CISourceInCompositing." and gives nothing when either input is
+// empty.
+std::optional<Image> clipToMask(const Image& mask, const Image& image);
