@@ -28,8 +28,8 @@ inline constexpr int MAX_MASK_SIDE = 8192;
 // A `size` × `size` picture (premultiplied RGBA, 8 bits, extent at the origin) with the square
 // from size/4 to 3·size/4 filled with `color`, its corners rounded by `cornerRadius`, edges
 // antialiased, then blurred with standard deviation `sigma` pixels (edges clamped, cropped
-// back to the canvas). A radius of a third of the square's side or more draws a circle, as the
-// rounded-rect paths of common 2D libraries do; sigma 0 keeps the edges hard.
+// back to the canvas). A radius of a third of the square's side or more rounds it fully into
+// a circle: that is how the ellipse mask is asked for. Sigma 0 keeps the edges hard.
 // Nothing when `size` is not in 1…MAX_MASK_SIDE, or `cornerRadius` or `sigma` is negative or
 // not a number.
 std::optional<Image> makeShapeMask(RGBAColor color, int size, double cornerRadius, double sigma);
