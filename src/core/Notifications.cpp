@@ -9,4 +9,15 @@ const NotificationName zoomChange;
 const NotificationName updateFilter;
 const NotificationName endTrackingObject;
 
+const NotificationName onEditShape;
+const NotificationName offEditShape;
+const NotificationName addShape;
+const NotificationName cancelAddShape;
+const NotificationName finishAddShape;
+const NotificationName deleteShape;
+const NotificationName addKey;
+const NotificationName deleteKey;
+const NotificationName selectKeyframe;
+const NotificationName changeTrimTime;
+
 }  // namespace Notifications

@@ -12,4 +12,16 @@ extern const NotificationName zoomChange;
 extern const NotificationName updateFilter;
 extern const NotificationName endTrackingObject;
 
+// Shapes.
+extern const NotificationName onEditShape;
+extern const NotificationName offEditShape;
+extern const NotificationName addShape;
+extern const NotificationName cancelAddShape;
+extern const NotificationName finishAddShape;
+extern const NotificationName deleteShape;
+extern const NotificationName addKey;
+extern const NotificationName deleteKey;
+extern const NotificationName selectKeyframe;
+extern const NotificationName changeTrimTime;
+
 }  // namespace Notifications

@@ -1,8 +1,234 @@
 #include "shapes/CShape.h"
 
-void CShape::reset() { selectedShapeIndex.reset(); }
+#include <algorithm>
+#include <cmath>
+#include <utility>
 
-std::optional<Image> CShape::applyBlur(const Image&, const MediaTime&, const Image& current,
-                                       bool) const {
-    return current;
+#include "core/Manager.h"
+#include "core/Notifications.h"
+#include "platform/image/ImageOps.h"
+#include "shapes/EmojiCatalogue.h"
+
+namespace {
+
+void post(const NotificationName& name) { NotificationCenter::defaultCenter().post(name); }
+
+Rect fromTopLeft(const Rect& r) { return {r.x, 1 - (r.y + r.height), r.width, r.height}; }
+
+std::optional<MediaTime> sourceDuration() {
+    auto asset = Manager::shared().asset();
+    if (!asset) return std::nullopt;
+    auto d = asset->duration();
+    if (!d || !d->isNumeric()) return std::nullopt;
+    return d;
+}
+
+// A fraction of the source as a media time in the duration's timescale. Fractions outside
+// 0...1 (or not numbers) are clamped, so the conversion to an integer value stays defined.
+MediaTime atFraction(const MediaTime& duration, double fraction) {
+    double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
+    return MediaTime::fromSeconds(duration.seconds() * f, duration.timescale);
+}
+
+}  // namespace
+
+CShape::CShape() { publish(); }
+
+void CShape::reset() {
+    shapes.clear();
+    selectedShapeIndex.reset();
+    addingShape = false;
+    editingShape.reset();
+    selectedKeyframeIndex.reset();
+    publish();
+}
+
+const ShapeModel* CShape::selectedShape() const {
+    if (!selectedShapeIndex || *selectedShapeIndex < 0 || *selectedShapeIndex >= int(shapes.size()))
+        return nullptr;
+    return &shapes[size_t(*selectedShapeIndex)];
+}
+
+ShapeModel* CShape::selectedShape() {
+    return const_cast<ShapeModel*>(std::as_const(*this).selectedShape());
+}
+
+void CShape::publish() { snapshot_.store(std::make_shared<const ShapeList>(shapes)); }
+
+void CShape::changed() {
+    publish();
+    post(Notifications::updateFilter);
+}
+
+void CShape::insertShape(const Rect& topLeftRect) {
+    auto duration = sourceDuration();
+    if (!duration) return;
+    auto emojis = emojiList();
+    bool hdr = Manager::shared().asset()->isHDR();
+    shapes.emplace_back(MediaTimeRange{MediaTime(0, duration->timescale), *duration},
+                        fromTopLeft(topLeftRect), emojis.empty() ? "" : emojis.front(), hdr);
+    selectedShapeIndex = int(shapes.size()) - 1;
+    addingShape = true;
+    post(Notifications::onEditShape);
+    changed();
+}
+
+void CShape::removeNewShape() {
+    selectedShapeIndex.reset();
+    addingShape = false;
+    if (!shapes.empty()) shapes.pop_back();
+    post(Notifications::cancelAddShape);
+    changed();
+}
+
+void CShape::selectShape(int index) {
+    if (index < 0 || index >= int(shapes.size())) return;
+    selectedShapeIndex = index;
+    editingShape = shapes[size_t(index)].copy();
+    post(Notifications::onEditShape);
+}
+
+void CShape::cancelEditing() {
+    if (addingShape) {
+        removeNewShape();
+    } else {
+        if (ShapeModel* shape = selectedShape(); shape && editingShape) *shape = *editingShape;
+        selectedShapeIndex.reset();
+        editingShape.reset();
+        changed();
+    }
+    post(Notifications::offEditShape);
+}
+
+void CShape::finishEditing() {
+    if (!selectedShapeIndex) return;
+    selectedShapeIndex.reset();
+    if (addingShape) {
+        addingShape = false;
+        post(Notifications::finishAddShape);
+    } else {
+        editingShape.reset();
+    }
+    post(Notifications::offEditShape);
+}
+
+void CShape::removeSelectedShape() {
+    if (!selectedShape()) return;
+    shapes.erase(shapes.begin() + *selectedShapeIndex);
+    post(Notifications::deleteShape);
+    post(Notifications::offEditShape);
+    selectedShapeIndex.reset();
+    editingShape.reset();
+    changed();
+}
+
+void CShape::insertKeyframe(const MediaTime& time, const Rect& topLeftRect) {
+    ShapeModel* shape = selectedShape();
+    if (!shape) return;
+    shape->appendKeyframe(time, fromTopLeft(topLeftRect));
+    post(Notifications::addKey);
+    changed();
+}
+
+void CShape::removeSelectedKeyframe() {
+    ShapeModel* shape = selectedShape();
+    if (!shape || !selectedKeyframeIndex) return;
+    int index = *selectedKeyframeIndex;
+    if (index >= 0 && index < int(shape->keyframes.size()))
+        shape->keyframes.erase(shape->keyframes.begin() + index);
+    post(Notifications::deleteKey);
+    changed();
+}
+
+void CShape::updateSelectedKeyframe(const Rect& topLeftRect) {
+    ShapeModel* shape = selectedShape();
+    if (!shape || !selectedKeyframeIndex) return;
+    shape->setKeyframeRect(*selectedKeyframeIndex, fromTopLeft(topLeftRect));
+    changed();
+}
+
+void CShape::moveKeyframe(int index, double fraction) {
+    auto duration = sourceDuration();
+    ShapeModel* shape = selectedShape();
+    if (!duration || !shape) return;
+    if (index >= 0 && index < int(shape->keyframes.size()))
+        shape->keyframes[size_t(index)].time = atFraction(*duration, fraction);
+    changed();
+}
+
+void CShape::changeTrimStart(double fraction) {
+    auto duration = sourceDuration();
+    ShapeModel* shape = selectedShape();
+    if (!duration || !shape) return;
+    MediaTime end = shape->trimTime.end();
+    double s = std::min(atFraction(*duration, fraction).seconds(), end.seconds() - 0.5);
+    MediaTime start = MediaTime::fromSeconds(std::max(s, 0.0), duration->timescale);
+    shape->trimTime = {start, end - start};
+    post(Notifications::changeTrimTime);
+    changed();
+}
+
+void CShape::changeTrimEnd(double fraction) {
+    auto duration = sourceDuration();
+    ShapeModel* shape = selectedShape();
+    if (!duration || !shape) return;
+    MediaTime start = shape->trimTime.start;
+    double e = std::max(atFraction(*duration, fraction).seconds(), start.seconds() + 0.5);
+    e = std::min(e, shape->maxEndTime.seconds());
+    shape->trimTime = {start, MediaTime::fromSeconds(e, duration->timescale) - start};
+    post(Notifications::changeTrimTime);
+    changed();
+}
+
+void CShape::setBlurType(int raw) {
+    auto type = shapeBlurTypeFromRaw(raw);
+    ShapeModel* shape = selectedShape();
+    if (!type || !shape) return;
+    shape->shapeBlurType = *type;
+    changed();
+}
+
+void CShape::setIntensity(double value) {
+    ShapeModel* shape = selectedShape();
+    if (!shape || std::isnan(value)) return;
+    shape->modelFilterManager.current = std::clamp(value, 0.0, 1.0);
+    changed();
+}
+
+void CShape::setSoftness(double value) {
+    ShapeModel* shape = selectedShape();
+    if (!shape) return;
+    shape->setSoftness(value);
+    changed();
+}
+
+void CShape::setEmoji(const std::string& emoji) {
+    ShapeModel* shape = selectedShape();
+    if (!shape) return;
+    shape->setEmoji(emoji);
+    changed();
+}
+
+ShapeBlurType CShape::selectedBlurType() const {
+    const ShapeModel* shape = selectedShape();
+    return shape ? shape->shapeBlurType : ShapeBlurType::none;
+}
+
+std::optional<Image> CShape::applyBlur(const Image& source, const MediaTime& time,
+                                       const Image& current, bool isExport) const {
+    auto list = snapshot_.load();
+    Image result = current;
+    for (const ShapeModel& shape : *list) {
+        auto area = shape.layerArea(source.extent, time);
+        if (!area || source.empty()) continue;
+        // Only the pixels under the shape are styled; an emoji covers its rect and needs none.
+        std::optional<Image> styled = shape.shapeBlurType == ShapeBlurType::emoji
+                                          ? std::optional(source)
+                                          : shape.modelFilterManager.apply(source, *area);
+        if (!styled) continue;
+        auto layer = shape.maskImage(*styled, source, time, isExport);
+        if (!layer) continue;
+        result = ImageOps::sourceOver(*layer, result);
+    }
+    return result;
 }

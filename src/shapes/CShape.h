@@ -1,17 +1,66 @@
 #pragma once
-// The shape editor. Main thread, except `applyBlur` (render threads).
+// The shape editor: the list of hand-placed shapes (list order is drawing order), the selection,
+// the add and edit workflow with undo by snapshot, keyframes and trims, and the shape stage of
+// the per-frame chain.
+//
+// Threads: every operation runs on the main thread. After each change the editor publishes an
+// immutable copy of the shape list; `applyBlur` (render threads) reads only that copy, so a
+// frame sees one consistent state and never takes a lock.
+// Rects handed in by the interface are normalised with the origin at the top-left.
 
+#include <atomic>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/MediaTime.h"
 #include "platform/image/Image.h"
+#include "shapes/ShapeModel.h"
 
 class CShape {
 public:
+    using ShapeList = std::vector<ShapeModel>;
+
+    CShape();
+
+    std::vector<ShapeModel> shapes;
     std::optional<int> selectedShapeIndex;
+    bool addingShape = false;
+    std::optional<ShapeModel> editingShape;
+    std::optional<int> selectedKeyframeIndex;
 
     void reset();
-    // Shapes arrive with the shape editor; until then the stage passes the picture through.
+
+    void insertShape(const Rect& topLeftRect);
+    void removeNewShape();
+    void selectShape(int index);
+    void cancelEditing();
+    void finishEditing();
+    void removeSelectedShape();
+    void insertKeyframe(const MediaTime& time, const Rect& topLeftRect);
+    void removeSelectedKeyframe();
+    void updateSelectedKeyframe(const Rect& topLeftRect);
+    void moveKeyframe(int index, double fraction);
+    void changeTrimStart(double fraction);
+    void changeTrimEnd(double fraction);
+    void setBlurType(int raw);
+    void setIntensity(double value);
+    void setSoftness(double value);
+    void setEmoji(const std::string& emoji);
+    ShapeBlurType selectedBlurType() const;
+
+    // Makes the current `shapes` what the renderer draws. The operations above call it; code
+    // that changes `shapes` directly (loading a project) calls it after.
+    void publish();
+    // The shape stage of the chain; any thread. Never nothing: with no shapes, `current`.
     std::optional<Image> applyBlur(const Image& source, const MediaTime& time,
                                    const Image& current, bool isExport) const;
+
+private:
+    ShapeModel* selectedShape();
+    const ShapeModel* selectedShape() const;
+    void changed();  // publish, then post updateFilter
+
+    std::atomic<std::shared_ptr<const ShapeList>> snapshot_;
 };

@@ -1,5 +1,5 @@
 #pragma once
-// A source of asset facts for tests: fixed facts (a 1 s clip, 1920x1080 with a mirroring
+// A source of asset facts for tests: fixed facts (a 1 s clip unless told otherwise, 1920x1080 with a mirroring
 // transform, 25 fps, HDR), a log of the steps in the order they were asked, and steps that fail.
 
 #include <set>
@@ -12,10 +12,10 @@
 class ScriptedSource final : public AssetSource {
 public:
     ScriptedSource(std::vector<std::string>& log, std::vector<AssetTrack> videos,
-                   std::set<std::string> failing = {})
-        : log_(log), videos_(std::move(videos)), failing_(std::move(failing)) {}
+                   std::set<std::string> failing = {}, MediaTime duration = MediaTime(600, 600))
+        : log_(log), videos_(std::move(videos)), failing_(std::move(failing)), duration_(duration) {}
 
-    std::optional<MediaTime> duration() override { return step("duration", MediaTime(600, 600)); }
+    std::optional<MediaTime> duration() override { return step("duration", duration_); }
     std::optional<std::vector<AssetTrack>> videoTracks() override { return step("videoTracks", videos_); }
     std::optional<std::vector<AssetTrack>> audioTracks() override {
         return step("audioTracks", std::vector<AssetTrack>{{7}});
@@ -45,4 +45,5 @@ private:
     std::vector<std::string>& log_;
     std::vector<AssetTrack> videos_;
     std::set<std::string> failing_;
+    MediaTime duration_;
 };

@@ -1,0 +1,19 @@
+#pragma once
+// Moves a project between its document form and the edit state: loading fills the editors
+// (after emptying them), saving reads them back. Main thread.
+
+#include <optional>
+#include <string>
+
+#include "project/ProjectDocument.h"
+
+class AssetHandler;
+class CEdit;
+
+// Fills `edit` from `document` for the loaded `source`. Returns the first problem that only
+// the source can reveal (e.g. a trim beyond the video), naming its JSON path; nothing on success.
+std::optional<std::string> applyProject(const ProjectDocument& document, const AssetHandler& source,
+                                        CEdit& edit);
+
+// The document of the current edits of `edit`, with `sourcePath` as its source.
+ProjectDocument projectFromEdits(CEdit& edit, const std::string& sourcePath);

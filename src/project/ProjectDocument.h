@@ -1,0 +1,50 @@
+#pragma once
+// A project file's content as plain values: the source video and every edit, in the form the
+// file stores them. Times are exact media times, or seconds from a hand-written file that are
+// turned into media times once the source's timescale is known.
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "core/MediaTime.h"
+#include "core/ModelFilterType.h"
+#include "platform/image/Geometry.h"
+#include "shapes/ShapeBlurType.h"
+
+inline constexpr int PROJECT_FORMAT_VERSION = 1;
+
+// An exact media time, or seconds.
+using ProjectTime = std::variant<MediaTime, double>;
+
+// The media time of `t` in `timescale` (exact times are kept as they are).
+MediaTime resolveProjectTime(const ProjectTime& t, int32_t timescale);
+
+struct ProjectStyle {
+    ModelFilterType style = ModelFilterType::gaussian;
+    double intensity = 0.5;
+    double softness = 0;
+};
+
+struct ProjectKeyframe {
+    ProjectTime t;
+    Rect rect;
+};
+
+struct ProjectShape {
+    ShapeBlurType type = ShapeBlurType::circle;
+    ProjectStyle look;
+    std::string emoji;
+    std::optional<ProjectTime> trimStart;  // absent: the start of the video
+    std::optional<ProjectTime> trimEnd;    // absent: the end of the video
+    std::optional<ProjectTime> maxEnd;     // absent: the end of the video
+    Rect rect;
+    std::vector<ProjectKeyframe> keyframes;
+};
+
+struct ProjectDocument {
+    std::string source;  // as written: relative to the project file's folder, or absolute
+    ProjectStyle background{ModelFilterType::normal, 0.5, 0};
+    std::vector<ProjectShape> shapes;
+};

@@ -1,0 +1,246 @@
+#include "project/ProjectReader.h"
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+#include "core/ModelFilterTypeName.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Largest magnitude accepted for a normalised coordinate and for seconds: far beyond any real
+// value, small enough that every later conversion to pixels or integer values stays defined.
+constexpr double MAX_COORDINATE = 1000;
+constexpr double MAX_SECONDS = 1e9;
+constexpr size_t MAX_EMOJI_BYTES = 64;
+
+// Thrown only inside this file; parseProject turns it into the error message.
+struct Fault {
+    std::string message;
+};
+
+[[noreturn]] void fail(const std::string& path, const std::string& what) {
+    throw Fault{(path.empty() ? std::string("document") : path) + ": " + what};
+}
+
+std::string child(const std::string& path, const std::string& key) {
+    return path.empty() ? key : path + "." + key;
+}
+
+std::string element(const std::string& path, size_t i) {
+    return path + "[" + std::to_string(i) + "]";
+}
+
+void onlyKeys(const Json& object, const std::string& path, std::set<std::string> allowed) {
+    for (auto it = object.begin(); it != object.end(); ++it)
+        if (!allowed.count(it.key())) fail(path, "unknown key '" + it.key() + "'");
+}
+
+const Json& object(const Json& v, const std::string& path) {
+    if (!v.is_object()) fail(path, "must be an object");
+    return v;
+}
+
+const Json& array(const Json& v, const std::string& path) {
+    if (!v.is_array()) fail(path, "must be an array");
+    return v;
+}
+
+const Json* optionalMember(const Json& obj, const std::string& key) {
+    auto it = obj.find(key);
+    return it == obj.end() ? nullptr : &*it;
+}
+
+const Json& member(const Json& obj, const std::string& key, const std::string& path) {
+    const Json* v = optionalMember(obj, key);
+    if (!v) fail(path, "missing key '" + key + "'");
+    return *v;
+}
+
+double number(const Json& v, const std::string& path, double lo, double hi) {
+    if (!v.is_number()) fail(path, "must be a number");
+    double d = v.get<double>();
+    if (!std::isfinite(d) || d < lo || d > hi) {
+        std::ostringstream range;
+        range << "must be between " << lo << " and " << hi;
+        fail(path, range.str());
+    }
+    return d;
+}
+
+std::string string(const Json& v, const std::string& path) {
+    if (!v.is_string()) fail(path, "must be a string");
+    return v.get<std::string>();
+}
+
+int64_t integer(const Json& v, const std::string& path, int64_t lo, int64_t hi) {
+    if (!v.is_number_integer()) fail(path, "must be an integer");
+    if (v.is_number_unsigned() && v.get<uint64_t>() > uint64_t(std::numeric_limits<int64_t>::max()))
+        fail(path, "is too large");
+    int64_t i = v.get<int64_t>();
+    if (i < lo || i > hi) fail(path, "must be between " + std::to_string(lo) + " and " + std::to_string(hi));
+    return i;
+}
+
+ProjectTime time(const Json& v, const std::string& path) {
+    if (v.is_number()) return number(v, path, 0, MAX_SECONDS);
+    object(v, path);
+    onlyKeys(v, path, {"value", "timescale"});
+    int64_t timescale = integer(member(v, "timescale", path), child(path, "timescale"), 1,
+                                std::numeric_limits<int32_t>::max());
+    int64_t value = integer(member(v, "value", path), child(path, "value"), 0,
+                            int64_t(MAX_SECONDS) * timescale);
+    return MediaTime(value, int32_t(timescale));
+}
+
+double seconds(const ProjectTime& t) {
+    if (auto* exact = std::get_if<MediaTime>(&t)) return exact->seconds();
+    return std::get<double>(t);
+}
+
+Rect rect(const Json& v, const std::string& path) {
+    array(v, path);
+    if (v.size() != 4) fail(path, "must be [x, y, width, height]");
+    Rect r{number(v[0], element(path, 0), -MAX_COORDINATE, MAX_COORDINATE),
+           number(v[1], element(path, 1), -MAX_COORDINATE, MAX_COORDINATE),
+           number(v[2], element(path, 2), -MAX_COORDINATE, MAX_COORDINATE),
+           number(v[3], element(path, 3), -MAX_COORDINATE, MAX_COORDINATE)};
+    if (!(r.width > 0)) fail(path, "width must be > 0");
+    if (!(r.height > 0)) fail(path, "height must be > 0");
+    return r;
+}
+
+ProjectStyle look(const Json& obj, const std::string& path, ProjectStyle defaults) {
+    ProjectStyle s = defaults;
+    if (const Json* v = optionalMember(obj, "style")) {
+        auto name = string(*v, child(path, "style"));
+        auto type = modelFilterTypeFromName(name);
+        if (!type) fail(child(path, "style"), "unknown style '" + name + "'");
+        s.style = *type;
+    }
+    if (const Json* v = optionalMember(obj, "intensity"))
+        s.intensity = number(*v, child(path, "intensity"), 0, 1);
+    if (const Json* v = optionalMember(obj, "softness"))
+        s.softness = number(*v, child(path, "softness"), 0, 1);
+    return s;
+}
+
+ProjectShape shape(const Json& v, const std::string& path) {
+    object(v, path);
+    onlyKeys(v, path,
+             {"type", "style", "intensity", "softness", "emoji", "trim", "maxEnd", "rect", "keyframes"});
+    ProjectShape s;
+    if (const Json* t = optionalMember(v, "type")) {
+        auto name = string(*t, child(path, "type"));
+        auto type = shapeBlurTypeFromName(name);
+        if (!type) fail(child(path, "type"), "unknown shape type '" + name + "'");
+        s.type = *type;
+    }
+    s.look = look(v, path, ProjectStyle{});
+    if (const Json* e = optionalMember(v, "emoji")) {
+        s.emoji = string(*e, child(path, "emoji"));
+        if (s.emoji.empty() || s.emoji.size() > MAX_EMOJI_BYTES)
+            fail(child(path, "emoji"), "must be 1 to 64 bytes");
+    }
+    if (const Json* trim = optionalMember(v, "trim")) {
+        std::string p = child(path, "trim");
+        object(*trim, p);
+        onlyKeys(*trim, p, {"start", "end"});
+        if (const Json* t = optionalMember(*trim, "start")) s.trimStart = time(*t, child(p, "start"));
+        if (const Json* t = optionalMember(*trim, "end")) s.trimEnd = time(*t, child(p, "end"));
+        if (s.trimStart && s.trimEnd && seconds(*s.trimStart) > seconds(*s.trimEnd))
+            fail(p, "start must not be after end");
+    }
+    if (const Json* t = optionalMember(v, "maxEnd")) s.maxEnd = time(*t, child(path, "maxEnd"));
+    s.rect = rect(member(v, "rect", path), child(path, "rect"));
+    if (const Json* ks = optionalMember(v, "keyframes")) {
+        std::string p = child(path, "keyframes");
+        array(*ks, p);
+        for (size_t i = 0; i < ks->size(); ++i) {
+            std::string kp = element(p, i);
+            const Json& k = object((*ks)[i], kp);
+            onlyKeys(k, kp, {"t", "rect"});
+            s.keyframes.push_back({time(member(k, "t", kp), child(kp, "t")),
+                                   rect(member(k, "rect", kp), child(kp, "rect"))});
+        }
+    }
+    return s;
+}
+
+void noRegions(const Json& doc, const std::string& key) {
+    if (const Json* v = optionalMember(doc, key); v && !array(*v, key).empty())
+        fail(key, "face and object regions are not supported by this version yet");
+}
+
+ProjectDocument document(const Json& doc) {
+    object(doc, "");
+    onlyKeys(doc, "", {"veilcut", "source", "background", "faces", "objects", "shapes"});
+    if (integer(member(doc, "veilcut", ""), "veilcut", 0, std::numeric_limits<int32_t>::max()) !=
+        PROJECT_FORMAT_VERSION)
+        fail("veilcut", "unsupported project format version (this Veilcut reads version 1)");
+    ProjectDocument d;
+    d.source = string(member(doc, "source", ""), "source");
+    if (d.source.empty()) fail("source", "must not be empty");
+    if (const Json* bg = optionalMember(doc, "background")) {
+        object(*bg, "background");
+        onlyKeys(*bg, "background", {"style", "intensity", "softness"});
+        d.background = look(*bg, "background", d.background);
+        if (d.background.style != ModelFilterType::normal)
+            fail("background.style", "background styles are not supported by this version yet");
+    }
+    noRegions(doc, "faces");
+    noRegions(doc, "objects");
+    if (const Json* shapes = optionalMember(doc, "shapes")) {
+        array(*shapes, "shapes");
+        for (size_t i = 0; i < shapes->size(); ++i)
+            d.shapes.push_back(shape((*shapes)[i], element("shapes", i)));
+    }
+    return d;
+}
+
+}  // namespace
+
+MediaTime resolveProjectTime(const ProjectTime& t, int32_t timescale) {
+    if (auto* exact = std::get_if<MediaTime>(&t)) return *exact;
+    return MediaTime::fromSeconds(std::get<double>(t), timescale);
+}
+
+ProjectReadResult parseProject(std::string_view text) {
+    if (text.size() > PROJECT_MAX_BYTES) return {std::nullopt, "document: larger than 16 MiB"};
+    bool tooDeep = false;
+    // The callback sees every nesting level as it is parsed, so deep documents stop early.
+    Json::parser_callback_t depthGuard = [&](int depth, Json::parse_event_t, Json&) {
+        if (depth > PROJECT_MAX_DEPTH) tooDeep = true;
+        return !tooDeep;
+    };
+    try {
+        Json doc = Json::parse(text.begin(), text.end(), depthGuard);
+        if (tooDeep) return {std::nullopt, "document: nested too deeply"};
+        return {document(doc), {}};
+    } catch (const Fault& f) {
+        return {std::nullopt, f.message};
+    } catch (const Json::parse_error& e) {
+        return {std::nullopt, "document: not valid JSON (at byte " + std::to_string(e.byte) + ")"};
+    } catch (const std::exception& e) {
+        return {std::nullopt, std::string("document: ") + e.what()};
+    }
+}
+
+ProjectReadResult readProjectFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {std::nullopt, path + ": cannot be read"};
+    std::string text;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, size_t(in.gcount()));
+        if (text.size() > PROJECT_MAX_BYTES) return {std::nullopt, path + ": larger than 16 MiB"};
+    }
+    auto result = parseProject(text);
+    if (!result.document) result.error = path + ": " + result.error;
+    return result;
+}

@@ -1,0 +1,89 @@
+#include "project/ProjectWriter.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "core/ModelFilterTypeName.h"
+#include "platform/dispatch/Uuid.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json timeJson(const ProjectTime& t) {
+    if (auto* exact = std::get_if<MediaTime>(&t))
+        return {{"value", exact->value}, {"timescale", exact->timescale}};
+    return std::get<double>(t);
+}
+
+Json rectJson(const Rect& r) { return Json::array({r.x, r.y, r.width, r.height}); }
+
+void addLook(Json& j, const ProjectStyle& s) {
+    j["style"] = modelFilterTypeName(s.style);
+    j["intensity"] = s.intensity;
+    j["softness"] = s.softness;
+}
+
+Json shapeJson(const ProjectShape& s) {
+    Json j;
+    j["type"] = shapeBlurTypeName(s.type);
+    addLook(j, s.look);
+    if (!s.emoji.empty()) j["emoji"] = s.emoji;
+    if (s.trimStart || s.trimEnd) {
+        Json trim = Json::object();
+        if (s.trimStart) trim["start"] = timeJson(*s.trimStart);
+        if (s.trimEnd) trim["end"] = timeJson(*s.trimEnd);
+        j["trim"] = trim;
+    }
+    if (s.maxEnd) j["maxEnd"] = timeJson(*s.maxEnd);
+    j["rect"] = rectJson(s.rect);
+    Json keyframes = Json::array();
+    for (const auto& k : s.keyframes) keyframes.push_back({{"t", timeJson(k.t)}, {"rect", rectJson(k.rect)}});
+    j["keyframes"] = keyframes;
+    return j;
+}
+
+}  // namespace
+
+std::string projectText(const ProjectDocument& d) {
+    Json j;
+    j["veilcut"] = PROJECT_FORMAT_VERSION;
+    j["source"] = d.source;
+    Json background;
+    addLook(background, d.background);
+    j["background"] = background;
+    j["faces"] = Json::array();
+    j["objects"] = Json::array();
+    Json shapes = Json::array();
+    for (const auto& s : d.shapes) shapes.push_back(shapeJson(s));
+    j["shapes"] = shapes;
+    return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+bool writeProjectFile(const ProjectDocument& document, const std::string& path, std::string* error) {
+    namespace fs = std::filesystem;
+    fs::path target(path);
+    fs::path temporary = target;
+    temporary += ".tmp-" + makeUuidString();
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << projectText(document);
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            if (error) *error = path + ": cannot be written";
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        if (error) *error = path + ": cannot be written";
+        return false;
+    }
+    return true;
+}

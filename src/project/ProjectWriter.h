@@ -1,0 +1,12 @@
+#pragma once
+// Writes a project document as JSON text, keys in a fixed order, so that writing what was read
+// gives the same bytes again. Pure; any thread.
+
+#include <string>
+
+#include "project/ProjectDocument.h"
+
+std::string projectText(const ProjectDocument& document);
+// Writes to a temporary file beside `path` and renames it into place, so an interrupted save
+// never leaves a half-written project. False with `error` set on failure.
+bool writeProjectFile(const ProjectDocument& document, const std::string& path, std::string* error);

@@ -1,0 +1,32 @@
+#include "render/EditGalleryCompositing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/CEdit.h"
+#include "core/Manager.h"
+#include "platform/image/Orientation.h"
+
+Size previewRenderSize(Size size) {
+    double k = std::min(PREVIEW_BOX_SIDE / size.width, PREVIEW_BOX_SIDE / size.height);
+    return {std::round(size.width * k), std::round(size.height * k)};
+}
+
+void EditGalleryCompositing::renderFrame(const Image& source, const MediaTime& time,
+                                         const Image& output, const Completion& completion) {
+    auto asset = Manager::shared().asset();
+    auto transform = asset ? asset->preferredTransform() : std::nullopt;
+    auto size = asset ? asset->size() : std::nullopt;
+    if (!transform || !size || !(size->width > 0) || !(size->height > 0))
+        return completion(source);
+    Size box = previewRenderSize(*size);
+    Image upright = orientAndScale(source, *transform, int(box.width), int(box.height));
+    Image result = CEdit::shared().applyBlurs(upright, time, false);
+    if (output.pixels.size() == result.pixels.size() && output.pixels.type() == result.pixels.type()) {
+        // The render context's buffer is the frame handed back to the player.
+        cv::Mat target = output.pixels;
+        result.pixels.copyTo(target);
+        return completion(Image(target));
+    }
+    completion(result);
+}

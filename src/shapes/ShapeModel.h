@@ -1,0 +1,59 @@
+#pragma once
+// One hand-placed shape: a rectangle, an ellipse or an emoji sticker with a time range (both
+// ends inclusive), a default rectangle and keyframes between which it moves linearly.
+// Rectangles are normalised to the upright frame with the origin at the lower-left.
+//
+// Threads: the shape editor changes shapes on the main thread. The renderer never sees a
+// ShapeModel that can change: the editor publishes copies (the copy constructor keeps ids and
+// shares the immutable mask pictures), and the const members are safe on those copies.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/MediaTime.h"
+#include "core/ModelFilterManager.h"
+#include "platform/image/Image.h"
+#include "shapes/ShapeBlurType.h"
+#include "shapes/ShapeKeyFrame.h"
+
+class ShapeModel {
+public:
+    ShapeModel(MediaTimeRange trimTime, Rect defaultRect, std::string emoji, bool isHDR);
+
+    std::string id = makeUuidString();
+    MediaTimeRange trimTime;
+    MediaTime maxEndTime;
+    Rect defaultRect;
+    std::vector<ShapeKeyFrame> keyframes;  // insertion order, never sorted
+    ShapeBlurType shapeBlurType = ShapeBlurType::circle;
+    ModelFilterManager modelFilterManager;
+    double softness = 0;
+    std::string emoji;
+    bool isHDR = false;
+    // Cached masks; replaced (never edited) when softness or emoji change.
+    std::optional<Image> regtangle;
+    std::optional<Image> circle;
+    std::optional<Image> emojiCIImage;
+    std::optional<Image> hdrEmojiCIImage;
+
+    // A deep copy under new ids, sharing the mask pictures; intensity clamped to 0...1.
+    ShapeModel copy() const;
+
+    void appendKeyframe(const MediaTime& time, const Rect& rect);
+    // Logs "Wrong index keyframe" and changes nothing for an index outside `keyframes`.
+    void setKeyframeRect(int index, const Rect& rect);
+    // The rectangle at time `t`; nothing outside the trim.
+    std::optional<Rect> rect(const MediaTime& t) const;
+    // This shape's layer for one frame: `styled` (`frame` in the shape's style, at least over
+    // `layerArea`) cut to the placed mask, or the placed emoji picture.
+    std::optional<Image> maskImage(const Image& styled, const Image& frame, const MediaTime& time,
+                                   bool isExport) const;
+    // Where the layer of `maskImage` can be non-transparent at `time`, in frame pixels.
+    std::optional<Rect> layerArea(const Rect& frameExtent, const MediaTime& time) const;
+
+    void setSoftness(double value);
+    void setEmoji(std::string value);
+    void updateShapeMasks();
+    void updateEmojiImages();
+};

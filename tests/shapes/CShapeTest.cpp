@@ -1,0 +1,173 @@
+#include "shapes/CShape.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Manager.h"
+#include "core/Notifications.h"
+#include "platform/dispatch/MainQueue.h"
+#include "support/ScriptedAssetSource.h"
+
+namespace {
+
+struct CShapeTest : ::testing::Test {
+    void SetUp() override {
+        MainQueue::shared().bindToCurrentThread();
+        auto asset = std::make_shared<AssetHandler>(
+            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<AssetTrack>{{0}},
+                                                         std::set<std::string>{"isHDR"},
+                                                         MediaTime(6000, 600)));  // 10 s
+        asset->waitUntilLoaded();
+        Manager::shared().setAsset(asset);
+        for (auto [name, label] : std::initializer_list<std::pair<const NotificationName*, const char*>>{
+                 {&Notifications::onEditShape, "onEdit"},
+                 {&Notifications::offEditShape, "offEdit"},
+                 {&Notifications::cancelAddShape, "cancelAdd"},
+                 {&Notifications::finishAddShape, "finishAdd"},
+                 {&Notifications::deleteShape, "delete"},
+                 {&Notifications::addKey, "addKey"},
+                 {&Notifications::deleteKey, "deleteKey"},
+                 {&Notifications::changeTrimTime, "trim"},
+                 {&Notifications::updateFilter, "update"}})
+            tokens.push_back(NotificationCenter::defaultCenter().addObserver(
+                *name, [this, label = std::string(label)](auto) { posted.push_back(label); }));
+    }
+    void TearDown() override { Manager::shared().setAsset(nullptr); }
+
+    // Adds a finished shape with the given top-left rect.
+    void addShape(Rect topLeft) {
+        shapes.insertShape(topLeft);
+        shapes.finishEditing();
+    }
+    std::vector<std::string> take() { return std::exchange(posted, {}); }
+
+    CShape shapes;
+    std::vector<std::string> steps;
+    std::vector<std::string> posted;
+    std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
+};
+
+}  // namespace
+
+TEST_F(CShapeTest, AddingThenCancellingOrFinishing) {
+    shapes.insertShape({0.1, 0.2, 0.3, 0.4});
+    ASSERT_EQ(shapes.shapes.size(), 1u);
+    const ShapeModel& s = shapes.shapes[0];
+    EXPECT_NEAR(s.defaultRect.y, 1 - (0.2 + 0.4), 1e-12);  // converted to lower-left
+    EXPECT_EQ(s.trimTime.end(), MediaTime(6000, 600));
+    EXPECT_EQ(s.emoji, "😀");
+    EXPECT_TRUE(shapes.addingShape);
+    EXPECT_EQ(take(), (std::vector<std::string>{"onEdit", "update"}));
+
+    shapes.cancelEditing();  // while adding: the new shape goes
+    EXPECT_TRUE(shapes.shapes.empty());
+    EXPECT_EQ(take(), (std::vector<std::string>{"cancelAdd", "update", "offEdit"}));
+
+    shapes.insertShape({0.1, 0.2, 0.3, 0.4});
+    take();
+    shapes.finishEditing();
+    EXPECT_EQ(shapes.shapes.size(), 1u);
+    EXPECT_FALSE(shapes.selectedShapeIndex);
+    EXPECT_EQ(take(), (std::vector<std::string>{"finishAdd", "offEdit"}));
+}
+
+TEST_F(CShapeTest, CancellingAnEditRestoresTheSnapshotInPlace) {
+    addShape({0.1, 0.1, 0.2, 0.2});
+    addShape({0.5, 0.5, 0.2, 0.2});
+    Rect before = shapes.shapes[0].defaultRect;
+    auto emojiBefore = shapes.shapes[0].emojiCIImage;
+    shapes.selectShape(0);
+    shapes.selectedKeyframeIndex = 0;
+    shapes.insertKeyframe(MediaTime(600, 600), {0.7, 0.7, 0.1, 0.1});
+    shapes.setEmoji("🐶");
+    shapes.setIntensity(0.9);
+    shapes.cancelEditing();
+    ASSERT_EQ(shapes.shapes.size(), 2u);
+    const ShapeModel& s = shapes.shapes[0];
+    EXPECT_EQ(s.defaultRect, before);
+    EXPECT_TRUE(s.keyframes.empty());
+    EXPECT_EQ(s.emoji, "😀");
+    EXPECT_TRUE(s.emojiCIImage->sharesPixelsWith(*emojiBefore));
+    EXPECT_EQ(s.modelFilterManager.current, 0.5);
+    EXPECT_FALSE(shapes.selectedShapeIndex);
+    EXPECT_FALSE(shapes.editingShape);
+}
+
+TEST_F(CShapeTest, RemovingTheSelectedShapePostsInOrder) {
+    addShape({0.1, 0.1, 0.2, 0.2});
+    shapes.selectShape(0);
+    take();
+    shapes.removeSelectedShape();
+    EXPECT_TRUE(shapes.shapes.empty());
+    EXPECT_EQ(take(), (std::vector<std::string>{"delete", "offEdit", "update"}));
+    shapes.removeSelectedShape();  // nothing selected: nothing happens
+    EXPECT_TRUE(take().empty());
+}
+
+TEST_F(CShapeTest, TrimsKeepHalfASecondWithinTheirBounds) {
+    addShape({0.1, 0.1, 0.2, 0.2});
+    shapes.selectShape(0);
+    shapes.changeTrimEnd(0.4);  // end 4 s
+    shapes.changeTrimStart(0.9);  // past the end: 0.5 s before it
+    EXPECT_NEAR(shapes.shapes[0].trimTime.start.seconds(), 3.5, 1e-9);
+    shapes.changeTrimStart(-2);
+    EXPECT_EQ(shapes.shapes[0].trimTime.start.seconds(), 0.0);
+    shapes.changeTrimStart(0.3);
+    shapes.changeTrimEnd(0.1);  // below the start: start + 0.5 s
+    EXPECT_NEAR(shapes.shapes[0].trimTime.end().seconds(), 3.5, 1e-9);
+    shapes.changeTrimEnd(5);  // capped at maxEndTime
+    EXPECT_NEAR(shapes.shapes[0].trimTime.end().seconds(), 10.0, 1e-9);
+}
+
+TEST_F(CShapeTest, SettersNeedASelectionAndValidValues) {
+    addShape({0.1, 0.1, 0.2, 0.2});
+    shapes.setBlurType(2);  // no selection
+    EXPECT_EQ(shapes.shapes[0].shapeBlurType, ShapeBlurType::circle);
+    shapes.selectShape(0);
+    shapes.setBlurType(4);
+    EXPECT_EQ(shapes.selectedBlurType(), ShapeBlurType::circle);
+    shapes.setBlurType(3);
+    EXPECT_EQ(shapes.selectedBlurType(), ShapeBlurType::emoji);
+    shapes.setIntensity(-1);
+    EXPECT_EQ(shapes.shapes[0].modelFilterManager.current, 0.0);
+    shapes.selectedKeyframeIndex = 5;
+    take();
+    shapes.removeSelectedKeyframe();  // out of range: still announced
+    EXPECT_EQ(take(), (std::vector<std::string>{"deleteKey", "update"}));
+}
+
+TEST_F(CShapeTest, LaterShapesCoverEarlierOnesAndTheRendererSeesOnlyPublishedState) {
+    for (int i : {0, 1}) {
+        addShape({0.0, 0.0, 0.5, 0.5});
+        shapes.selectShape(i);
+        shapes.setBlurType(int(ShapeBlurType::rectangle));
+        shapes.setIntensity(1);
+        shapes.finishEditing();
+    }
+    // A colourful frame: chrome keeps colour, noir turns it grey, so the layers tell apart.
+    shapes.shapes[0].modelFilterManager.type = ModelFilterType::chrome;
+    shapes.shapes[1].modelFilterManager.type = ModelFilterType::noir;
+    shapes.publish();
+    Image frame(cv::Mat(100, 100, CV_8UC4, cv::Scalar(40, 120, 200, 255)));
+    auto greyAt = [&](const Image& out) {
+        // Top-left quarter in interface coordinates: rows 0-49, columns 0-49.
+        cv::Vec4b covered = out.pixels.at<cv::Vec4b>(25, 25);
+        EXPECT_EQ(out.pixels.at<cv::Vec4b>(75, 75), cv::Vec4b(40, 120, 200, 255));
+        return covered[0] == covered[1] && covered[1] == covered[2];
+    };
+    EXPECT_TRUE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, false)));
+    // An unpublished change is not drawn; once published it is.
+    std::swap(shapes.shapes[0], shapes.shapes[1]);
+    EXPECT_TRUE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, false)));
+    shapes.publish();
+    EXPECT_FALSE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, false)));
+}
+
+TEST_F(CShapeTest, ResetEmptiesEverything) {
+    addShape({0.1, 0.1, 0.2, 0.2});
+    shapes.selectShape(0);
+    shapes.reset();
+    EXPECT_TRUE(shapes.shapes.empty());
+    EXPECT_FALSE(shapes.selectedShapeIndex);
+    Image frame(cv::Mat(10, 10, CV_8UC4, cv::Scalar::all(9)));
+    EXPECT_TRUE(shapes.applyBlur(frame, MediaTime(0, 1), frame, false)->sharesPixelsWith(frame));
+}
