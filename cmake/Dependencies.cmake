@@ -2,7 +2,7 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
     libavformat libavcodec libavutil libswscale libswresample)
-find_package(OpenCV 4.6 REQUIRED COMPONENTS core imgproc dnn video tracking)
+find_package(OpenCV 4.6 REQUIRED COMPONENTS core imgproc imgcodecs dnn video tracking)
 find_package(Freetype REQUIRED)
 find_package(ICU REQUIRED COMPONENTS uc)
 find_package(nlohmann_json 3 REQUIRED)

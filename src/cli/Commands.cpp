@@ -3,10 +3,12 @@
 #include "cli/Command.h"
 
 int runInfo(Arguments args);
+int runStyle(Arguments args);
 
 std::span<const Command> allCommands() {
     static const Command commands[] = {
         {"info", "print the facts of a video file (size, rotation, timing, HDR, tracks)", runInfo},
+        {"style", "write a blur style or colour effect applied to a test card to a picture", runStyle},
     };
     return commands;
 }
