@@ -5,9 +5,13 @@
 
 #include "background/CBackground.h"
 #include "core/Manager.h"
+#include "core/FaceScanWait.h"
 #include "core/Notifications.h"
 #include "faces/CFace.h"
 #include "objects/CObject.h"
+#include "platform/dispatch/BackgroundQueue.h"
+#include "platform/dispatch/MainQueue.h"
+#include "render/VFExport.h"
 #include "shapes/CShape.h"
 
 template <typename T>
@@ -72,4 +76,43 @@ Image CEdit::applyBlurs(const Image& image, const MediaTime& time, bool isExport
     auto shapes = cShape().applyBlur(image, time, *objects, isExport);
     if (!shapes) return image;
     return *shapes;
+}
+
+void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion) {
+    cancelExport = false;
+    auto asset = Manager::shared().asset();
+    auto size = asset ? asset->size() : std::nullopt;
+    if (!size) {
+        MainQueue::shared().post([completion] {
+            if (completion) completion({std::nullopt, "no source video"});
+        });
+        return;
+    }
+    ExportSettings settings;
+    settings.sourcePath = asset->path();
+    settings.isHDR = asset->isHDR();
+    settings.width = int(size->width);
+    settings.height = int(size->height);
+    double p0 = cFace().progressRate.load();
+    double share = (1 - p0) * 0.5;
+    BackgroundQueue::dispatch([this, settings, p0, share, progress, completion] {
+        auto report = [progress](double fraction) {
+            MainQueue::shared().post([progress, fraction] {
+                if (progress) progress(fraction);
+            });
+        };
+        if (!waitForFaceScan(cFace(), cancelExport, p0, share, report) || cancelExport) return;
+        auto& engine = VFExport::shared();
+        engine.exportVideo(
+            settings,
+            [this](const Image& source, const MediaTime& time) {
+                return applyBlurs(source, time, true);
+            },
+            [progress, share](double e) {
+                if (progress) progress(share + (1 - share) * e);
+            },
+            completion);
+        // A cancel that came between the check above and the start reaches the export here.
+        if (cancelExport) engine.cancel();
+    });
 }

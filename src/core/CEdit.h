@@ -15,6 +15,7 @@
 #include "core/MediaTime.h"
 #include "platform/image/Geometry.h"
 #include "platform/image/Image.h"
+#include "render/ExportJob.h"
 
 class CFace;
 class CObject;
@@ -49,6 +50,13 @@ public:
     // The per-frame chain: background, faces, objects, shapes. A stage that yields nothing
     // drops every blur of the frame: the source comes back unchanged. Any thread.
     Image applyBlurs(const Image& image, const MediaTime& time, bool isExport);
+    // Exports the current source with every edit (VFExport); returns at once. Waits on the
+    // background queue for the face scan first. `progress` gets the overall fraction: 0 to s
+    // while the scan finishes, s to 1 while writing, s = half of what the scan had left.
+    // `completion` gets the file or the reason for a failure (also when there is no source);
+    // setting `cancelExport` or calling VFExport's cancel ends it with no file and no call.
+    // Both are delivered on the main queue. Main thread.
+    void exportVideo(ExportProgress progress, ExportCompletion completion);
 
 private:
     CEdit() = default;

@@ -6,9 +6,11 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include "platform/media/DisplayMatrix.h"
+#include "platform/media/FfmpegSupport.h"
 #include "platform/media/FfmpegLogLevel.h"
 
 struct MediaFile::Context {
@@ -34,20 +36,6 @@ const char* transferFunctionName(TransferFunction f) {
 }
 
 namespace {
-
-std::string averrorText(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
-// A stream time base as a media timescale; time bases that are not 1/N are not exact timescales,
-// so their values are converted.
-std::optional<MediaTime> mediaTime(int64_t value, AVRational base) {
-    if (value == AV_NOPTS_VALUE || base.num <= 0 || base.den <= 0) return std::nullopt;
-    if (base.num == 1) return MediaTime(value, base.den);
-    return MediaTime(av_rescale_q(value, base, AVRational{1, base.den}), base.den);
-}
 
 std::vector<int> streamsOfType(const AVFormatContext* format, AVMediaType type) {
     std::vector<int> indexes;
@@ -79,7 +67,7 @@ std::optional<MediaTime> MediaFile::duration() const {
     std::optional<MediaTime> longest;
     for (unsigned i = 0; i < context_->format->nb_streams; ++i) {
         const AVStream* st = context_->format->streams[i];
-        auto d = mediaTime(st->duration, st->time_base);
+        auto d = mediaTimeOf(st->duration, st->time_base);
         if (d && (!longest || *d > *longest)) longest = d;
     }
     if (!longest) {
@@ -110,7 +98,7 @@ std::optional<MediaTime> MediaFile::minFrameDuration(int track) const {
                        avformat_index_get_entry(st, i - 1)->timestamp;
         if (step > 0 && (smallest == 0 || step < smallest)) smallest = step;
     }
-    if (smallest > 0) return mediaTime(smallest, st->time_base);
+    if (smallest > 0) return mediaTimeOf(smallest, st->time_base);
     AVRational rate = st->r_frame_rate.num > 0 ? st->r_frame_rate : st->avg_frame_rate;
     if (rate.num <= 0 || rate.den <= 0) return std::nullopt;
     return MediaTime(rate.den, rate.num);
@@ -154,4 +142,43 @@ std::optional<double> MediaFile::bitRate(int track) const {
     const AVStream* st = context_->stream(track);
     if (!st || st->codecpar->bit_rate <= 0) return std::nullopt;
     return double(st->codecpar->bit_rate);
+}
+
+std::optional<StreamInfo> MediaFile::streamInfo(int track) const {
+    const AVStream* st = context_->stream(track);
+    if (!st) return std::nullopt;
+    const AVCodecParameters* p = st->codecpar;
+    auto text = [](const char* name) { return std::string(name ? name : ""); };
+    StreamInfo info;
+    info.codec = text(avcodec_get_name(p->codec_id));
+    info.profile = text(avcodec_profile_name(p->codec_id, p->profile));
+    char tag[AV_FOURCC_MAX_STRING_SIZE] = {};
+    if (p->codec_tag) info.codecTag = av_fourcc_make_string(tag, p->codec_tag);
+    if (p->codec_type == AVMEDIA_TYPE_VIDEO) {
+        info.pixelFormat = text(av_get_pix_fmt_name(AVPixelFormat(p->format)));
+        info.primaries = text(av_color_primaries_name(p->color_primaries));
+        info.transfer = text(av_color_transfer_name(p->color_trc));
+        info.matrix = text(av_color_space_name(p->color_space));
+        info.width = p->width;
+        info.height = p->height;
+        info.hasDisplayMatrix = displayMatrixOf(st).has_value();
+    }
+    info.channels = p->ch_layout.nb_channels;
+    info.sampleRate = p->sample_rate;
+    return info;
+}
+
+std::vector<MediaTime> MediaFile::presentationTimes(int track) {
+    std::vector<MediaTime> times;
+    AVStream* st = context_->stream(track);
+    if (!st || av_seek_frame(context_->format, -1, 0, AVSEEK_FLAG_BACKWARD) < 0) return times;
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(context_->format, packet) >= 0) {
+        if (packet->stream_index == track)
+            if (auto t = mediaTimeOf(packet->pts, st->time_base)) times.push_back(*t);
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    std::sort(times.begin(), times.end());
+    return times;
 }

@@ -14,6 +14,22 @@
 enum class TransferFunction { unspecified, bt709, pq, hlg, itu2020, other };
 const char* transferFunctionName(TransferFunction f);
 
+// How a stream is coded, in FFmpeg's own names ("h264", "High", "yuv420p", "bt709", ...).
+struct StreamInfo {
+    std::string codec;
+    std::string profile;
+    std::string codecTag;
+    std::string pixelFormat;
+    std::string primaries;
+    std::string transfer;
+    std::string matrix;
+    int width = 0;
+    int height = 0;
+    bool hasDisplayMatrix = false;
+    int channels = 0;
+    int sampleRate = 0;
+};
+
 class MediaFile {
 public:
     // Empty with a one-line reason when the file cannot be opened or is not a media file.
@@ -33,6 +49,9 @@ public:
     std::optional<TransferFunction> transferFunction(int track) const;
     // Average data rate in bits per second, when the file states it.
     std::optional<double> bitRate(int track) const;
+    std::optional<StreamInfo> streamInfo(int track) const;
+    // Every packet's presentation time on a track, sorted. Reads the whole file.
+    std::vector<MediaTime> presentationTimes(int track);
 
 private:
     struct Context;

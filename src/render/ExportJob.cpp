@@ -1,0 +1,237 @@
+#include "render/ExportJob.h"
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+#include "platform/dispatch/MainQueue.h"
+#include "platform/log/Log.h"
+#include "platform/media/AudioReader.h"
+#include "platform/media/MediaFile.h"
+#include "platform/media/VideoReader.h"
+#include "platform/media/VideoWriter.h"
+#include "render/BoundedQueue.h"
+
+namespace {
+
+constexpr int AUDIO_SAMPLE_RATE = 44100;
+constexpr int AUDIO_BIT_RATE = 128000;
+// Frames waiting between two stages: enough to smooth out uneven frame costs, few enough that a
+// 4K export holds well under a gigabyte.
+constexpr size_t QUEUE_FRAMES = 3;
+// Audio is written this far ahead of the video, so the muxer interleaves them closely.
+constexpr int64_t AUDIO_LEAD_SAMPLES = AUDIO_SAMPLE_RATE / 2;
+
+struct FilteredFrame {
+    VideoFrame source;
+    Image picture;
+};
+
+}  // namespace
+
+ExportJob::ExportJob(ExportSettings settings, std::string outputPath, FrameHandler handler,
+                     ExportProgress progress, ExportCompletion completion)
+    : settings_(std::move(settings)),
+      outputPath_(std::move(outputPath)),
+      handler_(std::move(handler)),
+      progress_(std::move(progress)),
+      completion_(std::move(completion)) {}
+
+ExportJob::~ExportJob() = default;
+
+void ExportJob::run() {
+    auto started = std::chrono::steady_clock::now();
+    bool copied = prepare() && copy();
+    if (cancelled()) {
+        if (writer_ && !writer_->discard()) logLine("Error removing file: " + writer_->error());
+        logLine("Canceled!");
+        return;
+    }
+    if (copied && !writer_->finish()) {
+        copied = false;
+        error_ = writer_->error();
+    }
+    if (!copied) {
+        if (writer_) {
+            if (!writer_->discard()) logLine("Error removing file: " + writer_->error());
+            logLine("Failed!");
+        }
+        fail(error_);
+        return;
+    }
+    logLine("Completed!");
+    std::ostringstream interval;
+    interval << "TimeInterval: "
+             << std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    logLine(interval.str());
+    std::string fileName = outputPath_.substr(outputPath_.find_last_of('/') + 1);
+    ExportResult result{ExportedFile{outputPath_, fileName}, {}};
+    MainQueue::shared().post([completion = completion_, result] {
+        if (completion) completion(result);
+    });
+}
+
+void ExportJob::cancel() {
+    cancelled_.store(true, std::memory_order_relaxed);
+    std::lock_guard lock(readersMutex_);
+    if (video_) video_->cancel();
+    if (audio_) audio_->cancel();
+}
+
+void ExportJob::fail(const std::string& reason) {
+    ExportResult result{std::nullopt, reason.empty() ? "the export failed" : reason};
+    MainQueue::shared().post([completion = completion_, result] {
+        if (completion) completion(result);
+    });
+}
+
+bool ExportJob::prepare() {
+    if (cancelled()) return false;
+    VideoReaderSettings readerSettings;
+    readerSettings.format = settings_.isHDR ? VideoPixelFormat::rgba16 : VideoPixelFormat::rgba8;
+    readerSettings.width = settings_.width & ~1;
+    readerSettings.height = settings_.height & ~1;
+    readerSettings.pqToHlg = settings_.isHDR;
+    readerSettings.keepDecoded = true;
+    std::string why;
+    auto video = readerSettings.width > 0 && readerSettings.height > 0
+                     ? VideoReader::open(settings_.sourcePath, readerSettings, &why)
+                     : nullptr;
+    if (!video) {
+        logLine("Failed to create AVAssetReader.");
+        error_ = why.empty() ? settings_.sourcePath + ": no picture size" : why;
+        return false;
+    }
+    std::unique_ptr<AudioReader> audio;
+    auto file = MediaFile::open(settings_.sourcePath);
+    auto audioTracks = file ? file->audioTracks() : std::vector<int>{};
+    if (!audioTracks.empty()) {
+        audio = AudioReader::open(settings_.sourcePath, audioTracks.front(), AUDIO_SAMPLE_RATE,
+                                  &why);
+        if (!audio) {
+            logLine("Failed to create AVAssetReader.");
+            error_ = why;
+            return false;
+        }
+    }
+    range_ = video->trackRange();
+    audioEndSample_ = range_.end().convertScale(AUDIO_SAMPLE_RATE).value;
+    audioEnded_ = !audio;
+    {
+        std::lock_guard lock(readersMutex_);
+        video_ = std::move(video);
+        audio_ = std::move(audio);
+    }
+    if (cancelled()) return false;
+
+    writer_ = VideoWriter::create(outputPath_, &why);
+    if (!writer_) {
+        logLine("failed to create AVAssetWriter.");
+        error_ = why;
+        return false;
+    }
+    VideoWriterSettings writerSettings;
+    writerSettings.width = video_->width();
+    writerSettings.height = video_->height();
+    writerSettings.hdr = settings_.isHDR;
+    writerSettings.bitRate = video_->bitRate().value_or(0) * settings_.bitRateFactor;
+    writerSettings.timescale = video_->timescale();
+    writerSettings.frameRate = video_->averageFrameRate();
+    if (!writer_->addVideo(writerSettings)) {
+        logLine("failed to add video writer input.");
+        error_ = writer_->error();
+        return false;
+    }
+    if (audio_ && !writer_->addAudio(AUDIO_SAMPLE_RATE, AUDIO_BIT_RATE)) {
+        logLine("Failed to add audio writer input.");
+        error_ = writer_->error();
+        return false;
+    }
+    if (!writer_->start()) {
+        logLine("Failed to start writing.");
+        error_ = writer_->error();
+        return false;
+    }
+    return true;
+}
+
+bool ExportJob::copy() {
+    BoundedQueue<VideoFrame> decoded(QUEUE_FRAMES);
+    BoundedQueue<FilteredFrame> filtered(QUEUE_FRAMES);
+    ReadStatus readStatus = ReadStatus::end;
+    std::thread decoder([&] {
+        VideoFrame frame;
+        while ((readStatus = video_->read(frame)) == ReadStatus::frame)
+            if (!decoded.push(std::move(frame))) break;
+        decoded.close();
+    });
+    std::thread filter([&] {
+        while (auto frame = decoded.pop()) {
+            Image picture = handler_ ? handler_(frame->image, frame->time) : Image();
+            if (picture.empty()) picture = frame->image;
+            if (!filtered.push({std::move(*frame), std::move(picture)})) break;
+        }
+        filtered.close();
+    });
+
+    bool ok = true;
+    double duration = range_.duration.seconds();
+    while (auto item = filtered.pop()) {
+        if (cancelled()) break;
+        const MediaTime& time = item->source.time;
+        if (!writeAudioUntil(time.convertScale(AUDIO_SAMPLE_RATE).value + AUDIO_LEAD_SAMPLES)) {
+            ok = false;
+            break;
+        }
+        if (duration > 0.01) {
+            double fraction = (time - range_.start).seconds() / duration;
+            MainQueue::shared().post([progress = progress_, fraction] {
+                if (progress) progress(fraction);
+            });
+        }
+        if (!writer_->writeVideo(item->source, item->picture)) {
+            logLine("Failed to write video frame.");
+            error_ = writer_->error();
+            ok = false;
+            break;
+        }
+    }
+    // Whatever ended the loop, the other stages stop too.
+    video_->cancel();
+    decoded.abort();
+    filtered.abort();
+    decoder.join();
+    filter.join();
+    if (!ok || cancelled()) return false;
+    if (readStatus == ReadStatus::failed) {
+        error_ = settings_.sourcePath + ": " + video_->error();
+        return false;
+    }
+    return writeAudioUntil(audioEndSample_);
+}
+
+bool ExportJob::writeAudioUntil(int64_t sample) {
+    while (!audioEnded_ && audioWritten_ < sample) {
+        AudioChunk chunk;
+        ReadStatus status = audio_->read(chunk);
+        if (status == ReadStatus::cancelled) return false;
+        if (status == ReadStatus::failed) {
+            error_ = settings_.sourcePath + ": " + audio_->error();
+            return false;
+        }
+        // Audio past the end of the video is left out, as the video's span is what is read.
+        if (status == ReadStatus::end || chunk.start >= audioEndSample_) {
+            audioEnded_ = true;
+            break;
+        }
+        int64_t room = audioEndSample_ - chunk.start;
+        if (int64_t(chunk.samples.size()) > room) chunk.samples.resize(size_t(room));
+        if (!writer_->writeAudio(chunk)) {
+            logLine("Failed to write audio frame.");
+            error_ = writer_->error();
+            return false;
+        }
+        audioWritten_ = chunk.start + int64_t(chunk.samples.size());
+    }
+    return true;
+}

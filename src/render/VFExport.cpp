@@ -1,0 +1,55 @@
+#include "render/VFExport.h"
+
+#include <filesystem>
+
+#include "platform/dispatch/BackgroundQueue.h"
+#include "platform/dispatch/Uuid.h"
+
+namespace {
+
+std::string scratchFolder() {
+    std::error_code ec;
+    auto folder = std::filesystem::temp_directory_path(ec) / "Veilcut";
+    if (ec) folder = std::filesystem::path("/tmp") / "Veilcut";
+    // A folder that cannot be made shows up as the writer's failure to create the file.
+    std::filesystem::create_directories(folder, ec);
+    return folder.string();
+}
+
+}  // namespace
+
+VFExport& VFExport::shared() {
+    static VFExport engine;
+    return engine;
+}
+
+VFExport::VFExport() : folder_(scratchFolder()) {}
+
+void VFExport::exportVideo(ExportSettings settings, FrameHandler handler,
+                           ExportProgress progress, ExportCompletion completion) {
+    std::string folder = settings.folder.empty() ? folder_ : settings.folder;
+    std::string path = (std::filesystem::path(folder) / (makeUuidString() + ".mp4")).string();
+    auto job = std::make_shared<ExportJob>(std::move(settings), std::move(path),
+                                           std::move(handler), std::move(progress),
+                                           std::move(completion));
+    {
+        std::lock_guard lock(mutex_);
+        current_ = job;
+    }
+    running_.fetch_add(1);
+    BackgroundQueue::dispatch([this, job]() mutable {
+        job->run();
+        job.reset();  // readers and writer closed before the export counts as ended
+        running_.fetch_sub(1);
+    });
+}
+
+void VFExport::cancel() {
+    std::shared_ptr<ExportJob> job;
+    {
+        std::lock_guard lock(mutex_);
+        job = current_.lock();
+        current_.reset();
+    }
+    if (job) job->cancel();
+}

@@ -1,0 +1,44 @@
+#include "core/FaceScanWait.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "faces/CFace.h"
+
+TEST(FaceScanWait, ReportsTheScansShareAndReturnsWhenItEnds) {
+    CFace face;
+    face.progressRate = 0.5;
+    std::atomic<bool> cancel{false};
+    std::thread scan([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        face.progressRate = 0.75;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        face.progressRate = 1.0;
+        face.trackState = CFaceTrackState::end;
+    });
+    std::vector<double> reports;
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(waitForFaceScan(face, cancel, 0.5, 0.25, [&](double p) { reports.push_back(p); }));
+    scan.join();
+    auto waited = std::chrono::steady_clock::now() - started;
+    // One report per 0.1 s at most, each the scan's progress since the start mapped onto 0...0.25.
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_LE(reports.size(), size_t(waited / std::chrono::milliseconds(100)));
+    EXPECT_DOUBLE_EQ(reports.front(), 0.0);
+    EXPECT_DOUBLE_EQ(reports.back(), 0.125);
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+}
+
+TEST(FaceScanWait, CancelEndsTheWaitAtOnce) {
+    CFace face;
+    std::atomic<bool> cancel{false};
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        cancel = true;
+    });
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(waitForFaceScan(face, cancel, 0, 0.5, [](double) {}));
+    canceller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+}
