@@ -18,8 +18,9 @@ void average(const cv::Mat& frame, const std::vector<int>& cols, const std::vect
     cv::parallel_for_(cv::Range(0, out.rows), [&](const cv::Range& range) {
         std::vector<float> sums(size_t(x1 - x0) * 4);
         auto addRow = [&](int y, float times) {
-            const T* row = frame.ptr<T>(y) + x0 * 4;
-            for (size_t i = 0; i < sums.size(); ++i) sums[i] += times * row[i];
+            const T* __restrict row = frame.ptr<T>(y) + x0 * 4;
+            float* __restrict sum = sums.data();
+            for (size_t i = 0; i < sums.size(); ++i) sum[i] += times * row[i];
         };
         for (int j = range.start; j < range.end; ++j) {
             const int y0 = rows[size_t(j)], y1 = rows[size_t(j) + 1];

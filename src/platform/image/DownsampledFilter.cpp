@@ -41,24 +41,41 @@ std::vector<Tap> tapsFor(int start, int count, int k, int bufferStart) {
     return taps;
 }
 
+// Widens one row of cells to output columns. Plain arguments keep the loops' values in
+// registers (an 8-bit store could otherwise alias anything they read).
+void widenRow(const float* __restrict cells, const Tap* __restrict columns, int width,
+              float* __restrict out) {
+    for (int x = 0; x < width; ++x) {
+        const Tap c = columns[x];
+        const float* l = cells + c.first * 4;
+        const float* m = cells + c.second * 4;
+        for (int ch = 0; ch < 4; ++ch) out[x * 4 + ch] = l[ch] + c.weight * (m[ch] - l[ch]);
+    }
+}
+
+template <class T>
+void mixRow(const float* __restrict a, const float* __restrict b, float weight, int count,
+            T* __restrict dst) {
+    const float top = float(fullScale<T>());
+    for (int i = 0; i < count; ++i)
+        dst[i] = T(std::clamp(a[i] + weight * (b[i] - a[i]) + 0.5f, 0.f, top));
+}
+
+// Interpolates across first (only the rows of cells, few) and then down (every output row,
+// a straight vectorisable loop).
 template <class T>
 void interpolateBack(const cv::Mat& cells, const std::vector<Tap>& columns,
                      const std::vector<Tap>& rows, cv::Mat& out) {
+    cv::Mat wide(cells.rows, out.cols, CV_32FC4);
+    cv::parallel_for_(cv::Range(0, cells.rows), [&](const cv::Range& range) {
+        for (int j = range.start; j < range.end; ++j)
+            widenRow(cells.ptr<float>(j), columns.data(), out.cols, wide.ptr<float>(j));
+    });
     cv::parallel_for_(cv::Range(0, out.rows), [&](const cv::Range& range) {
-        std::vector<float> line(size_t(cells.cols) * 4);
         for (int y = range.start; y < range.end; ++y) {
             const Tap& r = rows[size_t(y)];
-            const float* a = cells.ptr<float>(r.first);
-            const float* b = cells.ptr<float>(r.second);
-            for (size_t i = 0; i < line.size(); ++i) line[i] = a[i] + r.weight * (b[i] - a[i]);
-            T* dst = out.ptr<T>(y);
-            for (int x = 0; x < out.cols; ++x) {
-                const Tap& c = columns[size_t(x)];
-                const float* l = &line[size_t(c.first) * 4];
-                const float* m = &line[size_t(c.second) * 4];
-                for (int ch = 0; ch < 4; ++ch)
-                    dst[x * 4 + ch] = toChannel<T>(l[ch] + c.weight * (m[ch] - l[ch]));
-            }
+            mixRow<T>(wide.ptr<float>(r.first), wide.ptr<float>(r.second), r.weight, out.cols * 4,
+                      out.ptr<T>(y));
         }
     });
 }

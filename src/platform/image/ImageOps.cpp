@@ -69,13 +69,15 @@ void mixRows(const cv::Mat& a, const cv::Mat& b, cv::Mat d, Weigh&& weigh) {
             weigh(y, wa.data(), wb.data());
             for (size_t x = 0; x < n; ++x)
                 for (size_t c = 0; c < 4; ++c) ca[x * 4 + c] = wa[x], cb[x * 4 + c] = wb[x];
-            const T* pa = a.ptr<T>(y);
-            T* pd = d.ptr<T>(y);
+            const T* __restrict pa = a.ptr<T>(y);
+            const float* __restrict wa4 = ca.data();
+            const float* __restrict wb4 = cb.data();
+            T* pd = d.ptr<T>(y);  // may be b
             if (b.empty()) {
-                for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * ca[i]);
+                for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * wa4[i]);
             } else {
                 const T* pb = b.ptr<T>(y);
-                for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * ca[i] + pb[i] * cb[i]);
+                for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * wa4[i] + pb[i] * wb4[i]);
             }
         }
     });

@@ -97,13 +97,14 @@ void mapPixel(const T* s, const Mapping& m, T* d) {
 }
 
 template <class T>
-void mapRow(const T* s, const Mapping& m, T* d, int count) {
+void mapRow(const T* __restrict s, const Mapping& m, T* __restrict d, int count) {
     for (int x = 0; x < count * 4; x += 4) mapPixel(s + x, m, d + x);
 }
 
 // Opaque 8-bit pixels, the usual frame, in fixed point.
 template <>
-void mapRow<uint8_t>(const uint8_t* s, const Mapping& m, uint8_t* d, int count) {
+void mapRow<uint8_t>(const uint8_t* __restrict s, const Mapping& m, uint8_t* __restrict d,
+                    int count) {
     for (int x = 0; x < count * 4; x += 4) {
         if (s[x + 3] != 255) {
             mapPixel(s + x, m, d + x);
