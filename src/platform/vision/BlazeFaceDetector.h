@@ -20,7 +20,9 @@ class BlazeFaceDetector : public FaceRectangleDetector {
 public:
     struct Options {
         bool smallFaceTiles = false;
-        float minConfidence = 0.5f;
+        // The back model scores smooth face-free scenes up to about 0.7; real faces, even small
+        // ones, score higher.
+        float minConfidence = 0.75f;
     };
 
     static Loaded<std::unique_ptr<BlazeFaceDetector>> create(const ModelRegistry& models,

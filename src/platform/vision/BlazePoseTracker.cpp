@@ -1,23 +1,23 @@
 #include "platform/vision/BlazePoseTracker.h"
 
+#include <cmath>
+
 #include "platform/vision/VisionFrame.h"
 
 namespace {
 
 constexpr float MIN_PRESENCE = 0.5f;
 constexpr float MIN_VISIBILITY = 0.5f;
-constexpr float SAME_PERSON_IOU = 0.4f;
+// Regions of neighbours overlap a lot (they include a margin around each body), so two
+// regions are one person when their hip centres nearly coincide.
+constexpr float SAME_PERSON_DISTANCE = 0.25f;  // of the smaller region's side
 constexpr int NOSE = 0, LEFT_SHOULDER = 11, RIGHT_SHOULDER = 12;
 
-float iou(const cv::Rect2f& a, const cv::Rect2f& b) {
-    float inter = (a & b).area();
-    float uni = a.area() + b.area() - inter;
-    return uni > 0 ? inter / uni : 0;
-}
-
 bool overlapsAny(const PoseRegion& r, const std::vector<PoseRegion>& others) {
-    for (const PoseRegion& o : others)
-        if (iou(r.bounds(), o.bounds()) > SAME_PERSON_IOU) return true;
+    for (const PoseRegion& o : others) {
+        cv::Point2f d = r.center - o.center;
+        if (std::hypot(d.x, d.y) < SAME_PERSON_DISTANCE * std::min(r.side, o.side)) return true;
+    }
     return false;
 }
 

@@ -26,8 +26,3 @@ cv::Matx23f PoseRegion::toModel(int modelSide) const {
     return {c,  n, -c * center.x - n * center.y + float(modelSide) / 2,
             -n, c, n * center.x - c * center.y + float(modelSide) / 2};
 }
-
-cv::Rect2f PoseRegion::bounds() const {
-    float reach = side / 2 * (std::abs(std::cos(rotation)) + std::abs(std::sin(rotation)));
-    return {center.x - reach, center.y - reach, 2 * reach, 2 * reach};
-}

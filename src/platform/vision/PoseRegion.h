@@ -15,6 +15,4 @@ struct PoseRegion {
     static PoseRegion fromAlignment(cv::Point2f hipCenter, cv::Point2f sizePoint);
     // Maps the region onto a side×side model input (top-left of the region to (0, 0)).
     cv::Matx23f toModel(int modelSide) const;
-    // Axis-aligned bounds, for overlap tests between people.
-    cv::Rect2f bounds() const;
 };

@@ -1,0 +1,104 @@
+// Face rectangles on public-domain photographs and on faces pasted into generated scenes.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/vision/BlazeFaceDetector.h"
+#include "platform/vision/TestPictures.h"
+#include "platform/vision/VisionFrame.h"
+
+namespace {
+
+class FaceDetection : public ::testing::Test {
+protected:
+    static std::unique_ptr<BlazeFaceDetector> make(bool tiles) {
+        auto d = BlazeFaceDetector::create(testModels(), {.smallFaceTiles = tiles});
+        EXPECT_TRUE(d) << d.error;
+        return d ? std::move(*d.value) : nullptr;
+    }
+};
+
+double iou(const Rect& a, const Rect& b) {
+    double inter = a.intersection(b).width * a.intersection(b).height;
+    return inter / (a.width * a.height + b.width * b.height - inter);
+}
+
+// A scene with no face: smooth colour gradients and blobs.
+cv::Mat background(unsigned seed) {
+    std::mt19937 rng(seed);
+    cv::Mat small(9, 16, CV_8UC3);
+    cv::randu(small, 0, 255);
+    cv::Mat scene;
+    cv::resize(small, scene, cv::Size(768, 432), 0, 0, cv::INTER_CUBIC);
+    return scene;
+}
+
+TEST_F(FaceDetection, FindsTheFaceInBothPhotographsInLowerLeftCoordinates) {
+    auto detector = make(false);
+    ASSERT_TRUE(detector);
+    for (const char* name : {"astronaut.png", "grace_hopper.jpg"}) {
+        cv::Mat rgb = testPictureRgb(name);
+        ASSERT_FALSE(rgb.empty()) << name;
+        auto faces = detector->detectFaceRectangles(rgbaImage(rgb));
+        ASSERT_TRUE(faces);
+        ASSERT_EQ(faces->size(), 1u) << name;
+        const FaceObservation& f = faces->front();
+        EXPECT_GE(f.confidence, 0.5f);
+        EXPECT_LE(f.confidence, 1.0f);
+        // Both faces sit in the upper part of the picture: high y with the origin at the bottom.
+        EXPECT_GT(f.boundingBox.minY(), 0.4) << name;
+        EXPECT_GT(f.boundingBox.width, 0.1);
+    }
+}
+
+TEST_F(FaceDetection, FindsPastedFacesFrom24To200PixelsAndNothingInEmptyScenes) {
+    auto detector = make(true);
+    ASSERT_TRUE(detector);
+    int trials = 0, found = 0;
+    for (const char* name : {"astronaut.png", "grace_hopper.jpg"}) {
+        cv::Mat photo = testPictureRgb(name);
+        ASSERT_FALSE(photo.empty());
+        auto faces = detector->detect(photo);
+        ASSERT_FALSE(faces.empty());
+        // Paste the face with a margin of context so it still looks like a head.
+        cv::Rect2f face = faces.front().box;
+        cv::Rect crop = cv::Rect(face.x - face.width * 0.3f, face.y - face.height * 0.3f,
+                                 face.width * 1.6f, face.height * 1.6f) &
+                        cv::Rect(0, 0, photo.cols, photo.rows);
+        cv::Rect2f faceInCrop(face.x - float(crop.x), face.y - float(crop.y), face.width,
+                              face.height);
+        std::mt19937 rng(7);
+        for (int faceSide : {24, 32, 48, 72, 110, 160, 200}) {
+            float k = float(faceSide) / face.width;
+            cv::Mat patch;
+            cv::resize(photo(crop), patch, cv::Size(), k, k, cv::INTER_AREA);
+            for (int position = 0; position < 6; ++position) {
+                cv::Mat scene = background(unsigned(faceSide * 10 + position));
+                std::uniform_int_distribution<int> x(0, scene.cols - patch.cols),
+                    y(0, scene.rows - patch.rows);
+                cv::Point at(x(rng), y(rng));
+                patch.copyTo(scene(cv::Rect(at, patch.size())));
+                cv::Rect2f truth(at.x + faceInCrop.x * k, at.y + faceInCrop.y * k, face.width * k,
+                                 face.height * k);
+                Rect expected = regionRect(truth, scene.size());
+                ++trials;
+                auto faces = detector->detectFaceRectangles(rgbaImage(scene));
+                ASSERT_TRUE(faces);
+                for (const FaceObservation& f : *faces)
+                    if (iou(f.boundingBox, expected) >= 0.5) {
+                        ++found;
+                        break;
+                    }
+            }
+        }
+    }
+    EXPECT_GE(double(found) / trials, 0.95) << found << " of " << trials;
+
+    cv::Mat noise(432, 768, CV_8UC3);
+    cv::randu(noise, 0, 255);
+    EXPECT_TRUE(detector->detectFaceRectangles(rgbaImage(noise))->empty());
+    for (unsigned seed = 1; seed <= 5; ++seed)
+        EXPECT_TRUE(detector->detectFaceRectangles(rgbaImage(background(seed)))->empty()) << seed;
+}
+
+}  // namespace
