@@ -1,0 +1,84 @@
+// Milliseconds per call of each vision service on 768×432 frames (median of 50 calls).
+// Run: build/bench/vision --benchmark_time_unit=ms
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "platform/vision/BlazeFaceDetector.h"
+#include "platform/vision/BlazePoseTracker.h"
+#include "platform/vision/CsrtObjectTracker.h"
+#include "platform/vision/SelfieSegmenter.h"
+#include "platform/vision/VisionFrame.h"
+
+namespace {
+
+// A 768×432 frame with one person (the astronaut photograph) on a smooth background.
+const Image& frame() {
+    static const Image image = [] {
+        std::string dir = "/tmp/veilcut-bench-pictures";
+        std::string fetch = std::string(VEILCUT_SOURCE_DIR) +
+                            "/tests/platform/vision/fetch-test-pictures.sh " + dir;
+        cv::Mat scene(432, 768, CV_8UC3, cv::Scalar(150, 120, 90));
+        if (std::system(fetch.c_str()) == 0) {
+            cv::Mat photo = cv::imread(dir + "/astronaut.png"), small;
+            cv::resize(photo, small, cv::Size(400, 400), 0, 0, cv::INTER_AREA);
+            small.copyTo(scene(cv::Rect(200, 16, 400, 400)));
+        }
+        cv::Mat rgba;
+        cv::cvtColor(scene, rgba, cv::COLOR_BGR2RGBA);
+        return Image(rgba);
+    }();
+    return image;
+}
+
+template <class T>
+T must(Loaded<T> loaded) {
+    if (!loaded) {
+        std::fprintf(stderr, "%s\n", loaded.error.c_str());
+        std::exit(1);
+    }
+    return std::move(*loaded.value);
+}
+
+void faces(benchmark::State& state) {
+    auto detector = must(BlazeFaceDetector::create(ModelRegistry::fromEnvironment(),
+                                                   {.smallFaceTiles = state.range(0) != 0}));
+    for (auto _ : state) benchmark::DoNotOptimize(detector->detectFaceRectangles(frame()));
+}
+
+void segmentation(benchmark::State& state) {
+    auto segmenter = must(SelfieSegmenter::create(ModelRegistry::fromEnvironment()));
+    for (auto _ : state) benchmark::DoNotOptimize(segmenter->personMask(frame()));
+}
+
+void poseOneTrackedPerson(benchmark::State& state) {
+    auto poses = must(BlazePoseTracker::create(ModelRegistry::fromEnvironment()));
+    poses->detectBodyPoses(frame());  // the person is found once, then followed
+    for (auto _ : state) benchmark::DoNotOptimize(poses->detectBodyPoses(frame()));
+    state.counters["detector_runs"] = poses->detectorRuns();
+}
+
+void trackerStep(benchmark::State& state) {
+    CsrtObjectTracker tracker;
+    Rect box = regionRect(cv::Rect2f(330, 40, 140, 140), cv::Size(768, 432));
+    tracker.track(frame(), box);
+    for (auto _ : state) benchmark::DoNotOptimize(tracker.track(frame(), box));
+}
+
+void median50(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(50)->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(faces)->Arg(0)->Apply(median50);
+BENCHMARK(faces)->Arg(1)->Apply(median50);
+BENCHMARK(segmentation)->Apply(median50);
+BENCHMARK(poseOneTrackedPerson)->Apply(median50);
+BENCHMARK(trackerStep)->Apply(median50);
+
+}  // namespace
+
+BENCHMARK_MAIN();
