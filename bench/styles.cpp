@@ -6,12 +6,12 @@
 // --cpu reports processor time (all threads) instead of wall time: steadier on a busy machine;
 // on an idle 2-core machine the wall time is about half of it where the work is parallel.
 
+#include <malloc.h>
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstring>
-#include <malloc.h>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
     int runs = 9;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--cpu") == 0) measureCpu = true;
-        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
     }
     std::printf("threads: %d, median of %d runs, %s ms per frame\n\n", cv::getNumThreads(), runs,
                 measureCpu ? "processor" : "wall");

@@ -9,6 +9,7 @@
 #include "cli/Command.h"
 #include "cli/InputFile.h"
 #include "core/ModelFilterManager.h"
+#include "core/ModelFilterTypeName.h"
 #include "platform/image/ImageFile.h"
 #include "platform/image/TestCard.h"
 
@@ -36,9 +37,11 @@ bool parseNumber(const std::string& text, double& out) {
 // Parses the arguments; on failure returns the message for the error line.
 std::optional<std::string> parse(Arguments args, StyleRequest& r) {
     if (args.size() < 2) return std::string(USAGE);
-    const auto type = modelFilterTypeNamed(args[0]);
-    if (!type) return "unknown style '" + args[0] + "' (gaussian, motion, pixellate, bokeh, "
-                      "crystal, chrome, fade, instant, mono, noir, process, tonal, transfer, normal)";
+    const auto type = modelFilterTypeFromName(args[0]);
+    if (!type)
+        return "unknown style '" + args[0] +
+               "' (gaussian, motion, pixellate, bokeh, "
+               "crystal, chrome, fade, instant, mono, noir, process, tonal, transfer, normal)";
     r.style.type = *type;
     if (!parseNumber(args[1], r.style.current) || r.style.current < 0 || r.style.current > 1)
         return "intensity must be a number from 0 to 1, not '" + args[1] + "'";
@@ -60,7 +63,8 @@ std::optional<std::string> parse(Arguments args, StyleRequest& r) {
                 return "size must be WxH between 16 and 8192, not '" + value + "'";
         } else if (flag == "--area") {
             Rect a;
-            if (std::sscanf(value.c_str(), "%lf,%lf,%lf,%lf", &a.x, &a.y, &a.width, &a.height) != 4 ||
+            if (std::sscanf(value.c_str(), "%lf,%lf,%lf,%lf", &a.x, &a.y, &a.width, &a.height) !=
+                    4 ||
                 a.isEmpty())
                 return "area must be X,Y,W,H in pixels with a positive size, not '" + value + "'";
             r.area = a;
@@ -86,8 +90,8 @@ int runStyle(Arguments args) {
     } else {
         frame = makeTestCard(request.width, request.height, request.deep);
     }
-    const auto styled = request.area ? request.style.apply(frame, *request.area)
-                                     : request.style.apply(frame);
+    const auto styled =
+        request.area ? request.style.apply(frame, *request.area) : request.style.apply(frame);
     if (!styled || styled->empty())
         return failWith("the style gave no picture (is the area outside the frame?)",
                         EXIT_WORK_FAILED);

@@ -15,7 +15,7 @@ class ModelFilterManager {
 public:
     double time = 0;  // kept with the style; nothing here reads it
     ModelFilterType type = ModelFilterType::gaussian;
-    double current = 0.5;  // intensity, 0...1
+    double current = 0.5;         // intensity, 0...1
     Size relativeSize{512, 512};  // the frame size at which parameter values apply unscaled
 
     // The styled version of the whole frame; nothing for an empty image. `normal` returns the

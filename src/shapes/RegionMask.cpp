@@ -12,9 +12,9 @@ std::optional<Image> placeMask(const Image& mask, const Image& frame, const Rect
     const Rect p{rect.x * width, rect.y * height, rect.width * width, rect.height * height};
     double fx = p.width / mask.extent.width, fy = p.height / mask.extent.height;
     if (mode == PlacementMode::fit) fx = fy = std::min(fx, fy);
-    const AffineTransform transform = AffineTransform::scale(fx, fy).then(
-        AffineTransform::translation(p.midX() - fx * mask.extent.width / 2,
-                                     p.midY() - fy * mask.extent.height / 2));
+    const AffineTransform transform =
+        AffineTransform::scale(fx, fy).then(AffineTransform::translation(
+            p.midX() - fx * mask.extent.width / 2, p.midY() - fy * mask.extent.height / 2));
     return ImageOps::place(mask, transform);
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -37,7 +40,8 @@ double largestDifference(const cv::Mat& a, const cv::Mat& b) {
 
 TEST(ModelFilterManager, MapsIntensityOntoFilterInputsAsTheWorkedExamplesSay) {
     const Rect unit{0, 0, 512, 512};
-    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 0.5).parameters(unit).at("inputRadius"), 20);
+    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 0.5).parameters(unit).at("inputRadius"),
+                     20);
     EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 1).parameters(unit).at("inputRadius"), 40);
     EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 0).parameters(unit).at("inputRadius"), 0);
 
@@ -82,8 +86,8 @@ TEST(ModelFilterManager, NormalReturnsTheVeryImageAndEmptyGivesNothing) {
 
 TEST(ModelFilterManager, ColourEffectIsMixedOverTheSourceByIntensity) {
     const Image frame = testFrame(96, 64);
-    for (ModelFilterType type : {ModelFilterType::chrome, ModelFilterType::mono,
-                                 ModelFilterType::transfer}) {
+    for (ModelFilterType type :
+         {ModelFilterType::chrome, ModelFilterType::mono, ModelFilterType::transfer}) {
         const PhotoEffect effect = PhotoEffect(int(type) - int(ModelFilterType::chrome));
         const Image full = PhotoEffectFilter(effect).apply(frame);
         const auto none = styleOf(type, 0).apply(frame);
@@ -123,9 +127,9 @@ TEST(ModelFilterManager, MotionSmearsVerticalEdgesOnly) {
 
 TEST(ModelFilterManager, BlurStrengthGrowsWithIntensityAndFrameSize) {
     const Image frame = testFrame(256, 144);
-    for (ModelFilterType type : {ModelFilterType::gaussian, ModelFilterType::motion,
-                                 ModelFilterType::pixellate, ModelFilterType::bokeh,
-                                 ModelFilterType::crystal}) {
+    for (ModelFilterType type :
+         {ModelFilterType::gaussian, ModelFilterType::motion, ModelFilterType::pixellate,
+          ModelFilterType::bokeh, ModelFilterType::crystal}) {
         double previous = 1e9;
         for (double c : {0.1, 0.5, 1.0}) {
             const auto out = styleOf(type, c).apply(frame);
@@ -143,9 +147,9 @@ TEST(ModelFilterManager, BlurStrengthGrowsWithIntensityAndFrameSize) {
 // The path every region stage uses must give exactly the pixels of whole-frame styling.
 TEST(ModelFilterManager, StylingAnAreaGivesTheWholeFrameStylingThere) {
     const Rect areas[] = {{100, 60, 150, 90},  // inside, far from the edges
-                          {0, 0, 90, 70},       // lower-left corner
-                          {330, 200, 70, 40},   // upper-right corner, beyond the frame
-                          {17, 143, 1, 33}};    // a thin odd strip
+                          {0, 0, 90, 70},      // lower-left corner
+                          {330, 200, 70, 40},  // upper-right corner, beyond the frame
+                          {17, 143, 1, 33}};   // a thin odd strip
     for (int depth : {CV_8U, CV_16U}) {
         const Image frame = testFrame(400, 225, depth);  // scale 0.78
         for (ModelFilterType type : allModelFilterTypes)
@@ -161,8 +165,8 @@ TEST(ModelFilterManager, StylingAnAreaGivesTheWholeFrameStylingThere) {
                     const Image same = ImageOps::crop(*whole, expected);
                     const double tolerance = depth == CV_8U ? 1 : 257;
                     EXPECT_LE(largestDifference(part->pixels, same.pixels), tolerance)
-                        << "style " << int(type) << " intensity " << c << " area " << area.x
-                        << "," << area.y << " depth " << depth;
+                        << "style " << int(type) << " intensity " << c << " area " << area.x << ","
+                        << area.y << " depth " << depth;
                 }
             }
     }
@@ -177,4 +181,24 @@ TEST(ModelFilterManager, DeepFramesLookLikeShallowOnes) {
         b->pixels.convertTo(b8, CV_8U, 1 / 257.0);
         EXPECT_LE(largestDifference(a->pixels, b8), 2) << int(type);
     }
+}
+
+// Render threads share a snapshot's copy of the manager and the catalogue behind it.
+TEST(ModelFilterManager, StylesFromSeveralThreadsAtOnceAlike) {
+    const Image frame = testFrame(160, 90);
+    std::vector<Image> expected;
+    for (ModelFilterType type : allModelFilterTypes)
+        expected.push_back(*styleOf(type, 0.7).apply(frame));
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(4, 0);
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (size_t i = 0; i < allModelFilterTypes.size(); ++i) {
+                const auto out = styleOf(allModelFilterTypes[i], 0.7).apply(frame);
+                if (!out || largestDifference(out->pixels, expected[i].pixels) != 0)
+                    ++mismatches[size_t(t)];
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }

@@ -16,7 +16,8 @@ Image squareMask() {
 }
 
 Image frameOf(int width, int height, int depth = CV_8U) {
-    return Image(cv::Mat(height, width, CV_MAKETYPE(depth, 4), cv::Scalar::all(depth == CV_8U ? 200 : 51400)));
+    return Image(cv::Mat(height, width, CV_MAKETYPE(depth, 4),
+                         cv::Scalar::all(depth == CV_8U ? 200 : 51400)));
 }
 
 // The rows and columns holding opaque pixels, in plane coordinates.
@@ -34,8 +35,8 @@ TEST(RegionMask, StretchPlacesTheMaskIntoTwiceTheRegionAndTheShapeCoversTheRegio
     const Image frame = frameOf(1000, 500);
     // A 0.2 × 0.1 region centred at (0.5, 0.5); rectangle masks go into twice its size.
     const Rect region{0.4, 0.45, 0.2, 0.1};
-    const Rect doubled{region.x - region.width / 2, region.y - region.height / 2,
-                       2 * region.width, 2 * region.height};
+    const Rect doubled{region.x - region.width / 2, region.y - region.height / 2, 2 * region.width,
+                       2 * region.height};
     const auto placed = placeMask(squareMask(), frame, doubled, PlacementMode::stretch);
     ASSERT_TRUE(placed);
     EXPECT_EQ(placed->extent, (Rect{300, 200, 400, 100}));
@@ -70,8 +71,8 @@ TEST(RegionMask, NothingToPlaceWithoutAreaOrPictures) {
 TEST(RegionMask, ClipKeepsTheStyledFrameOnlyUnderTheMask) {
     for (int depth : {CV_8U, CV_16U}) {  // HDR frames are cut by 8-bit masks
         const Image styled = frameOf(1000, 500, depth);
-        const auto placed = placeMask(squareMask(), styled, {0.3, 0.4, 0.4, 0.2},
-                                      PlacementMode::stretch);
+        const auto placed =
+            placeMask(squareMask(), styled, {0.3, 0.4, 0.4, 0.2}, PlacementMode::stretch);
         ASSERT_TRUE(placed);
         const auto cut = clipToMask(*placed, styled);
         ASSERT_TRUE(cut);

@@ -36,9 +36,8 @@ cv::Mat BokehBlurFilter::filterPixels(const cv::Mat& frame, const cv::Rect& area
     const int factor = std::max(1, int(std::round(radius_ / CELLS_PER_RADIUS)));
     const cv::Mat kernel =
         discKernel(radius_ / factor, std::max(0.0, ringAmount_), ringSize_, softness_);
-    return DownsampledFilter::apply(frame, area, factor, kernel.rows / 2,
-                                    [&](const cv::Mat& in, cv::Mat& out) {
-                                        cv::filter2D(in, out, CV_32F, kernel, {-1, -1}, 0,
-                                                     cv::BORDER_REPLICATE);
-                                    });
+    return DownsampledFilter::apply(
+        frame, area, factor, kernel.rows / 2, [&](const cv::Mat& in, cv::Mat& out) {
+            cv::filter2D(in, out, CV_32F, kernel, {-1, -1}, 0, cv::BORDER_REPLICATE);
+        });
 }

@@ -49,7 +49,8 @@ void crystallize(const cv::Mat& frame, const cv::Rect& area, float spacing, cv::
                 Seed seeds[9];
                 for (int n = 0; n < 9; ++n) seeds[n] = seedOf(i + n % 3 - 1, j + n / 3 - 1);
                 const int x0 = std::max(area.x, int(std::ceil(i * spacing - 0.5f)));
-                const int x1 = std::min(area.x + area.width, int(std::ceil((i + 1) * spacing - 0.5f)));
+                const int x1 =
+                    std::min(area.x + area.width, int(std::ceil((i + 1) * spacing - 0.5f)));
                 for (int y = y0; y < y1; ++y) {
                     T* dst = out.ptr<T>(y - area.y);
                     const float cy = float(y) + 0.5f;

@@ -11,10 +11,14 @@
 
 namespace {
 
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int floorDiv(int a, int b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 // The cell whose centre is at or left of pixel p's centre: floor((p + 0.5) / k − 0.5).
-int cellBefore(int p, int k) { return floorDiv(2 * p + 1 - k, 2 * k); }
+int cellBefore(int p, int k) {
+    return floorDiv(2 * p + 1 - k, 2 * k);
+}
 
 // Boundaries of `count` cells of side k from cell `first` on.
 std::vector<int> cellBounds(int first, int count, int k) {
@@ -96,8 +100,8 @@ cv::Mat apply(const cv::Mat& frame, const cv::Rect& requested, int factor, int c
     const int cx1 = cellBefore(area.x + area.width - 1, k) + 1 + cellReach;
     const int cy0 = cellBefore(area.y, k) - cellReach;
     const int cy1 = cellBefore(area.y + area.height - 1, k) + 1 + cellReach;
-    const cv::Mat cells = averageCells(frame, cellBounds(cx0, cx1 - cx0 + 1, k),
-                                       cellBounds(cy0, cy1 - cy0 + 1, k));
+    const cv::Mat cells =
+        averageCells(frame, cellBounds(cx0, cx1 - cx0 + 1, k), cellBounds(cy0, cy1 - cy0 + 1, k));
     cv::Mat filtered;
     filter(cells, filtered);
     const auto columns = tapsFor(area.x, area.width, k, cx0);

@@ -12,7 +12,9 @@ namespace {
 // Below this many pixels of sigma per cell the interpolation back would show.
 constexpr double SIGMA_PER_CELL = 3.0;
 
-int kernelSide(double sigma) { return 2 * int(std::ceil(3 * sigma)) + 1; }
+int kernelSide(double sigma) {
+    return 2 * int(std::ceil(3 * sigma)) + 1;
+}
 
 }  // namespace
 
@@ -24,10 +26,9 @@ cv::Mat GaussianBlurFilter::filterPixels(const cv::Mat& frame, const cv::Rect& a
         // Blur the area with its neighbours within reach; the padded view's own edges are
         // either the frame's edges or far enough away not to matter.
         const int side = kernelSide(sigma_), reach = side / 2;
-        const cv::Rect padded =
-            cv::Rect(area.x - reach, area.y - reach, area.width + 2 * reach,
-                     area.height + 2 * reach) &
-            cv::Rect(0, 0, frame.cols, frame.rows);
+        const cv::Rect padded = cv::Rect(area.x - reach, area.y - reach, area.width + 2 * reach,
+                                         area.height + 2 * reach) &
+                                cv::Rect(0, 0, frame.cols, frame.rows);
         cv::GaussianBlur(frame(padded), out, {side, side}, sigma_, sigma_,
                          cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
         return out(area - padded.tl());

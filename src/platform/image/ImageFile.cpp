@@ -14,17 +14,25 @@ std::optional<Image> readImageFile(const std::string& path) {
     if (bgra.empty() || (bgra.depth() != CV_8U && bgra.depth() != CV_16U)) return std::nullopt;
     cv::Mat rgba;
     switch (bgra.channels()) {
-    case 1: cv::cvtColor(bgra, rgba, cv::COLOR_GRAY2RGBA); break;
-    case 3: cv::cvtColor(bgra, rgba, cv::COLOR_BGR2RGBA); break;
-    case 4:
-        cv::cvtColor(bgra, rgba, cv::COLOR_BGRA2RGBA);
-        // Files hold straight colour; pictures here are premultiplied.
-        if (rgba.depth() == CV_8U) cv::cvtColor(rgba, rgba, cv::COLOR_RGBA2mRGBA);
-        else rgba.forEach<cv::Vec4w>([](cv::Vec4w& p, const int*) {
-            for (int c = 0; c < 3; ++c) p[c] = cv::saturate_cast<uint16_t>(p[c] * (p[3] / 65535.0));
-        });
-        break;
-    default: return std::nullopt;
+        case 1:
+            cv::cvtColor(bgra, rgba, cv::COLOR_GRAY2RGBA);
+            break;
+        case 3:
+            cv::cvtColor(bgra, rgba, cv::COLOR_BGR2RGBA);
+            break;
+        case 4:
+            cv::cvtColor(bgra, rgba, cv::COLOR_BGRA2RGBA);
+            // Files hold straight colour; pictures here are premultiplied.
+            if (rgba.depth() == CV_8U)
+                cv::cvtColor(rgba, rgba, cv::COLOR_RGBA2mRGBA);
+            else
+                rgba.forEach<cv::Vec4w>([](cv::Vec4w& p, const int*) {
+                    for (int c = 0; c < 3; ++c)
+                        p[c] = cv::saturate_cast<uint16_t>(p[c] * (p[3] / 65535.0));
+                });
+            break;
+        default:
+            return std::nullopt;
     }
     return Image(rgba);
 }

@@ -55,7 +55,9 @@ const std::vector<Entry>& entries() {
          {{"inputCenter", std::nullopt}, {"inputScale", 8.0}},
          [](const Inputs& in) { return std::make_unique<PixellateFilter>(in["inputScale"]); }},
         {"CIBokehBlur",
-         {{"inputRadius", 20.0}, {"inputRingAmount", 0.0}, {"inputRingSize", 0.1},
+         {{"inputRadius", 20.0},
+          {"inputRingAmount", 0.0},
+          {"inputRingSize", 0.1},
           {"inputSoftness", 1.0}},
          [](const Inputs& in) {
              return std::make_unique<BokehBlurFilter>(in["inputRadius"], in["inputRingAmount"],

@@ -13,7 +13,9 @@
 
 namespace {
 
-cv::Rect wholeOf(const cv::Mat& m) { return {0, 0, m.cols, m.rows}; }
+cv::Rect wholeOf(const cv::Mat& m) {
+    return {0, 0, m.cols, m.rows};
+}
 
 Rect unionOf(const Rect& a, const Rect& b) {
     if (a.isEmpty()) return b;
@@ -77,7 +79,8 @@ void mixRows(const cv::Mat& a, const cv::Mat& b, cv::Mat d, Weigh&& weigh) {
                 for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * wa4[i]);
             } else {
                 const T* pb = b.ptr<T>(y);
-                for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * wa4[i] + pb[i] * wb4[i]);
+                for (size_t i = 0; i < n * 4; ++i)
+                    pd[i] = rounded<T>(pa[i] * wa4[i] + pb[i] * wb4[i]);
             }
         }
     });
@@ -129,8 +132,8 @@ Image clampedCrop(const Image& image, const Rect& area) {
         cv::copyMakeBorder(out, out, padTop, padBottom, padLeft, padRight,
                            cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
         // When the area misses the picture, the edge row or column kept above is cut off again.
-        out = out(cv::Rect(std::max(0, want.x - x0), std::max(0, want.y - y0), want.width,
-                           want.height));
+        out = out(
+            cv::Rect(std::max(0, want.x - x0), std::max(0, want.y - y0), want.width, want.height));
     }
     Image result(out, planeRectOf(image.extent, want));
     result.properties = image.properties;
@@ -162,7 +165,8 @@ std::optional<Image> place(const Image& image, const AffineTransform& t) {
     // Inside, edges are sampled as clamped; the outer rows and columns then keep only the part
     // the landing rect covers, so a picture landing on whole pixels keeps hard edges.
     auto fade = [](cv::Mat line, double from, double to, int index) {
-        const double covered = std::max(0.0, std::min(index + 1.0, to) - std::max(double(index), from));
+        const double covered =
+            std::max(0.0, std::min(index + 1.0, to) - std::max(double(index), from));
         if (covered < 1) line.convertTo(line, -1, covered);
     };
     const double left = lands.minX() - extent.minX(), right = lands.maxX() - extent.minX();
@@ -246,11 +250,10 @@ Image blendWithMask(const Image& image, const Image& mask, const std::optional<I
     if (image.empty()) return {};
     const bool hasBackground = background && !background->empty();
     const Rect extent = hasBackground ? unionOf(image.extent, background->extent) : image.extent;
-    Image out = hasBackground
-                    ? canvasWith(Image(inDepth(background->pixels, image.pixels.depth()),
-                                       background->extent),
-                                 extent)
-                    : canvasWith(image, extent);
+    Image out = hasBackground ? canvasWith(Image(inDepth(background->pixels, image.pixels.depth()),
+                                                 background->extent),
+                                           extent)
+                              : canvasWith(image, extent);
     if (!hasBackground) out.pixels.setTo(cv::Scalar::all(0));
     out.properties = image.properties;
     const Rect overlap = image.extent.intersection(mask.extent);
@@ -264,8 +267,9 @@ Image blendWithMask(const Image& image, const Image& mask, const std::optional<I
             const T* m = weights.ptr<T>(y);
             for (int x = 0; x < src.cols; ++x) {
                 // Rec. 601 brightness of the (premultiplied) mask.
-                const float w = (0.299f * m[x * 4] + 0.587f * m[x * 4 + 1] + 0.114f * m[x * 4 + 2]) *
-                                (1.f / fullScale<T>());
+                const float w =
+                    (0.299f * m[x * 4] + 0.587f * m[x * 4 + 1] + 0.114f * m[x * 4 + 2]) *
+                    (1.f / fullScale<T>());
                 wa[x] = std::min(w, 1.f);
                 wb[x] = 1 - wa[x];
             }
@@ -286,7 +290,8 @@ Image colorThreshold(const Image& image, double threshold) {
                 const T alpha = s[x + 3];
                 // Compare unpremultiplied: c / alpha >= threshold.
                 const double bar = threshold * alpha;
-                for (int c = 0; c < 3; ++c) d[x + c] = (alpha > 0 && s[x + c] >= bar) ? alpha : T(0);
+                for (int c = 0; c < 3; ++c)
+                    d[x + c] = (alpha > 0 && s[x + c] >= bar) ? alpha : T(0);
                 d[x + 3] = alpha;
             }
         });

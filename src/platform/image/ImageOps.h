@@ -16,7 +16,8 @@
 // scale. For matrices that keep alpha, or that zero the colours, this equals applying the
 // matrix to unpremultiplied colours and premultiplying again.
 struct ColorMatrix {
-    std::array<std::array<double, 4>, 4> rows{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+    std::array<std::array<double, 4>, 4> rows{
+        {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
     std::array<double, 4> bias{};
 };
 

@@ -46,8 +46,8 @@ void blurRows(const cv::Mat& frame, const cv::Rect& area, double radius, cv::Mat
     cv::parallel_for_(cv::Range(0, area.height), [&](const cv::Range& range) {
         std::vector<int32_t> line(size_t(area.width + 2 * whole + 2) * 4);
         for (int y = range.start; y < range.end; ++y)
-            blurRow<T>(frame.ptr<T>(area.y + y), frame.cols, area.x, area.width, whole, edge,
-                       norm, line.data(), out.ptr<T>(y));
+            blurRow<T>(frame.ptr<T>(area.y + y), frame.cols, area.x, area.width, whole, edge, norm,
+                       line.data(), out.ptr<T>(y));
     });
 }
 

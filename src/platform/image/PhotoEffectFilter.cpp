@@ -23,22 +23,22 @@ struct Look {
 
 Look lookOf(PhotoEffect effect) {
     switch (effect) {
-    case PhotoEffect::chrome:  // vivid, punchy colour
-        return {1.35, {1.0, 1.0, 1.02}, {0, 0, 0.01}, {1, 1, 1}, 0.25};
-    case PhotoEffect::fade:  // washed out: less colour, lifted blacks, dimmer whites
-        return {0.6, {1, 1, 1}, {0.12, 0.12, 0.13}, {0.93, 0.93, 0.92}, -0.15};
-    case PhotoEffect::instant:  // warm, faded print
-        return {0.8, {1.03, 1.0, 0.9}, {0.08, 0.06, 0.03}, {1.0, 0.97, 0.86}, 0.05};
-    case PhotoEffect::mono:  // plain black and white
-        return {0, {1, 1, 1}, {0, 0, 0}, {1, 1, 1}, 0};
-    case PhotoEffect::noir:  // hard black and white
-        return {0, {1, 1, 1}, {0, 0, 0}, {1, 1, 1}, 0.5};
-    case PhotoEffect::process:  // cross-processed: cool shadows, yellow highlights
-        return {1.1, {0.98, 1.02, 0.95}, {0.0, 0.05, 0.13}, {1.0, 0.98, 0.8}, 0.2};
-    case PhotoEffect::tonal:  // soft black and white
-        return {0, {1, 1, 1}, {0.06, 0.06, 0.06}, {0.95, 0.95, 0.95}, -0.2};
-    case PhotoEffect::transfer:  // warm vintage
-        return {1.1, {1.08, 1.0, 0.82}, {0.04, 0.02, 0.0}, {1.0, 0.97, 0.9}, 0.15};
+        case PhotoEffect::chrome:  // vivid, punchy colour
+            return {1.35, {1.0, 1.0, 1.02}, {0, 0, 0.01}, {1, 1, 1}, 0.25};
+        case PhotoEffect::fade:  // washed out: less colour, lifted blacks, dimmer whites
+            return {0.6, {1, 1, 1}, {0.12, 0.12, 0.13}, {0.93, 0.93, 0.92}, -0.15};
+        case PhotoEffect::instant:  // warm, faded print
+            return {0.8, {1.03, 1.0, 0.9}, {0.08, 0.06, 0.03}, {1.0, 0.97, 0.86}, 0.05};
+        case PhotoEffect::mono:  // plain black and white
+            return {0, {1, 1, 1}, {0, 0, 0}, {1, 1, 1}, 0};
+        case PhotoEffect::noir:  // hard black and white
+            return {0, {1, 1, 1}, {0, 0, 0}, {1, 1, 1}, 0.5};
+        case PhotoEffect::process:  // cross-processed: cool shadows, yellow highlights
+            return {1.1, {0.98, 1.02, 0.95}, {0.0, 0.05, 0.13}, {1.0, 0.98, 0.8}, 0.2};
+        case PhotoEffect::tonal:  // soft black and white
+            return {0, {1, 1, 1}, {0.06, 0.06, 0.06}, {0.95, 0.95, 0.95}, -0.2};
+        case PhotoEffect::transfer:  // warm vintage
+            return {1.1, {1.08, 1.0, 0.82}, {0.04, 0.02, 0.0}, {1.0, 0.97, 0.9}, 0.15};
     }
     return lookOf(PhotoEffect::mono);
 }
@@ -48,9 +48,9 @@ constexpr int CURVE_STEPS = 4096;
 // The look as a 3 × 3 colour matrix on values 0...1 followed by three tone tables.
 struct Mapping {
     float matrix[3][3];
-    int fixedMatrix[3][3];           // for 8-bit input: curve index · 256 per input level
-    std::vector<float> curves[3];    // CURVE_STEPS entries each, output 0...1
-    std::vector<uint8_t> curves8[3]; // the same as 8-bit levels
+    int fixedMatrix[3][3];            // for 8-bit input: curve index · 256 per input level
+    std::vector<float> curves[3];     // CURVE_STEPS entries each, output 0...1
+    std::vector<uint8_t> curves8[3];  // the same as 8-bit levels
 };
 
 Mapping mappingOf(const Look& look) {
@@ -69,8 +69,8 @@ Mapping mappingOf(const Look& look) {
         for (int i = 0; i < CURVE_STEPS; ++i) {
             const double x = double(i) / (CURVE_STEPS - 1);
             const double s = x + 2 * look.contrast * (2 * x - 1) * x * (1 - x);
-            const double y = look.black[size_t(ch)] +
-                             (look.white[size_t(ch)] - look.black[size_t(ch)]) * s;
+            const double y =
+                look.black[size_t(ch)] + (look.white[size_t(ch)] - look.black[size_t(ch)]) * s;
             m.curves[ch][size_t(i)] = float(y);
             m.curves8[ch][size_t(i)] = cv::saturate_cast<uint8_t>(y * 255);
         }
@@ -104,7 +104,7 @@ void mapRow(const T* __restrict s, const Mapping& m, T* __restrict d, int count)
 // Opaque 8-bit pixels, the usual frame, in fixed point.
 template <>
 void mapRow<uint8_t>(const uint8_t* __restrict s, const Mapping& m, uint8_t* __restrict d,
-                    int count) {
+                     int count) {
     for (int x = 0; x < count * 4; x += 4) {
         if (s[x + 3] != 255) {
             mapPixel(s + x, m, d + x);

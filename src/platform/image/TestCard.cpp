@@ -25,19 +25,20 @@ Image makeTestCard(int width, int height, bool deep) {
                                {16, 16, 235, 255},   {16, 16, 16, 255}};
     const int barWidth = width / 16;
     for (int i = 0; i < 8; ++i)
-        cv::rectangle(card, cv::Rect(width / 2 + i * barWidth - barWidth * 4, unit * 2, barWidth,
-                                     unit * 6),
-                      bars[i], cv::FILLED);
+        cv::rectangle(
+            card, cv::Rect(width / 2 + i * barWidth - barWidth * 4, unit * 2, barWidth, unit * 6),
+            bars[i], cv::FILLED);
     // Fine detail: vertical and horizontal line gratings and a checkerboard.
     for (int x = 0; x < width / 4; x += 2)
         cv::line(card, {unit + x, unit * 10}, {unit + x, unit * 15}, {0, 0, 0, 255});
     for (int y = 0; y < unit * 5; y += 2)
         cv::line(card, {width / 3, unit * 10 + y}, {width / 3 + width / 4, unit * 10 + y},
                  {255, 255, 255, 255});
-    for (int y = 0; y < unit * 5; ++y)
-        for (int x = 0; x < width / 5; ++x)
-            if (((x / unit) + (y / unit)) % 2 == 0)
-                card.at<cv::Vec4b>(unit * 10 + y, width * 3 / 4 + x) = {255, 255, 255, 255};
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < width / 5 / unit; ++x)
+            if ((x + y) % 2 == 0)  // drawing clips at the card's edges
+                cv::rectangle(card, cv::Rect(width * 3 / 4 + x * unit, unit * (10 + y), unit, unit),
+                              {255, 255, 255, 255}, cv::FILLED);
     cv::putText(card, "Veilcut 0123", {unit, unit * 20}, cv::FONT_HERSHEY_SIMPLEX, unit / 10.0,
                 {255, 255, 255, 255}, std::max(1, unit / 5), cv::LINE_AA);
     // Night band with bright points of light.

@@ -84,7 +84,8 @@ TEST(ImageOps, CompositingFollowsPremultipliedRules) {
     const Image cut = ImageOps::blendWithMask(bottom, white);
     EXPECT_EQ(pixelAt(cut, 1, 1), cv::Vec4b(0, 0, 200, 255));
     EXPECT_EQ(pixelAt(cut, 7, 1), cv::Vec4b(0, 0, 0, 0));
-    const Image kept = ImageOps::blendWithMask(bottom, white, filled(10, 10, {9, 9, 9, 255}, bottom.extent));
+    const Image kept =
+        ImageOps::blendWithMask(bottom, white, filled(10, 10, {9, 9, 9, 255}, bottom.extent));
     EXPECT_EQ(pixelAt(kept, 7, 1), cv::Vec4b(9, 9, 9, 255));
 }
 
