@@ -18,10 +18,8 @@ float sigmoid(float v) {
 Loaded<std::unique_ptr<BlazePoseLandmarker>> BlazePoseLandmarker::create(
     const ModelRegistry& models) {
     using Result = Loaded<std::unique_ptr<BlazePoseLandmarker>>;
-    auto bytes = models.load(VisionModel::poseLandmark);
-    if (!bytes) return Result::failure(bytes.error);
-    Loaded<TfliteNet> net = buildTfliteNet(*bytes.value);
-    if (!net) return Result::failure("cannot load the pose landmark model: " + net.error);
+    Loaded<TfliteNet> net = loadTfliteNet(models, VisionModel::poseLandmark);
+    if (!net) return Result::failure(net.error);
     return Result::success(
         std::unique_ptr<BlazePoseLandmarker>(new BlazePoseLandmarker(std::move(*net.value))));
 }

@@ -14,10 +14,8 @@ constexpr float MERGE_IOU = 0.3f;
 Loaded<std::unique_ptr<BlazePosePersonDetector>> BlazePosePersonDetector::create(
     const ModelRegistry& models) {
     using Result = Loaded<std::unique_ptr<BlazePosePersonDetector>>;
-    auto bytes = models.load(VisionModel::poseDetection);
-    if (!bytes) return Result::failure(bytes.error);
-    Loaded<TfliteNet> net = buildTfliteNet(*bytes.value);
-    if (!net) return Result::failure("cannot load the pose detection model: " + net.error);
+    Loaded<TfliteNet> net = loadTfliteNet(models, VisionModel::poseDetection);
+    if (!net) return Result::failure(net.error);
     return Result::success(std::unique_ptr<BlazePosePersonDetector>(
         new BlazePosePersonDetector(std::move(*net.value))));
 }

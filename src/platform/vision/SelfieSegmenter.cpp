@@ -4,10 +4,8 @@
 
 Loaded<std::unique_ptr<SelfieSegmenter>> SelfieSegmenter::create(const ModelRegistry& models) {
     using Result = Loaded<std::unique_ptr<SelfieSegmenter>>;
-    auto bytes = models.load(VisionModel::selfieSegmentation);
-    if (!bytes) return Result::failure(bytes.error);
-    Loaded<TfliteNet> net = buildTfliteNet(*bytes.value);
-    if (!net) return Result::failure("cannot load the segmentation model: " + net.error);
+    Loaded<TfliteNet> net = loadTfliteNet(models, VisionModel::selfieSegmentation);
+    if (!net) return Result::failure(net.error);
     return Result::success(
         std::unique_ptr<SelfieSegmenter>(new SelfieSegmenter(std::move(*net.value))));
 }

@@ -41,3 +41,13 @@ Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph) {
     if (result.net.empty()) return Result::failure("OpenCV cannot load the translated model");
     return Result::success(std::move(result));
 }
+
+Loaded<TfliteNet> loadTfliteNet(const ModelRegistry& models, VisionModel model) {
+    auto bytes = models.load(model);
+    if (!bytes) return Loaded<TfliteNet>::failure(bytes.error);
+    Loaded<TfliteNet> net = buildTfliteNet(*bytes.value);
+    if (!net)
+        net.error =
+            "cannot load " + std::string(ModelRegistry::info(model).fileName) + ": " + net.error;
+    return net;
+}

@@ -16,6 +16,7 @@
 #include <opencv2/dnn.hpp>
 
 #include "platform/vision/Loaded.h"
+#include "platform/vision/ModelRegistry.h"
 #include "platform/vision/TfliteGraph.h"
 
 struct TfliteNet {
@@ -26,3 +27,5 @@ struct TfliteNet {
 
 Loaded<TfliteNet> buildTfliteNet(std::span<const std::uint8_t> model);
 Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph);
+// A checked model from the cache, built; errors name the model.
+Loaded<TfliteNet> loadTfliteNet(const ModelRegistry& models, VisionModel model);
