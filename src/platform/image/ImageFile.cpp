@@ -1,10 +1,13 @@
 #include "platform/image/ImageFile.h"
 
+#include <fstream>
+
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 std::optional<Image> readImageFile(const std::string& path) {
+    if (!std::ifstream(path).good()) return std::nullopt;  // spares OpenCV's warning line
     cv::Mat bgra;
     try {
         bgra = cv::imread(path, cv::IMREAD_UNCHANGED);
