@@ -4,10 +4,12 @@
 
 int runInfo(Arguments args);
 int runStyle(Arguments args);
+int runFrame(Arguments args);
 
 std::span<const Command> allCommands() {
     static const Command commands[] = {
         {"info", "print the facts of a video file (size, rotation, timing, HDR, tracks)", runInfo},
+        {"frame", "render one frame of a project through the filter chain to a picture", runFrame},
         {"style", "write a blur style or colour effect applied to a test card to a picture", runStyle},
     };
     return commands;
