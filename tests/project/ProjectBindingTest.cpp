@@ -1,0 +1,68 @@
+#include "project/ProjectBinding.h"
+
+#include <gtest/gtest.h>
+
+#include "core/CEdit.h"
+#include "platform/dispatch/MainQueue.h"
+#include "project/ProjectReader.h"
+#include "project/ProjectWriter.h"
+#include "shapes/CShape.h"
+#include "support/ScriptedAssetSource.h"
+
+namespace {
+
+struct ProjectBindingTest : ::testing::Test {
+    void SetUp() override {
+        MainQueue::shared().bindToCurrentThread();
+        asset = std::make_unique<AssetHandler>(
+            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<AssetTrack>{{0}},
+                                                         std::set<std::string>{},
+                                                         MediaTime(3000, 600)));  // 5 s
+        asset->waitUntilLoaded();
+    }
+    void TearDown() override { CEdit::shared().reset(); }
+    ProjectDocument parse(const std::string& text) {
+        auto r = parseProject(text);
+        EXPECT_TRUE(r.document) << r.error;
+        return r.document.value_or(ProjectDocument{});
+    }
+
+    std::vector<std::string> steps;
+    std::unique_ptr<AssetHandler> asset;
+};
+
+}  // namespace
+
+TEST_F(ProjectBindingTest, LoadsShapesResolvingSecondsAndDefaults) {
+    auto d = parse(R"({"veilcut": 1, "source": "clip.mp4", "shapes": [
+        {"type": "emoji", "rect": [0, 0, 0.5, 0.5], "trim": {"start": 1.5},
+         "keyframes": [{"t": 2, "rect": [0.5, 0.5, 0.5, 0.5]}]}]})");
+    ASSERT_FALSE(applyProject(d, *asset, CEdit::shared()));
+    const auto& shapes = CEdit::shared().cShape().shapes;
+    ASSERT_EQ(shapes.size(), 1u);
+    EXPECT_EQ(shapes[0].trimTime.start, MediaTime(900, 600));
+    EXPECT_EQ(shapes[0].trimTime.end(), MediaTime(3000, 600));
+    EXPECT_EQ(shapes[0].maxEndTime, MediaTime(3000, 600));
+    EXPECT_EQ(shapes[0].emoji, "😀");  // the catalogue's first
+    EXPECT_EQ(shapes[0].keyframes[0].time, MediaTime(1200, 600));
+}
+
+TEST_F(ProjectBindingTest, SavingTheLoadedEditsGivesAStableDocument) {
+    auto d = parse(R"({"veilcut": 1, "source": "clip.mp4", "shapes": [
+        {"type": "rectangle", "style": "bokeh", "intensity": 0.3, "softness": 0.7,
+         "rect": [0.1, 0.1, 0.2, 0.2], "trim": {"start": 0.25, "end": 4}}]})");
+    ASSERT_FALSE(applyProject(d, *asset, CEdit::shared()));
+    std::string saved = projectText(projectFromEdits(CEdit::shared(), "clip.mp4"));
+    ASSERT_FALSE(applyProject(parse(saved), *asset, CEdit::shared()));
+    EXPECT_EQ(projectText(projectFromEdits(CEdit::shared(), "clip.mp4")), saved);
+    EXPECT_NE(saved.find("\"bokeh\""), std::string::npos);
+}
+
+TEST_F(ProjectBindingTest, ATrimBeyondTheSourceIsRejectedAndEditsStayUntouched) {
+    CEdit::shared().cShape().shapes.emplace_back(MediaTimeRange{MediaTime(0, 1), MediaTime(1, 1)},
+                                                 Rect{0, 0, 1, 1}, "😀", false);
+    auto d = parse(R"({"veilcut": 1, "source": "clip.mp4", "shapes": [
+        {"rect": [0, 0, 1, 1], "trim": {"end": 9}, "maxEnd": 6}]})");
+    EXPECT_EQ(applyProject(d, *asset, CEdit::shared()), "shapes[0].trim: end must not be after maxEnd");
+    EXPECT_EQ(CEdit::shared().cShape().shapes.size(), 1u);
+}
