@@ -6,13 +6,10 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include "platform/media/FfmpegLogLevel.h"
 #include "platform/media/FfmpegSupport.h"
+#include "platform/media/StreamInput.h"
 
-struct AudioReader::Context {
-    AVFormatContext* format = nullptr;
-    AVCodecContext* decoder = nullptr;
-    AVStream* stream = nullptr;
+struct AudioReader::Context : StreamInput {
     SwrContext* resampler = nullptr;
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
@@ -25,8 +22,6 @@ struct AudioReader::Context {
         swr_free(&resampler);
         av_frame_free(&frame);
         av_packet_free(&packet);
-        avcodec_free_context(&decoder);
-        avformat_close_input(&format);
     }
 
     ReadStatus fail(const std::string& what, int rc) {
@@ -58,34 +53,20 @@ AudioReader::~AudioReader() = default;
 
 std::unique_ptr<AudioReader> AudioReader::open(const std::string& path, int track,
                                                int sampleRate, std::string* error) {
-    quietFfmpegLogs();
-    auto fail = [&](const std::string& reason) {
-        if (error) *error = path + ": " + reason;
-        return nullptr;
-    };
     auto c = std::make_unique<Context>();
     c->sampleRate = sampleRate;
-    int rc = avformat_open_input(&c->format, path.c_str(), nullptr, nullptr);
-    if (rc >= 0) rc = avformat_find_stream_info(c->format, nullptr);
-    if (rc < 0) return fail(averrorText(rc));
-    if (track < 0 || track >= int(c->format->nb_streams) ||
-        c->format->streams[track]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
-        return fail("no such audio track");
-    c->stream = c->format->streams[track];
-    for (unsigned i = 0; i < c->format->nb_streams; ++i)
-        if (int(i) != track) c->format->streams[i]->discard = AVDISCARD_ALL;
-    const AVCodec* codec = avcodec_find_decoder(c->stream->codecpar->codec_id);
-    if (!codec) return fail("no decoder for the audio");
-    c->decoder = avcodec_alloc_context3(codec);
-    avcodec_parameters_to_context(c->decoder, c->stream->codecpar);
-    c->decoder->pkt_timebase = c->stream->time_base;
-    if ((rc = avcodec_open2(c->decoder, codec, nullptr)) < 0) return fail(averrorText(rc));
+    std::string reason = c->open(path, AVMEDIA_TYPE_AUDIO, track);
+    auto fail = [&](const std::string& why) {
+        if (error) *error = path + ": " + why;
+        return nullptr;
+    };
+    if (!reason.empty()) return fail(reason);
     if (c->decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
         av_channel_layout_default(&c->decoder->ch_layout, c->decoder->ch_layout.nb_channels);
     AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
-    rc = swr_alloc_set_opts2(&c->resampler, &mono, AV_SAMPLE_FMT_FLT, sampleRate,
-                             &c->decoder->ch_layout, c->decoder->sample_fmt,
-                             c->decoder->sample_rate, 0, nullptr);
+    int rc = swr_alloc_set_opts2(&c->resampler, &mono, AV_SAMPLE_FMT_FLT, sampleRate,
+                                 &c->decoder->ch_layout, c->decoder->sample_fmt,
+                                 c->decoder->sample_rate, 0, nullptr);
     if (rc >= 0) rc = swr_init(c->resampler);
     if (rc < 0) return fail("cannot resample the audio: " + averrorText(rc));
     return std::unique_ptr<AudioReader>(new AudioReader(std::move(c)));

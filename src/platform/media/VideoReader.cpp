@@ -14,10 +14,10 @@ extern "C" {
 
 #include "platform/media/DecodedPicture.h"
 #include "platform/media/DisplayMatrix.h"
-#include "platform/media/FfmpegLogLevel.h"
 #include "platform/media/FfmpegSupport.h"
 #include "platform/media/PictureScaler.h"
 #include "platform/media/PqToHlg.h"
+#include "platform/media/StreamInput.h"
 
 namespace {
 
@@ -91,11 +91,8 @@ bool indexReachesPastEnd(AVFormatContext* format, AVStream* stream) {
 
 }  // namespace
 
-struct VideoReader::Context {
+struct VideoReader::Context : StreamInput {
     VideoReaderSettings settings;
-    AVFormatContext* format = nullptr;
-    AVCodecContext* decoder = nullptr;
-    AVStream* stream = nullptr;
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
     Orientation orientation;
@@ -112,8 +109,6 @@ struct VideoReader::Context {
     ~Context() {
         av_frame_free(&frame);
         av_packet_free(&packet);
-        avcodec_free_context(&decoder);
-        avformat_close_input(&format);
     }
 
     ReadStatus fail(std::string reason) {
@@ -182,35 +177,14 @@ VideoReader::~VideoReader() = default;
 std::unique_ptr<VideoReader> VideoReader::open(const std::string& path,
                                                const VideoReaderSettings& settings,
                                                std::string* error) {
-    quietFfmpegLogs();
-    auto fail = [&](const std::string& reason) {
-        if (error) *error = path + ": " + reason;
-        return nullptr;
-    };
     auto c = std::make_unique<Context>();
     c->settings = settings;
-    int rc = avformat_open_input(&c->format, path.c_str(), nullptr, nullptr);
-    if (rc >= 0) rc = avformat_find_stream_info(c->format, nullptr);
-    if (rc < 0) return fail(averrorText(rc));
-    const AVCodec* codec = nullptr;
-    int index = -1;
-    for (unsigned i = 0; i < c->format->nb_streams && index < 0; ++i) {
-        const AVStream* st = c->format->streams[i];
-        if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
-            !(st->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            index = int(i);
-    }
-    if (index < 0) return fail("no video track");
-    c->stream = c->format->streams[index];
-    for (unsigned i = 0; i < c->format->nb_streams; ++i)
-        if (int(i) != index) c->format->streams[i]->discard = AVDISCARD_ALL;
-    codec = avcodec_find_decoder(c->stream->codecpar->codec_id);
-    if (!codec) return fail("no decoder for the video");
-    c->decoder = avcodec_alloc_context3(codec);
-    avcodec_parameters_to_context(c->decoder, c->stream->codecpar);
-    c->decoder->thread_count = 0;
-    c->decoder->pkt_timebase = c->stream->time_base;
-    if ((rc = avcodec_open2(c->decoder, codec, nullptr)) < 0) return fail(averrorText(rc));
+    std::string reason = c->open(path, AVMEDIA_TYPE_VIDEO, -1);
+    auto fail = [&](const std::string& why) {
+        if (error) *error = path + ": " + why;
+        return nullptr;
+    };
+    if (!reason.empty()) return fail(reason);
     if (c->decoder->width <= 0 || c->decoder->height <= 0) return fail("no picture size");
 
     c->orientation = Orientation::of(c->stream);

@@ -167,7 +167,7 @@ bool VideoWriter::addVideo(const VideoWriterSettings& s) {
         v->color_primaries = AVCOL_PRI_BT2020;
         v->color_trc = AVCOL_TRC_ARIB_STD_B67;
         v->colorspace = AVCOL_SPC_BT2020_NCL;
-        v->profile = FF_PROFILE_HEVC_MAIN_10;
+        av_dict_set(&options, "profile", "main10", 0);
         av_dict_set(&options, "preset", HEVC_PRESET, 0);
         av_dict_set(&options, "x265-params", "log-level=error", 0);
     } else {
