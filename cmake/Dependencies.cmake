@@ -2,7 +2,8 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
     libavformat libavcodec libavutil libswscale libswresample)
-find_package(OpenCV 4.6 REQUIRED COMPONENTS core imgproc imgcodecs dnn video tracking)
+set(VEILCUT_OPENCV_MODULES core imgproc imgcodecs dnn video tracking)
+find_package(OpenCV 4.6 REQUIRED COMPONENTS ${VEILCUT_OPENCV_MODULES})
 find_package(Freetype REQUIRED)
 find_package(ICU REQUIRED COMPONENTS uc)
 find_package(nlohmann_json 3 REQUIRED)
@@ -14,6 +15,11 @@ find_package(ONNX REQUIRED)
 add_library(veilcut_deps INTERFACE)
 add_library(veilcut::deps ALIAS veilcut_deps)
 target_link_libraries(veilcut_deps INTERFACE
-    PkgConfig::FFMPEG ${OpenCV_LIBS} Freetype::Freetype ICU::uc
+    PkgConfig::FFMPEG Freetype::Freetype ICU::uc
     nlohmann_json::nlohmann_json Threads::Threads onnx_proto)
+# Only the modules used: ${OpenCV_LIBS} would load every module (and GDAL, HDF5, VTK...) at
+# every start of the program.
+foreach(module IN LISTS VEILCUT_OPENCV_MODULES)
+    target_link_libraries(veilcut_deps INTERFACE opencv_${module})
+endforeach()
 target_include_directories(veilcut_deps SYSTEM INTERFACE ${OpenCV_INCLUDE_DIRS})
