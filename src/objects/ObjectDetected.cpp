@@ -1,0 +1,171 @@
+#include "objects/ObjectDetected.h"
+
+#include <algorithm>
+
+#include "platform/image/ImageOps.h"
+#include "shapes/EmojiImage.h"
+#include "shapes/RegionMask.h"
+#include "shapes/ShapeMask.h"
+
+namespace {
+
+// Past the end of a pass, within this much more than one frame, a region runs to that end.
+constexpr double END_TOLERANCE_SECONDS = 0.001;
+
+void sortByTime(std::vector<ObjectInFor>& samples) {
+    std::stable_sort(
+        samples.begin(), samples.end(),
+        [](const ObjectInFor& a, const ObjectInFor& b) { return a.timeStamp < b.timeStamp; });
+}
+
+Rect scaledAboutCentre(const Rect& r, double factor) {
+    double w = r.width * factor, h = r.height * factor;
+    return {r.midX() - w / 2, r.midY() - h / 2, w, h};
+}
+
+// The mask canvas draws its shape in its central half, so the mask goes into the rect twice
+// the size of the sample's rect about the same centre; the region's enlargement applies on top.
+// Placing once into the enlarged rect gives what placing then enlarging gives, with one resampling.
+Rect placementRect(const Rect& sample, ObjectBlurType type, double scale) {
+    double factor = type == ObjectBlurType::emoji ? scale : 2 * scale;
+    return scaledAboutCentre(sample, factor);
+}
+
+Rect toPixels(const Rect& r, const Rect& extent) {
+    return {r.x * extent.width, r.y * extent.height, r.width * extent.width,
+            r.height * extent.height};
+}
+
+}  // namespace
+
+ObjectDetected::ObjectDetected(std::vector<ObjectInFor> samples, Image thumbnailImage,
+                               std::string emojiText, ObjectBlurType type, bool hdr)
+    : objectInfor(std::move(samples)),
+      thumbnail(std::move(thumbnailImage)),
+      objectBlurType(type),
+      emoji(std::move(emojiText)),
+      isHDR(hdr) {
+    sortByTime(objectInfor);
+    MediaTime first = objectInfor.empty() ? MediaTime::zero() : objectInfor.front().timeStamp;
+    MediaTime last = objectInfor.empty() ? MediaTime::zero() : objectInfor.back().timeStamp;
+    trimTime = {first, last - first};
+    startTime = first;
+    endTime = last;
+    updateShapeMasks();
+    updateEmojiImages();
+}
+
+ObjectDetected ObjectDetected::copy() const {
+    ObjectDetected c = *this;
+    c.id = makeUuidString();
+    c.alreadyChangeTrimtime = false;
+    c.modelFilterManager = ModelFilterManager{};
+    c.modelFilterManager.type = modelFilterManager.type;
+    c.modelFilterManager.current = std::clamp(modelFilterManager.current, 0.0, 1.0);
+    return c;
+}
+
+void ObjectDetected::setObjectInfor(std::vector<ObjectInFor> samples) {
+    objectInfor = std::move(samples);
+    sortByTime(objectInfor);
+}
+
+void ObjectDetected::updateTimeRange(const MediaTime& lastTime, double frameDuration) {
+    MediaTime first = objectInfor.empty() ? MediaTime::zero() : objectInfor.front().timeStamp;
+    MediaTime last = objectInfor.empty() ? MediaTime::zero() : objectInfor.back().timeStamp;
+    bool reachesEnd = lastTime.seconds() - last.seconds() <= frameDuration + END_TOLERANCE_SECONDS;
+    MediaTime end = reachesEnd ? lastTime : last;
+    if (!alreadyChangeTrimtime) trimTime = {first, end - first};
+    startTime = first;
+    endTime = end;
+}
+
+std::optional<ObjectInFor> ObjectDetected::objectInforAt(const MediaTime& t,
+                                                         double frameDuration) const {
+    if (t < trimTime.start) return std::nullopt;
+    MediaTime limit = trimTime.end() + MediaTime::fromSeconds(frameDuration, t.timescale);
+    if (t > limit) return std::nullopt;
+    // The latest sample at or before t; of several at that time, the first in the list.
+    double at = t.seconds();
+    auto after =
+        std::upper_bound(objectInfor.begin(), objectInfor.end(), at,
+                         [](double s, const ObjectInFor& o) { return s < o.timeStamp.seconds(); });
+    if (after == objectInfor.begin()) return std::nullopt;
+    double latest = std::prev(after)->timeStamp.seconds();
+    auto first =
+        std::lower_bound(objectInfor.begin(), after, latest,
+                         [](const ObjectInFor& o, double s) { return o.timeStamp.seconds() < s; });
+    return *first;
+}
+
+std::optional<Rect> ObjectDetected::layerArea(const Rect& frameExtent, const MediaTime& t,
+                                              double frameDuration) const {
+    if (objectBlurType == ObjectBlurType::none) return std::nullopt;
+    auto sample = objectInforAt(t, frameDuration);
+    if (!sample) return std::nullopt;
+    Rect area = toPixels(placementRect(sample->nominalRect, objectBlurType, scale), frameExtent)
+                    .intersection(frameExtent);
+    if (area.isEmpty()) return std::nullopt;
+    return area;
+}
+
+std::optional<Image> ObjectDetected::layer(const Image& styled, const Image& frame,
+                                           const MediaTime& t, double frameDuration,
+                                           bool isExport) const {
+    if (objectBlurType == ObjectBlurType::none) return std::nullopt;
+    const std::optional<Image>* picture = nullptr;
+    if (objectBlurType == ObjectBlurType::emoji)
+        picture = isExport && isHDR && emojiCIImage ? &hdrEmojiCIImage : &emojiCIImage;
+    else
+        picture = objectBlurType == ObjectBlurType::circle ? &circle : &regtangle;
+    if (!*picture) return std::nullopt;
+    auto sample = objectInforAt(t, frameDuration);
+    if (!sample) return std::nullopt;
+    Rect rect = placementRect(sample->nominalRect, objectBlurType, scale);
+    if (objectBlurType == ObjectBlurType::emoji)
+        return placeMask(**picture, styled, rect, PlacementMode::fit);
+    auto placed = placeMask(**picture, frame, rect, PlacementMode::stretch);
+    if (!placed) return std::nullopt;
+    return clipToMask(*placed, styled);
+}
+
+void ObjectDetected::setSoftness(double value) {
+    softness = value;
+    updateShapeMasks();
+}
+
+void ObjectDetected::setEmoji(std::string value) {
+    emoji = std::move(value);
+    updateEmojiImages();
+}
+
+void ObjectDetected::updateShapeMasks() {
+    double sigma = softness * FEATHER_SIGMA_PER_SOFTNESS;
+    regtangle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, RECTANGLE_CORNER_RADIUS, sigma);
+    circle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, ELLIPSE_CORNER_RADIUS, sigma);
+}
+
+void ObjectDetected::updateEmojiImages() {
+    emojiCIImage = makeEmojiImage(emoji, EMOJI_FONT_SIZE);
+    if (isHDR) hdrEmojiCIImage = makeHDREmojiImage(emoji, EMOJI_FONT_SIZE);
+}
+
+Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& source,
+                    const MediaTime& time, const Image& background, bool isExport,
+                    double frameDuration) {
+    Image result = background;
+    if (source.empty()) return result;
+    for (const ObjectDetected& region : regions) {
+        auto area = region.layerArea(source.extent, time, frameDuration);
+        if (!area) continue;
+        // Only the pixels under the region are styled; an emoji covers its rect and needs none.
+        std::optional<Image> styled = region.objectBlurType == ObjectBlurType::emoji
+                                          ? std::optional(source)
+                                          : region.modelFilterManager.apply(source, *area);
+        if (!styled) continue;
+        auto layer = region.layer(*styled, source, time, frameDuration, isExport);
+        if (!layer) continue;
+        result = ImageOps::sourceOver(*layer, result);
+    }
+    return result;
+}

@@ -1,0 +1,79 @@
+#pragma once
+// One tracked region: a person's face from the face scan, or an object the user marked and
+// that was tracked. Time-stamped rects (no interpolation: a sample holds until the next one),
+// the span in which the region is drawn, and how it is hidden (a soft circle or rounded
+// rectangle of the region's style, or an emoji covering it), with its cached mask pictures.
+//
+// Threads: editors own and change regions on the main thread. Render threads only ever see
+// copies that the editor published and never changes again (the copy constructor keeps the id
+// and shares the immutable mask pictures), so the const members are safe on those copies.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/MediaTime.h"
+#include "core/ModelFilterManager.h"
+#include "objects/ObjectBlurType.h"
+#include "objects/ObjectInFor.h"
+#include "platform/dispatch/Uuid.h"
+#include "platform/image/Image.h"
+
+class ObjectDetected {
+public:
+    // Samples are sorted by time (stable); the trim spans the first to the last sample.
+    ObjectDetected(std::vector<ObjectInFor> samples, Image thumbnail, std::string emoji,
+                   ObjectBlurType type, bool isHDR);
+
+    std::string id = makeUuidString();
+    std::vector<ObjectInFor> objectInfor;  // by timeStamp ascending
+    Image thumbnail;
+    MediaTimeRange trimTime;
+    MediaTime startTime;
+    MediaTime endTime;
+    ObjectBlurType objectBlurType = ObjectBlurType::none;
+    ModelFilterManager modelFilterManager;
+    double scale = 1;
+    double softness = 0;
+    std::string emoji;
+    bool isHDR = false;
+    bool alreadyChangeTrimtime = false;
+    // Cached masks; replaced (never edited) when softness or emoji change.
+    std::optional<Image> regtangle;
+    std::optional<Image> circle;
+    std::optional<Image> emojiCIImage;
+    std::optional<Image> hdrEmojiCIImage;
+
+    // A new region (new id, `alreadyChangeTrimtime` false) with this one's samples, times and
+    // look, its intensity clamped to 0...1, sharing the mask pictures.
+    ObjectDetected copy() const;
+
+    // Replaces the samples (sorted by time, stable) without touching anything else.
+    void setObjectInfor(std::vector<ObjectInFor> samples);
+    // Start and end from the samples; the end becomes `lastTime` when the last sample lies
+    // within one frame (+1 ms) of it. The trim follows unless the user has trimmed.
+    void updateTimeRange(const MediaTime& lastTime, double frameDuration);
+    // The sample shown at `t`: the latest at or before it, while `t` lies in the trim or less
+    // than one frame past its end.
+    std::optional<ObjectInFor> objectInforAt(const MediaTime& t, double frameDuration) const;
+    // Where this region's layer can be non-transparent at `t`, in pixels of a frame of
+    // `frameExtent`; nothing when it is not drawn then.
+    std::optional<Rect> layerArea(const Rect& frameExtent, const MediaTime& t,
+                                  double frameDuration) const;
+    // This region's layer at `t`: `styled` (the frame in the region's style, at least over
+    // `layerArea`) cut to the placed mask, or the placed emoji picture.
+    std::optional<Image> layer(const Image& styled, const Image& frame, const MediaTime& t,
+                               double frameDuration, bool isExport) const;
+
+    void setSoftness(double value);
+    void setEmoji(std::string value);
+    void updateShapeMasks();
+    void updateEmojiImages();
+};
+
+// `regions` drawn in order over `background`, each styled from `source` only where it shows.
+// A region that cannot be drawn at `time` leaves the picture as it was. Any thread, on
+// published copies.
+Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& source,
+                    const MediaTime& time, const Image& background, bool isExport,
+                    double frameDuration);

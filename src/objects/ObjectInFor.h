@@ -1,0 +1,12 @@
+#pragma once
+// One sample of a tracked region: where the thing was seen in one frame. The rect is normalised
+// to the upright frame, origin at the lower-left, y up. Plain value; any thread.
+
+#include "core/MediaTime.h"
+#include "platform/image/Geometry.h"
+
+struct ObjectInFor {
+    MediaTime timeStamp;
+    Rect nominalRect;
+    friend bool operator==(const ObjectInFor&, const ObjectInFor&) = default;
+};
