@@ -111,6 +111,8 @@ std::string makeClip(const fs::path& dir, const std::string& size, int seconds) 
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--export") return exportOnce(argv[2], argv[3]);
+    // Resolved first: a rebuild while the clip is generated would leave /proc/self/exe dangling.
+    std::string self = fs::canonical("/proc/self/exe").string();
 
     std::string size = "1920x1080";
     int seconds = 20, runs = 3;
@@ -130,7 +132,6 @@ int main(int argc, char** argv) {
     }
     auto probe = MediaFile::open(source);
     double bitRate = probe ? probe->bitRate(0).value_or(0) : 0;
-    std::string self = fs::canonical("/proc/self/exe").string();
 
     std::vector<Measure> plain, ours;
     for (int run = 0; run < runs; ++run) {
