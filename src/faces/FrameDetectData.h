@@ -1,0 +1,14 @@
+#pragma once
+// What the face scan found in one frame, in the order it found it. Plain value.
+
+#include <vector>
+
+#include "core/MediaTime.h"
+#include "faces/FaceRect.h"
+#include "faces/PoseData.h"
+
+struct FrameDetectData {
+    std::vector<FaceRect> faces;
+    std::vector<PoseData> poses;
+    MediaTime timeStamp;
+};
