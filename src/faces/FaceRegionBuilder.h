@@ -1,0 +1,61 @@
+#pragma once
+// The face scan's growing result: one tracked region per person, in the order in which each
+// person's face first appeared, built frame by frame. Each person's track is extended as its
+// frames arrive: the part up to the person's latest face never changes again (later frames
+// cannot alter a filled gap that is closed on both sides), so only the frames since then are
+// worked out again when the regions are asked for. A scan therefore costs in proportion to
+// the video's length, however often it reports.
+//
+// Threads: one thread at a time (the scan's).
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "faces/FrameDetectData.h"
+#include "objects/ObjectDetected.h"
+
+// Face regions are drawn half again as large as the detected face box on each axis.
+inline constexpr double FACE_REGION_ENLARGEMENT = 1.5;
+
+// `r` grown by FACE_REGION_ENLARGEMENT about its centre.
+Rect enlargedFaceRect(const Rect& r);
+
+class FaceRegionBuilder {
+public:
+    struct Settings {
+        MediaTime duration;    // the pass's end: a track within one frame of it runs to it
+        double frameDuration;  // seconds
+        bool isHDR = false;
+        std::string emoji;  // every region starts with it
+    };
+    struct NewPerson {
+        size_t personIndex;
+        Rect face;  // the face box in the frame where the person first appeared
+    };
+
+    explicit FaceRegionBuilder(Settings settings);
+    ~FaceRegionBuilder();
+
+    // The newest frame, its ids already associated. Returns the persons whose face appears
+    // for the first time in it.
+    std::vector<NewPerson> addFrame(const FrameDetectData& frame);
+    void setThumbnail(size_t personIndex, Image thumbnail);
+    size_t personCount() const { return persons_.size(); }
+    // One region per person, samples enlarged, times set against the pass's end.
+    std::vector<ObjectDetected> regions() const;
+
+private:
+    class Track;
+    struct Person {
+        const Track* track;
+        ObjectDetected prototype;  // masks and emoji picture made once per person
+    };
+
+    Settings settings_;
+    std::vector<MediaTime> frameTimes_;
+    std::unordered_map<std::string, std::unique_ptr<Track>> tracks_;  // every id seen
+    std::vector<Person> persons_;                                     // ids seen with a face
+    std::unordered_map<std::string, size_t> personIndex_;
+};
