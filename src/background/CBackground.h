@@ -1,17 +1,66 @@
 #pragma once
-// The background editor. Main thread, except `applyBlur` (render threads).
+// The background editor: the style, intensity and edge softness applied to everything but the
+// people in each frame, the edit workflow with undo by snapshot, and the background stage of the
+// per-frame chain (the first stage: the other regions are drawn over its result).
+//
+// Threads: every operation but `applyBlur` runs on the main thread. After each change the
+// editor publishes an immutable copy of its style and softness; `applyBlur` (render threads)
+// reads only that copy, so a frame sees one consistent state and never waits for an edit. The
+// segmenter pool behind it is shared by the render threads (BackgroundDetectorProcessor).
 
+#include <atomic>
+#include <memory>
 #include <optional>
 
+#include "background/BackgroundDetectorProcessor.h"
+#include "core/ModelFilterManager.h"
 #include "platform/image/Image.h"
 
 class CBackground {
 public:
-    double intensity = 0.5;
-    double softness = 0;
+    // Segmenters from the model cache.
+    CBackground();
+    // Segmenters made by `segmenters` (tests count and fake them).
+    explicit CBackground(BackgroundDetectorProcessor::SegmenterFactory segmenters);
 
-    void reset();
-    // Segmentation arrives with the background editor; until then the stage passes the frame
-    // through.
+    BackgroundDetectorProcessor backgroundDetector;
+    // The style holder; style `normal` means the tool is off.
+    ModelFilterManager modelFilterManager;
+    double softness = 0;  // softness of the people's outline; the blur sigma is softness × 20
+    std::optional<ModelFilterManager> editingModelFilter;  // the state when editing began
+    std::optional<double> editingSoftness;
+
+    // Style `normal`, intensity 0.5, softness 0. Posts nothing.
+    void resetBackground();
+    // Keeps the current style and softness for a cancel and posts `onEditBackground` with the
+    // tapped button's index. A second call while editing replaces the kept state.
+    void beginBackgroundEdit(int index);
+    // Puts the kept state back (when there is one), ends editing; posts `offEditBackground`,
+    // then `updateFilter`.
+    void cancelBackgroundEdit();
+    // Keeps the changes and ends editing; posts `offEditBackground`.
+    void endBackgroundEdit();
+
+    // The background panel's controls; each posts `updateFilter`.
+    void setStyle(ModelFilterType type);
+    void setIntensity(double value);  // clamped to 0...1; a NaN is ignored
+    void setSoftness(double value);   // as given; the stage treats what is not a softness as 0
+
+    // Makes the current style and softness what the renderer draws. The operations above call
+    // it; code that changes the fields directly (loading a project) calls it after.
+    void publish();
+
+    // The background stage: the people cut out of `source` laid over the styled `source`. The
+    // source itself when the style is `normal` (no segmentation runs) and whenever a step yields
+    // nothing, so never empty. Any thread.
     std::optional<Image> applyBlur(const Image& source) const;
+
+private:
+    struct Look {
+        ModelFilterManager style;
+        double softness;
+    };
+    void changed();  // publish, then post updateFilter
+
+    std::atomic<std::shared_ptr<const Look>> snapshot_;
 };

@@ -40,7 +40,7 @@ void CEdit::reset() {
     contentOffset = {};
     cFace().reset();
     cObject().reset();
-    cBackground().reset();
+    cBackground().resetBackground();
     cShape().reset();
 }
 

@@ -20,4 +20,13 @@ const NotificationName deleteKey;
 const NotificationName selectKeyframe;
 const NotificationName changeTrimTime;
 
+const NotificationName onEditBackground;
+const NotificationName offEditBackground;
+
+const NotificationName startProcess;
+const NotificationName progressing;
+const NotificationName endProcess;
+const NotificationName onEditFace;
+const NotificationName offEditFace;
+
 }  // namespace Notifications

@@ -24,4 +24,15 @@ extern const NotificationName deleteKey;
 extern const NotificationName selectKeyframe;
 extern const NotificationName changeTrimTime;
 
+// Background. `onEditBackground` carries the index of the tapped button.
+extern const NotificationName onEditBackground;
+extern const NotificationName offEditBackground;
+
+// Faces.
+extern const NotificationName startProcess;
+extern const NotificationName progressing;
+extern const NotificationName endProcess;
+extern const NotificationName onEditFace;
+extern const NotificationName offEditFace;
+
 }  // namespace Notifications

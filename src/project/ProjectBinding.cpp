@@ -46,8 +46,10 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const A
 
     edit.reset();
     CBackground& background = edit.cBackground();
-    background.intensity = document.background.intensity;
+    background.modelFilterManager.type = document.background.style;
+    background.modelFilterManager.current = document.background.intensity;
     background.softness = document.background.softness;
+    background.publish();
     CShape& shapeEditor = edit.cShape();
     shapeEditor.shapes = std::move(shapes);
     shapeEditor.publish();
@@ -57,8 +59,9 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const A
 ProjectDocument projectFromEdits(CEdit& edit, const std::string& sourcePath) {
     ProjectDocument d;
     d.source = sourcePath;
-    d.background.intensity = edit.cBackground().intensity;
-    d.background.softness = edit.cBackground().softness;
+    const CBackground& background = edit.cBackground();
+    d.background = {background.modelFilterManager.type, background.modelFilterManager.current,
+                    background.softness};
     for (const ShapeModel& shape : edit.cShape().shapes) {
         ProjectShape s;
         s.type = shape.shapeBlurType;

@@ -190,8 +190,6 @@ ProjectDocument document(const Json& doc) {
         object(*bg, "background");
         onlyKeys(*bg, "background", {"style", "intensity", "softness"});
         d.background = look(*bg, "background", d.background);
-        if (d.background.style != ModelFilterType::normal)
-            fail("background.style", "background styles are not supported by this version yet");
     }
     noRegions(doc, "faces");
     noRegions(doc, "objects");

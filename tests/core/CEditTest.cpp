@@ -96,7 +96,7 @@ TEST_F(CEditTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag) {
     edit.cancelExport = true;
     edit.cFace().trackState = CFaceTrackState::end;
     edit.cFace().progressRate = 0.7;
-    edit.cBackground().intensity = 0.9;
+    edit.cBackground().modelFilterManager.current = 0.9;
     edit.cShape().selectedShapeIndex = 3;
     record({{&Notifications::toolChange, "tool"}, {&Notifications::timeChange, "time"}});
 
@@ -110,7 +110,7 @@ TEST_F(CEditTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag) {
     EXPECT_TRUE(edit.cancelExport);
     EXPECT_EQ(edit.cFace().trackState, CFaceTrackState::start);
     EXPECT_EQ(edit.cFace().progressRate, 0.0);
-    EXPECT_EQ(edit.cBackground().intensity, 0.5);
+    EXPECT_EQ(edit.cBackground().modelFilterManager.current, 0.5);
     EXPECT_FALSE(edit.cShape().selectedShapeIndex);
     EXPECT_TRUE(posted.empty());
     edit.cancelExport = false;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "background/CBackground.h"
 #include "core/CEdit.h"
 #include "platform/dispatch/MainQueue.h"
 #include "project/ProjectReader.h"
@@ -48,14 +49,20 @@ TEST_F(ProjectBindingTest, LoadsShapesResolvingSecondsAndDefaults) {
 }
 
 TEST_F(ProjectBindingTest, SavingTheLoadedEditsGivesAStableDocument) {
-    auto d = parse(R"({"veilcut": 1, "source": "clip.mp4", "shapes": [
+    auto d = parse(R"({"veilcut": 1, "source": "clip.mp4",
+        "background": {"style": "crystal", "intensity": 0.8, "softness": 0.4}, "shapes": [
         {"type": "rectangle", "style": "bokeh", "intensity": 0.3, "softness": 0.7,
          "rect": [0.1, 0.1, 0.2, 0.2], "trim": {"start": 0.25, "end": 4}}]})");
     ASSERT_FALSE(applyProject(d, *asset, CEdit::shared()));
+    const CBackground& background = CEdit::shared().cBackground();
+    EXPECT_EQ(background.modelFilterManager.type, ModelFilterType::crystal);
+    EXPECT_EQ(background.modelFilterManager.current, 0.8);
+    EXPECT_EQ(background.softness, 0.4);
     std::string saved = projectText(projectFromEdits(CEdit::shared(), "clip.mp4"));
     ASSERT_FALSE(applyProject(parse(saved), *asset, CEdit::shared()));
     EXPECT_EQ(projectText(projectFromEdits(CEdit::shared(), "clip.mp4")), saved);
     EXPECT_NE(saved.find("\"bokeh\""), std::string::npos);
+    EXPECT_NE(saved.find("\"crystal\""), std::string::npos);
 }
 
 TEST_F(ProjectBindingTest, ATrimBeyondTheSourceIsRejectedAndEditsStayUntouched) {

@@ -9,6 +9,7 @@ namespace {
 const char* TWO_SHAPES = R"({
   "veilcut": 1,
   "source": "clip.mp4",
+  "background": { "style": "motion", "intensity": 0.6, "softness": 0.2 },
   "shapes": [
     { "type": "rectangle", "style": "pixellate", "intensity": 0.75, "softness": 0.25,
       "trim": { "start": 0.5, "end": { "value": 3003, "timescale": 1000 } },
@@ -31,7 +32,9 @@ TEST(ProjectReader, ReadsAHandWrittenProject) {
     ASSERT_TRUE(r.document) << r.error;
     const auto& d = *r.document;
     EXPECT_EQ(d.source, "clip.mp4");
-    EXPECT_EQ(d.background.style, ModelFilterType::normal);
+    EXPECT_EQ(d.background.style, ModelFilterType::motion);
+    EXPECT_EQ(d.background.intensity, 0.6);
+    EXPECT_EQ(d.background.softness, 0.2);
     ASSERT_EQ(d.shapes.size(), 2u);
     EXPECT_EQ(d.shapes[0].type, ShapeBlurType::rectangle);
     EXPECT_EQ(d.shapes[0].look.style, ModelFilterType::pixellate);
@@ -77,6 +80,14 @@ TEST(ProjectReader, RejectsFaultsNamingTheirPath) {
     EXPECT_EQ(shapeError(R"({"rect": [0, 0, 1, 1], "colour": 1})"),
               "shapes[0]: unknown key 'colour'");
     EXPECT_EQ(shapeError(R"({"type": "circle"})"), "shapes[0]: missing key 'rect'");
+    auto backgroundError = [](const std::string& bg) {
+        return errorOf(R"({"veilcut": 1, "source": "a.mp4", "background": )" + bg + "}");
+    };
+    EXPECT_EQ(backgroundError(R"({"style": "gaussian", "softness": 1.5})"),
+              "background.softness: must be between 0 and 1");
+    EXPECT_EQ(backgroundError(R"({"intensity": -0.1})"),
+              "background.intensity: must be between 0 and 1");
+    EXPECT_EQ(backgroundError(R"({"style": "sepia"})"), "background.style: unknown style 'sepia'");
     EXPECT_EQ(shapeError(R"({"rect": [0, 0, 1]})"), "shapes[0].rect: must be [x, y, width, height]");
     EXPECT_EQ(shapeError(R"({"rect": [0, 0, 1, 1], "emoji": ""})"),
               "shapes[0].emoji: must be 1 to 64 bytes");

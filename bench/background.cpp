@@ -1,0 +1,99 @@
+// Milliseconds per 1024×576 preview frame for the background stage (segmentation, style and
+// compositing), against its parts measured in the same run: the person mask alone, the style
+// alone, and the segmenter run on the full frame instead of the reduced one. Median of 30 runs;
+// "Time" is wall time, "CPU" the processor time of all threads (steadier on a busy machine).
+// Run: build/bench/background --benchmark_time_unit=ms
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <cstdlib>
+#include <string>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "background/CBackground.h"
+#include "platform/vision/ModelRegistry.h"
+#include "platform/vision/SelfieSegmenter.h"
+
+namespace {
+
+// The astronaut photograph on a coarse random texture, as a preview frame.
+const Image& frame() {
+    static const Image image = [] {
+        cv::Mat coarse(36, 64, CV_8UC3), scene;
+        cv::randu(coarse, 30, 230);
+        cv::resize(coarse, scene, cv::Size(1024, 576), 0, 0, cv::INTER_NEAREST);
+        std::string dir = "/tmp/veilcut-bench-pictures";
+        std::string fetch = std::string(VEILCUT_SOURCE_DIR) +
+                            "/tests/platform/vision/fetch-test-pictures.sh " + dir;
+        if (std::system(fetch.c_str()) == 0) {
+            cv::Mat photo = cv::imread(dir + "/astronaut.png"), small;
+            cv::resize(photo, small, cv::Size(540, 540), 0, 0, cv::INTER_AREA);
+            small.copyTo(scene(cv::Rect(242, 36, 540, 540)));
+        }
+        cv::Mat rgba;
+        cv::cvtColor(scene, rgba, cv::COLOR_BGR2RGBA);
+        return Image(rgba);
+    }();
+    return image;
+}
+
+CBackground& background(double softness) {
+    static CBackground editor;
+    editor.modelFilterManager.type = ModelFilterType::gaussian;
+    editor.modelFilterManager.current = 0.5;
+    editor.softness = softness;
+    editor.publish();
+    return editor;
+}
+
+void wholeStage(benchmark::State& state) {
+    CBackground& editor = background(state.range(0) / 10.0);
+    for (auto _ : state) benchmark::DoNotOptimize(editor.applyBlur(frame()));
+}
+
+void personMaskOnly(benchmark::State& state) {
+    CBackground& editor = background(0);
+    for (auto _ : state) benchmark::DoNotOptimize(editor.backgroundDetector.personMask(frame()));
+}
+
+void styleOnly(benchmark::State& state) {
+    ModelFilterManager style;  // gaussian at 0.5: radius 40 at this size
+    for (auto _ : state) benchmark::DoNotOptimize(style.apply(frame()));
+}
+
+void segmenterOnFullFrame(benchmark::State& state) {
+    auto made = SelfieSegmenter::create(ModelRegistry::fromEnvironment());
+    if (!made) {
+        state.SkipWithError(made.error.c_str());
+        return;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize((*made.value)->personMask(frame()));
+}
+
+void median30(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(30)
+        ->ReportAggregatesOnly(true)
+        ->MeasureProcessCPUTime()
+        ->UseRealTime();
+}
+
+BENCHMARK(wholeStage)->Arg(0)->Arg(5)->Apply(median30);
+BENCHMARK(personMaskOnly)->Apply(median30);
+BENCHMARK(styleOnly)->Apply(median30);
+BENCHMARK(segmenterOnFullFrame)->Apply(median30);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Keep freed frame buffers mapped, as the veilcut program does.
+    mallopt(M_MMAP_THRESHOLD, 512 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
