@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "core/AssetHandler.h"
+#include "support/TempFolder.h"
 #include "support/TestMedia.h"
 
 namespace {
@@ -12,14 +13,11 @@ namespace fs = std::filesystem;
 
 struct RenderCommandTest : ::testing::Test {
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("veilcut-render-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
         fs::copy_file(testMediaPath("noaudio.mp4"), dir / "clip.mp4");
         std::ofstream(dir / "p.veilcut.json")
             << R"({"veilcut": 1, "source": "clip.mp4", "shapes": [{"type": "rectangle",
                   "style": "pixellate", "intensity": 1, "rect": [0.25, 0.25, 0.5, 0.5]}]})";
     }
-    void TearDown() override { fs::remove_all(dir); }
     std::string render(const std::string& out, const std::string& extra = "") {
         return "render " + (dir / "p.veilcut.json").string() + " -o " + out + " " + extra;
     }
@@ -31,7 +29,8 @@ struct RenderCommandTest : ::testing::Test {
                 names.push_back(e.path().filename().string());
         return names;
     }
-    fs::path dir;
+    TempFolder folder{"render"};
+    fs::path dir = folder.path();
 };
 
 }  // namespace
