@@ -6,12 +6,14 @@ int runInfo(Arguments args);
 int runStyle(Arguments args);
 int runDetect(Arguments args);
 int runFrame(Arguments args);
+int runRender(Arguments args);
 
 std::span<const Command> allCommands() {
     static const Command commands[] = {
         {"info", "print the facts of a video file (size, rotation, timing, HDR, tracks)", runInfo},
         {"detect", "find faces, noses and necks (and a person mask) in a picture", runDetect},
         {"frame", "render one frame of a project through the filter chain to a picture", runFrame},
+        {"render", "export a project to a new movie file", runRender},
         {"style", "write a blur style or colour effect applied to a test card to a picture", runStyle},
     };
     return commands;

@@ -78,7 +78,7 @@ Image CEdit::applyBlurs(const Image& image, const MediaTime& time, bool isExport
     return *shapes;
 }
 
-void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion) {
+void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder) {
     cancelExport = false;
     auto asset = Manager::shared().asset();
     auto size = asset ? asset->size() : std::nullopt;
@@ -93,6 +93,7 @@ void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion) {
     settings.isHDR = asset->isHDR();
     settings.width = int(size->width);
     settings.height = int(size->height);
+    settings.folder = std::move(folder);
     double p0 = cFace().progressRate.load();
     double share = (1 - p0) * 0.5;
     BackgroundQueue::dispatch([this, settings, p0, share, progress, completion] {

@@ -55,8 +55,9 @@ public:
     // while the scan finishes, s to 1 while writing, s = half of what the scan had left.
     // `completion` gets the file or the reason for a failure (also when there is no source);
     // setting `cancelExport` or calling VFExport's cancel ends it with no file and no call.
-    // Both are delivered on the main queue. Main thread.
-    void exportVideo(ExportProgress progress, ExportCompletion completion);
+    // Both are delivered on the main queue. The file goes to `folder`, or to VFExport's own
+    // scratch folder when it is empty. Main thread.
+    void exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder = {});
 
 private:
     CEdit() = default;

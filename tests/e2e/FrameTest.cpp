@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/image/ImageFile.h"
+#include "support/TempFolder.h"
 #include "support/TestMedia.h"
 
 namespace {
@@ -11,11 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 
 struct FrameCommandTest : ::testing::Test {
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("veilcut-frame-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
 
     std::string project(const std::string& clip, const std::string& shapes) {
         std::string path = (dir / "p.veilcut.json").string();
@@ -23,7 +19,8 @@ struct FrameCommandTest : ::testing::Test {
                             << R"(", "shapes": [)" << shapes << "]}";
         return path;
     }
-    fs::path dir;
+    TempFolder folder{"frame"};
+    fs::path dir = folder.path();
 };
 
 }  // namespace

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/AssetHandler.h"
+#include "support/TempFolder.h"
+#include "support/TestMedia.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RenderCommandTest : ::testing::Test {
+    void SetUp() override {
+        fs::copy_file(testMediaPath("noaudio.mp4"), dir / "clip.mp4");
+        std::ofstream(dir / "p.veilcut.json")
+            << R"({"veilcut": 1, "source": "clip.mp4", "shapes": [{"type": "rectangle",
+                  "style": "pixellate", "intensity": 1, "rect": [0.25, 0.25, 0.5, 0.5]}]})";
+    }
+    std::string render(const std::string& out, const std::string& extra = "") {
+        return "render " + (dir / "p.veilcut.json").string() + " -o " + out + " " + extra;
+    }
+    // Names in the folder other than the project and its source: leftovers of an export.
+    std::vector<std::string> strayFiles() {
+        std::vector<std::string> names;
+        for (auto& e : fs::directory_iterator(dir))
+            if (e.path().filename() != "clip.mp4" && e.path().filename() != "p.veilcut.json")
+                names.push_back(e.path().filename().string());
+        return names;
+    }
+    TempFolder folder{"render"};
+    fs::path dir = folder.path();
+};
+
+}  // namespace
+
+TEST_F(RenderCommandTest, WritesTheMovieUnderItsNameAndLeavesNothingElse) {
+    std::string out = (dir / "out.mp4").string();
+    auto r = runVeilcut(render(out));
+    ASSERT_EQ(r.status, 0) << r.err;
+    AssetHandler written(out);
+    written.waitUntilLoaded();
+    EXPECT_EQ(written.size(), (Size{640, 360}));
+    EXPECT_NEAR(written.duration()->seconds(), 2.0, 0.05);
+    EXPECT_EQ(strayFiles(), std::vector<std::string>{"out.mp4"});
+    // Plain percentage lines when stderr is not a terminal, ending at 100 %.
+    EXPECT_NE(r.err.find("exporting 100%"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCommandTest, NeverOverwritesUnlessToldAndNeverTheSource) {
+    std::string out = (dir / "out.mp4").string();
+    std::ofstream(out) << "keep me";
+    auto refused = runVeilcut(render(out));
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("exists (use --overwrite"), std::string::npos);
+    EXPECT_EQ(fs::file_size(out), 7u);
+
+    auto size = fs::file_size(dir / "clip.mp4");
+    auto source = runVeilcut(render((dir / "clip.mp4").string(), "--overwrite"));
+    EXPECT_EQ(source.status, 2);
+    EXPECT_NE(source.err.find("is the source video"), std::string::npos);
+    EXPECT_EQ(fs::file_size(dir / "clip.mp4"), size);
+
+    EXPECT_EQ(runVeilcut(render(out, "--overwrite")).status, 0);
+    EXPECT_GT(fs::file_size(out), 1000u);
+}
+
+TEST_F(RenderCommandTest, UnwritableDestinationsFailBeforeAnyWork) {
+    auto missing = runVeilcut(render((dir / "no" / "such" / "out.mp4").string()));
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("no such folder"), std::string::npos) << missing.err;
+    auto folder = runVeilcut(render(dir.string()));
+    EXPECT_EQ(folder.status, 2);
+}
+
+TEST_F(RenderCommandTest, InterruptingCancelsCleanlyAndLeavesNoFile) {
+    // SIGINT arrives while the export is running (or before it starts writing).
+    std::string out = (dir / "out.mp4").string();
+    std::string command = "timeout --preserve-status -s INT 0.8 " + std::string(VEILCUT_BINARY) + " " + render(out) +
+                          " 2>/dev/null; echo $?";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char status[16] = {};
+    ASSERT_TRUE(std::fgets(status, sizeof status, pipe));
+    ::pclose(pipe);
+    int code = std::atoi(status);
+    if (code == 0) GTEST_SKIP() << "the export finished before the interrupt";
+    EXPECT_EQ(code, 130);
+    EXPECT_TRUE(strayFiles().empty());
+}
