@@ -29,4 +29,12 @@ const NotificationName endProcess;
 const NotificationName onEditFace;
 const NotificationName offEditFace;
 
+const NotificationName startTrack;
+const NotificationName tracking;
+const NotificationName addMoreObject;
+const NotificationName cancelAddMoreObject;
+const NotificationName onEditObjects;
+const NotificationName offEditObjects;
+const NotificationName deleteObject;
+
 }  // namespace Notifications

@@ -35,4 +35,13 @@ extern const NotificationName endProcess;
 extern const NotificationName onEditFace;
 extern const NotificationName offEditFace;
 
+// Objects. `tracking` carries the progress of a tracking run (0 at its start).
+extern const NotificationName startTrack;
+extern const NotificationName tracking;
+extern const NotificationName addMoreObject;
+extern const NotificationName cancelAddMoreObject;
+extern const NotificationName onEditObjects;
+extern const NotificationName offEditObjects;
+extern const NotificationName deleteObject;
+
 }  // namespace Notifications

@@ -1,15 +1,73 @@
 #pragma once
-// The object editor. Main thread, except `renderRegions` (render threads).
+// The object editor: turns a box the user drew on one frame into a tracked region by running
+// the forward and backward tracking passes and joining their samples, keeps one region selected
+// for editing with a snapshot to return to, applies the user's edits to it, deletes regions and
+// draws every object region over each frame.
+//
+// Threads: every operation runs on the main thread, and so do the tracking callbacks. After
+// each change the editor publishes an immutable copy of `objects`; `renderRegions` (render
+// threads) reads only that copy, so a frame sees one consistent state and never takes a lock.
+// Rects handed in are normalised to the displayed frame with the origin at the top-left.
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/MediaTime.h"
+#include "core/ModelFilterType.h"
+#include "objects/ObjectDetected.h"
+#include "objects/ObjectDetectorProcessor.h"
 #include "platform/image/Image.h"
 
 class CObject {
 public:
+    explicit CObject(ObjectTrackingServices services = {});
+
+    ObjectDetectorProcessor objectDetector;
+    std::vector<ObjectDetected> objects;  // later ones are drawn over earlier ones
+    std::optional<int> seletedObjectIndex;
+    std::optional<ObjectDetected> editingObjects;  // snapshot for cancelEditing
+
+    // Cancels a tracking run (its result is dropped) and empties everything.
     void reset();
-    // Object regions arrive with object tracking; until then the stage passes the picture through.
+
+    // Tracks `rect` marked at `time` forwards to the end and backwards to the start of the current
+    // source, then appends the joined region (not selected). Posts `tracking` (0 at once, then
+    // the fraction per frame) and, when the run ends with or without a region, `endTrackingObject`.
+    // Nothing happens while the source's duration or frame rate is unknown, or while another
+    // run is under way.
+    void trackObject(const Rect& rect, const MediaTime& time);
+    void selectObject(int index);
+    void cancelEditing();
+    void finishEditing();
+    void removeSelectedObject();
+    ObjectBlurType selectedBlurType() const;
+    void setBlurType(int raw);
+    void setStyle(ModelFilterType style);
+    void setIntensity(double value);
+    void setSoftness(double value);
+    void setEmoji(const std::string& emoji);
+    void setScale(double value);
+    // Narrows the selected region's trim to the fractions `start`...`end` of the video, never
+    // beyond its tracked span.
+    void changeTrim(double start, double end);
+
+    // Makes the current `objects` what the renderer draws. The operations above call it; code
+    // that changes `objects` directly (loading a project) calls it after.
+    void publish();
+    // The object stage of the chain; any thread. Never nothing: with no regions, `current`.
     std::optional<Image> renderRegions(const Image& source, const MediaTime& time,
                                        const Image& current, bool isExport) const;
+
+private:
+    ObjectDetected* selectedObject();
+    const ObjectDetected* selectedObject() const;
+    void changed();  // publish, then post updateFilter
+
+    std::atomic<std::shared_ptr<const std::vector<ObjectDetected>>> snapshot_;
+    // Bumped by reset: a run started before it tracked another video.
+    uint64_t runGeneration_ = 0;
 };

@@ -57,3 +57,5 @@ std::optional<TrackedObject> CsrtObjectTracker::track(const Image& frame, const 
         return std::nullopt;
     }
 }
+
+std::unique_ptr<ObjectTracker> makeObjectTracker() { return std::make_unique<CsrtObjectTracker>(); }

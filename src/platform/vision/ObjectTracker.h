@@ -4,6 +4,7 @@
 //
 // Threads: an instance is used by the one thread that runs its pass.
 
+#include <memory>
 #include <optional>
 
 #include "platform/image/Image.h"
@@ -22,3 +23,6 @@ public:
     // means the request failed (e.g. an empty frame or seed).
     virtual std::optional<TrackedObject> track(const Image& frame, const Rect& seed) = 0;
 };
+
+// The tracker the editor uses (CSRT), for code that must not see OpenCV.
+std::unique_ptr<ObjectTracker> makeObjectTracker();
