@@ -1,22 +1,82 @@
 #pragma once
-// The face editor. Main thread, except `trackState`, `progressRate` (atomics, read by the
-// export's wait) and `renderRegions` (render threads).
+// The face editor: owns the face scan, keeps one face region per person in the order the
+// persons first appeared, lets the user pick one and change how it is hidden, and draws every
+// face region over each frame.
+//
+// Threads: every operation and merge runs on the main thread. `trackState` and `progressRate`
+// are atomics that the export's wait reads from its worker. After each change the editor
+// publishes an immutable copy of `objects`; `renderRegions` (render threads) reads only that
+// copy, so a frame sees one consistent state and never takes a lock.
 
 #include <atomic>
+#include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/MediaTime.h"
+#include "core/ModelFilterType.h"
+#include "faces/FaceDetectorProcessor.h"
+#include "objects/ObjectDetected.h"
 #include "platform/image/Image.h"
 
 enum class CFaceTrackState { start = 0, end = 1 };
 
 class CFace {
 public:
+    explicit CFace(FaceScanDetectorFactory detectors = makeBlazeDetectors);
+
     std::atomic<CFaceTrackState> trackState{CFaceTrackState::start};
+    FaceDetectorProcessor faceDetector;
+    std::vector<ObjectDetected> objects;
+    std::optional<int> selectedFaceIndex;
+    std::optional<ObjectDetected> editingObjects;
     std::atomic<double> progressRate{0};
 
+    // Cancels a running scan and empties everything.
     void reset();
-    // Face regions arrive with the face scan; until then the stage passes the picture through.
+
+    // Scans the current source (when its duration and frame rate are known), merging what the
+    // scan reports into `objects`. A scan that fails ends like one that found nobody, so that
+    // nothing waits for it forever; the reason goes to `onFailure` when given.
+    void startFaceScan(std::function<void(const std::string&)> onFailure = {});
+    void selectFace(int index);
+    void cancelFaceEdit();
+    void endFaceEdit();
+    int selectedBlurType() const;
+    void setBlurType(int raw);
+    void setStyle(ModelFilterType style);
+    void setIntensity(double value);
+    void setSoftness(double value);
+    void setScale(double value);
+    void setEmoji(const std::string& emoji);
+    // Narrows the selected region's span to the fractions `from`...`to` of the video, never
+    // beyond where the person was tracked; later scan merges keep it.
+    void trimFace(double from, double to);
+
+    // What the scan's reports do: region i of the report is the person at index i of
+    // `objects`; a new person is appended, a known one gets the longer track (keeping its look
+    // and a user trim). `duration` and `frameDuration` are the source's when the scan started.
+    void progressMerge(std::vector<ObjectDetected> regions, double fraction,
+                       const MediaTime& duration, double frameDuration);
+    void completionMerge(std::vector<ObjectDetected> regions, const MediaTime& duration,
+                         double frameDuration);
+
+    // Makes the current `objects` what the renderer draws. The operations above call it; code
+    // that changes `objects` directly (loading a project) calls it after.
+    void publish();
+    // The face stage of the chain; any thread. Never nothing: with no regions, `current`.
     std::optional<Image> renderRegions(const Image& source, const MediaTime& time,
                                        const Image& current, bool isExport) const;
+
+private:
+    ObjectDetected* selectedFace();
+    void changed();  // publish, then post updateFilter
+    void merge(std::vector<ObjectDetected>& regions, const MediaTime& duration,
+               double frameDuration);
+
+    std::atomic<std::shared_ptr<const std::vector<ObjectDetected>>> snapshot_;
+    // Bumped by reset: reports of a scan started before it belong to another video.
+    uint64_t scanGeneration_ = 0;
 };

@@ -1,0 +1,215 @@
+#include "faces/FaceDetectorProcessor.h"
+
+#include <chrono>
+#include <thread>
+
+#include "core/AssetHandler.h"
+#include "faces/FaceDetections.h"
+#include "faces/FaceRegionBuilder.h"
+#include "faces/PersonAssociation.h"
+#include "platform/dispatch/BackgroundQueue.h"
+#include "platform/dispatch/MainQueue.h"
+#include "platform/image/ImageOps.h"
+#include "platform/log/Log.h"
+#include "platform/media/VideoReader.h"
+#include "platform/vision/BlazeFaceDetector.h"
+#include "platform/vision/BlazePoseTracker.h"
+#include "render/BoundedQueue.h"
+#include "shapes/EmojiCatalogue.h"
+
+namespace {
+
+// Frames waiting between two stages: enough to smooth out uneven stage times, few enough to
+// keep memory flat.
+constexpr size_t STAGE_QUEUE_CAPACITY = 4;
+
+struct DetectedFrame {
+    VideoFrame frame;
+    std::vector<FaceRect> faces;
+};
+
+// The person's face, grown as its region is, cut out of the frame into a picture of its own.
+Image thumbnail(const Image& frame, const Rect& face) {
+    Rect r = enlargedFaceRect(face);
+    Rect area = Rect{r.x * frame.extent.width, r.y * frame.extent.height,
+                     r.width * frame.extent.width, r.height * frame.extent.height}
+                    .intersection(frame.extent);
+    if (area.isEmpty()) return Image();
+    return Image(ImageOps::crop(frame, area).pixels.clone());
+}
+
+}  // namespace
+
+struct FaceDetectorProcessor::Pass {
+    std::shared_ptr<const AssetHandler> asset;
+    Progress progress;
+    Completion completion;
+    Failure failure;
+    std::atomic<bool> cancelled{false};
+    std::mutex readerMutex;
+    std::unique_ptr<VideoReader> reader;
+
+    void cancel() {
+        cancelled = true;
+        std::lock_guard lock(readerMutex);
+        if (reader) reader->cancel();
+    }
+};
+
+std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error) {
+    ModelRegistry models = ModelRegistry::fromEnvironment();
+    auto faces = BlazeFaceDetector::create(models, {});
+    if (!faces) {
+        error = faces.error;
+        return std::nullopt;
+    }
+    auto poses = BlazePoseTracker::create(models);
+    if (!poses) {
+        error = poses.error;
+        return std::nullopt;
+    }
+    return FaceScanDetectors{std::move(*faces.value), std::move(*poses.value)};
+}
+
+FaceDetectorProcessor::FaceDetectorProcessor(FaceScanDetectorFactory detectors)
+    : detectors_(std::move(detectors)) {}
+
+FaceDetectorProcessor::~FaceDetectorProcessor() {
+    cancel();
+}
+
+void FaceDetectorProcessor::scanFaces(std::shared_ptr<const AssetHandler> asset, Progress progress,
+                                      Completion completion, Failure failure) {
+    auto pass = std::make_shared<Pass>();
+    pass->asset = std::move(asset);
+    pass->progress = std::move(progress);
+    pass->completion = std::move(completion);
+    pass->failure = std::move(failure);
+    {
+        std::lock_guard lock(mutex_);
+        if (current_) current_->cancel();
+        current_ = pass;
+    }
+    BackgroundQueue::dispatch([this, pass] { run(pass); });
+}
+
+void FaceDetectorProcessor::cancel() {
+    std::lock_guard lock(mutex_);
+    if (current_) current_->cancel();
+}
+
+bool FaceDetectorProcessor::isScanning() const {
+    std::lock_guard lock(mutex_);
+    return current_ != nullptr;
+}
+
+void FaceDetectorProcessor::run(const std::shared_ptr<Pass>& pass) {
+    // Ends the pass on the main queue: `current_` is cleared first, then `then` runs.
+    auto finish = [this, pass](std::function<void()> then) {
+        MainQueue::shared().post([this, pass, then = std::move(then)] {
+            {
+                std::lock_guard lock(mutex_);
+                if (current_ == pass) current_.reset();
+            }
+            if (then && !pass->cancelled) then();
+        });
+    };
+    auto fail = [&](const std::string& reason) {
+        finish([pass, reason] {
+            if (pass->failure) pass->failure(reason);
+        });
+    };
+    const AssetHandler& asset = *pass->asset;
+    auto duration = asset.duration();
+    auto tracks = asset.trackVideos();
+    if (!tracks || tracks->empty()) {
+        logLine("Failed to find video track.");
+        return fail(asset.path() + ": no video track");
+    }
+    std::string error;
+    VideoReaderSettings settings;
+    settings.format = VideoPixelFormat::rgba8;
+    settings.maxSide = int(PIXELBUFFER_MAXSIZE);
+    auto reader = VideoReader::open(asset.path(), settings, &error);
+    if (!reader || !duration || !duration->isNumeric()) {
+        logLine("Failed to create AVAssetReader.");
+        return fail(asset.path() + ": " +
+                    (error.empty() ? "the video's duration is unknown" : error));
+    }
+    auto detectors = detectors_(error);
+    if (!detectors) {
+        logLine(error);
+        return fail(error);
+    }
+    VideoReader* frames = reader.get();
+    {
+        std::lock_guard lock(pass->readerMutex);
+        pass->reader = std::move(reader);
+        if (pass->cancelled) pass->reader->cancel();
+    }
+
+    BoundedQueue<VideoFrame> decoded(STAGE_QUEUE_CAPACITY);
+    BoundedQueue<DetectedFrame> detected(STAGE_QUEUE_CAPACITY);
+    ReadStatus endStatus = ReadStatus::end;
+    std::thread decoder([&] {
+        VideoFrame frame;
+        while ((endStatus = frames->read(frame)) == ReadStatus::frame)
+            if (!decoded.push(frame)) break;
+        decoded.close();
+    });
+    std::thread faceStage([&] {
+        while (auto frame = decoded.pop()) {
+            if (pass->cancelled) break;
+            auto observations = detectors->faces->detectFaceRectangles(frame->image);
+            if (!observations)
+                logLine("Lỗi khi thực hiện request: the face network gave no result");
+            std::vector<FaceRect> faces =
+                observations ? makeFaceRects(*observations) : std::vector<FaceRect>{};
+            if (!detected.push({std::move(*frame), std::move(faces)})) break;
+        }
+        decoded.abort();
+        detected.close();
+    });
+
+    FaceRegionBuilder builder({*duration, asset.frameDuration(), asset.isHDR(),
+                               emojiList().empty() ? std::string() : emojiList().front()});
+    std::vector<FrameDetectData> recent;  // the frames association looks back at
+    auto lastReport = std::chrono::steady_clock::now();
+    while (auto item = detected.pop()) {
+        if (pass->cancelled) break;
+        const VideoFrame& frame = item->frame;
+        auto observations = detectors->poses->detectBodyPoses(frame.image);
+        if (!observations)
+            logLine(
+                "Failed to perform human body pose detection: the pose networks gave no result");
+        recent.push_back({std::move(item->faces),
+                          observations ? makePoseData(*observations) : std::vector<PoseData>{},
+                          frame.time});
+        if (recent.size() > ASSOCIATION_LOOKBACK + 1) recent.erase(recent.begin());
+        associateFrame(recent);
+        for (const auto& person : builder.addFrame(recent.back()))
+            builder.setThumbnail(person.personIndex, thumbnail(frame.image, person.face));
+
+        auto now = std::chrono::steady_clock::now();
+        if (pass->progress &&
+            std::chrono::duration<double>(now - lastReport).count() >= SCAN_REPORT_INTERVAL) {
+            lastReport = now;
+            double fraction = frame.time.seconds() / duration->seconds();
+            MainQueue::shared().post([pass, fraction, regions = builder.regions()]() mutable {
+                pass->progress(fraction, std::move(regions));
+            });
+        }
+    }
+    detected.abort();
+    faceStage.join();
+    decoder.join();
+
+    if (pass->cancelled || endStatus == ReadStatus::cancelled) return finish({});
+    if (endStatus != ReadStatus::end) {
+        logLine(frames->error());
+        return fail(asset.path() + ": " + frames->error());
+    }
+    finish([pass, regions = builder.regions()]() mutable {
+        if (pass->completion) pass->completion(std::move(regions));
+    });
+}

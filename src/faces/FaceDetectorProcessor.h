@@ -1,0 +1,70 @@
+#pragma once
+// The face scan: reads the whole source video once, finds the faces and body poses in every
+// frame, groups them into persons and reports one tracked region per person, with a thumbnail
+// of the person's face, as the scan goes and at the end.
+//
+// Decoding, face detection and pose detection with association run as a three-stage
+// pipeline on their own threads, so the scan keeps both cores busy. Progress is reported a
+// few times a second (and the regions grow frame by frame), so the cost follows the video's
+// length.
+//
+// Threads: `scanFaces` and `cancel` are called on the main thread; the pass runs on the
+// background queue; every callback is delivered on the main queue. The processor must
+// outlive its passes (the face editor owns it for the whole run).
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "objects/ObjectDetected.h"
+#include "platform/vision/BodyPoseDetector.h"
+#include "platform/vision/FaceRectangleDetector.h"
+
+class AssetHandler;
+
+// Longer side, in pixels, of the frames the detectors see.
+inline constexpr double PIXELBUFFER_MAXSIZE = 768;
+// Seconds between two progress reports at most.
+inline constexpr double SCAN_REPORT_INTERVAL = 0.25;
+
+struct FaceScanDetectors {
+    std::unique_ptr<FaceRectangleDetector> faces;
+    std::unique_ptr<BodyPoseDetector> poses;
+};
+// Makes one pass's detectors (on the pass's thread), or nothing with a one-line reason.
+using FaceScanDetectorFactory = std::function<std::optional<FaceScanDetectors>(std::string& error)>;
+// BlazeFace and the BlazePose tracker from the model cache.
+std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error);
+
+class FaceDetectorProcessor {
+public:
+    using Progress = std::function<void(double fraction, std::vector<ObjectDetected> regions)>;
+    using Completion = std::function<void(std::vector<ObjectDetected> regions)>;
+    using Failure = std::function<void(const std::string& reason)>;
+
+    explicit FaceDetectorProcessor(FaceScanDetectorFactory detectors = makeBlazeDetectors);
+    ~FaceDetectorProcessor();
+
+    // Starts a pass over `asset` (its facts loaded) and returns at once. `completion` gets the
+    // final regions when the whole video was read; `failure` is called instead when the pass
+    // cannot start or the video cannot be read to its end, so a waiting caller is never left
+    // hanging. A cancelled pass calls neither; progress reports already posted still arrive.
+    void scanFaces(std::shared_ptr<const AssetHandler> asset, Progress progress,
+                   Completion completion, Failure failure = {});
+    // Stops the running pass at its next frame.
+    void cancel();
+    // A pass is reading (set when it starts, cleared on the main queue when its reading ends).
+    bool isScanning() const;
+
+private:
+    struct Pass;
+    void run(const std::shared_ptr<Pass>& pass);
+
+    FaceScanDetectorFactory detectors_;
+    mutable std::mutex mutex_;
+    std::shared_ptr<Pass> current_;  // the `reader` of the running pass
+};

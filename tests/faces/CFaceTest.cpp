@@ -1,0 +1,149 @@
+#include "faces/CFace.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Manager.h"
+#include "core/Notifications.h"
+#include "platform/dispatch/MainQueue.h"
+#include "support/ScriptedAssetSource.h"
+
+namespace {
+
+constexpr double FRAME = 1.0 / 30;
+const MediaTime VIDEO = MediaTime(24000, 600);  // 40 s
+
+MediaTime sec(double s) {
+    return MediaTime::fromSeconds(s, 600);
+}
+
+ObjectDetected trackedFrom(double from, double to) {
+    return ObjectDetected({{sec(from), {0.1, 0.1, 0.2, 0.2}}, {sec(to), {0.2, 0.1, 0.2, 0.2}}},
+                          Image(), "😀", ObjectBlurType::none, false);
+}
+
+struct CFaceTest : ::testing::Test {
+    void SetUp() override {
+        MainQueue::shared().bindToCurrentThread();
+        auto asset = std::make_shared<AssetHandler>(
+            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<AssetTrack>{{0}},
+                                                         std::set<std::string>{}, VIDEO));
+        asset->waitUntilLoaded();
+        Manager::shared().setAsset(asset);
+        for (auto [name, label] :
+             std::initializer_list<std::pair<const NotificationName*, const char*>>{
+                 {&Notifications::onEditFace, "onEdit"},
+                 {&Notifications::offEditFace, "offEdit"},
+                 {&Notifications::progressing, "progressing"},
+                 {&Notifications::endProcess, "end"},
+                 {&Notifications::updateFilter, "update"}})
+            tokens.push_back(NotificationCenter::defaultCenter().addObserver(
+                *name, [this, label = std::string(label)](auto) { posted.push_back(label); }));
+        face.progressMerge({trackedFrom(5, 35), trackedFrom(1, 2)}, 0.9, VIDEO, FRAME);
+        take();
+    }
+    void TearDown() override { Manager::shared().setAsset(nullptr); }
+    std::vector<std::string> take() { return std::exchange(posted, {}); }
+
+    CFace face{[](std::string& error) -> std::optional<FaceScanDetectors> {
+        error = "no detectors in unit tests";
+        return std::nullopt;
+    }};
+    std::vector<std::string> steps;
+    std::vector<std::string> posted;
+    std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
+};
+
+}  // namespace
+
+TEST_F(CFaceTest, SelectingOutsideTheListDoesNothing) {
+    face.selectFace(2);
+    face.selectFace(-1);
+    EXPECT_FALSE(face.selectedFaceIndex);
+    EXPECT_TRUE(take().empty());
+    face.setBlurType(1);  // nothing selected
+    EXPECT_EQ(face.objects[0].objectBlurType, ObjectBlurType::none);
+    EXPECT_EQ(face.selectedBlurType(), 0);
+}
+
+TEST_F(CFaceTest, CancelPutsTheCopyFromSelectionBackAndEndKeepsTheChanges) {
+    std::string id = face.objects[0].id;
+    face.selectFace(0);
+    face.setBlurType(int(ObjectBlurType::emoji));
+    face.setScale(1.5);
+    face.trimFace(0.25, 0.75);
+    EXPECT_EQ(take(), (std::vector<std::string>{"onEdit", "update", "update", "update"}));
+    face.cancelFaceEdit();
+    EXPECT_EQ(take(), (std::vector<std::string>{"offEdit", "update"}));
+    EXPECT_EQ(face.objects[0].objectBlurType, ObjectBlurType::none);
+    EXPECT_EQ(face.objects[0].scale, 1.0);
+    EXPECT_NE(face.objects[0].id, id);
+    EXPECT_FALSE(face.objects[0].alreadyChangeTrimtime);
+    EXPECT_FALSE(face.selectedFaceIndex || face.editingObjects);
+
+    face.selectFace(1);
+    face.setBlurType(int(ObjectBlurType::circle));
+    face.endFaceEdit();
+    EXPECT_EQ(face.objects[1].objectBlurType, ObjectBlurType::circle);
+    EXPECT_FALSE(face.editingObjects);
+    EXPECT_EQ(take().back(), "offEdit");
+}
+
+TEST_F(CFaceTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
+    face.selectFace(0);
+    face.trimFace(0, 1);
+    EXPECT_EQ(face.objects[0].trimTime.start, sec(5));
+    EXPECT_EQ(face.objects[0].trimTime.end(), sec(35));
+    face.trimFace(0.25, 0.75);
+    EXPECT_EQ(face.objects[0].trimTime.start, sec(10));
+    EXPECT_EQ(face.objects[0].trimTime.end(), sec(30));
+    face.setIntensity(1.7);
+    EXPECT_EQ(face.objects[0].modelFilterManager.current, 1.0);
+    face.setIntensity(-0.2);
+    EXPECT_EQ(face.objects[0].modelFilterManager.current, 0.0);
+    face.setBlurType(4);
+    EXPECT_EQ(face.selectedBlurType(), 0);
+    face.endFaceEdit();
+    take();
+
+    // The scan goes on: the person is seen until the end, a third person appears.
+    std::string id = face.objects[0].id;
+    face.completionMerge({trackedFrom(5, 39.99), trackedFrom(1, 2), trackedFrom(3, 4)}, VIDEO,
+                         FRAME);
+    EXPECT_EQ(take(), (std::vector<std::string>{"end", "update"}));
+    EXPECT_EQ(face.trackState, CFaceTrackState::end);
+    ASSERT_EQ(face.objects.size(), 3u);
+    EXPECT_EQ(face.objects[0].id, id);
+    EXPECT_EQ(face.objects[0].endTime, VIDEO);
+    EXPECT_EQ(face.objects[0].trimTime.end(), sec(30));
+    EXPECT_EQ(face.objects[0].modelFilterManager.current, 0.0);
+}
+
+TEST_F(CFaceTest, TheRendererDrawsOnlyPublishedRegions) {
+    Image frame(cv::Mat(100, 100, CV_8UC4, cv::Scalar(40, 120, 200, 255)));
+    auto drawnAt = [&](double s) {
+        auto out = face.renderRegions(frame, sec(s), frame, true);
+        return !out->sharesPixelsWith(frame);
+    };
+    EXPECT_FALSE(drawnAt(10));  // every region starts as type none
+    face.selectFace(0);
+    face.objects[0].objectBlurType = ObjectBlurType::rectangle;  // changed, not published
+    EXPECT_FALSE(drawnAt(10));
+    face.setIntensity(1);
+    EXPECT_TRUE(drawnAt(10));
+    EXPECT_FALSE(drawnAt(36));
+    face.reset();
+    EXPECT_FALSE(drawnAt(10));
+    EXPECT_TRUE(face.objects.empty());
+    EXPECT_EQ(face.progressRate, 0.0);
+}
+
+TEST_F(CFaceTest, AScanThatCannotRunEndsWithoutFaces) {
+    std::string reason;
+    face.reset();
+    face.startFaceScan([&](const std::string& r) { reason = r; });
+    // The scripted source names no real file: the reader cannot be made.
+    ASSERT_TRUE(
+        MainQueue::shared().runUntil([&] { return !reason.empty(); }, std::chrono::seconds(10)));
+    EXPECT_EQ(face.trackState, CFaceTrackState::end);
+    EXPECT_TRUE(face.objects.empty());
+}
