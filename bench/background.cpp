@@ -6,12 +6,9 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
-#include <cstdlib>
-#include <string>
-
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "AstronautScene.h"
 #include "background/CBackground.h"
 #include "platform/vision/ModelRegistry.h"
 #include "platform/vision/SelfieSegmenter.h"
@@ -21,20 +18,10 @@ namespace {
 // The astronaut photograph on a coarse random texture, as a preview frame.
 const Image& frame() {
     static const Image image = [] {
-        cv::Mat coarse(36, 64, CV_8UC3), scene;
+        cv::Mat coarse(36, 64, CV_8UC3), texture;
         cv::randu(coarse, 30, 230);
-        cv::resize(coarse, scene, cv::Size(1024, 576), 0, 0, cv::INTER_NEAREST);
-        std::string dir = "/tmp/veilcut-bench-pictures";
-        std::string fetch = std::string(VEILCUT_SOURCE_DIR) +
-                            "/tests/platform/vision/fetch-test-pictures.sh " + dir;
-        if (std::system(fetch.c_str()) == 0) {
-            cv::Mat photo = cv::imread(dir + "/astronaut.png"), small;
-            cv::resize(photo, small, cv::Size(540, 540), 0, 0, cv::INTER_AREA);
-            small.copyTo(scene(cv::Rect(242, 36, 540, 540)));
-        }
-        cv::Mat rgba;
-        cv::cvtColor(scene, rgba, cv::COLOR_BGR2RGBA);
-        return Image(rgba);
+        cv::resize(coarse, texture, cv::Size(1024, 576), 0, 0, cv::INTER_NEAREST);
+        return astronautScene(texture, {242, 36, 540, 540});
     }();
     return image;
 }

@@ -5,9 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include <opencv2/imgcodecs.hpp>
-#include <opencv2/imgproc.hpp>
-
+#include "AstronautScene.h"
 #include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/CsrtObjectTracker.h"
@@ -18,20 +16,8 @@ namespace {
 
 // A 768×432 frame with one person (the astronaut photograph) on a smooth background.
 const Image& frame() {
-    static const Image image = [] {
-        std::string dir = "/tmp/veilcut-bench-pictures";
-        std::string fetch = std::string(VEILCUT_SOURCE_DIR) +
-                            "/tests/platform/vision/fetch-test-pictures.sh " + dir;
-        cv::Mat scene(432, 768, CV_8UC3, cv::Scalar(150, 120, 90));
-        if (std::system(fetch.c_str()) == 0) {
-            cv::Mat photo = cv::imread(dir + "/astronaut.png"), small;
-            cv::resize(photo, small, cv::Size(400, 400), 0, 0, cv::INTER_AREA);
-            small.copyTo(scene(cv::Rect(200, 16, 400, 400)));
-        }
-        cv::Mat rgba;
-        cv::cvtColor(scene, rgba, cv::COLOR_BGR2RGBA);
-        return Image(rgba);
-    }();
+    static const Image image =
+        astronautScene(cv::Mat(432, 768, CV_8UC3, cv::Scalar(150, 120, 90)), {200, 16, 400, 400});
     return image;
 }
 

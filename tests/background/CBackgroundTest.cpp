@@ -275,3 +275,15 @@ TEST_F(CBackgroundTest, RenderThreadsEachGetTheirOwnSegmenterWhileTheMainThreadE
     EXPECT_FALSE(log.overlapped);
     EXPECT_LE(log.made, 2);
 }
+
+TEST_F(CBackgroundTest, DeepFramesStayDeepWithThePeopleUntouched) {
+    auto editor = editorWith(maskWith({256, 144}, {0, 0, 128, 144}));
+    editor->setStyle(ModelFilterType::noir);
+    const cv::Vec<uint16_t, 4> colour(50000, 9000, 9000, 65535);
+    const Image frame(cv::Mat(360, 640, CV_16UC4, cv::Scalar(colour)));
+    auto out = editor->applyBlur(frame);
+    ASSERT_TRUE(out);
+    ASSERT_EQ(out->pixels.type(), CV_16UC4);
+    EXPECT_EQ(out->pixels.at<decltype(colour)>(180, 100), colour);
+    EXPECT_NE(out->pixels.at<decltype(colour)>(180, 540), colour);
+}
