@@ -1,0 +1,204 @@
+#include "objects/CObject.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "core/Notifications.h"
+#include "objects/FakeTracking.h"
+#include "platform/dispatch/MainQueue.h"
+#include "shapes/EmojiCatalogue.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct CObjectTest : ::testing::Test {
+    void SetUp() override {
+        MainQueue::shared().bindToCurrentThread();
+        asset = makeCurrentAsset(6000);  // 10 s, 250 frames
+        for (auto [name, label] : std::initializer_list<std::pair<const NotificationName*, const char*>>{
+                 {&Notifications::endTrackingObject, "end"},
+                 {&Notifications::onEditObjects, "onEdit"},
+                 {&Notifications::offEditObjects, "offEdit"},
+                 {&Notifications::deleteObject, "delete"},
+                 {&Notifications::updateFilter, "update"}})
+            tokens.push_back(NotificationCenter::defaultCenter().addObserver(
+                *name, [this, label = std::string(label)](auto) {
+                    posted.push_back(label);
+                    if (label == "delete") indexAtDelete = editor->seletedObjectIndex;
+                }));
+        tokens.push_back(NotificationCenter::defaultCenter().addObserver(
+            Notifications::tracking, [this](auto p) { progress.push_back(p.value_or(-1)); }));
+    }
+    void TearDown() override { Manager::shared().setAsset(nullptr); }
+
+    void makeEditor(TrackScript script = followSeed) {
+        editor.emplace(fakeServices(250, std::move(script)));
+    }
+    void track(double at) {
+        posted.clear();
+        editor->trackObject({0.4, 0.1, 0.2, 0.3}, MediaTime::fromSeconds(at, 600));
+        ASSERT_TRUE(MainQueue::shared().runUntil(
+            [&] { return !posted.empty() && posted.back() == "end"; }, 30s));
+    }
+    // A region tracked from 2 s to 5 s: seen from 2.12 s to 4.88 s, then held for three frames.
+    void trackTwoToFive() {
+        makeEditor([](int frame, const Rect& seed) {
+            return std::optional(TrackedObject{seed, frame >= 53 && frame <= 122 ? 1.0f : 0.0f});
+        });
+        track(3);
+    }
+
+    std::shared_ptr<AssetHandler> asset;
+    std::optional<CObject> editor;
+    std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
+    std::vector<std::string> posted;
+    std::vector<double> progress;
+    std::optional<int> indexAtDelete;
+};
+
+MediaTime sec(double s) { return MediaTime::fromSeconds(s, 600); }
+
+}  // namespace
+
+TEST_F(CObjectTest, TrackingJoinsBothPassesIntoOneUnselectedCircleRegion) {
+    makeEditor();
+    track(4);
+    ASSERT_EQ(editor->objects.size(), 1u);
+    const ObjectDetected& region = editor->objects[0];
+    EXPECT_EQ(region.objectInfor.size(), 250u);
+    EXPECT_EQ(region.objectInfor.front().timeStamp, MediaTime::zero());
+    // The top-left box as a lower-left rect.
+    EXPECT_DOUBLE_EQ(region.objectInfor.front().nominalRect.y, 0.6);
+    EXPECT_EQ(region.objectBlurType, ObjectBlurType::circle);
+    EXPECT_EQ(region.emoji, emojiList().front());
+    // The last frame lies within one frame of the end: the span runs to the end of the video.
+    EXPECT_EQ(region.endTime, sec(10));
+    EXPECT_EQ(region.trimTime.end(), sec(10));
+    EXPECT_FALSE(editor->seletedObjectIndex);
+    EXPECT_EQ(progress.front(), 0);
+    EXPECT_NEAR(progress.back(), 1.0, 1e-9);
+    EXPECT_EQ(posted, std::vector<std::string>{"end"});
+    EXPECT_FALSE(editor->objectDetector.isTracking());
+
+    // Marked at the first frame: nothing before it; the region starts at the mark.
+    track(0);
+    ASSERT_EQ(editor->objects.size(), 2u);
+    EXPECT_EQ(editor->objects[1].startTime, MediaTime::zero());
+}
+
+TEST_F(CObjectTest, ARunThatAcceptsNoFrameAddsNoRegion) {
+    makeEditor([](int, const Rect& seed) { return std::optional(TrackedObject{seed, 0.1f}); });
+    track(5);
+    EXPECT_TRUE(editor->objects.empty());
+    EXPECT_EQ(posted, std::vector<std::string>{"end"});
+}
+
+TEST_F(CObjectTest, CancellingEitherPassEndsTheRunWithoutARegion) {
+    makeEditor(slowly(followSeed));
+    for (double cancelAt : {0.3, 0.8}) {  // during the forward pass, then the backward one
+        posted.clear();
+        progress.clear();
+        editor->trackObject({0.4, 0.1, 0.2, 0.3}, sec(5));
+        ASSERT_TRUE(MainQueue::shared().runUntil(
+            [&] { return !progress.empty() && progress.back() >= cancelAt; }, 30s));
+        editor->objectDetector.cancel();
+        ASSERT_TRUE(MainQueue::shared().runUntil([&] { return !posted.empty(); }, 30s));
+        MainQueue::shared().runUntil([] { return false; }, 50ms);
+        EXPECT_EQ(posted, std::vector<std::string>{"end"});
+        EXPECT_TRUE(editor->objects.empty());
+        // Cancelled in the forward pass: the backward pass never started.
+        if (cancelAt < 0.5) {
+            EXPECT_LT(progress.back(), 0.5);
+        }
+    }
+}
+
+TEST_F(CObjectTest, ResetDuringARunDropsItsRegion) {
+    makeEditor(slowly(followSeed));
+    editor->trackObject({0.4, 0.1, 0.2, 0.3}, sec(5));
+    editor->reset();
+    ASSERT_TRUE(MainQueue::shared().runUntil([&] { return !editor->objectDetector.isTracking(); },
+                                             30s));
+    EXPECT_TRUE(editor->objects.empty());
+}
+
+TEST_F(CObjectTest, SelectingEditingCancellingAndFinishing) {
+    trackTwoToFive();
+    track(3);
+    ASSERT_EQ(editor->objects.size(), 2u);
+    posted.clear();
+    editor->selectObject(2);  // one past the end
+    EXPECT_TRUE(posted.empty());
+    EXPECT_EQ(editor->selectedBlurType(), ObjectBlurType::none);
+
+    editor->selectObject(1);
+    const ObjectDetected before = editor->objects[1];
+    editor->setStyle(ModelFilterType::pixellate);
+    editor->setIntensity(1.5);
+    EXPECT_EQ(editor->objects[1].modelFilterManager.current, 1);
+    editor->setIntensity(-0.2);
+    EXPECT_EQ(editor->objects[1].modelFilterManager.current, 0);
+    editor->setSoftness(0.7);
+    editor->setEmoji("🐱");
+    editor->setScale(3);
+    editor->setBlurType(4);  // not a type
+    editor->setBlurType(3);
+    EXPECT_EQ(editor->selectedBlurType(), ObjectBlurType::emoji);
+    editor->changeTrim(0.35, 0.4);
+    editor->cancelEditing();
+    const ObjectDetected& after = editor->objects[1];
+    EXPECT_EQ(after.modelFilterManager.type, before.modelFilterManager.type);
+    EXPECT_EQ(after.modelFilterManager.current, before.modelFilterManager.current);
+    EXPECT_EQ(after.softness, before.softness);
+    EXPECT_EQ(after.emoji, before.emoji);
+    EXPECT_EQ(after.scale, before.scale);
+    EXPECT_EQ(after.objectBlurType, before.objectBlurType);
+    EXPECT_EQ(after.trimTime.start, before.trimTime.start);
+    EXPECT_FALSE(editor->seletedObjectIndex);
+    EXPECT_FALSE(editor->editingObjects);
+    std::vector<std::string> expected{"onEdit"};
+    expected.insert(expected.end(), 8, "update");  // the rejected blur type posts nothing
+    expected.insert(expected.end(), {"offEdit", "update"});
+    EXPECT_EQ(posted, expected);
+
+    posted.clear();
+    editor->selectObject(0);
+    editor->setScale(2);
+    editor->finishEditing();
+    EXPECT_EQ(editor->objects[0].scale, 2);
+    EXPECT_FALSE(editor->editingObjects);
+    EXPECT_EQ(posted, (std::vector<std::string>{"onEdit", "update", "offEdit"}));
+}
+
+TEST_F(CObjectTest, TrimOnlyNarrowsTheTrackedSpan) {
+    trackTwoToFive();
+    ASSERT_EQ(editor->objects.size(), 1u);
+    EXPECT_EQ(editor->objects[0].startTime, sec(2));
+    EXPECT_EQ(editor->objects[0].endTime, sec(5));
+    editor->selectObject(0);
+    editor->changeTrim(0, 1);
+    EXPECT_EQ(editor->objects[0].trimTime.start, sec(2));
+    EXPECT_EQ(editor->objects[0].trimTime.end(), sec(5));
+    editor->changeTrim(0.3, 0.4);
+    EXPECT_EQ(editor->objects[0].trimTime.start, sec(3));
+    EXPECT_EQ(editor->objects[0].trimTime.end(), sec(4));
+    editor->changeTrim(0.4, 0.3);  // crossed: empty, never negative
+    EXPECT_EQ(editor->objects[0].trimTime.duration, MediaTime::zero());
+    EXPECT_FALSE(editor->objects[0].alreadyChangeTrimtime);
+}
+
+TEST_F(CObjectTest, RemovingPostsDeleteWhileTheIndexStillNamesTheRegion) {
+    trackTwoToFive();
+    track(3);
+    posted.clear();
+    editor->removeSelectedObject();  // nothing selected
+    EXPECT_TRUE(posted.empty());
+    editor->selectObject(1);
+    editor->removeSelectedObject();
+    EXPECT_EQ(indexAtDelete, 1);
+    EXPECT_EQ(editor->objects.size(), 1u);
+    EXPECT_FALSE(editor->seletedObjectIndex);
+    EXPECT_EQ(posted, (std::vector<std::string>{"onEdit", "delete", "update"}));
+}
