@@ -96,11 +96,34 @@ std::string makeClip(const fs::path& dir, const std::string& size, int seconds) 
     if (fs::exists(clip)) return clip.string();
     std::string d = std::to_string(seconds);
     // A camera-like data rate: x264's default quality on a moving test picture.
-    Measure m = runProcess({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                            "testsrc2=size=" + size + ":rate=30:duration=" + d, "-f", "lavfi",
-                            "-i", "sine=frequency=440:sample_rate=48000:duration=" + d,
-                            "-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt",
-                            "yuv420p", "-c:a", "aac", "-b:a", "192k", "-ac", "2", "-shortest",
+    Measure m = runProcess({"ffmpeg",
+                            "-nostdin",
+                            "-v",
+                            "error",
+                            "-y",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "testsrc2=size=" + size + ":rate=30:duration=" + d,
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "sine=frequency=440:sample_rate=48000:duration=" + d,
+                            "-c:v",
+                            "libx264",
+                            "-preset",
+                            "fast",
+                            "-crf",
+                            "18",
+                            "-pix_fmt",
+                            "yuv420p",
+                            "-c:a",
+                            "aac",
+                            "-b:a",
+                            "192k",
+                            "-ac",
+                            "2",
+                            "-shortest",
                             clip.string() + ".tmp.mp4"});
     if (!m.ok) return {};
     fs::rename(clip.string() + ".tmp.mp4", clip);
@@ -119,10 +142,14 @@ int main(int argc, char** argv) {
     fs::path dir = fs::temp_directory_path() / "veilcut-bench";
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string key = argv[i], value = argv[i + 1];
-        if (key == "--size") size = value;
-        else if (key == "--seconds") seconds = std::stoi(value);
-        else if (key == "--runs") runs = std::stoi(value);
-        else if (key == "--dir") dir = value;
+        if (key == "--size")
+            size = value;
+        else if (key == "--seconds")
+            seconds = std::stoi(value);
+        else if (key == "--runs")
+            runs = std::stoi(value);
+        else if (key == "--dir")
+            dir = value;
     }
     fs::create_directories(dir);
     std::string source = makeClip(dir, size, seconds);
@@ -135,12 +162,40 @@ int main(int argc, char** argv) {
 
     std::vector<Measure> plain, ours;
     for (int run = 0; run < runs; ++run) {
-        plain.push_back(runProcess(
-            {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", source, "-map", "0:v:0", "-map",
-             "0:a:0", "-c:v", "libx264", "-preset", H264_PRESET, "-b:v",
-             std::to_string(int64_t(bitRate)), "-pix_fmt", "yuv420p", "-color_primaries",
-             "bt709", "-color_trc", "bt709", "-colorspace", "bt709", "-c:a", "aac", "-b:a",
-             "128k", "-ac", "1", "-ar", "44100", (dir / "ffmpeg.mp4").string()}));
+        plain.push_back(runProcess({"ffmpeg",
+                                    "-nostdin",
+                                    "-v",
+                                    "error",
+                                    "-y",
+                                    "-i",
+                                    source,
+                                    "-map",
+                                    "0:v:0",
+                                    "-map",
+                                    "0:a:0",
+                                    "-c:v",
+                                    "libx264",
+                                    "-preset",
+                                    H264_PRESET,
+                                    "-b:v",
+                                    std::to_string(int64_t(bitRate)),
+                                    "-pix_fmt",
+                                    "yuv420p",
+                                    "-color_primaries",
+                                    "bt709",
+                                    "-color_trc",
+                                    "bt709",
+                                    "-colorspace",
+                                    "bt709",
+                                    "-c:a",
+                                    "aac",
+                                    "-b:a",
+                                    "128k",
+                                    "-ac",
+                                    "1",
+                                    "-ar",
+                                    "44100",
+                                    (dir / "ffmpeg.mp4").string()}));
         ours.push_back(runProcess({self, "--export", source, dir.string()}));
     }
     Measure a = median(plain), b = median(ours);

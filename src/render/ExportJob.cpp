@@ -106,8 +106,8 @@ bool ExportJob::prepare() {
     auto file = MediaFile::open(settings_.sourcePath);
     auto audioTracks = file ? file->audioTracks() : std::vector<int>{};
     if (!audioTracks.empty()) {
-        audio = AudioReader::open(settings_.sourcePath, audioTracks.front(), AUDIO_SAMPLE_RATE,
-                                  &why);
+        audio =
+            AudioReader::open(settings_.sourcePath, audioTracks.front(), AUDIO_SAMPLE_RATE, &why);
         if (!audio) {
             logLine("Failed to create AVAssetReader.");
             error_ = why;

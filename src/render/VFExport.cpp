@@ -25,13 +25,12 @@ VFExport& VFExport::shared() {
 
 VFExport::VFExport() : folder_(scratchFolder()) {}
 
-void VFExport::exportVideo(ExportSettings settings, FrameHandler handler,
-                           ExportProgress progress, ExportCompletion completion) {
+void VFExport::exportVideo(ExportSettings settings, FrameHandler handler, ExportProgress progress,
+                           ExportCompletion completion) {
     std::string folder = settings.folder.empty() ? folder_ : settings.folder;
     std::string path = (std::filesystem::path(folder) / (makeUuidString() + ".mp4")).string();
-    auto job = std::make_shared<ExportJob>(std::move(settings), std::move(path),
-                                           std::move(handler), std::move(progress),
-                                           std::move(completion));
+    auto job = std::make_shared<ExportJob>(std::move(settings), std::move(path), std::move(handler),
+                                           std::move(progress), std::move(completion));
     {
         std::lock_guard lock(mutex_);
         current_ = job;

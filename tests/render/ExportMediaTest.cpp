@@ -30,8 +30,7 @@ struct ExportRun {
 struct ExportMedia : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        folder = fs::temp_directory_path() /
-                 ("veilcut-export-test-" + std::to_string(::getpid()));
+        folder = fs::temp_directory_path() / ("veilcut-export-test-" + std::to_string(::getpid()));
         fs::create_directories(folder);
     }
     void TearDown() override { fs::remove_all(folder); }
@@ -274,9 +273,10 @@ TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
     Manager::shared().setAsset(asset);
     CEdit& edit = CEdit::shared();
     CFace& face = edit.cFace();
-    size_t before = fs::exists(VFExport::shared().folder()) ? size_t(std::distance(
-                        fs::directory_iterator(VFExport::shared().folder()), {}))
-                                                             : 0;
+    size_t before =
+        fs::exists(VFExport::shared().folder())
+            ? size_t(std::distance(fs::directory_iterator(VFExport::shared().folder()), {}))
+            : 0;
 
     // Cancelled while the scan still runs: no file, no call.
     face.trackState = CFaceTrackState::start;

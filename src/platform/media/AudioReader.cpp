@@ -37,8 +37,7 @@ struct AudioReader::Context : StreamInput {
         chunk.samples.resize(size_t(room));
         auto* out = reinterpret_cast<uint8_t*>(chunk.samples.data());
         int made = swr_convert(resampler, &out, room,
-                               input ? const_cast<const uint8_t**>(input->extended_data)
-                                     : nullptr,
+                               input ? const_cast<const uint8_t**>(input->extended_data) : nullptr,
                                inCount);
         if (made < 0) return false;
         chunk.samples.resize(size_t(made));
@@ -51,8 +50,8 @@ struct AudioReader::Context : StreamInput {
 AudioReader::AudioReader(std::unique_ptr<Context> context) : context_(std::move(context)) {}
 AudioReader::~AudioReader() = default;
 
-std::unique_ptr<AudioReader> AudioReader::open(const std::string& path, int track,
-                                               int sampleRate, std::string* error) {
+std::unique_ptr<AudioReader> AudioReader::open(const std::string& path, int track, int sampleRate,
+                                               std::string* error) {
     auto c = std::make_unique<Context>();
     c->sampleRate = sampleRate;
     std::string reason = c->open(path, AVMEDIA_TYPE_AUDIO, track);
@@ -72,7 +71,9 @@ std::unique_ptr<AudioReader> AudioReader::open(const std::string& path, int trac
     return std::unique_ptr<AudioReader>(new AudioReader(std::move(c)));
 }
 
-int AudioReader::sampleRate() const { return context_->sampleRate; }
+int AudioReader::sampleRate() const {
+    return context_->sampleRate;
+}
 
 ReadStatus AudioReader::read(AudioChunk& chunk) {
     Context& c = *context_;
@@ -82,10 +83,9 @@ ReadStatus AudioReader::read(AudioChunk& chunk) {
         if (rc == 0) {
             if (c.nextSample == AV_NOPTS_VALUE) {
                 int64_t pts = c.frame->best_effort_timestamp;
-                c.nextSample = pts == AV_NOPTS_VALUE
-                                   ? 0
-                                   : av_rescale_q(pts, c.stream->time_base,
-                                                  AVRational{1, c.sampleRate});
+                c.nextSample = pts == AV_NOPTS_VALUE ? 0
+                                                     : av_rescale_q(pts, c.stream->time_base,
+                                                                    AVRational{1, c.sampleRate});
             }
             bool ok = c.resample(c.frame, chunk);
             av_frame_unref(c.frame);
@@ -106,7 +106,8 @@ ReadStatus AudioReader::read(AudioChunk& chunk) {
             continue;
         }
         if (rc < 0) return c.fail("cannot read the audio", rc);
-        if (c.packet->stream_index == c.stream->index) rc = avcodec_send_packet(c.decoder, c.packet);
+        if (c.packet->stream_index == c.stream->index)
+            rc = avcodec_send_packet(c.decoder, c.packet);
         av_packet_unref(c.packet);
         // A damaged audio packet is skipped rather than ending the whole export.
         if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_INVALIDDATA)
@@ -114,4 +115,6 @@ ReadStatus AudioReader::read(AudioChunk& chunk) {
     }
 }
 
-const std::string& AudioReader::error() const { return context_->error; }
+const std::string& AudioReader::error() const {
+    return context_->error;
+}

@@ -9,12 +9,17 @@ namespace {
 
 int swsColourspace(AVColorSpace matrix) {
     switch (matrix) {
-        case AVCOL_SPC_BT709: return SWS_CS_ITU709;
+        case AVCOL_SPC_BT709:
+            return SWS_CS_ITU709;
         case AVCOL_SPC_BT2020_NCL:
-        case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
-        case AVCOL_SPC_FCC: return SWS_CS_FCC;
-        case AVCOL_SPC_SMPTE240M: return SWS_CS_SMPTE240M;
-        default: return SWS_CS_ITU601;
+        case AVCOL_SPC_BT2020_CL:
+            return SWS_CS_BT2020;
+        case AVCOL_SPC_FCC:
+            return SWS_CS_FCC;
+        case AVCOL_SPC_SMPTE240M:
+            return SWS_CS_SMPTE240M;
+        default:
+            return SWS_CS_ITU601;
     }
 }
 
@@ -26,14 +31,16 @@ AVFrame* borrow(const cv::Mat& packed, AVPixelFormat format) {
     f->height = packed.rows;
     f->data[0] = packed.data;
     f->linesize[0] = int(packed.step);
-    f->buf[0] = av_buffer_create(packed.data, packed.step * packed.rows,
-                                 [](void*, uint8_t*) {}, nullptr, 0);
+    f->buf[0] = av_buffer_create(
+        packed.data, packed.step * packed.rows, [](void*, uint8_t*) {}, nullptr, 0);
     return f;
 }
 
 }  // namespace
 
-PictureScaler::~PictureScaler() { sws_freeContext(context_); }
+PictureScaler::~PictureScaler() {
+    sws_freeContext(context_);
+}
 
 bool PictureScaler::prepare(const Key& key, bool yuvSource) {
     if (context_ && key == key_) return true;
@@ -69,11 +76,10 @@ bool PictureScaler::scale(SwsContext* context, AVFrame* dst, const AVFrame* src)
 
 bool PictureScaler::toPacked(const AVFrame* frame, int width, int height, AVColorSpace matrix,
                              cv::Mat& packed, AVPixelFormat packedFormat) {
-    int full = frame->color_range == AVCOL_RANGE_JPEG ||
-               frame->format == AV_PIX_FMT_YUVJ420P || frame->format == AV_PIX_FMT_YUVJ444P ||
-               frame->format == AV_PIX_FMT_YUVJ422P;
-    Key key{width, height, frame->format, packed.cols, packed.rows, packedFormat, int(matrix),
-            full};
+    int full = frame->color_range == AVCOL_RANGE_JPEG || frame->format == AV_PIX_FMT_YUVJ420P ||
+               frame->format == AV_PIX_FMT_YUVJ444P || frame->format == AV_PIX_FMT_YUVJ422P;
+    Key key{width,       height,       frame->format, packed.cols,
+            packed.rows, packedFormat, int(matrix),   full};
     if (!prepare(key, true)) return false;
     AVFrame* src = av_frame_clone(frame);
     src->width = width;
@@ -87,8 +93,8 @@ bool PictureScaler::toPacked(const AVFrame* frame, int width, int height, AVColo
 
 bool PictureScaler::fromPacked(const cv::Mat& packed, AVPixelFormat packedFormat,
                                AVColorSpace matrix, AVFrame* frame) {
-    Key key{packed.cols, packed.rows, packedFormat, frame->width, frame->height,
-            frame->format, int(matrix), 0};
+    Key key{packed.cols,   packed.rows,   packedFormat, frame->width,
+            frame->height, frame->format, int(matrix),  0};
     if (!prepare(key, false)) return false;
     AVFrame* src = borrow(packed, packedFormat);
     bool ok = scale(context_, frame, src);

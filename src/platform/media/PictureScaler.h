@@ -21,8 +21,8 @@ public:
 
     // The top-left `width` x `height` of `frame`, read with `matrix` and the frame's range, into
     // `packed` (already sized and typed), scaled to fit it exactly.
-    bool toPacked(const AVFrame* frame, int width, int height, AVColorSpace matrix,
-                  cv::Mat& packed, AVPixelFormat packedFormat);
+    bool toPacked(const AVFrame* frame, int width, int height, AVColorSpace matrix, cv::Mat& packed,
+                  AVPixelFormat packedFormat);
     // `packed` into `frame`, whose format and size are set and whose buffer is allocated,
     // written in limited range with `matrix`.
     bool fromPacked(const cv::Mat& packed, AVPixelFormat packedFormat, AVColorSpace matrix,

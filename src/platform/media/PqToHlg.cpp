@@ -26,8 +26,8 @@ double hlgSignal(double sceneLight) {
 }
 
 struct Tables {
-    std::vector<float> light = std::vector<float>(65536);    // 16-bit PQ code -> light
-    std::vector<float> gain = std::vector<float>(LUT_STEPS + 1);       // luminance -> Y^(-1/6)
+    std::vector<float> light = std::vector<float>(65536);                 // 16-bit PQ code -> light
+    std::vector<float> gain = std::vector<float>(LUT_STEPS + 1);          // luminance -> Y^(-1/6)
     std::vector<uint16_t> signal = std::vector<uint16_t>(LUT_STEPS + 1);  // scene -> HLG code
 
     Tables() {

@@ -48,21 +48,33 @@ struct Orientation {
             from = &flipped;
         }
         switch (counterClockwise) {
-            case 90: cv::rotate(*from, upright, cv::ROTATE_90_COUNTERCLOCKWISE); break;
-            case 180: cv::rotate(*from, upright, cv::ROTATE_180); break;
-            case 270: cv::rotate(*from, upright, cv::ROTATE_90_CLOCKWISE); break;
-            default: upright = *from;
+            case 90:
+                cv::rotate(*from, upright, cv::ROTATE_90_COUNTERCLOCKWISE);
+                break;
+            case 180:
+                cv::rotate(*from, upright, cv::ROTATE_180);
+                break;
+            case 270:
+                cv::rotate(*from, upright, cv::ROTATE_90_CLOCKWISE);
+                break;
+            default:
+                upright = *from;
         }
     }
 };
 
-int matType(VideoPixelFormat f) { return f == VideoPixelFormat::rgba16 ? CV_16UC4 : CV_8UC4; }
+int matType(VideoPixelFormat f) {
+    return f == VideoPixelFormat::rgba16 ? CV_16UC4 : CV_8UC4;
+}
 
 AVPixelFormat avFormat(VideoPixelFormat f) {
     switch (f) {
-        case VideoPixelFormat::rgba8: return AV_PIX_FMT_RGBA;
-        case VideoPixelFormat::rgba16: return AV_PIX_FMT_RGBA64LE;
-        case VideoPixelFormat::bgra8: return AV_PIX_FMT_BGRA;
+        case VideoPixelFormat::rgba8:
+            return AV_PIX_FMT_RGBA;
+        case VideoPixelFormat::rgba16:
+            return AV_PIX_FMT_RGBA64LE;
+        case VideoPixelFormat::bgra8:
+            return AV_PIX_FMT_BGRA;
     }
     return AV_PIX_FMT_RGBA;
 }
@@ -96,7 +108,7 @@ struct VideoReader::Context : StreamInput {
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
     Orientation orientation;
-    int width = 0, height = 0;          // upright output
+    int width = 0, height = 0;              // upright output
     int storedWidth = 0, storedHeight = 0;  // before the quarter turn, after scaling
     bool cropsEdges = false;
     bool truncated = false;
@@ -150,8 +162,7 @@ struct VideoReader::Context : StreamInput {
             srcWidth = orientation.swapsSides() ? height : width;
             srcHeight = orientation.swapsSides() ? width : height;
         }
-        if (!scaler.toPacked(frame, srcWidth, srcHeight, matrix, stored,
-                             avFormat(settings.format)))
+        if (!scaler.toPacked(frame, srcWidth, srcHeight, matrix, stored, avFormat(settings.format)))
             return false;
         cv::Mat upright;
         orientation.apply(stored, upright);
@@ -206,8 +217,12 @@ std::unique_ptr<VideoReader> VideoReader::open(const std::string& path,
     return std::unique_ptr<VideoReader>(new VideoReader(std::move(c)));
 }
 
-int VideoReader::width() const { return context_->width; }
-int VideoReader::height() const { return context_->height; }
+int VideoReader::width() const {
+    return context_->width;
+}
+int VideoReader::height() const {
+    return context_->height;
+}
 int32_t VideoReader::timescale() const {
     return mediaTimeOf(0, context_->stream->time_base)->timescale;
 }
@@ -218,8 +233,8 @@ MediaTimeRange VideoReader::trackRange() const {
     int64_t duration = st->duration;
     if (duration == AV_NOPTS_VALUE && context_->format->duration != AV_NOPTS_VALUE)
         duration = av_rescale_q(context_->format->duration, AV_TIME_BASE_Q, st->time_base);
-    return {*mediaTimeOf(start, st->time_base), *mediaTimeOf(std::max<int64_t>(duration, 0),
-                                                             st->time_base)};
+    return {*mediaTimeOf(start, st->time_base),
+            *mediaTimeOf(std::max<int64_t>(duration, 0), st->time_base)};
 }
 
 std::optional<double> VideoReader::bitRate() const {
@@ -286,4 +301,6 @@ ReadStatus VideoReader::read(VideoFrame& out) {
     }
 }
 
-const std::string& VideoReader::error() const { return context_->error; }
+const std::string& VideoReader::error() const {
+    return context_->error;
+}

@@ -288,6 +288,12 @@ bool VideoWriter::discard() {
     return context_->discard();
 }
 
-const std::string& VideoWriter::path() const { return context_->path; }
-const std::string& VideoWriter::error() const { return context_->error; }
-int64_t VideoWriter::passedThroughFrames() const { return context_->passedThrough; }
+const std::string& VideoWriter::path() const {
+    return context_->path;
+}
+const std::string& VideoWriter::error() const {
+    return context_->error;
+}
+int64_t VideoWriter::passedThroughFrames() const {
+    return context_->passedThrough;
+}

@@ -38,9 +38,9 @@ int64_t copyClip(const std::string& clip, const fs::path& out, int frames,
 TEST(VideoWriterMedia, UntouchedFramesSkipTheConversionAndLookTheSameAsConvertedOnes) {
     fs::path dir = fs::temp_directory_path() / ("veilcut-writer-" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    EXPECT_EQ(copyClip("hd.mp4", dir / "odd-frames-touched.mp4", 10,
-                       [](int i) { return i % 2 == 1; }),
-              5);
+    EXPECT_EQ(
+        copyClip("hd.mp4", dir / "odd-frames-touched.mp4", 10, [](int i) { return i % 2 == 1; }),
+        5);
     // A converted frame must not shift colour against its untouched neighbours. (The test
     // picture's saturated bars clip on the way through RGB, which moves the means a little.)
     auto reader = VideoReader::open((dir / "odd-frames-touched.mp4").string(), {});
@@ -61,8 +61,8 @@ TEST(VideoWriterMedia, UntouchedFramesSkipTheConversionAndLookTheSameAsConverted
 }
 
 TEST(VideoWriterMedia, AWriterDestroyedBeforeFinishingDeletesItsFile) {
-    fs::path path = fs::temp_directory_path() / ("veilcut-partial-" + std::to_string(::getpid()) +
-                                                 ".mp4");
+    fs::path path =
+        fs::temp_directory_path() / ("veilcut-partial-" + std::to_string(::getpid()) + ".mp4");
     {
         auto writer = VideoWriter::create(path.string(), nullptr);
         ASSERT_TRUE(writer);
