@@ -9,6 +9,13 @@
 
 class AssetHandler;
 class CEdit;
+class ObjectDetected;
+
+// A tracked region of the document for `source`: its samples and look, the span from its
+// samples (as a scan or tracking pass leaves it) unless the document gives a trim.
+ObjectDetected regionFromProject(const ProjectRegion& region, const AssetHandler& source);
+// The document form of a tracked region.
+ProjectRegion projectRegion(const ObjectDetected& region);
 
 // Fills `edit` from `document` for the loaded `source`. Returns the first problem that only
 // the source can reveal (e.g. a trim beyond the video), naming its JSON path; nothing on success.

@@ -10,6 +10,7 @@
 
 #include "core/MediaTime.h"
 #include "core/ModelFilterType.h"
+#include "objects/ObjectBlurType.h"
 #include "platform/image/Geometry.h"
 #include "shapes/ShapeBlurType.h"
 
@@ -43,8 +44,21 @@ struct ProjectShape {
     std::vector<ProjectKeyframe> keyframes;
 };
 
+// A tracked region (a face or an object): its samples and how it is hidden.
+struct ProjectRegion {
+    ObjectBlurType type = ObjectBlurType::none;
+    ProjectStyle look;
+    double scale = 1;
+    std::string emoji;                     // empty: the first emoji of the catalogue
+    std::optional<ProjectTime> trimStart;  // absent: the first sample
+    std::optional<ProjectTime> trimEnd;    // absent: the end of the tracked span
+    bool trimmed = false;                  // the user narrowed the span
+    std::vector<ProjectKeyframe> samples;
+};
+
 struct ProjectDocument {
     std::string source;  // as written: relative to the project file's folder, or absolute
     ProjectStyle background{ModelFilterType::normal, 0.5, 0};
+    std::vector<ProjectRegion> faces;
     std::vector<ProjectShape> shapes;
 };

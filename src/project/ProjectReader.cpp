@@ -83,7 +83,8 @@ int64_t integer(const Json& v, const std::string& path, int64_t lo, int64_t hi) 
     if (v.is_number_unsigned() && v.get<uint64_t>() > uint64_t(std::numeric_limits<int64_t>::max()))
         fail(path, "is too large");
     int64_t i = v.get<int64_t>();
-    if (i < lo || i > hi) fail(path, "must be between " + std::to_string(lo) + " and " + std::to_string(hi));
+    if (i < lo || i > hi)
+        fail(path, "must be between " + std::to_string(lo) + " and " + std::to_string(hi));
     return i;
 }
 
@@ -130,10 +131,57 @@ ProjectStyle look(const Json& obj, const std::string& path, ProjectStyle default
     return s;
 }
 
+std::optional<ProjectTime> optionalTime(const Json& obj, const std::string& key,
+                                        const std::string& path) {
+    const Json* t = optionalMember(obj, key);
+    if (!t) return std::nullopt;
+    return time(*t, child(path, key));
+}
+
+void trim(const Json& v, const std::string& path, std::optional<ProjectTime>& start,
+          std::optional<ProjectTime>& end) {
+    const Json* t = optionalMember(v, "trim");
+    if (!t) return;
+    std::string p = child(path, "trim");
+    object(*t, p);
+    onlyKeys(*t, p, {"start", "end"});
+    start = optionalTime(*t, "start", p);
+    end = optionalTime(*t, "end", p);
+    if (start && end && seconds(*start) > seconds(*end)) fail(p, "start must not be after end");
+}
+
+std::string emoji(const Json& v, const std::string& path) {
+    const Json* e = optionalMember(v, "emoji");
+    if (!e) return {};
+    std::string text = string(*e, child(path, "emoji"));
+    if (text.empty() || text.size() > MAX_EMOJI_BYTES)
+        fail(child(path, "emoji"), "must be 1 to 64 bytes");
+    return text;
+}
+
+// A list of { "t": T, "rect": [x, y, w, h] } under `key`.
+std::vector<ProjectKeyframe> timedRects(const Json& v, const std::string& key,
+                                        const std::string& path) {
+    std::vector<ProjectKeyframe> list;
+    const Json* ks = optionalMember(v, key);
+    if (!ks) return list;
+    std::string p = child(path, key);
+    array(*ks, p);
+    for (size_t i = 0; i < ks->size(); ++i) {
+        std::string kp = element(p, i);
+        const Json& k = object((*ks)[i], kp);
+        onlyKeys(k, kp, {"t", "rect"});
+        list.push_back({time(member(k, "t", kp), child(kp, "t")),
+                        rect(member(k, "rect", kp), child(kp, "rect"))});
+    }
+    return list;
+}
+
 ProjectShape shape(const Json& v, const std::string& path) {
     object(v, path);
-    onlyKeys(v, path,
-             {"type", "style", "intensity", "softness", "emoji", "trim", "maxEnd", "rect", "keyframes"});
+    onlyKeys(
+        v, path,
+        {"type", "style", "intensity", "softness", "emoji", "trim", "maxEnd", "rect", "keyframes"});
     ProjectShape s;
     if (const Json* t = optionalMember(v, "type")) {
         auto name = string(*t, child(path, "type"));
@@ -142,39 +190,51 @@ ProjectShape shape(const Json& v, const std::string& path) {
         s.type = *type;
     }
     s.look = look(v, path, ProjectStyle{});
-    if (const Json* e = optionalMember(v, "emoji")) {
-        s.emoji = string(*e, child(path, "emoji"));
-        if (s.emoji.empty() || s.emoji.size() > MAX_EMOJI_BYTES)
-            fail(child(path, "emoji"), "must be 1 to 64 bytes");
-    }
-    if (const Json* trim = optionalMember(v, "trim")) {
-        std::string p = child(path, "trim");
-        object(*trim, p);
-        onlyKeys(*trim, p, {"start", "end"});
-        if (const Json* t = optionalMember(*trim, "start")) s.trimStart = time(*t, child(p, "start"));
-        if (const Json* t = optionalMember(*trim, "end")) s.trimEnd = time(*t, child(p, "end"));
-        if (s.trimStart && s.trimEnd && seconds(*s.trimStart) > seconds(*s.trimEnd))
-            fail(p, "start must not be after end");
-    }
-    if (const Json* t = optionalMember(v, "maxEnd")) s.maxEnd = time(*t, child(path, "maxEnd"));
+    s.emoji = emoji(v, path);
+    trim(v, path, s.trimStart, s.trimEnd);
+    s.maxEnd = optionalTime(v, "maxEnd", path);
     s.rect = rect(member(v, "rect", path), child(path, "rect"));
-    if (const Json* ks = optionalMember(v, "keyframes")) {
-        std::string p = child(path, "keyframes");
-        array(*ks, p);
-        for (size_t i = 0; i < ks->size(); ++i) {
-            std::string kp = element(p, i);
-            const Json& k = object((*ks)[i], kp);
-            onlyKeys(k, kp, {"t", "rect"});
-            s.keyframes.push_back({time(member(k, "t", kp), child(kp, "t")),
-                                   rect(member(k, "rect", kp), child(kp, "rect"))});
-        }
-    }
+    s.keyframes = timedRects(v, "keyframes", path);
     return s;
+}
+
+ProjectRegion region(const Json& v, const std::string& path) {
+    object(v, path);
+    onlyKeys(
+        v, path,
+        {"type", "style", "intensity", "softness", "scale", "emoji", "trim", "trimmed", "samples"});
+    ProjectRegion r;
+    if (const Json* t = optionalMember(v, "type")) {
+        auto name = string(*t, child(path, "type"));
+        auto type = objectBlurTypeFromName(name);
+        if (!type) fail(child(path, "type"), "unknown region type '" + name + "'");
+        r.type = *type;
+    }
+    r.look = look(v, path, ProjectStyle{});
+    if (const Json* s = optionalMember(v, "scale"))
+        r.scale = number(*s, child(path, "scale"), 0.01, 100);
+    r.emoji = emoji(v, path);
+    trim(v, path, r.trimStart, r.trimEnd);
+    if (const Json* t = optionalMember(v, "trimmed")) {
+        if (!t->is_boolean()) fail(child(path, "trimmed"), "must be true or false");
+        r.trimmed = t->get<bool>();
+    }
+    r.samples = timedRects(v, "samples", path);
+    return r;
+}
+
+std::vector<ProjectRegion> regions(const Json& doc, const std::string& key) {
+    std::vector<ProjectRegion> list;
+    if (const Json* v = optionalMember(doc, key)) {
+        array(*v, key);
+        for (size_t i = 0; i < v->size(); ++i) list.push_back(region((*v)[i], element(key, i)));
+    }
+    return list;
 }
 
 void noRegions(const Json& doc, const std::string& key) {
     if (const Json* v = optionalMember(doc, key); v && !array(*v, key).empty())
-        fail(key, "face and object regions are not supported by this version yet");
+        fail(key, "object regions are not supported by this version yet");
 }
 
 ProjectDocument document(const Json& doc) {
@@ -191,7 +251,7 @@ ProjectDocument document(const Json& doc) {
         onlyKeys(*bg, "background", {"style", "intensity", "softness"});
         d.background = look(*bg, "background", d.background);
     }
-    noRegions(doc, "faces");
+    d.faces = regions(doc, "faces");
     noRegions(doc, "objects");
     if (const Json* shapes = optionalMember(doc, "shapes")) {
         array(*shapes, "shapes");

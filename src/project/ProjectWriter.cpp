@@ -18,7 +18,9 @@ Json timeJson(const ProjectTime& t) {
     return std::get<double>(t);
 }
 
-Json rectJson(const Rect& r) { return Json::array({r.x, r.y, r.width, r.height}); }
+Json rectJson(const Rect& r) {
+    return Json::array({r.x, r.y, r.width, r.height});
+}
 
 void addLook(Json& j, const ProjectStyle& s) {
     j["style"] = modelFilterTypeName(s.style);
@@ -26,22 +28,40 @@ void addLook(Json& j, const ProjectStyle& s) {
     j["softness"] = s.softness;
 }
 
+Json trimJson(const std::optional<ProjectTime>& start, const std::optional<ProjectTime>& end) {
+    Json trim = Json::object();
+    if (start) trim["start"] = timeJson(*start);
+    if (end) trim["end"] = timeJson(*end);
+    return trim;
+}
+
+Json timedRectsJson(const std::vector<ProjectKeyframe>& list) {
+    Json out = Json::array();
+    for (const auto& k : list) out.push_back({{"t", timeJson(k.t)}, {"rect", rectJson(k.rect)}});
+    return out;
+}
+
+Json regionJson(const ProjectRegion& r) {
+    Json j;
+    j["type"] = objectBlurTypeName(r.type);
+    addLook(j, r.look);
+    j["scale"] = r.scale;
+    if (!r.emoji.empty()) j["emoji"] = r.emoji;
+    if (r.trimStart || r.trimEnd) j["trim"] = trimJson(r.trimStart, r.trimEnd);
+    j["trimmed"] = r.trimmed;
+    j["samples"] = timedRectsJson(r.samples);
+    return j;
+}
+
 Json shapeJson(const ProjectShape& s) {
     Json j;
     j["type"] = shapeBlurTypeName(s.type);
     addLook(j, s.look);
     if (!s.emoji.empty()) j["emoji"] = s.emoji;
-    if (s.trimStart || s.trimEnd) {
-        Json trim = Json::object();
-        if (s.trimStart) trim["start"] = timeJson(*s.trimStart);
-        if (s.trimEnd) trim["end"] = timeJson(*s.trimEnd);
-        j["trim"] = trim;
-    }
+    if (s.trimStart || s.trimEnd) j["trim"] = trimJson(s.trimStart, s.trimEnd);
     if (s.maxEnd) j["maxEnd"] = timeJson(*s.maxEnd);
     j["rect"] = rectJson(s.rect);
-    Json keyframes = Json::array();
-    for (const auto& k : s.keyframes) keyframes.push_back({{"t", timeJson(k.t)}, {"rect", rectJson(k.rect)}});
-    j["keyframes"] = keyframes;
+    j["keyframes"] = timedRectsJson(s.keyframes);
     return j;
 }
 
@@ -54,7 +74,9 @@ std::string projectText(const ProjectDocument& d) {
     Json background;
     addLook(background, d.background);
     j["background"] = background;
-    j["faces"] = Json::array();
+    Json faces = Json::array();
+    for (const auto& r : d.faces) faces.push_back(regionJson(r));
+    j["faces"] = faces;
     j["objects"] = Json::array();
     Json shapes = Json::array();
     for (const auto& s : d.shapes) shapes.push_back(shapeJson(s));
@@ -62,7 +84,8 @@ std::string projectText(const ProjectDocument& d) {
     return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-bool writeProjectFile(const ProjectDocument& document, const std::string& path, std::string* error) {
+bool writeProjectFile(const ProjectDocument& document, const std::string& path,
+                      std::string* error) {
     namespace fs = std::filesystem;
     fs::path target(path);
     fs::path temporary = target;
