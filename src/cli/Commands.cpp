@@ -7,6 +7,7 @@ int runStyle(Arguments args);
 int runDetect(Arguments args);
 int runFrame(Arguments args);
 int runRender(Arguments args);
+int runScan(Arguments args);
 
 std::span<const Command> allCommands() {
     static const Command commands[] = {
@@ -14,6 +15,7 @@ std::span<const Command> allCommands() {
         {"detect", "find faces, noses and necks (and a person mask) in a picture", runDetect},
         {"frame", "render one frame of a project through the filter chain to a picture", runFrame},
         {"render", "export a project to a new movie file", runRender},
+        {"scan", "find every person's face in a video and list them (or write a project)", runScan},
         {"style", "write a blur style or colour effect applied to a test card to a picture", runStyle},
     };
     return commands;

@@ -1,0 +1,61 @@
+#include "cli/FaceScanSession.h"
+
+#include <filesystem>
+
+#include "cli/Command.h"
+#include "cli/InputFile.h"
+#include "cli/ProgressReport.h"
+#include "core/CEdit.h"
+#include "core/Manager.h"
+#include "core/Notifications.h"
+#include "faces/CFace.h"
+#include "platform/dispatch/MainQueue.h"
+#include "project/ProjectBinding.h"
+#include "project/ProjectWriter.h"
+
+std::optional<std::shared_ptr<AssetHandler>> scanVideo(const std::string& path, std::string& error,
+                                                       int& status) {
+    status = EXIT_USAGE;
+    if (auto reason = unreadableFileReason(path)) {
+        error = *reason;
+        return std::nullopt;
+    }
+    auto asset = std::make_shared<AssetHandler>(path);
+    asset->waitUntilLoaded();
+    auto videos = asset->trackVideos();
+    if (!videos || videos->empty() || !asset->size() || !asset->duration()) {
+        error = path + ": no video track";
+        return std::nullopt;
+    }
+    CEdit& edit = CEdit::shared();
+    edit.reset();
+    Manager::shared().setAsset(asset);
+    CFace& faces = edit.cFace();
+    ProgressReport progress("Scanning faces");
+    auto token = NotificationCenter::defaultCenter().addObserver(
+        Notifications::progressing, [&](auto) { progress.update(faces.progressRate.load()); });
+    std::optional<std::string> failure;
+    faces.startFaceScan([&](const std::string& reason) { failure = reason; });
+    MainQueue::shared().runUntil([&] { return faces.trackState.load() == CFaceTrackState::end; },
+                                 std::chrono::hours(24 * 365));
+    if (failure) {
+        progress.finish();
+        status = EXIT_WORK_FAILED;
+        error = *failure;
+        return std::nullopt;
+    }
+    progress.update(1);
+    progress.finish();
+    return asset;
+}
+
+bool saveProjectOfCurrentEdits(const std::string& projectPath, const std::string& videoPath,
+                               std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path folder = fs::absolute(fs::path(projectPath), ec).parent_path();
+    fs::path source = fs::absolute(fs::path(videoPath), ec).lexically_relative(folder);
+    if (source.empty()) source = fs::absolute(fs::path(videoPath), ec);
+    return writeProjectFile(projectFromEdits(CEdit::shared(), source.string()), projectPath,
+                            &error);
+}
