@@ -4,6 +4,7 @@
 #include "core/AssetHandler.h"
 #include "core/CEdit.h"
 #include "faces/CFace.h"
+#include "objects/CObject.h"
 #include "objects/ObjectDetected.h"
 #include "shapes/CShape.h"
 #include "shapes/EmojiCatalogue.h"
@@ -91,6 +92,10 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const A
     CFace& faceEditor = edit.cFace();
     for (const auto& r : document.faces) faceEditor.objects.push_back(regionFromProject(r, source));
     faceEditor.publish();
+    CObject& objectEditor = edit.cObject();
+    for (const auto& r : document.objects)
+        objectEditor.objects.push_back(regionFromProject(r, source));
+    objectEditor.publish();
     CShape& shapeEditor = edit.cShape();
     shapeEditor.shapes = std::move(shapes);
     shapeEditor.publish();
@@ -104,6 +109,8 @@ ProjectDocument projectFromEdits(CEdit& edit, const std::string& sourcePath) {
     d.background = {background.modelFilterManager.type, background.modelFilterManager.current,
                     background.softness};
     for (const ObjectDetected& face : edit.cFace().objects) d.faces.push_back(projectRegion(face));
+    for (const ObjectDetected& object : edit.cObject().objects)
+        d.objects.push_back(projectRegion(object));
     for (const ShapeModel& shape : edit.cShape().shapes) {
         ProjectShape s;
         s.type = shape.shapeBlurType;

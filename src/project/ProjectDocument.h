@@ -60,5 +60,6 @@ struct ProjectDocument {
     std::string source;  // as written: relative to the project file's folder, or absolute
     ProjectStyle background{ModelFilterType::normal, 0.5, 0};
     std::vector<ProjectRegion> faces;
+    std::vector<ProjectRegion> objects;
     std::vector<ProjectShape> shapes;
 };

@@ -232,11 +232,6 @@ std::vector<ProjectRegion> regions(const Json& doc, const std::string& key) {
     return list;
 }
 
-void noRegions(const Json& doc, const std::string& key) {
-    if (const Json* v = optionalMember(doc, key); v && !array(*v, key).empty())
-        fail(key, "object regions are not supported by this version yet");
-}
-
 ProjectDocument document(const Json& doc) {
     object(doc, "");
     onlyKeys(doc, "", {"veilcut", "source", "background", "faces", "objects", "shapes"});
@@ -252,7 +247,7 @@ ProjectDocument document(const Json& doc) {
         d.background = look(*bg, "background", d.background);
     }
     d.faces = regions(doc, "faces");
-    noRegions(doc, "objects");
+    d.objects = regions(doc, "objects");
     if (const Json* shapes = optionalMember(doc, "shapes")) {
         array(*shapes, "shapes");
         for (size_t i = 0; i < shapes->size(); ++i)

@@ -77,7 +77,9 @@ std::string projectText(const ProjectDocument& d) {
     Json faces = Json::array();
     for (const auto& r : d.faces) faces.push_back(regionJson(r));
     j["faces"] = faces;
-    j["objects"] = Json::array();
+    Json objects = Json::array();
+    for (const auto& r : d.objects) objects.push_back(regionJson(r));
+    j["objects"] = objects;
     Json shapes = Json::array();
     for (const auto& s : d.shapes) shapes.push_back(shapeJson(s));
     j["shapes"] = shapes;

@@ -100,8 +100,8 @@ TEST(ProjectReader, RejectsBrokenDocumentsWithoutCrashing) {
     EXPECT_EQ(errorOf(R"({"veilcut": 1, "source": ""})"), "source: must not be empty");
     EXPECT_EQ(errorOf(R"([1, 2])"), "document: must be an object");
     EXPECT_EQ(errorOf(R"({"veilcut": 1, "source": "a.mp4", "shapes": {}})"), "shapes: must be an array");
-    EXPECT_EQ(errorOf(R"({"veilcut": 1, "source": "a.mp4", "objects": [{}]})"),
-              "objects: object regions are not supported by this version yet");
+    EXPECT_EQ(errorOf(R"({"veilcut": 1, "source": "a.mp4", "objects": [{}, {"type": "blur"}]})"),
+              "objects[1].type: unknown region type 'blur'");
     EXPECT_EQ(errorOf(std::string(TWO_SHAPES).substr(0, 120)).rfind("document: not valid JSON", 0), 0u);
     EXPECT_EQ(errorOf("{\"veilcut\": 1, \"source\": \"a\xff.mp4\"}").rfind("document: not valid JSON", 0), 0u);
     EXPECT_EQ(errorOf(R"({"veilcut": NaN})").rfind("document: not valid JSON", 0), 0u);
