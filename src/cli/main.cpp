@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "platform/image/ImageThreads.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     // frames are reused. Memory stays bounded because the pipelines hold few frames at once.
     mallopt(M_MMAP_THRESHOLD, 512 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
+    configureImageThreads();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         printHelp();
