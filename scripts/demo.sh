@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Sets the machine up, builds, makes a demo clip and runs Veilcut's main job on it.
+# Sets the machine up, builds, makes a demo clip in which a real face moves, and runs Veilcut's
+# main job on it: every face found, tracked and hidden in a new video.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" release
 out="$root/build/demo"
 mkdir -p "$out"
 clip="$out/demo.mp4"
-if [ ! -f "$clip" ]; then
-    ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=1280x720:rate=30:duration=5" \
-        -f lavfi -i "sine=frequency=440:duration=5" -c:v libx264 -preset veryfast \
-        -pix_fmt yuv420p -c:a aac -shortest "$clip"
-fi
+[ -f "$clip" ] || "$root/scripts/make-face-clip.sh" "$clip" 5 1 1280x720
 "$root/build/veilcut" info "$clip"
+"$root/build/veilcut" anonymize "$clip" -o "$out/demo-anonymized.mp4" --overwrite \
+    --save-project "$out/demo.veilcut.json"
+echo "Hidden faces: $out/demo-anonymized.mp4 (edits in $out/demo.veilcut.json)"
