@@ -1,0 +1,136 @@
+// veilcut track IN --box X,Y,W,H --at SECONDS [-o PROJECT] [--json]: follows the box drawn on
+// the frame at SECONDS forwards to the end and backwards to the start of the video, prints the
+// tracked span and can write a project with the object region ready for rendering.
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "cli/Command.h"
+#include "cli/FaceScanSession.h"
+#include "cli/InputFile.h"
+#include "cli/ProgressReport.h"
+#include "core/CEdit.h"
+#include "core/Manager.h"
+#include "core/Notifications.h"
+#include "objects/CObject.h"
+#include "platform/dispatch/MainQueue.h"
+
+namespace {
+
+constexpr const char* USAGE =
+    "usage: veilcut track IN --box X,Y,W,H --at SECONDS [-o PROJECT] [--json]";
+
+std::optional<double> finiteNumber(std::string_view text) {
+    double value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// "X,Y,W,H", normalised with the origin at the top-left, inside the picture, with a size.
+std::optional<Rect> parseBox(const std::string& text) {
+    double v[4];
+    size_t from = 0;
+    for (int i = 0; i < 4; ++i) {
+        size_t comma = i < 3 ? text.find(',', from) : text.size();
+        if (comma == std::string::npos) return std::nullopt;
+        auto number = finiteNumber(std::string_view(text).substr(from, comma - from));
+        if (!number) return std::nullopt;
+        v[i] = *number;
+        from = comma + 1;
+    }
+    Rect r{v[0], v[1], v[2], v[3]};
+    constexpr double SLACK = 1e-9;  // so that "0.7,0.2,0.3,0.5" counts as inside
+    if (r.x < 0 || r.y < 0 || !(r.width > 0) || !(r.height > 0) || r.maxX() > 1 + SLACK ||
+        r.maxY() > 1 + SLACK)
+        return std::nullopt;
+    return r;
+}
+
+void printRegion(const ObjectDetected& region, bool json) {
+    if (!json) {
+        std::printf("object: %.3f s to %.3f s, %zu samples\n", region.startTime.seconds(),
+                    region.endTime.seconds(), region.objectInfor.size());
+        return;
+    }
+    // Boxes as the command takes them: top-left origin.
+    nlohmann::ordered_json samples = nlohmann::ordered_json::array();
+    for (const ObjectInFor& s : region.objectInfor) {
+        const Rect& r = s.nominalRect;
+        samples.push_back(
+            {{"t", s.timeStamp.seconds()}, {"box", {r.x, 1 - (r.y + r.height), r.width, r.height}}});
+    }
+    nlohmann::ordered_json object{{"start", region.startTime.seconds()},
+                                  {"end", region.endTime.seconds()},
+                                  {"samples", samples}};
+    std::printf("%s\n", nlohmann::ordered_json{{"object", object}}.dump(2).c_str());
+}
+
+// Runs one tracking run on the current video with a progress bar on stderr.
+void trackWithProgress(CObject& objects, const Rect& box, const MediaTime& at) {
+    ProgressReport progress("Tracking");
+    bool ended = false;
+    auto& center = NotificationCenter::defaultCenter();
+    auto onProgress = center.addObserver(Notifications::tracking,
+                                         [&](auto fraction) { progress.update(fraction.value_or(0)); });
+    auto onEnd = center.addObserver(Notifications::endTrackingObject, [&](auto) { ended = true; });
+    objects.trackObject(box, at);
+    // A pass that cannot read the video ends without a report; the tracker then goes idle.
+    MainQueue::shared().runUntil([&] { return ended || !objects.objectDetector.isTracking(); },
+                                 std::chrono::hours(24 * 365));
+    progress.finish();
+}
+
+}  // namespace
+
+int runTrack(Arguments args) {
+    std::string input, project, boxText, atText;
+    bool json = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--json") {
+            json = true;
+        } else if (a == "-o" || a == "--output" || a == "--box" || a == "--at") {
+            if (i + 1 >= args.size()) return failWith(a + " needs a value");
+            (a == "--box" ? boxText : a == "--at" ? atText : project) = args[++i];
+        } else if (!a.starts_with("-") && input.empty()) {
+            input = a;
+        } else {
+            return failWith("unexpected argument '" + a + "' (" + USAGE + ")");
+        }
+    }
+    if (input.empty() || boxText.empty() || atText.empty()) return failWith(USAGE);
+    auto box = parseBox(boxText);
+    if (!box)
+        return failWith("--box: expected X,Y,W,H as fractions of the picture (top-left origin), "
+                        "inside it and with a positive width and height");
+    auto at = finiteNumber(atText);
+    if (!at || *at < 0) return failWith("--at: expected a time in seconds, 0 or more");
+    if (auto reason = unreadableFileReason(input)) return failWith(*reason);
+
+    auto asset = std::make_shared<AssetHandler>(input);
+    asset->waitUntilLoaded();
+    auto videos = asset->trackVideos();
+    auto duration = asset->duration();
+    if (!videos || videos->empty() || !duration || !duration->isNumeric() ||
+        !asset->nominalFrameRate())
+        return failWith(input + ": no video track");
+    if (*at > duration->seconds())
+        return failWith("--at: after the end of the video (" +
+                        std::to_string(duration->seconds()) + " s)");
+    CEdit& edit = CEdit::shared();
+    edit.reset();
+    Manager::shared().setAsset(asset);
+    CObject& objects = edit.cObject();
+    trackWithProgress(objects, *box, MediaTime::fromSeconds(*at, duration->timescale));
+    if (objects.objects.empty())
+        return failWith("the object was not found: no frame matched the box", EXIT_WORK_FAILED);
+    printRegion(objects.objects.back(), json);
+    std::string error;
+    if (!project.empty() && !saveProjectOfCurrentEdits(project, input, error))
+        return failWith(error, EXIT_WORK_FAILED);
+    return 0;
+}
