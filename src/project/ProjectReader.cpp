@@ -177,18 +177,25 @@ std::vector<ProjectKeyframe> timedRects(const Json& v, const std::string& key,
     return list;
 }
 
+// The optional key "type", a case name that `fromName` knows; `fallback` when absent.
+template <typename T>
+T typeNamed(const Json& obj, const std::string& path,
+            std::optional<T> (*fromName)(std::string_view), const std::string& kind, T fallback) {
+    const Json* t = optionalMember(obj, "type");
+    if (!t) return fallback;
+    auto name = string(*t, child(path, "type"));
+    auto type = fromName(name);
+    if (!type) fail(child(path, "type"), "unknown " + kind + " type '" + name + "'");
+    return *type;
+}
+
 ProjectShape shape(const Json& v, const std::string& path) {
     object(v, path);
     onlyKeys(
         v, path,
         {"type", "style", "intensity", "softness", "emoji", "trim", "maxEnd", "rect", "keyframes"});
     ProjectShape s;
-    if (const Json* t = optionalMember(v, "type")) {
-        auto name = string(*t, child(path, "type"));
-        auto type = shapeBlurTypeFromName(name);
-        if (!type) fail(child(path, "type"), "unknown shape type '" + name + "'");
-        s.type = *type;
-    }
+    s.type = typeNamed(v, path, shapeBlurTypeFromName, "shape", s.type);
     s.look = look(v, path, ProjectStyle{});
     s.emoji = emoji(v, path);
     trim(v, path, s.trimStart, s.trimEnd);
@@ -204,12 +211,7 @@ ProjectRegion region(const Json& v, const std::string& path) {
         v, path,
         {"type", "style", "intensity", "softness", "scale", "emoji", "trim", "trimmed", "samples"});
     ProjectRegion r;
-    if (const Json* t = optionalMember(v, "type")) {
-        auto name = string(*t, child(path, "type"));
-        auto type = objectBlurTypeFromName(name);
-        if (!type) fail(child(path, "type"), "unknown region type '" + name + "'");
-        r.type = *type;
-    }
+    r.type = typeNamed(v, path, objectBlurTypeFromName, "region", r.type);
     r.look = look(v, path, ProjectStyle{});
     if (const Json* s = optionalMember(v, "scale"))
         r.scale = number(*s, child(path, "scale"), 0.01, 100);
