@@ -86,30 +86,33 @@ void FaceDetectorProcessor::scanFaces(std::shared_ptr<const AssetHandler> asset,
     pass->completion = std::move(completion);
     pass->failure = std::move(failure);
     {
-        std::lock_guard lock(mutex_);
-        if (current_) current_->cancel();
-        current_ = pass;
+        std::lock_guard lock(running_->mutex);
+        if (running_->pass) running_->pass->cancel();
+        running_->pass = pass;
     }
-    BackgroundQueue::dispatch([this, pass] { run(pass); });
+    BackgroundQueue::dispatch(
+        [running = running_, pass, detectors = detectors_] { run(running, pass, detectors); });
 }
 
 void FaceDetectorProcessor::cancel() {
-    std::lock_guard lock(mutex_);
-    if (current_) current_->cancel();
+    std::lock_guard lock(running_->mutex);
+    if (running_->pass) running_->pass->cancel();
 }
 
 bool FaceDetectorProcessor::isScanning() const {
-    std::lock_guard lock(mutex_);
-    return current_ != nullptr;
+    std::lock_guard lock(running_->mutex);
+    return running_->pass != nullptr;
 }
 
-void FaceDetectorProcessor::run(const std::shared_ptr<Pass>& pass) {
-    // Ends the pass on the main queue: `current_` is cleared first, then `then` runs.
-    auto finish = [this, pass](std::function<void()> then) {
-        MainQueue::shared().post([this, pass, then = std::move(then)] {
+void FaceDetectorProcessor::run(const std::shared_ptr<Running>& running,
+                                const std::shared_ptr<Pass>& pass,
+                                const FaceScanDetectorFactory& makeDetectors) {
+    // Ends the pass on the main queue: the running pass is cleared first, then `then` runs.
+    auto finish = [running, pass](std::function<void()> then) {
+        MainQueue::shared().post([running, pass, then = std::move(then)] {
             {
-                std::lock_guard lock(mutex_);
-                if (current_ == pass) current_.reset();
+                std::lock_guard lock(running->mutex);
+                if (running->pass == pass) running->pass.reset();
             }
             if (then && !pass->cancelled) then();
         });
@@ -136,7 +139,7 @@ void FaceDetectorProcessor::run(const std::shared_ptr<Pass>& pass) {
         return fail(asset.path() + ": " +
                     (error.empty() ? "the video's duration is unknown" : error));
     }
-    auto detectors = detectors_(error);
+    auto detectors = makeDetectors(error);
     if (!detectors) {
         logLine(error);
         return fail(error);

@@ -9,8 +9,8 @@
 // length.
 //
 // Threads: `scanFaces` and `cancel` are called on the main thread; the pass runs on the
-// background queue; every callback is delivered on the main queue. The processor must
-// outlive its passes (the face editor owns it for the whole run).
+// background queue; every callback is delivered on the main queue. A pass holds nothing of
+// the processor, so the processor may go away while a pass is still winding down.
 
 #include <atomic>
 #include <functional>
@@ -62,9 +62,14 @@ public:
 
 private:
     struct Pass;
-    void run(const std::shared_ptr<Pass>& pass);
+    // The running pass (the `reader`), shared with the passes so they can clear it.
+    struct Running {
+        std::mutex mutex;
+        std::shared_ptr<Pass> pass;
+    };
+    static void run(const std::shared_ptr<Running>& running, const std::shared_ptr<Pass>& pass,
+                    const FaceScanDetectorFactory& detectors);
 
     FaceScanDetectorFactory detectors_;
-    mutable std::mutex mutex_;
-    std::shared_ptr<Pass> current_;  // the `reader` of the running pass
+    std::shared_ptr<Running> running_ = std::make_shared<Running>();
 };
