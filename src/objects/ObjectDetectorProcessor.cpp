@@ -45,9 +45,11 @@ enum class PassEnd { completed, lost, cancelled, failed, unopened };
 
 Rect fromTopLeft(const Rect& r) { return {r.x, 1 - (r.y + r.height), r.width, r.height}; }
 
+}  // namespace
+
 // Everything a pass needs on its thread and to report back; the processor may go away
 // meanwhile, so it holds the processor's state only weakly.
-struct PassJob {
+struct ObjectDetectorProcessor::PassJob {
     std::weak_ptr<Shared> shared;
     std::shared_ptr<Pass> pass;
     std::shared_ptr<const AssetHandler> asset;
@@ -110,6 +112,10 @@ struct PassJob {
         });
     }
 };
+
+namespace {
+
+using PassJob = ObjectDetectorProcessor::PassJob;
 
 PassEnd endOfRead(ReadStatus status) {
     return status == ReadStatus::cancelled ? PassEnd::cancelled : PassEnd::failed;
@@ -184,27 +190,29 @@ ObjectDetectorProcessor::ObjectDetectorProcessor(ObjectTrackingServices services
 
 ObjectDetectorProcessor::~ObjectDetectorProcessor() { cancel(); }
 
-std::shared_ptr<Pass> ObjectDetectorProcessor::beginPass() {
+std::shared_ptr<PassJob> ObjectDetectorProcessor::beginPass(
+    std::shared_ptr<const AssetHandler> asset, const Rect& rect, Progress progress,
+    Completion completion, Cancelled cancelled) {
+    auto duration = asset ? asset->duration() : std::nullopt;
+    if (!duration) return nullptr;
     shared_->reader = std::make_shared<Pass>();
-    return shared_->reader;
+    return std::make_shared<PassJob>(PassJob{
+        shared_, shared_->reader, std::move(asset), shared_->services.openFrames,
+        shared_->services.makeTracker(), fromTopLeft(rect), duration->seconds(),
+        std::move(progress), std::move(completion), std::move(cancelled)});
 }
 
 void ObjectDetectorProcessor::trackForward(std::shared_ptr<const AssetHandler> asset,
                                            const MediaTime& startTime, const Rect& rect,
                                            Progress progress, Completion completion,
                                            Cancelled cancelled) {
-    auto duration = asset ? asset->duration() : std::nullopt;
-    if (!duration) return;
-    auto job = std::make_shared<PassJob>(PassJob{shared_, beginPass(), std::move(asset),
-                                                 shared_->services.openFrames,
-                                                 shared_->services.makeTracker(),
-                                                 fromTopLeft(rect), duration->seconds(),
-                                                 std::move(progress), std::move(completion),
-                                                 std::move(cancelled)});
+    auto job = beginPass(std::move(asset), rect, std::move(progress), std::move(completion),
+                         std::move(cancelled));
+    if (!job) return;
+    MediaTime end = *job->asset->duration();
     // Nothing to read; the completion still comes through the main queue, like every other.
-    if (!(startTime < *duration)) return job->finish(PassEnd::completed, nullptr);
-    BackgroundQueue::dispatch(
-        [job, startTime, end = *duration] { runForward(*job, startTime, end); });
+    if (!(startTime < end)) return job->finish(PassEnd::completed, nullptr);
+    BackgroundQueue::dispatch([job, startTime, end] { runForward(*job, startTime, end); });
 }
 
 void ObjectDetectorProcessor::trackBackward(std::shared_ptr<const AssetHandler> asset,
@@ -212,16 +220,11 @@ void ObjectDetectorProcessor::trackBackward(std::shared_ptr<const AssetHandler> 
                                             const Rect& rect, Progress progress,
                                             Completion completion, Cancelled cancelled) {
     shared_->cancelReverse = false;
-    auto duration = asset ? asset->duration() : std::nullopt;
-    if (!duration) return;
-    float rate = asset->nominalFrameRate().value_or(0);
+    auto job = beginPass(std::move(asset), rect, std::move(progress), std::move(completion),
+                         std::move(cancelled));
+    if (!job) return;
+    float rate = job->asset->nominalFrameRate().value_or(0);
     double frameRate = rate > 0 && std::isfinite(rate) ? rate : 30.0;
-    auto job = std::make_shared<PassJob>(PassJob{shared_, beginPass(), std::move(asset),
-                                                 shared_->services.openFrames,
-                                                 shared_->services.makeTracker(),
-                                                 fromTopLeft(rect), duration->seconds(),
-                                                 std::move(progress), std::move(completion),
-                                                 std::move(cancelled)});
     BackgroundQueue::dispatch([job, rangeStart, rangeEnd, frameRate] {
         runBackward(*job, rangeStart, rangeEnd, frameRate);
     });

@@ -61,9 +61,13 @@ public:
 
     struct Shared;
     struct Pass;
+    struct PassJob;
 
 private:
-    std::shared_ptr<Pass> beginPass();
+    // Makes the pass under way and what its thread needs; nothing when the duration is unknown.
+    std::shared_ptr<PassJob> beginPass(std::shared_ptr<const AssetHandler> asset, const Rect& rect,
+                                       Progress progress, Completion completion,
+                                       Cancelled cancelled);
 
     std::shared_ptr<Shared> shared_;
 };
