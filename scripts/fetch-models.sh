@@ -17,7 +17,7 @@ MODELS=(
 has_sum() { [ -f "$1" ] && [ "$(sha256sum "$1" | cut -d' ' -f1)" = "$2" ]; }
 
 work=""
-cleanup() { [ -n "$work" ] && rm -rf "$work"; }
+cleanup() { if [ -n "$work" ]; then rm -rf "$work"; fi; }
 trap cleanup EXIT
 
 for entry in "${MODELS[@]}"; do
