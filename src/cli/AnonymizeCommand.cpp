@@ -1,11 +1,13 @@
 // veilcut anonymize IN -o OUT [--type circle|rectangle|emoji] [--style NAME] [--intensity X]
-// [--softness X] [--scale X] [--emoji E] [--save-project P] [--overwrite]: finds every person's
-// face and writes a copy of the video with all of them hidden.
+// [--softness X] [--scale X] [--emoji E] [--background STYLE] [--save-project P] [--overwrite]:
+// finds every person's face and writes a copy of the video with all of them hidden (and, with
+// --background, everything but the people styled too).
 
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
 
+#include "background/CBackground.h"
 #include "cli/Command.h"
 #include "cli/ExportToFile.h"
 #include "cli/FaceScanSession.h"
@@ -18,7 +20,8 @@ namespace {
 
 constexpr const char* USAGE =
     "usage: veilcut anonymize IN -o OUT [--type circle|rectangle|emoji] [--style NAME] "
-    "[--intensity X] [--softness X] [--scale X] [--emoji E] [--save-project P] [--overwrite]";
+    "[--intensity X] [--softness X] [--scale X] [--emoji E] [--background STYLE] "
+    "[--save-project P] [--overwrite]";
 
 struct Look {
     ObjectBlurType type = ObjectBlurType::circle;
@@ -34,6 +37,7 @@ struct AnonymizeRequest {
     ExportTarget target;
     std::string project;
     Look look;
+    ModelFilterType background = ModelFilterType::normal;  // off
 };
 
 std::optional<double> numberIn(const std::string& text, double lo, double hi) {
@@ -82,6 +86,10 @@ std::optional<std::string> parse(Arguments args, AnonymizeRequest& r) {
             auto style = modelFilterTypeFromName(value);
             if (!style) return "unknown style '" + value + "'";
             r.look.style = *style;
+        } else if (a == "--background") {
+            auto style = modelFilterTypeFromName(value);
+            if (!style) return "unknown background style '" + value + "'";
+            r.background = *style;
         } else if (a == "--intensity") {
             problem = ranged(r.look.intensity, 0, 1);
         } else if (a == "--softness") {
@@ -127,6 +135,7 @@ int runAnonymize(Arguments args) {
     if (!scanVideo(request.input, error, status)) return failWith(error, status);
     CFace& faces = CEdit::shared().cFace();
     hideEveryFace(faces, request.look);
+    CEdit::shared().cBackground().setStyle(request.background);
     std::fprintf(stderr, "Hiding %zu %s\n", faces.objects.size(),
                  faces.objects.size() == 1 ? "person" : "persons");
     if (!request.project.empty() &&
