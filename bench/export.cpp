@@ -3,10 +3,15 @@
 //   export [--size 1920x1080] [--seconds 20] [--runs 3] [--dir DIR]
 //
 // Generates a test clip with audio (kept in DIR between runs), then times, in one run, the
-// median of `runs` of (a) `ffmpeg` transcoding it with Veilcut's encoder, preset, bit rate and
-// audio settings and no filter, and (b) Veilcut's export of the same clip with no regions, each
-// in its own process so its peak resident memory can be read. Prints b/a (wall and CPU time)
-// and the highest peak of each.
+// median of `runs` of
+//   (a) `ffmpeg` transcoding it with Veilcut's encoder, preset, bit rate and audio settings and
+//       no filter;
+//   (b) `veilcut render` of a project with no regions;
+//   (c) `veilcut render` with three moving keyframed shapes (Gaussian 0.5, pixellate 0.5, emoji);
+//   (d) an `ffmpeg` filtergraph drawing the same three regions as static boxes (crop + gblur +
+//       overlay, as a power user would), same encoder settings;
+// each in its own process so its peak resident memory can be read. Prints b/a, c/a and c/d
+// (wall and CPU time) and the highest peak of each.
 
 #include <spawn.h>
 #include <sys/resource.h>
@@ -16,14 +21,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
-#include "core/AssetHandler.h"
-#include "core/CEdit.h"
-#include "core/Manager.h"
-#include "faces/CFace.h"
-#include "platform/dispatch/MainQueue.h"
 #include "platform/media/MediaFile.h"
 #include "platform/media/VideoWriter.h"
 
@@ -70,25 +71,20 @@ Measure median(std::vector<Measure> runs) {
     return m;
 }
 
-// Exports `source` into `folder` through the edit state, as the editor does, with no regions.
-int exportOnce(const std::string& source, const std::string& folder) {
-    MainQueue::shared().bindToCurrentThread();
-    auto asset = std::make_shared<AssetHandler>(source);
-    asset->waitUntilLoaded();
-    Manager::shared().setAsset(asset);
-    CEdit& edit = CEdit::shared();
-    edit.cFace().trackState = CFaceTrackState::end;
-    edit.cFace().progressRate = 1.0;
-    std::optional<ExportResult> result;
-    edit.exportVideo([](double) {}, [&](const ExportResult& r) { result = r; });
-    MainQueue::shared().runUntil([&] { return result.has_value(); }, std::chrono::hours(2));
-    if (!result || !result->file) {
-        std::fprintf(stderr, "export failed: %s\n", result ? result->error.c_str() : "timeout");
-        return 1;
-    }
-    std::error_code ec;
-    fs::rename(result->file->url, fs::path(folder) / "veilcut.mp4", ec);
-    return 0;
+// A project over `source` with no regions, or with three shapes moving across the picture.
+std::string writeProject(const fs::path& dir, const std::string& source, bool withShapes) {
+    fs::path path = dir / (withShapes ? "three-shapes.veilcut.json" : "no-regions.veilcut.json");
+    std::string shapes = withShapes ? R"(
+      { "type": "circle", "style": "gaussian", "intensity": 0.5, "rect": [0.05, 0.6, 0.2, 0.3],
+        "keyframes": [ { "t": 0, "rect": [0.05, 0.6, 0.2, 0.3] }, { "t": 20, "rect": [0.7, 0.6, 0.2, 0.3] } ] },
+      { "type": "rectangle", "style": "pixellate", "intensity": 0.5, "rect": [0.4, 0.1, 0.2, 0.3],
+        "keyframes": [ { "t": 0, "rect": [0.4, 0.1, 0.2, 0.3] }, { "t": 20, "rect": [0.4, 0.5, 0.2, 0.3] } ] },
+      { "type": "emoji", "emoji": "\ud83d\ude00", "rect": [0.7, 0.1, 0.2, 0.3],
+        "keyframes": [ { "t": 0, "rect": [0.7, 0.1, 0.2, 0.3] }, { "t": 20, "rect": [0.05, 0.1, 0.2, 0.3] } ] })"
+                                    : "";
+    std::ofstream(path) << R"({ "veilcut": 1, "source": ")" << source << R"(", "shapes": [)"
+                        << shapes << "] }";
+    return path.string();
 }
 
 std::string makeClip(const fs::path& dir, const std::string& size, int seconds) {
@@ -133,9 +129,9 @@ std::string makeClip(const fs::path& dir, const std::string& size, int seconds) 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::string(argv[1]) == "--export") return exportOnce(argv[2], argv[3]);
-    // Resolved first: a rebuild while the clip is generated would leave /proc/self/exe dangling.
-    std::string self = fs::canonical("/proc/self/exe").string();
+    // The veilcut program beside this one's folder (build/bench/export -> build/veilcut).
+    std::string veilcut = (fs::canonical("/proc/self/exe").parent_path().parent_path() /
+                           "veilcut").string();
 
     std::string size = "1920x1080";
     int seconds = 20, runs = 3;
@@ -160,46 +156,40 @@ int main(int argc, char** argv) {
     auto probe = MediaFile::open(source);
     double bitRate = probe ? probe->bitRate(0).value_or(0) : 0;
 
-    std::vector<Measure> plain, ours;
+    std::string plainProject = writeProject(dir, source, false);
+    std::string shapesProject = writeProject(dir, source, true);
+    // Veilcut's encoder settings, for the ffmpeg baselines.
+    const std::vector<std::string> encoding = {
+        "-c:v", "libx264", "-preset", H264_PRESET, "-b:v", std::to_string(int64_t(bitRate)),
+        "-pix_fmt", "yuv420p", "-color_primaries", "bt709", "-color_trc", "bt709",
+        "-colorspace", "bt709", "-c:a", "aac", "-b:a", "128k", "-ac", "1", "-ar", "44100"};
+    auto ffmpeg = [&](std::vector<std::string> filter, const std::string& out) {
+        std::vector<std::string> args = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", source};
+        args.insert(args.end(), filter.begin(), filter.end());
+        args.insert(args.end(), encoding.begin(), encoding.end());
+        args.push_back((dir / out).string());
+        return runProcess(args);
+    };
+    // The three regions where the shapes start, as static boxes in pixels.
+    const std::string boxes =
+        "[0:v]split=4[base][g][p][e];"
+        "[g]crop=iw*0.2:ih*0.3:iw*0.05:ih*0.1,gblur=sigma=75[gb];"
+        "[p]crop=iw*0.2:ih*0.3:iw*0.4:ih*0.6,scale=iw/28:ih/28,scale=iw*28:ih*28:flags=neighbor[pb];"
+        "[e]crop=iw*0.2:ih*0.3:iw*0.7:ih*0.6,gblur=sigma=75[eb];"
+        "[base][gb]overlay=W*0.05:H*0.1[o1];[o1][pb]overlay=W*0.4:H*0.6[o2];"
+        "[o2][eb]overlay=W*0.7:H*0.6[v]";
+    std::vector<Measure> plain, bare, shaped, graph;
     for (int run = 0; run < runs; ++run) {
-        plain.push_back(runProcess({"ffmpeg",
-                                    "-nostdin",
-                                    "-v",
-                                    "error",
-                                    "-y",
-                                    "-i",
-                                    source,
-                                    "-map",
-                                    "0:v:0",
-                                    "-map",
-                                    "0:a:0",
-                                    "-c:v",
-                                    "libx264",
-                                    "-preset",
-                                    H264_PRESET,
-                                    "-b:v",
-                                    std::to_string(int64_t(bitRate)),
-                                    "-pix_fmt",
-                                    "yuv420p",
-                                    "-color_primaries",
-                                    "bt709",
-                                    "-color_trc",
-                                    "bt709",
-                                    "-colorspace",
-                                    "bt709",
-                                    "-c:a",
-                                    "aac",
-                                    "-b:a",
-                                    "128k",
-                                    "-ac",
-                                    "1",
-                                    "-ar",
-                                    "44100",
-                                    (dir / "ffmpeg.mp4").string()}));
-        ours.push_back(runProcess({self, "--export", source, dir.string()}));
+        plain.push_back(ffmpeg({"-map", "0:v:0", "-map", "0:a:0"}, "ffmpeg.mp4"));
+        bare.push_back(runProcess({veilcut, "render", plainProject, "-o",
+                                   (dir / "bare.mp4").string(), "--overwrite"}));
+        shaped.push_back(runProcess({veilcut, "render", shapesProject, "-o",
+                                     (dir / "shapes.mp4").string(), "--overwrite"}));
+        graph.push_back(ffmpeg({"-filter_complex", boxes, "-map", "[v]", "-map", "0:a:0"},
+                               "filtergraph.mp4"));
     }
-    Measure a = median(plain), b = median(ours);
-    if (!a.ok || !b.ok) {
+    Measure a = median(plain), b = median(bare), c = median(shaped), d = median(graph);
+    if (!a.ok || !b.ok || !c.ok || !d.ok) {
         std::fprintf(stderr, "a run failed\n");
         return 1;
     }
@@ -210,9 +200,16 @@ int main(int argc, char** argv) {
         std::printf("%s  %7.2f s  %6.1f fps  cpu %7.2f s  peak %5ld MB\n", label, m.seconds,
                     frames / m.seconds, m.cpuSeconds, m.peakKilobytes / 1024);
     };
-    print("(a) ffmpeg transcode", a);
-    print("(b) veilcut export  ", b);
-    std::printf("b/a = %.3f (wall), %.3f (cpu)\n", b.seconds / a.seconds,
-                b.cpuSeconds / a.cpuSeconds);
+    print("(a) ffmpeg transcode      ", a);
+    print("(b) veilcut, no regions   ", b);
+    print("(c) veilcut, three shapes ", c);
+    print("(d) ffmpeg, three boxes   ", d);
+    auto ratio = [](const char* label, const Measure& x, const Measure& y) {
+        std::printf("%s = %.3f (wall), %.3f (cpu)\n", label, x.seconds / y.seconds,
+                    x.cpuSeconds / y.cpuSeconds);
+    };
+    ratio("b/a", b, a);
+    ratio("c/a", c, a);
+    ratio("c/d", c, d);
     return 0;
 }
