@@ -83,12 +83,12 @@ struct ObjectDetectorProcessor::PassJob {
         });
     }
 
-    void finish(PassEnd end, const ObjectTrackingPass* judged) const {
+    void finish(PassEnd end, ObjectTrackingPass* judged) const {
         std::deque<ObjectInFor> results;
         std::optional<Image> thumbnail;
         if (judged) {
-            results = judged->results();
-            thumbnail = judged->thumbnail();
+            results = judged->takeResults();
+            thumbnail = judged->takeThumbnail();
         }
         MainQueue::shared().post([weak = shared, pass = pass, end, completion = completion,
                                   cancelled = cancelled, results = std::move(results),

@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <optional>
+#include <utility>
 
 #include "objects/ObjectInFor.h"
 #include "platform/media/VideoFrame.h"
@@ -36,6 +37,10 @@ public:
 
     const std::deque<ObjectInFor>& results() const { return results_; }
     const std::optional<Image>& thumbnail() const { return thumbnail_; }
+    // Hands the results and thumbnail on, keeping nothing: the pass's thread then holds no
+    // reference to pictures that the main thread reads.
+    std::deque<ObjectInFor> takeResults() { return std::move(results_); }
+    std::optional<Image> takeThumbnail() { return std::exchange(thumbnail_, std::nullopt); }
 
 private:
     std::optional<TrackedObject> trackStep(const VideoFrame& frame);

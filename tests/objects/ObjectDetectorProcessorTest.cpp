@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 
 #include "objects/FakeTracking.h"
 #include "objects/ObjectTrackingPass.h"
@@ -197,8 +198,18 @@ TEST_F(ProcessorTest, CancellingEndsEitherPassWithCancelled) {
 
 TEST_F(ProcessorTest, ACancelBeforeThePassOpensItsFramesIsNotLost) {
     makeProcessor(500);
+    // The frames open only once the cancel has been made.
+    std::promise<void> cancelMade;
+    ObjectTrackingServices services = fakeServices(500, followSeed);
+    services.openFrames = [open = services.openFrames,
+                           gate = cancelMade.get_future().share()](const std::string& p, int side) {
+        gate.wait();
+        return open(p, side);
+    };
+    processor.emplace(services);
     forward(0);
     processor->cancel();
+    cancelMade.set_value();
     waitForEnd();
     EXPECT_TRUE(outcome.cancelled);
 }
