@@ -2,8 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <opencv2/core.hpp>
 
 #include "core/AssetHandler.h"
+#include "platform/image/ImageFile.h"
+#include "platform/media/VideoReader.h"
 #include "support/TempFolder.h"
 #include "support/TestMedia.h"
 
@@ -87,4 +90,27 @@ TEST_F(RenderCommandTest, InterruptingCancelsCleanlyAndLeavesNoFile) {
     if (code == 0) GTEST_SKIP() << "the export finished before the interrupt";
     EXPECT_EQ(code, 130);
     EXPECT_TRUE(strayFiles().empty());
+}
+
+TEST_F(RenderCommandTest, RegionsLandWhereTheFrameCommandShowsThem) {
+    std::ofstream(dir / "p.veilcut.json")
+        << R"({"veilcut": 1, "source": "clip.mp4", "shapes": [{"type": "rectangle",
+              "style": "noir", "intensity": 1, "rect": [0.1, 0.5, 0.3, 0.4],
+              "keyframes": [{"t": 0, "rect": [0.1, 0.5, 0.3, 0.4]}, {"t": 2, "rect": [0.6, 0.1, 0.3, 0.4]}]}]})";
+    std::string out = (dir / "out.mp4").string(), still = (dir / "still.png").string();
+    ASSERT_EQ(runVeilcut(render(out)).status, 0);
+    ASSERT_EQ(runVeilcut("frame " + (dir / "p.veilcut.json").string() + " --at 1 -o " + still).status, 0);
+    auto expected = readImageFile(still);
+    ASSERT_TRUE(expected);
+
+    auto reader = VideoReader::open(out, VideoReaderSettings{});
+    ASSERT_TRUE(reader);
+    ASSERT_TRUE(reader->setRange({MediaTime(1, 1), MediaTime(1, 30)}));
+    VideoFrame frame;
+    ASSERT_EQ(reader->read(frame), ReadStatus::frame);
+    ASSERT_EQ(frame.image.pixels.size(), expected->pixels.size());
+    // Same picture up to encoder noise; a misplaced region would differ by far more.
+    cv::Mat difference;
+    cv::absdiff(frame.image.pixels, expected->pixels, difference);
+    EXPECT_LT(cv::mean(difference)[1], 6.0);
 }
