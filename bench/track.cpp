@@ -51,10 +51,11 @@ std::string clip(int seconds) {
     std::filesystem::create_directories(dir);
     std::string path = dir + "/testsrc2-1080p30-" + std::to_string(seconds) + "s.mp4";
     if (!std::filesystem::exists(path)) {
-        std::string cmd = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=1920x1080:"
-                          "rate=30:duration=" + std::to_string(seconds) +
-                          " -c:v libx264 -preset veryfast -pix_fmt yuv420p " + path + ".tmp.mp4 && mv " +
-                          path + ".tmp.mp4 " + path;
+        std::string cmd =
+            "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=1920x1080:"
+            "rate=30:duration=" +
+            std::to_string(seconds) + " -c:v libx264 -preset veryfast -pix_fmt yuv420p " + path +
+            ".tmp.mp4 && mv " + path + ".tmp.mp4 " + path;
         if (std::system(cmd.c_str()) != 0) {
             std::fprintf(stderr, "cannot generate %s\n", path.c_str());
             std::exit(1);

@@ -60,8 +60,8 @@ void printRegion(const ObjectDetected& region, bool json) {
     nlohmann::ordered_json samples = nlohmann::ordered_json::array();
     for (const ObjectInFor& s : region.objectInfor) {
         const Rect& r = s.nominalRect;
-        samples.push_back(
-            {{"t", s.timeStamp.seconds()}, {"box", {r.x, 1 - (r.y + r.height), r.width, r.height}}});
+        samples.push_back({{"t", s.timeStamp.seconds()},
+                           {"box", {r.x, 1 - (r.y + r.height), r.width, r.height}}});
     }
     nlohmann::ordered_json object{{"start", region.startTime.seconds()},
                                   {"end", region.endTime.seconds()},
@@ -74,8 +74,8 @@ void trackWithProgress(CObject& objects, const Rect& box, const MediaTime& at) {
     ProgressReport progress("Tracking");
     bool ended = false;
     auto& center = NotificationCenter::defaultCenter();
-    auto onProgress = center.addObserver(Notifications::tracking,
-                                         [&](auto fraction) { progress.update(fraction.value_or(0)); });
+    auto onProgress = center.addObserver(
+        Notifications::tracking, [&](auto fraction) { progress.update(fraction.value_or(0)); });
     auto onEnd = center.addObserver(Notifications::endTrackingObject, [&](auto) { ended = true; });
     objects.trackObject(box, at);
     // A pass that cannot read the video ends without a report; the tracker then goes idle.
@@ -105,8 +105,9 @@ int runTrack(Arguments args) {
     if (input.empty() || boxText.empty() || atText.empty()) return failWith(USAGE);
     auto box = parseBox(boxText);
     if (!box)
-        return failWith("--box: expected X,Y,W,H as fractions of the picture (top-left origin), "
-                        "inside it and with a positive width and height");
+        return failWith(
+            "--box: expected X,Y,W,H as fractions of the picture (top-left origin), "
+            "inside it and with a positive width and height");
     auto at = finiteNumber(atText);
     if (!at || *at < 0) return failWith("--at: expected a time in seconds, 0 or more");
     if (auto reason = unreadableFileReason(input)) return failWith(*reason);
@@ -119,8 +120,8 @@ int runTrack(Arguments args) {
         !asset->nominalFrameRate())
         return failWith(input + ": no video track");
     if (*at > duration->seconds())
-        return failWith("--at: after the end of the video (" +
-                        std::to_string(duration->seconds()) + " s)");
+        return failWith("--at: after the end of the video (" + std::to_string(duration->seconds()) +
+                        " s)");
     CEdit& edit = CEdit::shared();
     edit.reset();
     Manager::shared().setAsset(asset);

@@ -66,8 +66,7 @@ void CObject::trackObject(const Rect& rect, const MediaTime& time) {
     std::shared_ptr<const AssetHandler> asset = Manager::shared().asset();
     auto duration = asset ? asset->duration() : std::nullopt;
     auto rate = asset ? asset->nominalFrameRate() : std::nullopt;
-    if (!duration || !duration->isNumeric() || !rate || !(*rate > 0) ||
-        objectDetector.isTracking())
+    if (!duration || !duration->isNumeric() || !rate || !(*rate > 0) || objectDetector.isTracking())
         return;
     const double frameDuration = 1.0 / *rate;
     const bool hdr = asset->isHDR();
@@ -96,8 +95,8 @@ void CObject::trackObject(const Rect& rect, const MediaTime& time) {
                            std::deque<ObjectInFor> forward, std::optional<Image> thumbnail) {
         run->samples.assign(forward.begin(), forward.end());
         run->thumbnail = std::move(thumbnail);
-        objectDetector.trackBackward(asset, MediaTime::zero(), time, rect, progress,
-                                     backwardDone, cancelled);
+        objectDetector.trackBackward(asset, MediaTime::zero(), time, rect, progress, backwardDone,
+                                     cancelled);
     };
     objectDetector.trackForward(asset, time, rect, progress, forwardDone, cancelled);
 }

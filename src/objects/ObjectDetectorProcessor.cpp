@@ -43,7 +43,9 @@ using Pass = ObjectDetectorProcessor::Pass;
 // How a pass ended. A pass that could not open the video reports nothing.
 enum class PassEnd { completed, lost, cancelled, failed, unopened };
 
-Rect fromTopLeft(const Rect& r) { return {r.x, 1 - (r.y + r.height), r.width, r.height}; }
+Rect fromTopLeft(const Rect& r) {
+    return {r.x, 1 - (r.y + r.height), r.width, r.height};
+}
 
 }  // namespace
 
@@ -107,7 +109,8 @@ struct ObjectDetectorProcessor::PassJob {
                 case PassEnd::failed:
                     if (cancelled) cancelled();
                     break;
-                case PassEnd::unopened: break;
+                case PassEnd::unopened:
+                    break;
             }
         });
     }
@@ -153,8 +156,8 @@ void runBackward(PassJob& job, MediaTime rangeStart, MediaTime rangeEnd, double 
     const int chunks = last > first ? int(std::ceil((last - first) / chunk)) : 0;
     std::vector<VideoFrame> frames;
     for (int i = 0; i < chunks; ++i) {
-        MediaTime start = MediaTime::fromSeconds(std::max(last - chunk * (i + 1), first),
-                                                 rangeEnd.timescale);
+        MediaTime start =
+            MediaTime::fromSeconds(std::max(last - chunk * (i + 1), first), rangeEnd.timescale);
         MediaTime end = MediaTime::fromSeconds(last - chunk * i, rangeEnd.timescale);
         if (end < start) {
             logLine("Tính sai start end time!");
@@ -188,7 +191,9 @@ ObjectDetectorProcessor::ObjectDetectorProcessor(ObjectTrackingServices services
     shared_->services = std::move(services);
 }
 
-ObjectDetectorProcessor::~ObjectDetectorProcessor() { cancel(); }
+ObjectDetectorProcessor::~ObjectDetectorProcessor() {
+    cancel();
+}
 
 std::shared_ptr<PassJob> ObjectDetectorProcessor::beginPass(
     std::shared_ptr<const AssetHandler> asset, const Rect& rect, Progress progress,
@@ -196,10 +201,10 @@ std::shared_ptr<PassJob> ObjectDetectorProcessor::beginPass(
     auto duration = asset ? asset->duration() : std::nullopt;
     if (!duration) return nullptr;
     shared_->reader = std::make_shared<Pass>();
-    return std::make_shared<PassJob>(PassJob{
-        shared_, shared_->reader, std::move(asset), shared_->services.openFrames,
-        shared_->services.makeTracker(), fromTopLeft(rect), duration->seconds(),
-        std::move(progress), std::move(completion), std::move(cancelled)});
+    return std::make_shared<PassJob>(
+        PassJob{shared_, shared_->reader, std::move(asset), shared_->services.openFrames,
+                shared_->services.makeTracker(), fromTopLeft(rect), duration->seconds(),
+                std::move(progress), std::move(completion), std::move(cancelled)});
 }
 
 void ObjectDetectorProcessor::trackForward(std::shared_ptr<const AssetHandler> asset,
@@ -235,6 +240,10 @@ void ObjectDetectorProcessor::cancel() {
     if (shared_->reader) shared_->reader->cancel();
 }
 
-bool ObjectDetectorProcessor::isTracking() const { return shared_->reader != nullptr; }
+bool ObjectDetectorProcessor::isTracking() const {
+    return shared_->reader != nullptr;
+}
 
-bool ObjectDetectorProcessor::cancelReverse() const { return shared_->cancelReverse.load(); }
+bool ObjectDetectorProcessor::cancelReverse() const {
+    return shared_->cancelReverse.load();
+}

@@ -7,7 +7,9 @@
 
 namespace {
 
-double area(const Rect& r) { return r.width * r.height; }
+double area(const Rect& r) {
+    return r.width * r.height;
+}
 
 // The frames come in BGRA; pictures elsewhere are RGBA.
 const ColorMatrix SWAP_RED_BLUE{{{{0, 0, 1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {0, 0, 0, 1}}}, {}};
@@ -56,11 +58,10 @@ void ObjectTrackingPass::judge(const VideoFrame& frame) {
         logLine("Failed");
     } else {
         const Rect& box = found->boundingBox;
-        Rect reference = results_.empty() ? box
+        Rect reference = results_.empty()                        ? box
                          : direction_ == TrackDirection::forward ? results_.back().nominalRect
                                                                  : results_.front().nominalRect;
-        bool rejected =
-            !overlapsEnough(box, reference) || found->confidence < confidenceThreshold;
+        bool rejected = !overlapsEnough(box, reference) || found->confidence < confidenceThreshold;
         if (rejected) {
             if (!results_.empty()) record(frame.time, reference);
             failureScore_ += 10;

@@ -19,9 +19,10 @@ TEST(TrackCommand, RejectsBadBoxesAndTimesBeforeOpeningAnything) {
         EXPECT_EQ(r.status, 2) << at;
         EXPECT_NE(r.err.find("--at"), std::string::npos) << r.err;
     }
-    EXPECT_EQ(runVeilcut("track " + testMediaPath("audio-only.mp4") +
-                         " --box 0.1,0.1,0.2,0.2 --at 0").status,
-              2);
+    EXPECT_EQ(
+        runVeilcut("track " + testMediaPath("audio-only.mp4") + " --box 0.1,0.1,0.2,0.2 --at 0")
+            .status,
+        2);
 }
 
 TEST(TrackCommand, TracksAStillPartOfTheTestPictureOverTheWholeClipAndWritesAProject) {

@@ -17,7 +17,8 @@ struct CObjectTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
         asset = makeCurrentAsset(6000);  // 10 s, 250 frames
-        for (auto [name, label] : std::initializer_list<std::pair<const NotificationName*, const char*>>{
+        for (auto [name, label] :
+             std::initializer_list<std::pair<const NotificationName*, const char*>>{
                  {&Notifications::endTrackingObject, "end"},
                  {&Notifications::onEditObjects, "onEdit"},
                  {&Notifications::offEditObjects, "offEdit"},
@@ -58,7 +59,9 @@ struct CObjectTest : ::testing::Test {
     std::optional<int> indexAtDelete;
 };
 
-MediaTime sec(double s) { return MediaTime::fromSeconds(s, 600); }
+MediaTime sec(double s) {
+    return MediaTime::fromSeconds(s, 600);
+}
 
 }  // namespace
 
@@ -119,8 +122,8 @@ TEST_F(CObjectTest, ResetDuringARunDropsItsRegion) {
     makeEditor(slowly(followSeed));
     editor->trackObject({0.4, 0.1, 0.2, 0.3}, sec(5));
     editor->reset();
-    ASSERT_TRUE(MainQueue::shared().runUntil([&] { return !editor->objectDetector.isTracking(); },
-                                             30s));
+    ASSERT_TRUE(
+        MainQueue::shared().runUntil([&] { return !editor->objectDetector.isTracking(); }, 30s));
     EXPECT_TRUE(editor->objects.empty());
 }
 

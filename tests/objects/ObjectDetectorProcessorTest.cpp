@@ -201,8 +201,8 @@ TEST_F(ProcessorTest, ACancelBeforeThePassOpensItsFramesIsNotLost) {
     // The frames open only once the cancel has been made.
     std::promise<void> cancelMade;
     ObjectTrackingServices services = fakeServices(500, followSeed);
-    services.openFrames = [open = services.openFrames,
-                           gate = cancelMade.get_future().share()](const std::string& p, int side) {
+    services.openFrames = [open = services.openFrames, gate = cancelMade.get_future().share()](
+                              const std::string& p, int side) {
         gate.wait();
         return open(p, side);
     };
@@ -227,10 +227,10 @@ TEST_F(ProcessorTest, AVideoThatCannotBeOpenedEndsThePassWithoutACallback) {
 
 TEST(ObjectTrackingPass, OverlapMustCoverMoreThanThirtyPercentOfEitherBox) {
     const Rect reference{0, 0, 1, 1};
-    EXPECT_TRUE(overlapsEnough({0.5, 0.5, 0.1, 0.1}, reference));   // all of the small box
-    EXPECT_TRUE(overlapsEnough({0.65, 0, 1, 1}, reference));        // 35 % of both
-    EXPECT_FALSE(overlapsEnough({0.75, 0, 1, 1}, reference));       // 25 % of both
-    EXPECT_FALSE(overlapsEnough({2, 2, 1, 1}, reference));          // apart
+    EXPECT_TRUE(overlapsEnough({0.5, 0.5, 0.1, 0.1}, reference));  // all of the small box
+    EXPECT_TRUE(overlapsEnough({0.65, 0, 1, 1}, reference));       // 35 % of both
+    EXPECT_FALSE(overlapsEnough({0.75, 0, 1, 1}, reference));      // 25 % of both
+    EXPECT_FALSE(overlapsEnough({2, 2, 1, 1}, reference));         // apart
     EXPECT_FALSE(isUsableBox({0, 0, 0, 1}));
     EXPECT_FALSE(isUsableBox({std::nan(""), 0, 1, 1}));
     EXPECT_FALSE(isUsableBox({0, 0, INFINITY, 1}));

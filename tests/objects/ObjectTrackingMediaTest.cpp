@@ -34,7 +34,9 @@ Rect truth(int i) {
     if (x1 <= x0) return {};
     return {x0 / W, 1 - double(SQUARE_Y + SIDE) / H, (x1 - x0) / W, double(SIDE) / H};
 }
-bool mostlyVisible(int i) { return truth(i).width * W >= SIDE / 2.0; }
+bool mostlyVisible(int i) {
+    return truth(i).width * W >= SIDE / 2.0;
+}
 
 void writeClip(const std::string& path) {
     cv::RNG rng(7);
