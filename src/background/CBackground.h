@@ -8,6 +8,7 @@
 // reads only that copy, so a frame sees one consistent state and never waits for an edit. The
 // segmenter pool behind it is shared by the render threads (BackgroundDetectorProcessor).
 
+#include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -62,5 +63,5 @@ private:
     };
     void changed();  // publish, then post updateFilter
 
-    std::atomic<std::shared_ptr<const Look>> snapshot_;
+    SnapshotSlot<const Look> snapshot_;
 };

@@ -2,6 +2,7 @@
 // The current source video. `asset` is swapped whole when a new video is picked; the old
 // AssetHandler lives on while someone still holds it. Any thread may read; the main thread sets.
 
+#include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <memory>
 
@@ -15,5 +16,5 @@ public:
     void setAsset(std::shared_ptr<AssetHandler> asset) { asset_.store(std::move(asset)); }
 
 private:
-    std::atomic<std::shared_ptr<AssetHandler>> asset_;
+    SnapshotSlot<AssetHandler> asset_;
 };

@@ -8,6 +8,7 @@
 // publishes an immutable copy of `objects`; `renderRegions` (render threads) reads only that
 // copy, so a frame sees one consistent state and never takes a lock.
 
+#include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -76,7 +77,7 @@ private:
     void merge(std::vector<ObjectDetected>& regions, const MediaTime& duration,
                double frameDuration);
 
-    std::atomic<std::shared_ptr<const std::vector<ObjectDetected>>> snapshot_;
+    SnapshotSlot<const std::vector<ObjectDetected>> snapshot_;
     // Bumped by reset: reports of a scan started before it belong to another video.
     uint64_t scanGeneration_ = 0;
 };

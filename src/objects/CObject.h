@@ -9,6 +9,7 @@
 // threads) reads only that copy, so a frame sees one consistent state and never takes a lock.
 // Rects handed in are normalised to the displayed frame with the origin at the top-left.
 
+#include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -67,7 +68,7 @@ private:
     const ObjectDetected* selectedObject() const;
     void changed();  // publish, then post updateFilter
 
-    std::atomic<std::shared_ptr<const std::vector<ObjectDetected>>> snapshot_;
+    SnapshotSlot<const std::vector<ObjectDetected>> snapshot_;
     // Bumped by reset: a run started before it tracked another video.
     uint64_t runGeneration_ = 0;
 };

@@ -8,6 +8,7 @@
 // frame sees one consistent state and never takes a lock.
 // Rects handed in by the interface are normalised with the origin at the top-left.
 
+#include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -62,5 +63,5 @@ private:
     const ShapeModel* selectedShape() const;
     void changed();  // publish, then post updateFilter
 
-    std::atomic<std::shared_ptr<const ShapeList>> snapshot_;
+    SnapshotSlot<const ShapeList> snapshot_;
 };
