@@ -55,10 +55,7 @@ void CBackground::resetBackground() {
 }
 
 void CBackground::beginBackgroundEdit(int index) {
-    ModelFilterManager backup;
-    backup.type = modelFilterManager.type;
-    backup.current = std::clamp(modelFilterManager.current, 0.0, 1.0);
-    editingModelFilter = backup;
+    editingModelFilter = modelFilterManager.styleCopy();
     editingSoftness = softness;
     post(Notifications::onEditBackground, double(index));
 }
@@ -87,9 +84,7 @@ void CBackground::setStyle(ModelFilterType type) {
 }
 
 void CBackground::setIntensity(double value) {
-    if (std::isnan(value)) return;
-    modelFilterManager.current = std::clamp(value, 0.0, 1.0);
-    changed();
+    if (modelFilterManager.setIntensity(value)) changed();
 }
 
 void CBackground::setSoftness(double value) {

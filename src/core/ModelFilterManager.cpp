@@ -1,6 +1,9 @@
 #include "core/ModelFilterManager.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include <algorithm>
 
 #include "core/ModelFilterCatalogue.h"
 #include "platform/image/ImageOps.h"
@@ -48,4 +51,17 @@ std::optional<Image> ModelFilterManager::apply(const Image& image, const Rect& a
     if (f.controlledInputs()) return styled;
     // Photo effects are mixed over the source with opacity = intensity.
     return ImageOps::fadedOver(styled, ImageOps::crop(image, area), current);
+}
+
+bool ModelFilterManager::setIntensity(double value) {
+    if (std::isnan(value)) return false;
+    current = std::clamp(value, 0.0, 1.0);
+    return true;
+}
+
+ModelFilterManager ModelFilterManager::styleCopy() const {
+    ModelFilterManager copy;
+    copy.type = type;
+    copy.current = std::clamp(current, 0.0, 1.0);
+    return copy;
 }

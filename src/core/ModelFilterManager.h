@@ -18,6 +18,12 @@ public:
     double current = 0.5;         // intensity, 0...1
     Size relativeSize{512, 512};  // the frame size at which parameter values apply unscaled
 
+    // Sets the intensity clamped to 0...1; false, changing nothing, for a NaN.
+    bool setIntensity(double value);
+    // A fresh manager with this style and this intensity clamped to 0...1, the other fields at
+    // their defaults: what a region's copy (the undo snapshot) takes.
+    ModelFilterManager styleCopy() const;
+
     // The styled version of the whole frame; nothing for an empty image. `normal` returns the
     // very image given.
     std::optional<Image> apply(const Image& image) const;

@@ -153,9 +153,7 @@ void CFace::setStyle(ModelFilterType style) {
 
 void CFace::setIntensity(double value) {
     ObjectDetected* face = selectedFace();
-    if (!face || std::isnan(value)) return;
-    face->modelFilterManager.current = std::clamp(value, 0.0, 1.0);
-    changed();
+    if (face && face->modelFilterManager.setIntensity(value)) changed();
 }
 
 void CFace::setSoftness(double value) {

@@ -156,9 +156,7 @@ void CObject::setStyle(ModelFilterType style) {
 
 void CObject::setIntensity(double value) {
     ObjectDetected* region = selectedObject();
-    if (!region || std::isnan(value)) return;
-    region->modelFilterManager.current = std::clamp(value, 0.0, 1.0);
-    changed();
+    if (region && region->modelFilterManager.setIntensity(value)) changed();
 }
 
 void CObject::setSoftness(double value) {

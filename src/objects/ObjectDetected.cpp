@@ -59,9 +59,7 @@ ObjectDetected ObjectDetected::copy() const {
     ObjectDetected c = *this;
     c.id = makeUuidString();
     c.alreadyChangeTrimtime = false;
-    c.modelFilterManager = ModelFilterManager{};
-    c.modelFilterManager.type = modelFilterManager.type;
-    c.modelFilterManager.current = std::clamp(modelFilterManager.current, 0.0, 1.0);
+    c.modelFilterManager = modelFilterManager.styleCopy();
     return c;
 }
 

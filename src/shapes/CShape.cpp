@@ -190,9 +190,7 @@ void CShape::setBlurType(int raw) {
 
 void CShape::setIntensity(double value) {
     ShapeModel* shape = selectedShape();
-    if (!shape || std::isnan(value)) return;
-    shape->modelFilterManager.current = std::clamp(value, 0.0, 1.0);
-    changed();
+    if (shape && shape->modelFilterManager.setIntensity(value)) changed();
 }
 
 void CShape::setSoftness(double value) {

@@ -48,9 +48,7 @@ ShapeModel ShapeModel::copy() const {
     ShapeModel c = *this;
     c.id = makeUuidString();
     for (auto& k : c.keyframes) k.id = makeUuidString();
-    c.modelFilterManager = ModelFilterManager{};
-    c.modelFilterManager.type = modelFilterManager.type;
-    c.modelFilterManager.current = std::clamp(modelFilterManager.current, 0.0, 1.0);
+    c.modelFilterManager = modelFilterManager.styleCopy();
     return c;
 }
 
