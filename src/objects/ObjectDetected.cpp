@@ -101,8 +101,13 @@ std::optional<Rect> ObjectDetected::layerArea(const Rect& frameExtent, const Med
     if (objectBlurType == ObjectBlurType::none) return std::nullopt;
     auto sample = objectInforAt(t, frameDuration);
     if (!sample) return std::nullopt;
-    Rect area = toPixels(placementRect(sample->nominalRect, objectBlurType, scale), frameExtent)
-                    .intersection(frameExtent);
+    Rect placed = placementRect(sample->nominalRect, objectBlurType, scale);
+    if (objectBlurType != ObjectBlurType::emoji) {
+        const auto& mask = objectBlurType == ObjectBlurType::circle ? circle : regtangle;
+        if (!mask) return std::nullopt;
+        placed = visibleMaskRect(*mask, frameExtent, placed);
+    }
+    Rect area = toPixels(placed, frameExtent).intersection(frameExtent);
     if (area.isEmpty()) return std::nullopt;
     return area;
 }
@@ -151,8 +156,8 @@ void ObjectDetected::updateEmojiImages() {
 Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& source,
                     const MediaTime& time, const Image& background, bool isExport,
                     double frameDuration) {
-    Image result = background;
-    if (source.empty()) return result;
+    if (source.empty()) return background;
+    std::vector<Image> layers;
     for (const ObjectDetected& region : regions) {
         auto area = region.layerArea(source.extent, time, frameDuration);
         if (!area) continue;
@@ -162,8 +167,7 @@ Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& sou
                                           : region.modelFilterManager.apply(source, *area);
         if (!styled) continue;
         auto layer = region.layer(*styled, source, time, frameDuration, isExport);
-        if (!layer) continue;
-        result = ImageOps::sourceOver(*layer, result);
+        if (layer) layers.push_back(std::move(*layer));
     }
-    return result;
+    return ImageOps::sourceOver(layers, background);
 }

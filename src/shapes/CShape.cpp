@@ -11,9 +11,13 @@
 
 namespace {
 
-void post(const NotificationName& name) { NotificationCenter::defaultCenter().post(name); }
+void post(const NotificationName& name) {
+    NotificationCenter::defaultCenter().post(name);
+}
 
-Rect fromTopLeft(const Rect& r) { return {r.x, 1 - (r.y + r.height), r.width, r.height}; }
+Rect fromTopLeft(const Rect& r) {
+    return {r.x, 1 - (r.y + r.height), r.width, r.height};
+}
 
 std::optional<MediaTime> sourceDuration() {
     auto asset = Manager::shared().asset();
@@ -32,7 +36,9 @@ MediaTime atFraction(const MediaTime& duration, double fraction) {
 
 }  // namespace
 
-CShape::CShape() { publish(); }
+CShape::CShape() {
+    publish();
+}
 
 void CShape::reset() {
     shapes.clear();
@@ -53,7 +59,9 @@ ShapeModel* CShape::selectedShape() {
     return const_cast<ShapeModel*>(std::as_const(*this).selectedShape());
 }
 
-void CShape::publish() { snapshot_.store(std::make_shared<const ShapeList>(shapes)); }
+void CShape::publish() {
+    snapshot_.store(std::make_shared<const ShapeList>(shapes));
+}
 
 void CShape::changed() {
     publish();
@@ -215,7 +223,7 @@ ShapeBlurType CShape::selectedBlurType() const {
 std::optional<Image> CShape::applyBlur(const Image& source, const MediaTime& time,
                                        const Image& current, bool isExport) const {
     auto list = snapshot_.load();
-    Image result = current;
+    std::vector<Image> layers;
     for (const ShapeModel& shape : *list) {
         auto area = shape.layerArea(source.extent, time);
         if (!area || source.empty()) continue;
@@ -225,8 +233,7 @@ std::optional<Image> CShape::applyBlur(const Image& source, const MediaTime& tim
                                           : shape.modelFilterManager.apply(source, *area);
         if (!styled) continue;
         auto layer = shape.maskImage(*styled, source, time, isExport);
-        if (!layer) continue;
-        result = ImageOps::sourceOver(*layer, result);
+        if (layer) layers.push_back(std::move(*layer));
     }
-    return result;
+    return ImageOps::sourceOver(layers, current);
 }

@@ -8,12 +8,12 @@
 // frame sees one consistent state and never takes a lock.
 // Rects handed in by the interface are normalised with the origin at the top-left.
 
-#include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+#include "platform/dispatch/SnapshotSlot.h"
 
 #include "core/MediaTime.h"
 #include "platform/image/Image.h"
@@ -55,8 +55,8 @@ public:
     // that changes `shapes` directly (loading a project) calls it after.
     void publish();
     // The shape stage of the chain; any thread. Never nothing: with no shapes, `current`.
-    std::optional<Image> applyBlur(const Image& source, const MediaTime& time,
-                                   const Image& current, bool isExport) const;
+    std::optional<Image> applyBlur(const Image& source, const MediaTime& time, const Image& current,
+                                   bool isExport) const;
 
 private:
     ShapeModel* selectedShape();

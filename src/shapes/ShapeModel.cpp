@@ -90,8 +90,7 @@ std::optional<Image> ShapeModel::maskImage(const Image& styled, const Image& fra
     auto r = rect(time);
     if (!r) return std::nullopt;
     if (shapeBlurType == ShapeBlurType::emoji) {
-        const auto& picture =
-            isExport && isHDR && emojiCIImage ? hdrEmojiCIImage : emojiCIImage;
+        const auto& picture = isExport && isHDR && emojiCIImage ? hdrEmojiCIImage : emojiCIImage;
         if (!picture) return std::nullopt;
         return placeMask(*picture, frame, *r, PlacementMode::fit);
     }
@@ -105,7 +104,12 @@ std::optional<Image> ShapeModel::maskImage(const Image& styled, const Image& fra
 std::optional<Rect> ShapeModel::layerArea(const Rect& frameExtent, const MediaTime& time) const {
     auto r = rect(time);
     if (!r || shapeBlurType == ShapeBlurType::none) return std::nullopt;
-    Rect area = toPixels(shapeBlurType == ShapeBlurType::emoji ? *r : maskRect(*r), frameExtent);
+    const auto& mask = shapeBlurType == ShapeBlurType::circle ? circle : regtangle;
+    if (shapeBlurType != ShapeBlurType::emoji && !mask) return std::nullopt;
+    Rect area = toPixels(shapeBlurType == ShapeBlurType::emoji
+                             ? *r
+                             : visibleMaskRect(*mask, frameExtent, maskRect(*r)),
+                         frameExtent);
     area = area.intersection(frameExtent);
     if (area.isEmpty()) return std::nullopt;
     return area;

@@ -4,7 +4,9 @@
 #include <opencv2/imgproc.hpp>
 
 #include "platform/image/ImageOps.h"
+#include "platform/image/PixelGrid.h"
 #include "shapes/RegionMask.h"
+#include "shapes/ShapeMask.h"
 
 namespace {
 
@@ -49,6 +51,34 @@ TEST(RegionMask, StretchPlacesTheMaskIntoTwiceTheRegionAndTheShapeCoversTheRegio
     EXPECT_EQ(alphaAt(598, 273), 255);
     EXPECT_EQ(alphaAt(398, 250), 0);
     EXPECT_EQ(alphaAt(500, 276), 0);
+}
+
+TEST(RegionMask, TheVisibleRectHoldsEveryPixelThePlacedMaskTouches) {
+    const Image frame = frameOf(1000, 500);
+    for (double sigma : {0.0, 9.0, 30.0}) {  // hard, feathered, feathered to the canvas edge
+        const auto mask = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, ELLIPSE_CORNER_RADIUS, sigma);
+        ASSERT_TRUE(mask);
+        // Enlarged, reduced a little, reduced by whole blocks before interpolation.
+        for (const Rect& rect : {Rect{0.1, 0.2, 0.33, 0.41}, Rect{0.6, 0.05, 0.05, 0.07},
+                                 Rect{0.31, 0.32, 0.021, 0.033}}) {
+            const auto placed = placeMask(*mask, frame, rect, PlacementMode::stretch);
+            ASSERT_TRUE(placed);
+            cv::Mat alpha;
+            cv::extractChannel(placed->pixels, alpha, 3);
+            cv::Rect touched = cv::boundingRect(alpha > 0);
+            touched += pixelRectOf(frame.extent, placed->extent).tl();
+
+            const Rect visible = visibleMaskRect(*mask, frame.extent, rect);
+            const cv::Rect styled = pixelRectOf(
+                frame.extent,
+                {visible.x * 1000, visible.y * 500, visible.width * 1000, visible.height * 500});
+            EXPECT_EQ(touched & styled, touched) << sigma << " " << rect.width;
+            // And on a large region it saves most of the transparent border.
+            if (sigma == 0 && rect.width > 0.3) {
+                EXPECT_LT(styled.area(), 0.4 * pixelRectOf(frame.extent, placed->extent).area());
+            }
+        }
+    }
 }
 
 TEST(RegionMask, FitCentresAWidePictureInATallRect) {

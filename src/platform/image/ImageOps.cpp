@@ -26,6 +26,11 @@ Rect unionOf(const Rect& a, const Rect& b) {
 
 // A transparent picture covering `extent` with `other`'s pixels copied in where they fall.
 Image canvasWith(const Image& other, const Rect& extent) {
+    if (extent == other.extent && pixelRectOf(extent, extent).size() == other.pixels.size()) {
+        Image same(other.pixels.clone(), extent);
+        same.properties = other.properties;
+        return same;
+    }
     const cv::Rect whole = pixelRectOf(extent, extent);
     Image out(cv::Mat::zeros(whole.height, whole.width, other.pixels.type()), extent);
     const cv::Rect at = pixelRectOf(extent, other.extent) & whole;
@@ -147,12 +152,17 @@ std::optional<Image> place(const Image& image, const AffineTransform& t) {
     const Rect extent = wholePixelsAround(lands);
     if (extent.isEmpty()) return std::nullopt;
 
-    // Shrink by area averaging first so a strong reduction does not alias.
+    // Shrink by a whole factor with area averaging first, so the interpolation below never
+    // reduces by more than two and does not alias. Whole factors keep OpenCV on its fast
+    // block-averaging path: a fractional one costs tens of times more.
     cv::Mat source = image.pixels;
-    const int cols = std::max(1, int(std::ceil(source.cols * std::min(1.0, 2 * t.a))));
-    const int rows = std::max(1, int(std::ceil(source.rows * std::min(1.0, 2 * t.d))));
-    if (cols < source.cols || rows < source.rows)
-        cv::resize(source, source, {cols, rows}, 0, 0, cv::INTER_AREA);
+    const int kx = std::max(1, int(std::ceil(1 / (2 * t.a))));
+    const int ky = std::max(1, int(std::ceil(1 / (2 * t.d))));
+    if (kx > 1 || ky > 1)
+        cv::resize(source, source,
+                   {std::max(1, int(std::lround(double(source.cols) / kx))),
+                    std::max(1, int(std::lround(double(source.rows) / ky)))},
+                   0, 0, cv::INTER_AREA);
 
     // Output pixel (u, v) has its centre at plane (extent.x + u + 0.5, extent.maxY − v − 0.5);
     // map it back into source pixel coordinates (pixel i's centre at i).
@@ -196,14 +206,40 @@ Image colorMatrix(const Image& image, const ColorMatrix& matrix) {
     return out;
 }
 
+Rect visibleBounds(const Image& image) {
+    if (image.empty()) return {};
+    cv::Mat alpha;
+    cv::extractChannel(image.pixels, alpha, 3);
+    const cv::Rect seen = cv::boundingRect(alpha > 0);  // any depth: bounding boxes want 8 bits
+    return seen.empty() ? Rect{} : planeRectOf(image.extent, seen);
+}
+
 Image sourceOver(const Image& top, const Image& bottom) {
-    if (top.empty()) return bottom;
-    if (bottom.empty()) return top;
-    const Rect extent = unionOf(top.extent, bottom.extent);
-    Image out = canvasWith(bottom, extent);
-    const cv::Rect at = pixelRectOf(extent, top.extent);
-    const cv::Mat topPixels = inDepth(top.pixels, out.pixels.depth());
-    dispatchDepth(out.pixels.depth(), [&]<class T>() { blendOver<T>(topPixels, out.pixels(at)); });
+    return sourceOver(std::vector<Image>{top}, bottom);
+}
+
+Image sourceOver(const std::vector<Image>& layers, const Image& bottom) {
+    // Over nothing, the first picture is the bottom.
+    const Image* base = bottom.empty() ? nullptr : &bottom;
+    std::vector<const Image*> tops;
+    for (const Image& layer : layers) {
+        if (layer.empty()) continue;
+        if (base)
+            tops.push_back(&layer);
+        else
+            base = &layer;
+    }
+    if (!base) return bottom;
+    if (tops.empty()) return *base;
+    Rect extent = base->extent;
+    for (const Image* top : tops) extent = unionOf(extent, top->extent);
+    Image out = canvasWith(*base, extent);
+    for (const Image* top : tops) {
+        const cv::Rect at = pixelRectOf(extent, top->extent);
+        const cv::Mat topPixels = inDepth(top->pixels, out.pixels.depth());
+        dispatchDepth(out.pixels.depth(),
+                      [&]<class T>() { blendOver<T>(topPixels, out.pixels(at)); });
+    }
     return out;
 }
 

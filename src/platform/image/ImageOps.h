@@ -9,6 +9,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "platform/image/Image.h"
 
@@ -39,8 +40,16 @@ std::optional<Image> place(const Image& image, const AffineTransform& transform)
 // Each pixel through `matrix`, results clamped to the depth's range (CV_32FC4 is not clamped).
 Image colorMatrix(const Image& image, const ColorMatrix& matrix);
 
+// The smallest whole-pixel part of the extent holding every pixel that is not fully
+// transparent; empty when there is none.
+Rect visibleBounds(const Image& image);
+
 // `top` laid over `bottom`; the extent is the smallest holding both.
 Image sourceOver(const Image& top, const Image& bottom);
+
+// Each of `layers` laid over `bottom` in turn, the last on top: one copy of `bottom`, however
+// many layers. The extent is the smallest holding them all.
+Image sourceOver(const std::vector<Image>& layers, const Image& bottom);
 
 // `top` laid over `bottom` at `opacity` (0...1): the same as source-in of `top` against a copy
 // of itself whose alpha is scaled by `opacity`, then source-over `bottom`, in one pass.

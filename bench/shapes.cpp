@@ -1,0 +1,76 @@
+// Milliseconds per 1920×1080 export frame for the shape stage: each kind of shape alone and
+// the three together (the shapes of the export benchmark), against one full-frame copy measured
+// in the same run. Median of 30 runs; "Time" is wall time, "CPU" all threads' processor time.
+// Run: build/bench/shapes
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include "platform/image/TestCard.h"
+#include "shapes/CShape.h"
+
+namespace {
+
+const Image& frame() {
+    static const Image card = makeTestCard(1920, 1080);
+    return card;
+}
+
+ShapeModel shape(ShapeBlurType type, ModelFilterType style, Rect rect) {
+    ShapeModel s(MediaTimeRange{MediaTime::zero(), MediaTime::fromSeconds(20, 600)}, rect, "😀",
+                 false);
+    s.shapeBlurType = type;
+    s.modelFilterManager.type = style;
+    s.modelFilterManager.current = 0.5;
+    return s;
+}
+
+// 0: Gaussian circle, 1: pixellated rectangle, 2: emoji, 3: all three.
+const CShape& editor(int which) {
+    static CShape editors[4];
+    CShape& e = editors[which];
+    if (e.shapes.empty()) {
+        const ShapeModel all[] = {
+            shape(ShapeBlurType::circle, ModelFilterType::gaussian, {0.3, 0.1, 0.2, 0.3}),
+            shape(ShapeBlurType::rectangle, ModelFilterType::pixellate, {0.4, 0.5, 0.2, 0.3}),
+            shape(ShapeBlurType::emoji, ModelFilterType::normal, {0.7, 0.6, 0.2, 0.3})};
+        if (which == 3)
+            e.shapes.assign(std::begin(all), std::end(all));
+        else
+            e.shapes.push_back(all[which]);
+        e.publish();
+    }
+    return e;
+}
+
+void shapeStage(benchmark::State& state) {
+    const CShape& e = editor(int(state.range(0)));
+    const MediaTime at = MediaTime::fromSeconds(1, 600);
+    for (auto _ : state) benchmark::DoNotOptimize(e.applyBlur(frame(), at, frame(), true));
+}
+
+void frameCopy(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(frame().pixels.clone());
+}
+
+void median30(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)
+        ->Repetitions(30)
+        ->ReportAggregatesOnly(true)
+        ->MeasureProcessCPUTime()
+        ->UseRealTime();
+}
+
+BENCHMARK(frameCopy)->Apply(median30);
+BENCHMARK(shapeStage)->DenseRange(0, 3)->Apply(median30);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Keep freed frame buffers mapped, as the veilcut program does.
+    mallopt(M_MMAP_THRESHOLD, 512 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
