@@ -22,7 +22,8 @@ std::span<const Command> allCommands() {
         {"scan", "find every person's face in a video and list them (or write a project)", runScan},
         {"track", "follow a box drawn on one frame through the video (or write a project)",
          runTrack},
-        {"style", "write a blur style or colour effect applied to a test card to a picture", runStyle},
+        {"style", "write a blur style or colour effect applied to a test card to a picture",
+         runStyle},
     };
     return commands;
 }

@@ -1,11 +1,13 @@
-// veilcut detect PICTURE [--faces] [--poses] [--mask MASK.png] [-o ANNOTATED.png]
-// Runs the vision services on a picture and prints what they found as JSON, so that a person
-// can see what the detectors see. Without --faces or --poses both run.
+// veilcut detect FILE [--at SECONDS] [--faces] [--poses] [--mask MASK.png] [-o ANNOTATED.png]
+// Runs the vision services on a picture, or on the frame of a video shown at a time (0 by
+// default), and prints what they found as JSON, so that a person can see what the detectors
+// see. Without --faces or --poses both run.
 #include <cstdio>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
+#include "cli/FrameAtTime.h"
 #include "cli/InputFile.h"
 #include "platform/image/ImageFile.h"
 #include "platform/vision/BlazeFaceDetector.h"
@@ -23,10 +25,34 @@ nlohmann::json pointJson(const std::optional<Point>& p) {
     return p ? nlohmann::json{p->x, p->y} : nlohmann::json(nullptr);
 }
 
+constexpr const char* USAGE =
+    "usage: veilcut detect FILE [--at SECONDS] [--faces] [--poses] [--mask OUT.png] "
+    "[-o ANNOTATED.png]";
+
+// The picture in `path`, or the upright frame of the video in it shown at `seconds`.
+std::optional<Image> pictureOrFrame(const std::string& path, std::optional<double> seconds,
+                                    std::string& error) {
+    if (!seconds) {
+        if (auto picture = readImageFile(path)) return picture;
+    }
+    auto reader = VideoReader::open(path, {}, &error);
+    if (!reader) {
+        error = "cannot read " + path + " as a picture or a video";
+        return std::nullopt;
+    }
+    auto frame = frameAt(*reader, seconds.value_or(0), error);
+    if (!frame) {
+        error = path + ": " + error;
+        return std::nullopt;
+    }
+    return frame->image;
+}
+
 }  // namespace
 
 int runDetect(Arguments args) {
     std::string input, annotated, maskPath;
+    std::optional<double> at;
     bool faces = false, poses = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -34,21 +60,27 @@ int runDetect(Arguments args) {
             faces = true;
         } else if (a == "--poses") {
             poses = true;
-        } else if ((a == "-o" || a == "--mask") && i + 1 < args.size()) {
-            (a == "-o" ? annotated : maskPath) = args[++i];
+        } else if ((a == "-o" || a == "--mask" || a == "--at") && i + 1 < args.size()) {
+            const std::string& value = args[++i];
+            if (a == "--at") {
+                double seconds = 0;
+                if (auto problem = parseSeconds(value, seconds)) return failWith(*problem);
+                at = seconds;
+            } else {
+                (a == "-o" ? annotated : maskPath) = value;
+            }
         } else if (!a.starts_with("-") && input.empty()) {
             input = a;
         } else {
-            return failWith(
-                "usage: veilcut detect PICTURE [--faces] [--poses] [--mask OUT.png] "
-                "[-o ANNOTATED.png]");
+            return failWith(USAGE);
         }
     }
-    if (input.empty()) return failWith("usage: veilcut detect PICTURE [options]");
+    if (input.empty()) return failWith(USAGE);
     if (auto reason = unreadableFileReason(input)) return failWith(*reason);
     if (!faces && !poses) faces = poses = true;
-    std::optional<Image> frame = readImageFile(input);
-    if (!frame) return failWith("cannot read the picture " + input);
+    std::string error;
+    std::optional<Image> frame = pictureOrFrame(input, at, error);
+    if (!frame) return failWith(error);
 
     ModelRegistry models = ModelRegistry::fromEnvironment();
     nlohmann::json out;

@@ -19,7 +19,9 @@ namespace fs = std::filesystem;
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
-extern "C" void onInterrupt(int) { interrupted.store(true); }
+extern "C" void onInterrupt(int) {
+    interrupted.store(true);
+}
 
 // Installs the Ctrl-C and termination handlers for the life of the export.
 class InterruptGuard {
@@ -54,7 +56,8 @@ std::string exportTargetProblem(const ExportTarget& target) {
     if (sameFile(out, target.sourcePath)) return target.outputPath + ": is the source video";
     if (fs::exists(out, ec)) {
         if (fs::is_directory(out, ec)) return target.outputPath + ": is a folder";
-        if (!target.overwrite) return target.outputPath + ": exists (use --overwrite to replace it)";
+        if (!target.overwrite)
+            return target.outputPath + ": exists (use --overwrite to replace it)";
     }
     fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
     if (!fs::is_directory(folder, ec)) return folder.string() + ": no such folder";

@@ -1,10 +1,8 @@
 // veilcut frame PROJECT --at SECONDS -o OUT.png [--preview]: one frame through the real chain,
 // at full size or in the preview box.
 
-#include <cmath>
-#include <cstdlib>
-
 #include "cli/Command.h"
+#include "cli/FrameAtTime.h"
 #include "cli/ProjectSession.h"
 #include "core/CEdit.h"
 #include "platform/image/ImageFile.h"
@@ -34,10 +32,7 @@ std::optional<std::string> parse(Arguments args, FrameRequest& r) {
                 r.output = value;
                 continue;
             }
-            char* end = nullptr;
-            r.seconds = std::strtod(value.c_str(), &end);
-            if (value.empty() || *end || !std::isfinite(r.seconds) || r.seconds < 0 || r.seconds > 1e9)
-                return "--at must be a number of seconds from 0, not '" + value + "'";
+            if (auto problem = parseSeconds(value, r.seconds)) return problem;
         } else if (!a.starts_with("-") && r.project.empty()) {
             r.project = a;
         } else {
@@ -46,31 +41,6 @@ std::optional<std::string> parse(Arguments args, FrameRequest& r) {
     }
     if (r.project.empty() || r.seconds < 0 || r.output.empty()) return std::string(USAGE);
     return std::nullopt;
-}
-
-// The frame shown at `seconds`: the last one that starts at or before it (the first frame
-// for earlier times, the last for later ones).
-std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::string& error) {
-    MediaTimeRange track = reader.trackRange();
-    int32_t scale = reader.timescale();
-    // Start a little early so the frame that covers `seconds` is read too.
-    MediaTime from = MediaTime::fromSeconds(std::max(0.0, seconds - 1.0), scale);
-    if (from > track.end()) from = track.start;
-    if (!reader.setRange({from, track.end() - from})) {
-        error = "cannot seek to " + std::to_string(seconds) + " s";
-        return std::nullopt;
-    }
-    std::optional<VideoFrame> shown;
-    VideoFrame frame;
-    for (;;) {
-        ReadStatus status = reader.read(frame);
-        if (status != ReadStatus::frame) {
-            if (!shown) error = reader.error().empty() ? "no frame at that time" : reader.error();
-            return shown;
-        }
-        if (shown && frame.time.seconds() > seconds) return shown;
-        shown = frame;
-    }
 }
 
 }  // namespace

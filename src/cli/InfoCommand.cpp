@@ -51,10 +51,9 @@ std::string text(const nlohmann::ordered_json& v, const char* unit = "") {
 void printText(const nlohmann::ordered_json& f) {
     std::printf("file:               %s\n", f["path"].get<std::string>().c_str());
     std::printf("duration:           %s\n", text(f["duration"]).c_str());
-    std::printf("display size:       %s\n",
-                f["width"].is_null()
-                    ? "unknown"
-                    : (text(f["width"]) + " x " + text(f["height"])).c_str());
+    std::printf(
+        "display size:       %s\n",
+        f["width"].is_null() ? "unknown" : (text(f["width"]) + " x " + text(f["height"])).c_str());
     std::printf("rotation:           %s\n", text(f["rotation"], " degrees").c_str());
     std::printf("frame rate:         %s\n", text(f["frameRate"], " fps").c_str());
     std::printf("min frame duration: %s\n", text(f["minFrameDuration"]).c_str());
@@ -70,9 +69,13 @@ int runInfo(Arguments args) {
     std::optional<std::string> path;
     bool json = false;
     for (const auto& a : args) {
-        if (a == "--json") json = true;
-        else if (!a.starts_with("-") && !path) path = a;
-        else return failWith("info: unexpected argument '" + a + "' (usage: veilcut info FILE [--json])");
+        if (a == "--json")
+            json = true;
+        else if (!a.starts_with("-") && !path)
+            path = a;
+        else
+            return failWith("info: unexpected argument '" + a +
+                            "' (usage: veilcut info FILE [--json])");
     }
     if (!path) return failWith("info: missing FILE (usage: veilcut info FILE [--json])");
     if (auto reason = unreadableFileReason(*path)) return failWith(*reason);
@@ -80,7 +83,9 @@ int runInfo(Arguments args) {
     AssetHandler asset(*path);
     asset.waitUntilLoaded();
     auto facts = factsJson(asset);
-    if (json) std::printf("%s\n", facts.dump(2).c_str());
-    else printText(facts);
+    if (json)
+        std::printf("%s\n", facts.dump(2).c_str());
+    else
+        printText(facts);
     return 0;
 }

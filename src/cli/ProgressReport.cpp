@@ -20,7 +20,8 @@ void ProgressReport::update(double fraction) {
         std::fprintf(stderr, "%s %d%%\n", label_.c_str(), percent);
         return;
     }
-    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     constexpr int WIDTH = 30;
     int filled = int(fraction * WIDTH);
     std::string bar(size_t(filled), '#');
@@ -32,7 +33,8 @@ void ProgressReport::update(double fraction) {
         std::snprintf(text, sizeof text, "%02d:%02d", left / 60, left % 60);
         eta = text;
     }
-    std::fprintf(stderr, "\r%s [%s] %3d%%  %s left ", label_.c_str(), bar.c_str(), percent, eta.c_str());
+    std::fprintf(stderr, "\r%s [%s] %3d%%  %s left ", label_.c_str(), bar.c_str(), percent,
+                 eta.c_str());
     std::fflush(stderr);
 }
 

@@ -1,0 +1,36 @@
+#include "cli/FrameAtTime.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+std::optional<std::string> parseSeconds(const std::string& value, double& seconds) {
+    char* end = nullptr;
+    seconds = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end || !std::isfinite(seconds) || seconds < 0 || seconds > 1e9)
+        return "--at must be a number of seconds from 0, not '" + value + "'";
+    return std::nullopt;
+}
+
+std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::string& error) {
+    MediaTimeRange track = reader.trackRange();
+    int32_t scale = reader.timescale();
+    // Start a little early so the frame that covers `seconds` is read too.
+    MediaTime from = MediaTime::fromSeconds(std::max(0.0, seconds - 1.0), scale);
+    if (from > track.end()) from = track.start;
+    if (!reader.setRange({from, track.end() - from})) {
+        error = "cannot seek to " + std::to_string(seconds) + " s";
+        return std::nullopt;
+    }
+    std::optional<VideoFrame> shown;
+    VideoFrame frame;
+    for (;;) {
+        ReadStatus status = reader.read(frame);
+        if (status != ReadStatus::frame) {
+            if (!shown) error = reader.error().empty() ? "no frame at that time" : reader.error();
+            return shown;
+        }
+        if (shown && frame.time.seconds() > seconds) return shown;
+        shown = frame;
+    }
+}
