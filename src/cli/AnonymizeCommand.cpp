@@ -21,7 +21,7 @@ namespace {
 constexpr const char* USAGE =
     "usage: veilcut anonymize IN -o OUT [--type circle|rectangle|emoji] [--style NAME] "
     "[--intensity X] [--softness X] [--scale X] [--emoji E] [--background STYLE] "
-    "[--save-project P] [--overwrite]";
+    "[--small-faces] [--save-project P] [--overwrite]";
 
 struct Look {
     ObjectBlurType type = ObjectBlurType::circle;
@@ -38,6 +38,7 @@ struct AnonymizeRequest {
     std::string project;
     Look look;
     ModelFilterType background = ModelFilterType::normal;  // off
+    bool smallFaces = false;
 };
 
 std::optional<double> numberIn(const std::string& text, double lo, double hi) {
@@ -50,8 +51,8 @@ std::optional<double> numberIn(const std::string& text, double lo, double hi) {
 std::optional<std::string> parse(Arguments args, AnonymizeRequest& r) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--overwrite") {
-            r.target.overwrite = true;
+        if (a == "--overwrite" || a == "--small-faces") {
+            (a == "--overwrite" ? r.target.overwrite : r.smallFaces) = true;
             continue;
         }
         if (!a.starts_with("-")) {
@@ -132,7 +133,8 @@ int runAnonymize(Arguments args) {
         return failWith(problem);
     std::string error;
     int status = 0;
-    if (!scanVideo(request.input, error, status)) return failWith(error, status);
+    if (!scanVideo(request.input, request.smallFaces, error, status))
+        return failWith(error, status);
     CFace& faces = CEdit::shared().cFace();
     hideEveryFace(faces, request.look);
     CEdit::shared().cBackground().setStyle(request.background);

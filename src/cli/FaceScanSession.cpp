@@ -13,8 +13,8 @@
 #include "project/ProjectBinding.h"
 #include "project/ProjectWriter.h"
 
-std::optional<std::shared_ptr<AssetHandler>> scanVideo(const std::string& path, std::string& error,
-                                                       int& status) {
+std::optional<std::shared_ptr<AssetHandler>> scanVideo(const std::string& path, bool smallFaces,
+                                                       std::string& error, int& status) {
     status = EXIT_USAGE;
     if (auto reason = unreadableFileReason(path)) {
         error = *reason;
@@ -31,6 +31,8 @@ std::optional<std::shared_ptr<AssetHandler>> scanVideo(const std::string& path, 
     edit.reset();
     Manager::shared().setAsset(asset);
     CFace& faces = edit.cFace();
+    faces.faceDetector.setDetectors(smallFaces ? makeBlazeDetectorsForSmallFaces
+                                               : makeBlazeDetectors);
     ProgressReport progress("Scanning faces");
     auto token = NotificationCenter::defaultCenter().addObserver(
         Notifications::progressing, [&](auto) { progress.update(faces.progressRate.load()); });

@@ -1,5 +1,5 @@
-// veilcut scan IN [--json] [-o PROJECT]: finds every person's face in a video, prints one line
-// per person and can write a project with every face region ready for editing.
+// veilcut scan IN [--json] [--small-faces] [-o PROJECT]: finds every person's face in a video,
+// prints one line per person and can write a project with every face region ready for editing.
 
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* USAGE = "usage: veilcut scan IN [--json] [-o PROJECT]";
+constexpr const char* USAGE = "usage: veilcut scan IN [--json] [--small-faces] [-o PROJECT]";
 
 void printPersons(const std::vector<ObjectDetected>& persons, bool json) {
     if (json) {
@@ -35,11 +35,13 @@ void printPersons(const std::vector<ObjectDetected>& persons, bool json) {
 
 int runScan(Arguments args) {
     std::string input, project;
-    bool json = false;
+    bool json = false, smallFaces = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--json") {
             json = true;
+        } else if (a == "--small-faces") {
+            smallFaces = true;
         } else if (a == "-o" || a == "--output") {
             if (i + 1 >= args.size()) return failWith(a + " needs a value");
             project = args[++i];
@@ -52,7 +54,7 @@ int runScan(Arguments args) {
     if (input.empty()) return failWith(USAGE);
     std::string error;
     int status = 0;
-    if (!scanVideo(input, error, status)) return failWith(error, status);
+    if (!scanVideo(input, smallFaces, error, status)) return failWith(error, status);
     printPersons(CEdit::shared().cFace().objects, json);
     if (!project.empty() && !saveProjectOfCurrentEdits(project, input, error))
         return failWith(error, EXIT_WORK_FAILED);

@@ -56,9 +56,12 @@ struct FaceDetectorProcessor::Pass {
     }
 };
 
-std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error) {
+namespace {
+
+std::optional<FaceScanDetectors> blazeDetectors(BlazeFaceDetector::Options options,
+                                                std::string& error) {
     ModelRegistry models = ModelRegistry::fromEnvironment();
-    auto faces = BlazeFaceDetector::create(models, {});
+    auto faces = BlazeFaceDetector::create(models, options);
     if (!faces) {
         error = faces.error;
         return std::nullopt;
@@ -69,6 +72,20 @@ std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error) {
         return std::nullopt;
     }
     return FaceScanDetectors{std::move(*faces.value), std::move(*poses.value)};
+}
+
+}  // namespace
+
+std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error) {
+    return blazeDetectors({}, error);
+}
+
+std::optional<FaceScanDetectors> makeBlazeDetectorsForSmallFaces(std::string& error) {
+    return blazeDetectors({.smallFaceTiles = true}, error);
+}
+
+void FaceDetectorProcessor::setDetectors(FaceScanDetectorFactory detectors) {
+    detectors_ = std::move(detectors);
 }
 
 FaceDetectorProcessor::FaceDetectorProcessor(FaceScanDetectorFactory detectors)

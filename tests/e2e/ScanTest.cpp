@@ -1,0 +1,28 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/TempFolder.h"
+#include "support/TestMedia.h"
+
+// A face of about 20 pixels in a 768-pixel frame: under the whole-frame detector's reach, found
+// when tiles of the frame are searched too.
+TEST(ScanCommand, SmallFacesAreFoundOnlyWhenAskedFor) {
+    TempFolder folder("scan");
+    const std::string clip = (folder.path() / "small-face.mp4").string();
+    const std::string make =
+        "ffmpeg -nostdin -loglevel error -y -f lavfi -i color=gray:s=768x432:d=1:r=10 -loop 1 "
+        "-framerate 10 -i " +
+        testMediaPath("pictures/astronaut.png") +
+        " -filter_complex '[1:v]scale=-2:80[p];[0:v][p]overlay=x=400:y=200:shortest=1' -t 1 "
+        "-c:v libx264 -pix_fmt yuv420p " +
+        clip;
+    ASSERT_EQ(std::system(make.c_str()), 0);
+
+    auto plain = runVeilcut("scan " + clip);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out, "No Face Detected\n");
+    auto tiled = runVeilcut("scan " + clip + " --small-faces");
+    ASSERT_EQ(tiled.status, 0) << tiled.err;
+    EXPECT_EQ(tiled.out, "person 1: 0.000 s to 1.000 s, 10 samples\n");
+}
