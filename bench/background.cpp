@@ -4,7 +4,8 @@
 // "Time" is wall time, "CPU" the processor time of all threads (steadier on a busy machine).
 // Run: build/bench/background --benchmark_time_unit=ms
 #include <benchmark/benchmark.h>
-#include <malloc.h>
+
+#include "FrameBenchmarkMain.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -78,11 +79,5 @@ BENCHMARK(segmenterOnFullFrame)->Apply(median30);
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Keep freed frame buffers mapped, as the veilcut program does.
-    mallopt(M_MMAP_THRESHOLD, 512 << 20);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runFrameBenchmarks(argc, argv);
 }

@@ -130,8 +130,8 @@ std::string makeClip(const fs::path& dir, const std::string& size, int seconds) 
 
 int main(int argc, char** argv) {
     // The veilcut program beside this one's folder (build/bench/export -> build/veilcut).
-    std::string veilcut = (fs::canonical("/proc/self/exe").parent_path().parent_path() /
-                           "veilcut").string();
+    std::string veilcut =
+        (fs::canonical("/proc/self/exe").parent_path().parent_path() / "veilcut").string();
 
     std::string size = "1920x1080";
     int seconds = 20, runs = 3;
@@ -160,9 +160,14 @@ int main(int argc, char** argv) {
     std::string shapesProject = writeProject(dir, source, true);
     // Veilcut's encoder settings, for the ffmpeg baselines.
     const std::vector<std::string> encoding = {
-        "-c:v", "libx264", "-preset", H264_PRESET, "-b:v", std::to_string(int64_t(bitRate)),
-        "-pix_fmt", "yuv420p", "-color_primaries", "bt709", "-color_trc", "bt709",
-        "-colorspace", "bt709", "-c:a", "aac", "-b:a", "128k", "-ac", "1", "-ar", "44100"};
+        "-c:v",        "libx264",    "-preset",
+        H264_PRESET,   "-b:v",       std::to_string(int64_t(bitRate)),
+        "-pix_fmt",    "yuv420p",    "-color_primaries",
+        "bt709",       "-color_trc", "bt709",
+        "-colorspace", "bt709",      "-c:a",
+        "aac",         "-b:a",       "128k",
+        "-ac",         "1",          "-ar",
+        "44100"};
     auto ffmpeg = [&](std::vector<std::string> filter, const std::string& out) {
         std::vector<std::string> args = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", source};
         args.insert(args.end(), filter.begin(), filter.end());
@@ -174,19 +179,20 @@ int main(int argc, char** argv) {
     const std::string boxes =
         "[0:v]split=4[base][g][p][e];"
         "[g]crop=iw*0.2:ih*0.3:iw*0.05:ih*0.1,gblur=sigma=75[gb];"
-        "[p]crop=iw*0.2:ih*0.3:iw*0.4:ih*0.6,scale=iw/28:ih/28,scale=iw*28:ih*28:flags=neighbor[pb];"
+        "[p]crop=iw*0.2:ih*0.3:iw*0.4:ih*0.6,scale=iw/28:ih/"
+        "28,scale=iw*28:ih*28:flags=neighbor[pb];"
         "[e]crop=iw*0.2:ih*0.3:iw*0.7:ih*0.6,gblur=sigma=75[eb];"
         "[base][gb]overlay=W*0.05:H*0.1[o1];[o1][pb]overlay=W*0.4:H*0.6[o2];"
         "[o2][eb]overlay=W*0.7:H*0.6[v]";
     std::vector<Measure> plain, bare, shaped, graph;
     for (int run = 0; run < runs; ++run) {
         plain.push_back(ffmpeg({"-map", "0:v:0", "-map", "0:a:0"}, "ffmpeg.mp4"));
-        bare.push_back(runProcess({veilcut, "render", plainProject, "-o",
-                                   (dir / "bare.mp4").string(), "--overwrite"}));
+        bare.push_back(runProcess(
+            {veilcut, "render", plainProject, "-o", (dir / "bare.mp4").string(), "--overwrite"}));
         shaped.push_back(runProcess({veilcut, "render", shapesProject, "-o",
                                      (dir / "shapes.mp4").string(), "--overwrite"}));
-        graph.push_back(ffmpeg({"-filter_complex", boxes, "-map", "[v]", "-map", "0:a:0"},
-                               "filtergraph.mp4"));
+        graph.push_back(
+            ffmpeg({"-filter_complex", boxes, "-map", "[v]", "-map", "0:a:0"}, "filtergraph.mp4"));
     }
     Measure a = median(plain), b = median(bare), c = median(shaped), d = median(graph);
     if (!a.ok || !b.ok || !c.ok || !d.ok) {

@@ -3,7 +3,8 @@
 // in the same run. Median of 30 runs; "Time" is wall time, "CPU" all threads' processor time.
 // Run: build/bench/shapes
 #include <benchmark/benchmark.h>
-#include <malloc.h>
+
+#include "FrameBenchmarkMain.h"
 
 #include "platform/image/TestCard.h"
 #include "shapes/CShape.h"
@@ -66,11 +67,5 @@ BENCHMARK(shapeStage)->DenseRange(0, 3)->Apply(median30);
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Keep freed frame buffers mapped, as the veilcut program does.
-    mallopt(M_MMAP_THRESHOLD, 512 << 20);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runFrameBenchmarks(argc, argv);
 }

@@ -1,0 +1,15 @@
+#pragma once
+// The main() of the Google Benchmark programs that make and drop whole frames.
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+inline int runFrameBenchmarks(int argc, char** argv) {
+    // Keep freed frame buffers mapped, as the veilcut program does.
+    mallopt(M_MMAP_THRESHOLD, 512 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
