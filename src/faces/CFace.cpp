@@ -182,10 +182,7 @@ void CFace::trimFace(double from, double to) {
     auto duration = asset ? asset->duration() : std::nullopt;
     ObjectDetected* face = selectedFace();
     if (!duration || !duration->isNumeric() || !face) return;
-    MediaTime t1 = atFraction(*duration, from), t2 = atFraction(*duration, to);
-    MediaTime start = face->startTime >= t1 ? face->startTime : t1;
-    MediaTime end = face->endTime < t2 ? face->endTime : t2;
-    face->trimTime = {start, end - start};
+    face->trimTime = face->trimWithin(atFraction(*duration, from), atFraction(*duration, to));
     face->alreadyChangeTrimtime = true;
     changed();
 }

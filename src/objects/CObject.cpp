@@ -185,12 +185,7 @@ void CObject::changeTrim(double start, double end) {
     auto duration = asset ? asset->duration() : std::nullopt;
     ObjectDetected* region = selectedObject();
     if (!duration || !duration->isNumeric() || !region) return;
-    MediaTime newStart = atFraction(*duration, start), newEnd = atFraction(*duration, end);
-    MediaTime from = region->startTime >= newStart ? region->startTime : newStart;
-    MediaTime to = region->endTime < newEnd ? region->endTime : newEnd;
-    // Handles crossed over give an empty trim rather than a negative one.
-    if (to < from) to = from;
-    region->trimTime = {from, to - from};
+    region->trimTime = region->trimWithin(atFraction(*duration, start), atFraction(*duration, end));
     changed();
 }
 

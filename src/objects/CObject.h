@@ -9,13 +9,13 @@
 // threads) reads only that copy, so a frame sees one consistent state and never takes a lock.
 // Rects handed in are normalised to the displayed frame with the origin at the top-left.
 
-#include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+#include "platform/dispatch/SnapshotSlot.h"
 
 #include "core/MediaTime.h"
 #include "core/ModelFilterType.h"

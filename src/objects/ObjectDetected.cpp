@@ -78,6 +78,13 @@ void ObjectDetected::updateTimeRange(const MediaTime& lastTime, double frameDura
     endTime = end;
 }
 
+MediaTimeRange ObjectDetected::trimWithin(const MediaTime& from, const MediaTime& to) const {
+    MediaTime start = startTime >= from ? startTime : from;
+    MediaTime end = endTime < to ? endTime : to;
+    if (end < start) end = start;
+    return {start, end - start};
+}
+
 std::optional<ObjectInFor> ObjectDetected::objectInforAt(const MediaTime& t,
                                                          double frameDuration) const {
     if (t < trimTime.start) return std::nullopt;

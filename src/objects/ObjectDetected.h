@@ -53,6 +53,9 @@ public:
     // Start and end from the samples; the end becomes `lastTime` when the last sample lies
     // within one frame (+1 ms) of it. The trim follows unless the user has trimmed.
     void updateTimeRange(const MediaTime& lastTime, double frameDuration);
+    // The trim that handles at `from` and `to` give: within the tracked span (start to end),
+    // and empty rather than negative when the handles cross.
+    MediaTimeRange trimWithin(const MediaTime& from, const MediaTime& to) const;
     // The sample shown at `t`: the latest at or before it, while `t` lies in the trim or less
     // than one frame past its end.
     std::optional<ObjectInFor> objectInforAt(const MediaTime& t, double frameDuration) const;

@@ -96,6 +96,9 @@ TEST_F(CFaceTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
     face.trimFace(0.25, 0.75);
     EXPECT_EQ(face.objects[0].trimTime.start, sec(10));
     EXPECT_EQ(face.objects[0].trimTime.end(), sec(30));
+    face.trimFace(0.6, 0.4);  // crossed handles: an empty trim, never a negative one
+    EXPECT_EQ(face.objects[0].trimTime.duration, sec(0));
+    face.trimFace(0.25, 0.75);
     face.setIntensity(1.7);
     EXPECT_EQ(face.objects[0].modelFilterManager.current, 1.0);
     face.setIntensity(-0.2);
