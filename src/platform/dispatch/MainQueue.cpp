@@ -3,8 +3,10 @@
 #include <algorithm>
 
 MainQueue& MainQueue::shared() {
-    static MainQueue queue;
-    return queue;
+    // Never destroyed: a worker finishing as the program exits may still post (and wake the
+    // condition variable) after main has returned.
+    static MainQueue* const queue = new MainQueue;
+    return *queue;
 }
 
 void MainQueue::bindToCurrentThread() {
