@@ -136,47 +136,6 @@ int CFace::selectedBlurType() const {
     return int(objects[size_t(*selectedFaceIndex)].objectBlurType);
 }
 
-void CFace::setBlurType(int raw) {
-    auto type = objectBlurTypeFromRaw(raw);
-    ObjectDetected* face = selectedFace();
-    if (!type || !face) return;
-    face->objectBlurType = *type;
-    changed();
-}
-
-void CFace::setStyle(ModelFilterType style) {
-    ObjectDetected* face = selectedFace();
-    if (!face) return;
-    face->modelFilterManager.type = style;
-    changed();
-}
-
-void CFace::setIntensity(double value) {
-    ObjectDetected* face = selectedFace();
-    if (face && face->modelFilterManager.setIntensity(value)) changed();
-}
-
-void CFace::setSoftness(double value) {
-    ObjectDetected* face = selectedFace();
-    if (!face) return;
-    face->setSoftness(value);
-    changed();
-}
-
-void CFace::setScale(double value) {
-    ObjectDetected* face = selectedFace();
-    if (!face) return;
-    face->scale = value;
-    changed();
-}
-
-void CFace::setEmoji(const std::string& emoji) {
-    ObjectDetected* face = selectedFace();
-    if (!face) return;
-    face->setEmoji(emoji);
-    changed();
-}
-
 void CFace::trimFace(double from, double to) {
     auto asset = Manager::shared().asset();
     auto duration = asset ? asset->duration() : std::nullopt;

@@ -8,23 +8,24 @@
 // publishes an immutable copy of `objects`; `renderRegions` (render threads) reads only that
 // copy, so a frame sees one consistent state and never takes a lock.
 
-#include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+#include "platform/dispatch/SnapshotSlot.h"
 
 #include "core/MediaTime.h"
 #include "core/ModelFilterType.h"
 #include "faces/FaceDetectorProcessor.h"
 #include "objects/ObjectDetected.h"
+#include "objects/RegionStyleEditor.h"
 #include "platform/image/Image.h"
 
 enum class CFaceTrackState { start = 0, end = 1 };
 
-class CFace {
+class CFace : public RegionStyleEditor {
 public:
     explicit CFace(FaceScanDetectorFactory detectors = makeBlazeDetectors);
 
@@ -46,12 +47,6 @@ public:
     void cancelFaceEdit();
     void endFaceEdit();
     int selectedBlurType() const;
-    void setBlurType(int raw);
-    void setStyle(ModelFilterType style);
-    void setIntensity(double value);
-    void setSoftness(double value);
-    void setScale(double value);
-    void setEmoji(const std::string& emoji);
     // Narrows the selected region's span to the fractions `from`...`to` of the video, never
     // beyond where the person was tracked; later scan merges keep it.
     void trimFace(double from, double to);
@@ -73,7 +68,8 @@ public:
 
 private:
     ObjectDetected* selectedFace();
-    void changed();  // publish, then post updateFilter
+    ObjectDetected* selectedRegion() override { return selectedFace(); }
+    void changed() override;  // publish, then post updateFilter
     void merge(std::vector<ObjectDetected>& regions, const MediaTime& duration,
                double frameDuration);
 

@@ -139,47 +139,6 @@ ObjectBlurType CObject::selectedBlurType() const {
     return region ? region->objectBlurType : ObjectBlurType::none;
 }
 
-void CObject::setBlurType(int raw) {
-    auto type = objectBlurTypeFromRaw(raw);
-    ObjectDetected* region = selectedObject();
-    if (!type || !region) return;
-    region->objectBlurType = *type;
-    changed();
-}
-
-void CObject::setStyle(ModelFilterType style) {
-    ObjectDetected* region = selectedObject();
-    if (!region) return;
-    region->modelFilterManager.type = style;
-    changed();
-}
-
-void CObject::setIntensity(double value) {
-    ObjectDetected* region = selectedObject();
-    if (region && region->modelFilterManager.setIntensity(value)) changed();
-}
-
-void CObject::setSoftness(double value) {
-    ObjectDetected* region = selectedObject();
-    if (!region) return;
-    region->setSoftness(value);
-    changed();
-}
-
-void CObject::setEmoji(const std::string& emoji) {
-    ObjectDetected* region = selectedObject();
-    if (!region) return;
-    region->setEmoji(emoji);
-    changed();
-}
-
-void CObject::setScale(double value) {
-    ObjectDetected* region = selectedObject();
-    if (!region) return;
-    region->scale = value;
-    changed();
-}
-
 void CObject::changeTrim(double start, double end) {
     auto asset = Manager::shared().asset();
     auto duration = asset ? asset->duration() : std::nullopt;

@@ -21,9 +21,10 @@
 #include "core/ModelFilterType.h"
 #include "objects/ObjectDetected.h"
 #include "objects/ObjectDetectorProcessor.h"
+#include "objects/RegionStyleEditor.h"
 #include "platform/image/Image.h"
 
-class CObject {
+class CObject : public RegionStyleEditor {
 public:
     explicit CObject(ObjectTrackingServices services = {});
 
@@ -46,12 +47,6 @@ public:
     void finishEditing();
     void removeSelectedObject();
     ObjectBlurType selectedBlurType() const;
-    void setBlurType(int raw);
-    void setStyle(ModelFilterType style);
-    void setIntensity(double value);
-    void setSoftness(double value);
-    void setEmoji(const std::string& emoji);
-    void setScale(double value);
     // Narrows the selected region's trim to the fractions `start`...`end` of the video, never
     // beyond its tracked span.
     void changeTrim(double start, double end);
@@ -65,8 +60,9 @@ public:
 
 private:
     ObjectDetected* selectedObject();
+    ObjectDetected* selectedRegion() override { return selectedObject(); }
     const ObjectDetected* selectedObject() const;
-    void changed();  // publish, then post updateFilter
+    void changed() override;  // publish, then post updateFilter
 
     SnapshotSlot<const std::vector<ObjectDetected>> snapshot_;
     // Bumped by reset: a run started before it tracked another video.
