@@ -1,0 +1,72 @@
+// The face scan with the real detectors on a generated clip: one person throughout, another
+// only for a second.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/AssetHandler.h"
+#include "faces/FaceDetectorProcessor.h"
+#include "platform/dispatch/MainQueue.h"
+#include "platform/media/VideoReader.h"
+#include "platform/vision/BlazeFaceDetector.h"
+#include "platform/vision/TestPictures.h"
+#include "support/TempFolder.h"
+
+TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
+    TempFolder folder("face-scan");
+    const std::string clip = (folder.path() / "two-people.mp4").string();
+    // 3 s at 10 fps; Grace Hopper throughout on the left, the astronaut on the right in the
+    // frames from 1.0 s to 1.9 s.
+    const std::string make =
+        "ffmpeg -nostdin -loglevel error -y -f lavfi -i color=gray:s=640x360:d=3:r=10 -loop 1 "
+        "-framerate 10 -i " +
+        testPicturePath("grace_hopper.jpg") + " -loop 1 -framerate 10 -i " +
+        testPicturePath("astronaut.png") +
+        " -filter_complex '[1:v]scale=-2:220[a];[2:v]scale=-2:220[b];[0:v][a]overlay=x=40:y=60:"
+        "shortest=1[l];[l][b]overlay=x=360:y=60:shortest=1:enable=between(t\\,0.95\\,1.95)' "
+        "-t 3 -c:v libx264 -pix_fmt yuv420p " +
+        clip;
+    ASSERT_EQ(std::system(make.c_str()), 0);
+
+    auto asset = std::make_shared<AssetHandler>(clip);
+    asset->waitUntilLoaded();
+    FaceDetectorProcessor processor;
+    std::optional<std::vector<ObjectDetected>> found;
+    std::string failure;
+    processor.scanFaces(
+        asset, [](double, std::vector<ObjectDetected>) {},
+        [&](std::vector<ObjectDetected> regions) { found = std::move(regions); },
+        [&](const std::string& reason) { failure = reason; });
+    ASSERT_TRUE(MainQueue::shared().runUntil([&] { return found || !failure.empty(); },
+                                             std::chrono::seconds(120)));
+    ASSERT_TRUE(found) << failure;
+    ASSERT_EQ(found->size(), 2u);
+    std::sort(found->begin(), found->end(),
+              [](const auto& a, const auto& b) { return a.startTime < b.startTime; });
+
+    // Within one frame (0.1 s) of the truth; a track reaching the last frame ends at the end.
+    const ObjectDetected &always = (*found)[0], &briefly = (*found)[1];
+    EXPECT_NEAR(always.startTime.seconds(), 0, 1e-6);
+    EXPECT_NEAR(always.endTime.seconds(), 3, 1e-6);
+    EXPECT_NEAR(briefly.startTime.seconds(), 1.0, 0.1 + 1e-6);
+    EXPECT_NEAR(briefly.endTime.seconds(), 1.9, 0.1 + 1e-6);
+    EXPECT_LT(always.objectInfor.front().nominalRect.midX(), 0.5);
+    EXPECT_GT(briefly.objectInfor.front().nominalRect.midX(), 0.5);
+
+    // Regions are the detected face grown 1.5 times about its centre.
+    auto reader = VideoReader::open(clip, {});
+    ASSERT_TRUE(reader);
+    VideoFrame frame;
+    ASSERT_EQ(reader->read(frame), ReadStatus::frame);
+    auto detector = BlazeFaceDetector::create(testModels(), {});
+    ASSERT_TRUE(detector) << detector.error;
+    auto faces = (*detector.value)->detectFaceRectangles(frame.image);
+    ASSERT_TRUE(faces && faces->size() == 1u);
+    const Rect& face = faces->front().boundingBox;
+    const Rect& region = always.objectInfor.front().nominalRect;
+    EXPECT_NEAR(region.width / face.width, 1.5, 0.05);
+    EXPECT_NEAR(region.height / face.height, 1.5, 0.05);
+    EXPECT_NEAR(region.midX(), face.midX(), 0.01);
+    EXPECT_NEAR(region.midY(), face.midY(), 0.01);
+}
