@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "support/TempFolder.h"
@@ -11,14 +10,8 @@ TEST(DetectCommand, FindsTheFaceInAPictureAndInAVideoFrameAtAGivenTime) {
     const std::string picture = testMediaPath("pictures/astronaut.png");
     // Black for the first second, then the photograph: the time picks the frame.
     const std::string clip = (folder.path() / "astronaut.mp4").string();
-    const std::string make =
-        "ffmpeg -nostdin -loglevel error -y -f lavfi -i color=black:s=512x512:d=1:r=10 -loop 1 "
-        "-framerate 10 -t 1 -i " +
-        picture +
-        " -filter_complex '[1:v]scale=512:512[p];[0:v][p]concat=n=2:v=1' -c:v libx264 -pix_fmt "
-        "yuv420p " +
-        clip;
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(makeClipOfPictures(clip, "black", "512x512", 2, {picture},
+                                   "[1:v]scale=512:512[p];[0:v][p]overlay=enable=gte(t\\,1)"));
 
     auto facesIn = [](const CommandResult& r) {
         EXPECT_EQ(r.status, 0) << r.err;

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "support/TempFolder.h"
 #include "support/TestMedia.h"
 
@@ -10,14 +8,9 @@
 TEST(ScanCommand, SmallFacesAreFoundOnlyWhenAskedFor) {
     TempFolder folder("scan");
     const std::string clip = (folder.path() / "small-face.mp4").string();
-    const std::string make =
-        "ffmpeg -nostdin -loglevel error -y -f lavfi -i color=gray:s=768x432:d=1:r=10 -loop 1 "
-        "-framerate 10 -i " +
-        testMediaPath("pictures/astronaut.png") +
-        " -filter_complex '[1:v]scale=-2:80[p];[0:v][p]overlay=x=400:y=200:shortest=1' -t 1 "
-        "-c:v libx264 -pix_fmt yuv420p " +
-        clip;
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(makeClipOfPictures(clip, "gray", "768x432", 1,
+                                   {testMediaPath("pictures/astronaut.png")},
+                                   "[1:v]scale=-2:80[p];[0:v][p]overlay=x=400:y=200"));
 
     auto plain = runVeilcut("scan " + clip);
     ASSERT_EQ(plain.status, 0) << plain.err;

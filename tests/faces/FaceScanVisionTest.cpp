@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "core/AssetHandler.h"
 #include "faces/FaceDetectorProcessor.h"
@@ -12,22 +11,18 @@
 #include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/TestPictures.h"
 #include "support/TempFolder.h"
+#include "support/TestMedia.h"
 
 TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
     TempFolder folder("face-scan");
     const std::string clip = (folder.path() / "two-people.mp4").string();
     // 3 s at 10 fps; Grace Hopper throughout on the left, the astronaut on the right in the
     // frames from 1.0 s to 1.9 s.
-    const std::string make =
-        "ffmpeg -nostdin -loglevel error -y -f lavfi -i color=gray:s=640x360:d=3:r=10 -loop 1 "
-        "-framerate 10 -i " +
-        testPicturePath("grace_hopper.jpg") + " -loop 1 -framerate 10 -i " +
-        testPicturePath("astronaut.png") +
-        " -filter_complex '[1:v]scale=-2:220[a];[2:v]scale=-2:220[b];[0:v][a]overlay=x=40:y=60:"
-        "shortest=1[l];[l][b]overlay=x=360:y=60:shortest=1:enable=between(t\\,0.95\\,1.95)' "
-        "-t 3 -c:v libx264 -pix_fmt yuv420p " +
-        clip;
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(
+        makeClipOfPictures(clip, "gray", "640x360", 3,
+                           {testPicturePath("grace_hopper.jpg"), testPicturePath("astronaut.png")},
+                           "[1:v]scale=-2:220[a];[2:v]scale=-2:220[b];[0:v][a]overlay=x=40:y=60[l];"
+                           "[l][b]overlay=x=360:y=60:enable=between(t\\,0.95\\,1.95)"));
 
     auto asset = std::make_shared<AssetHandler>(clip);
     asset->waitUntilLoaded();
