@@ -3,9 +3,6 @@
 #include <algorithm>
 
 #include "platform/image/ImageOps.h"
-#include "shapes/EmojiImage.h"
-#include "shapes/RegionMask.h"
-#include "shapes/ShapeMask.h"
 
 namespace {
 
@@ -23,36 +20,20 @@ Rect scaledAboutCentre(const Rect& r, double factor) {
     return {r.midX() - w / 2, r.midY() - h / 2, w, h};
 }
 
-// The mask canvas draws its shape in its central half, so the mask goes into the rect twice
-// the size of the sample's rect about the same centre; the region's enlargement applies on top.
-// Placing once into the enlarged rect gives what placing then enlarging gives, with one resampling.
-Rect placementRect(const Rect& sample, ObjectBlurType type, double scale) {
-    double factor = type == ObjectBlurType::emoji ? scale : 2 * scale;
-    return scaledAboutCentre(sample, factor);
-}
-
-Rect toPixels(const Rect& r, const Rect& extent) {
-    return {r.x * extent.width, r.y * extent.height, r.width * extent.width,
-            r.height * extent.height};
-}
-
 }  // namespace
 
 ObjectDetected::ObjectDetected(std::vector<ObjectInFor> samples, Image thumbnailImage,
                                std::string emojiText, ObjectBlurType type, bool hdr)
-    : objectInfor(std::move(samples)),
+    : RegionLook(std::move(emojiText), hdr),
+      objectInfor(std::move(samples)),
       thumbnail(std::move(thumbnailImage)),
-      objectBlurType(type),
-      emoji(std::move(emojiText)),
-      isHDR(hdr) {
+      objectBlurType(type) {
     sortByTime(objectInfor);
     MediaTime first = objectInfor.empty() ? MediaTime::zero() : objectInfor.front().timeStamp;
     MediaTime last = objectInfor.empty() ? MediaTime::zero() : objectInfor.back().timeStamp;
     trimTime = {first, last - first};
     startTime = first;
     endTime = last;
-    updateShapeMasks();
-    updateEmojiImages();
 }
 
 ObjectDetected ObjectDetected::copy() const {
@@ -105,59 +86,20 @@ std::optional<ObjectInFor> ObjectDetected::objectInforAt(const MediaTime& t,
 
 std::optional<Rect> ObjectDetected::layerArea(const Rect& frameExtent, const MediaTime& t,
                                               double frameDuration) const {
-    if (objectBlurType == ObjectBlurType::none) return std::nullopt;
+    auto cover = coverOf(objectBlurType);
     auto sample = objectInforAt(t, frameDuration);
-    if (!sample) return std::nullopt;
-    Rect placed = placementRect(sample->nominalRect, objectBlurType, scale);
-    if (objectBlurType != ObjectBlurType::emoji) {
-        const auto& mask = objectBlurType == ObjectBlurType::circle ? circle : regtangle;
-        if (!mask) return std::nullopt;
-        placed = visibleMaskRect(*mask, frameExtent, placed);
-    }
-    Rect area = toPixels(placed, frameExtent).intersection(frameExtent);
-    if (area.isEmpty()) return std::nullopt;
-    return area;
+    if (!cover || !sample) return std::nullopt;
+    return coverArea(*cover, scaledAboutCentre(sample->nominalRect, scale), frameExtent);
 }
 
 std::optional<Image> ObjectDetected::layer(const Image& styled, const Image& frame,
                                            const MediaTime& t, double frameDuration,
                                            bool isExport) const {
-    if (objectBlurType == ObjectBlurType::none) return std::nullopt;
-    const std::optional<Image>* picture = nullptr;
-    if (objectBlurType == ObjectBlurType::emoji)
-        picture = isExport && isHDR && emojiCIImage ? &hdrEmojiCIImage : &emojiCIImage;
-    else
-        picture = objectBlurType == ObjectBlurType::circle ? &circle : &regtangle;
-    if (!*picture) return std::nullopt;
+    auto cover = coverOf(objectBlurType);
     auto sample = objectInforAt(t, frameDuration);
-    if (!sample) return std::nullopt;
-    Rect rect = placementRect(sample->nominalRect, objectBlurType, scale);
-    if (objectBlurType == ObjectBlurType::emoji)
-        return placeMask(**picture, styled, rect, PlacementMode::fit);
-    auto placed = placeMask(**picture, frame, rect, PlacementMode::stretch);
-    if (!placed) return std::nullopt;
-    return clipToMask(*placed, styled);
-}
-
-void ObjectDetected::setSoftness(double value) {
-    softness = value;
-    updateShapeMasks();
-}
-
-void ObjectDetected::setEmoji(std::string value) {
-    emoji = std::move(value);
-    updateEmojiImages();
-}
-
-void ObjectDetected::updateShapeMasks() {
-    double sigma = softness * FEATHER_SIGMA_PER_SOFTNESS;
-    regtangle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, RECTANGLE_CORNER_RADIUS, sigma);
-    circle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, ELLIPSE_CORNER_RADIUS, sigma);
-}
-
-void ObjectDetected::updateEmojiImages() {
-    emojiCIImage = makeEmojiImage(emoji, EMOJI_FONT_SIZE);
-    if (isHDR) hdrEmojiCIImage = makeHDREmojiImage(emoji, EMOJI_FONT_SIZE);
+    if (!cover || !sample) return std::nullopt;
+    return coverLayer(*cover, scaledAboutCentre(sample->nominalRect, scale), styled, frame,
+                      isExport);
 }
 
 Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& source,

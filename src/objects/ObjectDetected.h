@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "core/MediaTime.h"
-#include "core/ModelFilterManager.h"
 #include "objects/ObjectBlurType.h"
 #include "objects/ObjectInFor.h"
 #include "platform/dispatch/Uuid.h"
 #include "platform/image/Image.h"
+#include "shapes/RegionLook.h"
 
-class ObjectDetected {
+class ObjectDetected : public RegionLook {
 public:
     // Samples are sorted by time (stable); the trim spans the first to the last sample.
     ObjectDetected(std::vector<ObjectInFor> samples, Image thumbnail, std::string emoji,
@@ -32,17 +32,8 @@ public:
     MediaTime startTime;
     MediaTime endTime;
     ObjectBlurType objectBlurType = ObjectBlurType::none;
-    ModelFilterManager modelFilterManager;
     double scale = 1;
-    double softness = 0;
-    std::string emoji;
-    bool isHDR = false;
     bool alreadyChangeTrimtime = false;
-    // Cached masks; replaced (never edited) when softness or emoji change.
-    std::optional<Image> regtangle;
-    std::optional<Image> circle;
-    std::optional<Image> emojiCIImage;
-    std::optional<Image> hdrEmojiCIImage;
 
     // A new region (new id, `alreadyChangeTrimtime` false) with this one's samples, times and
     // look, its intensity clamped to 0...1, sharing the mask pictures.
@@ -67,11 +58,6 @@ public:
     // `layerArea`) cut to the placed mask, or the placed emoji picture.
     std::optional<Image> layer(const Image& styled, const Image& frame, const MediaTime& t,
                                double frameDuration, bool isExport) const;
-
-    void setSoftness(double value);
-    void setEmoji(std::string value);
-    void updateShapeMasks();
-    void updateEmojiImages();
 };
 
 // `regions` drawn in order over `background`, each styled from `source` only where it shows.

@@ -3,9 +3,6 @@
 #include <algorithm>
 
 #include "platform/log/Log.h"
-#include "shapes/EmojiImage.h"
-#include "shapes/RegionMask.h"
-#include "shapes/ShapeMask.h"
 
 namespace {
 
@@ -21,28 +18,13 @@ double ratio(const MediaTime& t, const MediaTime& from, const MediaTime& to) {
     return span > 0 ? (t - from).seconds() / span : 0.0;
 }
 
-// The mask canvas draws its shape in its central half, so the mask goes into the rect twice
-// the size of the shape's rect about the same centre.
-Rect maskRect(const Rect& r) {
-    return {r.x - r.width / 2, r.y - r.height / 2, 2 * r.width, 2 * r.height};
-}
-
-Rect toPixels(const Rect& r, const Rect& extent) {
-    return {r.x * extent.width, r.y * extent.height, r.width * extent.width,
-            r.height * extent.height};
-}
-
 }  // namespace
 
 ShapeModel::ShapeModel(MediaTimeRange trim, Rect rect, std::string emojiText, bool hdr)
-    : trimTime(trim),
+    : RegionLook(std::move(emojiText), hdr),
+      trimTime(trim),
       maxEndTime(trim.end()),
-      defaultRect(rect),
-      emoji(std::move(emojiText)),
-      isHDR(hdr) {
-    updateShapeMasks();
-    updateEmojiImages();
-}
+      defaultRect(rect) {}
 
 ShapeModel ShapeModel::copy() const {
     ShapeModel c = *this;
@@ -86,52 +68,15 @@ std::optional<Rect> ShapeModel::rect(const MediaTime& t) const {
 
 std::optional<Image> ShapeModel::maskImage(const Image& styled, const Image& frame,
                                            const MediaTime& time, bool isExport) const {
-    if (shapeBlurType == ShapeBlurType::none) return std::nullopt;
+    auto c = coverOf(shapeBlurType);
     auto r = rect(time);
-    if (!r) return std::nullopt;
-    if (shapeBlurType == ShapeBlurType::emoji) {
-        const auto& picture = isExport && isHDR && emojiCIImage ? hdrEmojiCIImage : emojiCIImage;
-        if (!picture) return std::nullopt;
-        return placeMask(*picture, frame, *r, PlacementMode::fit);
-    }
-    const auto& mask = shapeBlurType == ShapeBlurType::circle ? circle : regtangle;
-    if (!mask) return std::nullopt;
-    auto placed = placeMask(*mask, frame, maskRect(*r), PlacementMode::stretch);
-    if (!placed) return std::nullopt;
-    return clipToMask(*placed, styled);
+    if (!c || !r) return std::nullopt;
+    return coverLayer(*c, *r, styled, frame, isExport);
 }
 
 std::optional<Rect> ShapeModel::layerArea(const Rect& frameExtent, const MediaTime& time) const {
+    auto c = coverOf(shapeBlurType);
     auto r = rect(time);
-    if (!r || shapeBlurType == ShapeBlurType::none) return std::nullopt;
-    const auto& mask = shapeBlurType == ShapeBlurType::circle ? circle : regtangle;
-    if (shapeBlurType != ShapeBlurType::emoji && !mask) return std::nullopt;
-    Rect area = toPixels(shapeBlurType == ShapeBlurType::emoji
-                             ? *r
-                             : visibleMaskRect(*mask, frameExtent, maskRect(*r)),
-                         frameExtent);
-    area = area.intersection(frameExtent);
-    if (area.isEmpty()) return std::nullopt;
-    return area;
-}
-
-void ShapeModel::setSoftness(double value) {
-    softness = value;
-    updateShapeMasks();
-}
-
-void ShapeModel::setEmoji(std::string value) {
-    emoji = std::move(value);
-    updateEmojiImages();
-}
-
-void ShapeModel::updateShapeMasks() {
-    double sigma = softness * FEATHER_SIGMA_PER_SOFTNESS;
-    regtangle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, RECTANGLE_CORNER_RADIUS, sigma);
-    circle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, ELLIPSE_CORNER_RADIUS, sigma);
-}
-
-void ShapeModel::updateEmojiImages() {
-    emojiCIImage = makeEmojiImage(emoji, EMOJI_FONT_SIZE);
-    if (isHDR) hdrEmojiCIImage = makeHDREmojiImage(emoji, EMOJI_FONT_SIZE);
+    if (!c || !r) return std::nullopt;
+    return coverArea(*c, *r, frameExtent);
 }

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "core/MediaTime.h"
-#include "core/ModelFilterManager.h"
 #include "platform/image/Image.h"
+#include "shapes/RegionLook.h"
 #include "shapes/ShapeBlurType.h"
 #include "shapes/ShapeKeyFrame.h"
 
-class ShapeModel {
+class ShapeModel : public RegionLook {
 public:
     ShapeModel(MediaTimeRange trimTime, Rect defaultRect, std::string emoji, bool isHDR);
 
@@ -27,15 +27,6 @@ public:
     Rect defaultRect;
     std::vector<ShapeKeyFrame> keyframes;  // insertion order, never sorted
     ShapeBlurType shapeBlurType = ShapeBlurType::circle;
-    ModelFilterManager modelFilterManager;
-    double softness = 0;
-    std::string emoji;
-    bool isHDR = false;
-    // Cached masks; replaced (never edited) when softness or emoji change.
-    std::optional<Image> regtangle;
-    std::optional<Image> circle;
-    std::optional<Image> emojiCIImage;
-    std::optional<Image> hdrEmojiCIImage;
 
     // A deep copy under new ids, sharing the mask pictures; intensity clamped to 0...1.
     ShapeModel copy() const;
@@ -51,9 +42,4 @@ public:
                                    bool isExport) const;
     // Where the layer of `maskImage` can be non-transparent at `time`, in frame pixels.
     std::optional<Rect> layerArea(const Rect& frameExtent, const MediaTime& time) const;
-
-    void setSoftness(double value);
-    void setEmoji(std::string value);
-    void updateShapeMasks();
-    void updateEmojiImages();
 };

@@ -1,0 +1,75 @@
+#include "shapes/RegionLook.h"
+
+#include "shapes/EmojiImage.h"
+#include "shapes/RegionMask.h"
+#include "shapes/ShapeMask.h"
+
+namespace {
+
+// The mask canvas draws its shape in its central half, so a mask goes into the rect twice
+// the size of the region's about the same centre.
+Rect maskRect(const Rect& r) {
+    return {r.x - r.width / 2, r.y - r.height / 2, 2 * r.width, 2 * r.height};
+}
+
+Rect toPixels(const Rect& r, const Rect& extent) {
+    return {r.x * extent.width, r.y * extent.height, r.width * extent.width,
+            r.height * extent.height};
+}
+
+}  // namespace
+
+RegionLook::RegionLook(std::string emojiText, bool hdr) : emoji(std::move(emojiText)), isHDR(hdr) {
+    updateShapeMasks();
+    updateEmojiImages();
+}
+
+void RegionLook::setSoftness(double value) {
+    softness = value;
+    updateShapeMasks();
+}
+
+void RegionLook::setEmoji(std::string value) {
+    emoji = std::move(value);
+    updateEmojiImages();
+}
+
+void RegionLook::updateShapeMasks() {
+    double sigma = softness * FEATHER_SIGMA_PER_SOFTNESS;
+    regtangle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, RECTANGLE_CORNER_RADIUS, sigma);
+    circle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, ELLIPSE_CORNER_RADIUS, sigma);
+}
+
+void RegionLook::updateEmojiImages() {
+    emojiCIImage = makeEmojiImage(emoji, EMOJI_FONT_SIZE);
+    if (isHDR) hdrEmojiCIImage = makeHDREmojiImage(emoji, EMOJI_FONT_SIZE);
+}
+
+const std::optional<Image>& RegionLook::mask(Cover cover) const {
+    return cover == Cover::circle ? circle : regtangle;
+}
+
+std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
+                                          const Rect& frameExtent) const {
+    Rect placed = rect;
+    if (cover != Cover::emoji) {
+        if (!mask(cover)) return std::nullopt;
+        placed = visibleMaskRect(*mask(cover), frameExtent, maskRect(rect));
+    }
+    Rect area = toPixels(placed, frameExtent).intersection(frameExtent);
+    if (area.isEmpty()) return std::nullopt;
+    return area;
+}
+
+std::optional<Image> RegionLook::coverLayer(Cover cover, const Rect& rect, const Image& styled,
+                                            const Image& frame, bool isExport) const {
+    if (cover == Cover::emoji) {
+        const auto& picture = isExport && isHDR && emojiCIImage ? hdrEmojiCIImage : emojiCIImage;
+        if (!picture) return std::nullopt;
+        return placeMask(*picture, frame, rect, PlacementMode::fit);
+    }
+    if (!mask(cover)) return std::nullopt;
+    auto placed = placeMask(*mask(cover), frame, maskRect(rect), PlacementMode::stretch);
+    if (!placed) return std::nullopt;
+    return clipToMask(*placed, styled);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// How a region is hidden, shared by hand-placed shapes and tracked regions: its style,
+// softness and emoji, the mask and emoji pictures they make (cached; replaced, never edited,
+// when softness or emoji change), and the layer a region of that look draws over a frame.
+//
+// Threads: changed on the main thread; published copies share the immutable pictures and
+// their const members are safe on any thread.
+
+#include <optional>
+#include <string>
+
+#include "core/ModelFilterManager.h"
+#include "platform/image/Image.h"
+
+class RegionLook {
+public:
+    ModelFilterManager modelFilterManager;
+    double softness = 0;
+    std::string emoji;
+    bool isHDR = false;
+    std::optional<Image> regtangle;
+    std::optional<Image> circle;
+    std::optional<Image> emojiCIImage;
+    std::optional<Image> hdrEmojiCIImage;
+
+    void setSoftness(double value);
+    void setEmoji(std::string value);
+    void updateShapeMasks();
+    void updateEmojiImages();
+
+protected:
+    // What covers the region.
+    enum class Cover { circle, rectangle, emoji };
+
+    RegionLook(std::string emoji, bool isHDR);
+
+    // The cover a blur type (ShapeBlurType or ObjectBlurType) asks for; nothing for none.
+    template <class BlurType>
+    static std::optional<Cover> coverOf(BlurType type) {
+        if (type == BlurType::circle) return Cover::circle;
+        if (type == BlurType::rectangle) return Cover::rectangle;
+        if (type == BlurType::emoji) return Cover::emoji;
+        return std::nullopt;
+    }
+
+    // Where the layer of a region with rect `rect` (normalised, origin lower-left) can be
+    // non-transparent, in pixels of a frame of `frameExtent`; nothing when it cannot show.
+    std::optional<Rect> coverArea(Cover cover, const Rect& rect, const Rect& frameExtent) const;
+    // The layer itself: `styled` (the frame in this look's style, at least over `coverArea`)
+    // cut to the mask placed over the region, or the emoji picture fitted into the rect.
+    std::optional<Image> coverLayer(Cover cover, const Rect& rect, const Image& styled,
+                                    const Image& frame, bool isExport) const;
+
+private:
+    const std::optional<Image>& mask(Cover cover) const;
+};
