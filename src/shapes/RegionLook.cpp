@@ -38,6 +38,8 @@ void RegionLook::updateShapeMasks() {
     double sigma = softness * FEATHER_SIGMA_PER_SOFTNESS;
     regtangle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, RECTANGLE_CORNER_RADIUS, sigma);
     circle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, ELLIPSE_CORNER_RADIUS, sigma);
+    regtangleVisiblePart_ = regtangle ? visibleMaskPart(*regtangle) : Rect{};
+    circleVisiblePart_ = circle ? visibleMaskPart(*circle) : Rect{};
 }
 
 void RegionLook::updateEmojiImages() {
@@ -54,7 +56,9 @@ std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
     Rect placed = rect;
     if (cover != Cover::emoji) {
         if (!mask(cover)) return std::nullopt;
-        placed = visibleMaskRect(*mask(cover), frameExtent, maskRect(rect));
+        placed =
+            visibleMaskRect(cover == Cover::circle ? circleVisiblePart_ : regtangleVisiblePart_,
+                            frameExtent, maskRect(rect));
     }
     Rect area = toPixels(placed, frameExtent).intersection(frameExtent);
     if (area.isEmpty()) return std::nullopt;

@@ -53,4 +53,8 @@ protected:
 
 private:
     const std::optional<Image>& mask(Cover cover) const;
+
+    // Where each mask is not transparent (see visibleMaskPart), found once per mask.
+    Rect regtangleVisiblePart_;
+    Rect circleVisiblePart_;
 };

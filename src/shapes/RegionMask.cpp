@@ -5,18 +5,6 @@
 #include "platform/image/ImageOps.h"
 #include "platform/log/Log.h"
 
-namespace {
-
-// The visible part of `mask` plus one pixel around it (what a bilinear enlargement still
-// reads), within its extent.
-Rect visibleExtent(const Image& mask) {
-    const Rect seen = ImageOps::visibleBounds(mask);
-    if (seen.isEmpty()) return {};
-    return Rect{seen.x - 1, seen.y - 1, seen.width + 2, seen.height + 2}.intersection(mask.extent);
-}
-
-}  // namespace
-
 std::optional<Image> placeMask(const Image& mask, const Image& frame, const Rect& rect,
                                PlacementMode mode) {
     if (mask.empty() || frame.empty()) return std::nullopt;
@@ -30,18 +18,22 @@ std::optional<Image> placeMask(const Image& mask, const Image& frame, const Rect
     return ImageOps::place(mask, transform);
 }
 
-Rect visibleMaskRect(const Image& mask, const Rect& frameExtent, const Rect& rect) {
-    if (mask.empty() || frameExtent.isEmpty()) return {};
-    const Rect visible = visibleExtent(mask);
-    if (visible.isEmpty()) return {};
+Rect visibleMaskPart(const Image& mask) {
+    const Rect seen = ImageOps::visibleBounds(mask);
+    if (seen.isEmpty()) return {};
     const Rect& e = mask.extent;
+    const Rect part = Rect{seen.x - 1, seen.y - 1, seen.width + 2, seen.height + 2}.intersection(e);
+    return {(part.x - e.x) / e.width, (part.y - e.y) / e.height, part.width / e.width,
+            part.height / e.height};
+}
+
+Rect visibleMaskRect(const Rect& visiblePart, const Rect& frameExtent, const Rect& rect) {
+    if (visiblePart.isEmpty() || frameExtent.isEmpty()) return {};
     // Reducing a mask averages blocks of under a frame pixel and interpolates within another:
     // two frame pixels of room hold what that spreads.
     const double mx = 2 / frameExtent.width, my = 2 / frameExtent.height;
-    return {rect.x + (visible.x - e.x) / e.width * rect.width - mx,
-            rect.y + (visible.y - e.y) / e.height * rect.height - my,
-            visible.width / e.width * rect.width + 2 * mx,
-            visible.height / e.height * rect.height + 2 * my};
+    return {rect.x + visiblePart.x * rect.width - mx, rect.y + visiblePart.y * rect.height - my,
+            visiblePart.width * rect.width + 2 * mx, visiblePart.height * rect.height + 2 * my};
 }
 
 std::optional<Image> clipToMask(const Image& mask, const Image& image) {

@@ -21,11 +21,16 @@ enum class PlacementMode {
 std::optional<Image> placeMask(const Image& mask, const Image& frame, const Rect& rect,
                                PlacementMode mode);
 
-// The part of `rect` (normalised to a frame of extent `frameExtent`, as above) in which `mask`,
-// stretched over the whole of `rect`, leaves any pixel not fully transparent. A mask's canvas
-// leaves room around its shape for the feather; styling and compositing only this part saves the
-// rest.
-Rect visibleMaskRect(const Image& mask, const Rect& frameExtent, const Rect& rect);
+// The part of `mask` holding every pixel that is not fully transparent, plus the one pixel
+// around them that a bilinear enlargement still reads, as fractions of its extent (origin
+// lower-left); empty when the whole mask is transparent. A mask's canvas leaves room around its
+// shape for the feather: styling and compositing only the visible part saves the rest.
+Rect visibleMaskPart(const Image& mask);
+
+// The part of `rect` (normalised to a frame of extent `frameExtent`, as above) in which a mask
+// with visible part `visiblePart`, stretched over the whole of `rect`, leaves any pixel not
+// fully transparent.
+Rect visibleMaskRect(const Rect& visiblePart, const Rect& frameExtent, const Rect& rect);
 
 // `image` kept where the placed `mask` is, weighted by its alpha, transparent elsewhere.
 // Prints "Không thể tạo bộ lọc CISourceInCompositing." and gives nothing when either input is

@@ -68,7 +68,7 @@ TEST(RegionMask, TheVisibleRectHoldsEveryPixelThePlacedMaskTouches) {
             cv::Rect touched = cv::boundingRect(alpha > 0);
             touched += pixelRectOf(frame.extent, placed->extent).tl();
 
-            const Rect visible = visibleMaskRect(*mask, frame.extent, rect);
+            const Rect visible = visibleMaskRect(visibleMaskPart(*mask), frame.extent, rect);
             const cv::Rect styled = pixelRectOf(
                 frame.extent,
                 {visible.x * 1000, visible.y * 500, visible.width * 1000, visible.height * 500});
