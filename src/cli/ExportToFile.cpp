@@ -87,7 +87,7 @@ int exportToFile(const ExportTarget& target) {
                 VFExport::shared().cancel();
             }
             // A cancelled export calls nothing: it is over once the engine has cleaned up.
-            return result.has_value() || (cancelling && !VFExport::shared().isExporting());
+            return result.has_value() || (cancelling && !edit.isExporting());
         },
         std::chrono::hours(24 * 365));
     if (result && result->file) progress.update(1);

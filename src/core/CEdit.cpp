@@ -96,7 +96,13 @@ void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion, st
     settings.folder = std::move(folder);
     double p0 = cFace().progressRate.load();
     double share = (1 - p0) * 0.5;
+    startingExports_.fetch_add(1);
     BackgroundQueue::dispatch([this, settings, p0, share, progress, completion] {
+        // Counted until VFExport has taken over, so `isExporting` has no gap before the file.
+        struct Started {
+            std::atomic<int>& count;
+            ~Started() { count.fetch_sub(1); }
+        } started{startingExports_};
         auto report = [progress](double fraction) {
             MainQueue::shared().post([progress, fraction] {
                 if (progress) progress(fraction);
@@ -116,4 +122,9 @@ void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion, st
         // A cancel that came between the check above and the start reaches the export here.
         if (cancelExport) engine.cancel();
     });
+}
+
+bool CEdit::isExporting() const {
+    // In this order: VFExport counts the export before the hand-over ends.
+    return startingExports_.load() > 0 || VFExport::shared().isExporting();
 }

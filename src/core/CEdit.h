@@ -58,9 +58,14 @@ public:
     // Both are delivered on the main queue. The file goes to `folder`, or to VFExport's own
     // scratch folder when it is empty. Main thread.
     void exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder = {});
+    // True from `exportVideo` until its export has ended and cleaned up, including the wait
+    // for the face scan before the file is made. Any thread.
+    bool isExporting() const;
 
 private:
     CEdit() = default;
+    // Exports between `exportVideo` and the hand-over to VFExport (or their early end).
+    std::atomic<int> startingExports_{0};
     template <typename T>
     struct Lazy {
         std::once_flag once;

@@ -80,7 +80,7 @@ TEST_F(RenderCommandTest, UnwritableDestinationsFailBeforeAnyWork) {
 TEST_F(RenderCommandTest, InterruptingCancelsCleanlyAndLeavesNoFile) {
     // SIGINT arrives while the export is running (or before it starts writing).
     std::string out = (dir / "out.mp4").string();
-    std::string command = "timeout --preserve-status -s INT 0.8 " + std::string(VEILCUT_BINARY) + " " + render(out) +
+    std::string command = "timeout --preserve-status -s INT 0.4 " + std::string(VEILCUT_BINARY) + " " + render(out) +
                           " 2>/dev/null; echo $?";
     FILE* pipe = ::popen(command.c_str(), "r");
     char status[16] = {};

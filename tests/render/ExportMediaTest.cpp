@@ -284,10 +284,14 @@ TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
     bool called = false;
     edit.exportVideo([&](double) {}, [&](const ExportResult&) { called = true; });
     MainQueue::shared().runUntil([] { return false; }, std::chrono::milliseconds(150));
+    // Still an export in progress while it waits: a caller that waits for it to end after
+    // cancelling must not stop waiting before the file could have been made.
+    EXPECT_TRUE(edit.isExporting());
     edit.cancelExport = true;
-    MainQueue::shared().runUntil([] { return false; }, std::chrono::milliseconds(100));
+    MainQueue::shared().runUntil([&] { return !edit.isExporting(); }, std::chrono::seconds(5));
+    EXPECT_FALSE(edit.isExporting());
+    MainQueue::shared().runUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_FALSE(called);
-    EXPECT_FALSE(VFExport::shared().isExporting());
 
     // The scan ends during the wait: 0...0.25 while waiting, then 0.25...1 while writing.
     std::vector<double> progress;
