@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes a clip in which one to three real faces (public-domain photographs from Debian
-# packages) move over a generated background, with a tone for audio. Never committed.
+# packages) move over a generated background, with a tone for audio. Never committed. The
+# background's colours are seeded, so the same arguments always give the same clip.
 # usage: make-face-clip.sh OUT SECONDS [FACES=1] [SIZE=1920x1080]
 set -euo pipefail
 out=${1:?usage: make-face-clip.sh OUT SECONDS [FACES] [SIZE]}
@@ -30,7 +31,7 @@ done
 chain=${chain%;}
 tmp="$out.tmp.mp4"
 ffmpeg -nostdin -loglevel error -y \
-    -f lavfi -i "gradients=s=${size}:r=30:d=${seconds}:speed=0.02" "${inputs[@]}" \
+    -f lavfi -i "gradients=s=${size}:r=30:d=${seconds}:speed=0.02:c0=0x2a5d8f:c1=0xd9a066:seed=3" "${inputs[@]}" \
     -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=${seconds}" \
     -filter_complex "$chain" -map "[bg$faces]" -map "$((faces + 1)):a" -t "$seconds" \
     -c:v libx264 -preset veryfast -pix_fmt yuv420p -r 30 -c:a aac -b:a 96k "$tmp"
