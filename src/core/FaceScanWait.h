@@ -4,8 +4,8 @@
 // the scan's progress when the export started; every 0.1 s at most, the wait reports
 // max(0, p - p0) / (1 - p0) × share for the scan's current progress p.
 //
-// Threads: a background thread; it sleeps between looks at the scan (at most every 10 ms), so
-// it takes no core away from the scan it waits for.
+// Threads: a background thread; it sleeps on the scan's change signal between looks (waking at
+// least for each report, which is when a cancel is seen at the latest), so it takes no core away from the scan it waits for.
 
 #include <atomic>
 #include <functional>

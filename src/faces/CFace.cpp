@@ -34,7 +34,26 @@ void CFace::reset() {
     selectedFaceIndex.reset();
     editingObjects.reset();
     progressRate = 0;
+    signalScanChange();
     publish();
+}
+
+uint64_t CFace::scanChanges() const {
+    std::lock_guard lock(scanChangeMutex_);
+    return scanChanges_;
+}
+
+void CFace::waitForScanChange(uint64_t seen, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(scanChangeMutex_);
+    scanChange_.wait_for(lock, timeout, [&] { return scanChanges_ != seen; });
+}
+
+void CFace::signalScanChange() {
+    {
+        std::lock_guard lock(scanChangeMutex_);
+        ++scanChanges_;
+    }
+    scanChange_.notify_all();
 }
 
 void CFace::publish() {
@@ -68,6 +87,7 @@ void CFace::merge(std::vector<ObjectDetected>& regions, const MediaTime& duratio
 void CFace::progressMerge(std::vector<ObjectDetected> regions, double fraction,
                           const MediaTime& duration, double frameDuration) {
     progressRate = fraction;
+    signalScanChange();
     merge(regions, duration, frameDuration);
     post(Notifications::progressing);
 }
@@ -76,6 +96,7 @@ void CFace::completionMerge(std::vector<ObjectDetected> regions, const MediaTime
                             double frameDuration) {
     merge(regions, duration, frameDuration);
     trackState = CFaceTrackState::end;
+    signalScanChange();
     post(Notifications::endProcess);
     post(Notifications::updateFilter);
 }
@@ -102,6 +123,7 @@ void CFace::startFaceScan(std::function<void(const std::string&)> onFailure) {
         [this, onFailure, generation](const std::string& reason) {
             if (generation != scanGeneration_) return;
             trackState = CFaceTrackState::end;
+            signalScanChange();
             post(Notifications::endProcess);
             if (onFailure) onFailure(reason);
         });

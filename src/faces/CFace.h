@@ -4,13 +4,17 @@
 // face region over each frame.
 //
 // Threads: every operation and merge runs on the main thread. `trackState` and `progressRate`
-// are atomics that the export's wait reads from its worker. After each change the editor
+// are atomics that the export's wait reads from its worker, sleeping on `waitForScanChange`
+// between looks. After each change the editor
 // publishes an immutable copy of `objects`; `renderRegions` (render threads) reads only that
 // copy, so a frame sees one consistent state and never takes a lock.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +63,13 @@ public:
     void completionMerge(std::vector<ObjectDetected> regions, const MediaTime& duration,
                          double frameDuration);
 
+    // A count of the scan's reports and its end so far: pass it to `waitForScanChange` to sleep
+    // until the next one. Any thread.
+    uint64_t scanChanges() const;
+    // Returns once the scan has reported or ended after `seen` (see `scanChanges`), or when
+    // `timeout` has passed. Any thread.
+    void waitForScanChange(uint64_t seen, std::chrono::milliseconds timeout) const;
+
     // Makes the current `objects` what the renderer draws. The operations above call it; code
     // that changes `objects` directly (loading a project) calls it after.
     void publish();
@@ -72,8 +83,13 @@ private:
     void changed() override;  // publish, then post updateFilter
     void merge(std::vector<ObjectDetected>& regions, const MediaTime& duration,
                double frameDuration);
+    // Wakes whoever waits for the scan; after every change of `trackState` or `progressRate`.
+    void signalScanChange();
 
     SnapshotSlot<const std::vector<ObjectDetected>> snapshot_;
     // Bumped by reset: reports of a scan started before it belong to another video.
     uint64_t scanGeneration_ = 0;
+    mutable std::mutex scanChangeMutex_;
+    mutable std::condition_variable scanChange_;
+    uint64_t scanChanges_ = 0;  // under scanChangeMutex_
 };

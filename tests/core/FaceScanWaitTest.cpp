@@ -42,3 +42,23 @@ TEST(FaceScanWait, CancelEndsTheWaitAtOnce) {
     canceller.join();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
 }
+
+TEST(FaceScanWait, TheScansEndWakesTheWaitAtOnce) {
+    CFace face;
+    const uint64_t seen = face.scanChanges();
+    std::atomic<bool> woke{false};
+    auto started = std::chrono::steady_clock::now();
+    std::thread waiter([&] {
+        face.waitForScanChange(seen, std::chrono::seconds(10));
+        woke = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    face.completionMerge({}, MediaTime(2, 1), 1.0 / 30);
+    waiter.join();
+    EXPECT_TRUE(woke);
+    // Woken by the signal, far from the timeout (a change made before the wait counts too).
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    auto again = std::chrono::steady_clock::now();
+    face.waitForScanChange(seen, std::chrono::seconds(10));
+    EXPECT_LT(std::chrono::steady_clock::now() - again, std::chrono::seconds(5));
+}
