@@ -1,5 +1,6 @@
 #include "shapes/RegionLook.h"
 
+#include "platform/image/ReductionCache.h"
 #include "shapes/EmojiImage.h"
 #include "shapes/RegionMask.h"
 #include "shapes/ShapeMask.h"
@@ -45,6 +46,11 @@ void RegionLook::updateShapeMasks() {
 void RegionLook::updateEmojiImages() {
     emojiCIImage = makeEmojiImage(emoji, EMOJI_FONT_SIZE);
     if (isHDR) hdrEmojiCIImage = makeHDREmojiImage(emoji, EMOJI_FONT_SIZE);
+    auto cached = [](const std::optional<Image>& picture) {
+        return picture ? std::make_shared<const ReductionCache>(*picture) : nullptr;
+    };
+    emojiReductions_ = cached(emojiCIImage);
+    hdrEmojiReductions_ = cached(hdrEmojiCIImage);
 }
 
 const std::optional<Image>& RegionLook::mask(Cover cover) const {
@@ -68,12 +74,15 @@ std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
 std::optional<Image> RegionLook::coverLayer(Cover cover, const Rect& rect, const Image& styled,
                                             const Image& frame, bool isExport) const {
     if (cover == Cover::emoji) {
-        const auto& picture = isExport && isHDR && emojiCIImage ? hdrEmojiCIImage : emojiCIImage;
+        const auto& picture =
+            isExport && isHDR && emojiCIImage ? hdrEmojiReductions_ : emojiReductions_;
         if (!picture) return std::nullopt;
         return placeMask(*picture, frame, rect, PlacementMode::fit);
     }
     if (!mask(cover)) return std::nullopt;
-    auto placed = placeMask(*mask(cover), frame, maskRect(rect), PlacementMode::stretch);
+    // Only the part under the styled pixels can show: the rest of the mask is not drawn.
+    auto placed =
+        placeMask(*mask(cover), frame, maskRect(rect), PlacementMode::stretch, styled.extent);
     if (!placed) return std::nullopt;
     return clipToMask(*placed, styled);
 }

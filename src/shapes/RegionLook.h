@@ -6,11 +6,14 @@
 // Threads: changed on the main thread; published copies share the immutable pictures and
 // their const members are safe on any thread.
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "core/ModelFilterManager.h"
 #include "platform/image/Image.h"
+
+class ReductionCache;
 
 class RegionLook {
 public:
@@ -54,6 +57,9 @@ protected:
 private:
     const std::optional<Image>& mask(Cover cover) const;
 
+    // The emoji pictures with the reductions placing them needs, kept from frame to frame.
+    std::shared_ptr<const ReductionCache> emojiReductions_;
+    std::shared_ptr<const ReductionCache> hdrEmojiReductions_;
     // Where each mask is not transparent (see visibleMaskPart), found once per mask.
     Rect regtangleVisiblePart_;
     Rect circleVisiblePart_;

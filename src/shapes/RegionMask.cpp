@@ -3,19 +3,35 @@
 #include <algorithm>
 
 #include "platform/image/ImageOps.h"
+#include "platform/image/ReductionCache.h"
 #include "platform/log/Log.h"
 
-std::optional<Image> placeMask(const Image& mask, const Image& frame, const Rect& rect,
-                               PlacementMode mode) {
-    if (mask.empty() || frame.empty()) return std::nullopt;
+namespace {
+
+// Scales a picture of `extent` (by `mode`) and moves its centre onto `rect`'s, in a frame of
+// `frame`'s size.
+AffineTransform placement(const Rect& extent, const Image& frame, const Rect& rect,
+                          PlacementMode mode) {
     const double width = frame.extent.width, height = frame.extent.height;
     const Rect p{rect.x * width, rect.y * height, rect.width * width, rect.height * height};
-    double fx = p.width / mask.extent.width, fy = p.height / mask.extent.height;
+    double fx = p.width / extent.width, fy = p.height / extent.height;
     if (mode == PlacementMode::fit) fx = fy = std::min(fx, fy);
-    const AffineTransform transform =
-        AffineTransform::scale(fx, fy).then(AffineTransform::translation(
-            p.midX() - fx * mask.extent.width / 2, p.midY() - fy * mask.extent.height / 2));
-    return ImageOps::place(mask, transform);
+    return AffineTransform::scale(fx, fy).then(AffineTransform::translation(
+        p.midX() - fx * extent.width / 2, p.midY() - fy * extent.height / 2));
+}
+
+}  // namespace
+
+std::optional<Image> placeMask(const Image& mask, const Image& frame, const Rect& rect,
+                               PlacementMode mode, const std::optional<Rect>& within) {
+    if (mask.empty() || frame.empty()) return std::nullopt;
+    return ImageOps::place(mask, placement(mask.extent, frame, rect, mode), within);
+}
+
+std::optional<Image> placeMask(const ReductionCache& mask, const Image& frame, const Rect& rect,
+                               PlacementMode mode) {
+    if (mask.picture().empty() || frame.empty()) return std::nullopt;
+    return ImageOps::place(mask, placement(mask.picture().extent, frame, rect, mode));
 }
 
 Rect visibleMaskPart(const Image& mask) {

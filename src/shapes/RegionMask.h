@@ -9,6 +9,8 @@
 #include "platform/image/Geometry.h"
 #include "platform/image/Image.h"
 
+class ReductionCache;
+
 enum class PlacementMode {
     fit,      // one scale for both axes, the smaller of the two: keeps the aspect, never overflows
     stretch,  // each axis its own scale: fills the rect
@@ -16,9 +18,14 @@ enum class PlacementMode {
 
 // `mask` scaled (by `mode`) and moved so its centre lands on the centre of `rect`, a rect
 // normalised to `frame` (0...1, origin lower-left). The frame's extent gives its size; its
-// origin is not added. The result's extent is where the mask lands. Nothing when the mask or
-// frame is empty or the rect has no area.
+// origin is not added. The result's extent is where the mask lands, cut to `within` (frame
+// pixels) when given: only the part a caller uses is drawn. Nothing when the mask or frame is
+// empty, the rect has no area or nothing lands within `within`.
 std::optional<Image> placeMask(const Image& mask, const Image& frame, const Rect& rect,
+                               PlacementMode mode,
+                               const std::optional<Rect>& within = std::nullopt);
+// The same for a cached picture, reusing its reductions (for pictures placed every frame).
+std::optional<Image> placeMask(const ReductionCache& mask, const Image& frame, const Rect& rect,
                                PlacementMode mode);
 
 // The part of `mask` holding every pixel that is not fully transparent, plus the one pixel

@@ -8,6 +8,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "platform/image/GaussianBlurFilter.h"
+#include "platform/image/ReductionCache.h"
 #include "platform/image/PixelDepth.h"
 #include "platform/image/PixelGrid.h"
 
@@ -105,6 +106,49 @@ void blendOver(const cv::Mat& top, cv::Mat dst) {
     });
 }
 
+// `place`, with `reduce(kx, ky)` giving the picture's pixels averaged over kx × ky blocks.
+template <class Reduce>
+std::optional<Image> placeReduced(const Image& image, const AffineTransform& t,
+                                  const std::optional<Rect>& within, Reduce&& reduce) {
+    if (image.empty() || t.b != 0 || t.c != 0 || !(t.a > 0) || !(t.d > 0)) return std::nullopt;
+    const Rect& from = image.extent;
+    const Rect lands{t.a * from.x + t.tx, t.d * from.y + t.ty, t.a * from.width, t.d * from.height};
+    Rect extent = wholePixelsAround(lands);
+    if (within) extent = extent.intersection(wholePixelsAround(*within));
+    if (extent.isEmpty()) return std::nullopt;
+
+    // Shrink by a whole factor with area averaging first, so the interpolation below never
+    // reduces by more than two and does not alias. Whole factors keep OpenCV on its fast
+    // block-averaging path: a fractional one costs tens of times more.
+    auto factor = [](double scale) { return int(std::clamp(std::ceil(1 / (2 * scale)), 1.0, 1e6)); };
+    const cv::Mat source = reduce(factor(t.a), factor(t.d));
+
+    // Output pixel (u, v) has its centre at plane (extent.x + u + 0.5, extent.maxY − v − 0.5);
+    // map it back into source pixel coordinates (pixel i's centre at i).
+    const double rx = source.cols / from.width, ry = source.rows / from.height;
+    cv::Matx23d inverse(rx / t.a, 0, ((extent.x + 0.5 - t.tx) / t.a - from.x) * rx - 0.5,  //
+                        0, ry / t.d, (from.maxY() - (extent.maxY() - 0.5 - t.ty) / t.d) * ry - 0.5);
+    cv::Mat out;
+    cv::warpAffine(source, out, inverse, {int(extent.width), int(extent.height)},
+                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+    // Inside, edges are sampled as clamped; the outer rows and columns then keep only the part
+    // the landing rect covers, so a picture landing on whole pixels keeps hard edges.
+    auto fade = [](cv::Mat line, double from, double to, int index) {
+        const double covered =
+            std::max(0.0, std::min(index + 1.0, to) - std::max(double(index), from));
+        if (covered < 1) line.convertTo(line, -1, covered);
+    };
+    const double left = lands.minX() - extent.minX(), right = lands.maxX() - extent.minX();
+    const double top = extent.maxY() - lands.maxY(), bottom = extent.maxY() - lands.minY();
+    fade(out.col(0), left, right, 0);
+    if (out.cols > 1) fade(out.col(out.cols - 1), left, right, out.cols - 1);
+    fade(out.row(0), top, bottom, 0);
+    if (out.rows > 1) fade(out.row(out.rows - 1), top, bottom, out.rows - 1);
+    Image placed(out, extent);
+    placed.properties = image.properties;
+    return placed;
+}
+
 }  // namespace
 
 namespace ImageOps {
@@ -145,49 +189,17 @@ Image clampedCrop(const Image& image, const Rect& area) {
     return result;
 }
 
-std::optional<Image> place(const Image& image, const AffineTransform& t) {
-    if (image.empty() || t.b != 0 || t.c != 0 || !(t.a > 0) || !(t.d > 0)) return std::nullopt;
-    const Rect& from = image.extent;
-    const Rect lands{t.a * from.x + t.tx, t.d * from.y + t.ty, t.a * from.width, t.d * from.height};
-    const Rect extent = wholePixelsAround(lands);
-    if (extent.isEmpty()) return std::nullopt;
+std::optional<Image> place(const Image& image, const AffineTransform& t,
+                           const std::optional<Rect>& within) {
+    return placeReduced(image, t, within, [&](int kx, int ky) {
+        return reduceByWholeFactors(image.pixels, kx, ky);
+    });
+}
 
-    // Shrink by a whole factor with area averaging first, so the interpolation below never
-    // reduces by more than two and does not alias. Whole factors keep OpenCV on its fast
-    // block-averaging path: a fractional one costs tens of times more.
-    cv::Mat source = image.pixels;
-    const int kx = std::max(1, int(std::ceil(1 / (2 * t.a))));
-    const int ky = std::max(1, int(std::ceil(1 / (2 * t.d))));
-    if (kx > 1 || ky > 1)
-        cv::resize(source, source,
-                   {std::max(1, int(std::lround(double(source.cols) / kx))),
-                    std::max(1, int(std::lround(double(source.rows) / ky)))},
-                   0, 0, cv::INTER_AREA);
-
-    // Output pixel (u, v) has its centre at plane (extent.x + u + 0.5, extent.maxY − v − 0.5);
-    // map it back into source pixel coordinates (pixel i's centre at i).
-    const double rx = source.cols / from.width, ry = source.rows / from.height;
-    cv::Matx23d inverse(rx / t.a, 0, ((extent.x + 0.5 - t.tx) / t.a - from.x) * rx - 0.5,  //
-                        0, ry / t.d, (from.maxY() - (extent.maxY() - 0.5 - t.ty) / t.d) * ry - 0.5);
-    cv::Mat out;
-    cv::warpAffine(source, out, inverse, {int(extent.width), int(extent.height)},
-                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
-    // Inside, edges are sampled as clamped; the outer rows and columns then keep only the part
-    // the landing rect covers, so a picture landing on whole pixels keeps hard edges.
-    auto fade = [](cv::Mat line, double from, double to, int index) {
-        const double covered =
-            std::max(0.0, std::min(index + 1.0, to) - std::max(double(index), from));
-        if (covered < 1) line.convertTo(line, -1, covered);
-    };
-    const double left = lands.minX() - extent.minX(), right = lands.maxX() - extent.minX();
-    const double top = extent.maxY() - lands.maxY(), bottom = extent.maxY() - lands.minY();
-    fade(out.col(0), left, right, 0);
-    if (out.cols > 1) fade(out.col(out.cols - 1), left, right, out.cols - 1);
-    fade(out.row(0), top, bottom, 0);
-    if (out.rows > 1) fade(out.row(out.rows - 1), top, bottom, out.rows - 1);
-    Image placed(out, extent);
-    placed.properties = image.properties;
-    return placed;
+std::optional<Image> place(const ReductionCache& picture, const AffineTransform& t,
+                           const std::optional<Rect>& within) {
+    return placeReduced(picture.picture(), t, within,
+                        [&](int kx, int ky) { return picture.reduced(kx, ky); });
 }
 
 Image colorMatrix(const Image& image, const ColorMatrix& matrix) {

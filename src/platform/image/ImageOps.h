@@ -13,6 +13,8 @@
 
 #include "platform/image/Image.h"
 
+class ReductionCache;
+
 // out = rows · (r, g, b, a) + bias, on the premultiplied values. Bias is a fraction of full
 // scale. For matrices that keep alpha, or that zero the colours, this equals applying the
 // matrix to unpremultiplied colours and premultiplying again.
@@ -32,10 +34,15 @@ Image crop(const Image& image, const Rect& area);
 Image clampedCrop(const Image& image, const Rect& area);
 
 // `image` scaled by (sx, sy) about the plane's origin, then moved by (tx, ty): transform's
-// b and c must be 0 and a, d positive. The result covers the whole pixels the picture lands on,
-// transparent outside it; its extent is where it lands (rounded out to whole pixels).
-// Nothing for other transforms or an empty image.
-std::optional<Image> place(const Image& image, const AffineTransform& transform);
+// b and c must be 0 and a, d positive. The result covers the whole pixels the picture lands on
+// (only those inside `within`, when given), transparent outside it; its extent is where it
+// lands (rounded out to whole pixels). Nothing for other transforms, an empty image, or when
+// nothing lands within `within`.
+std::optional<Image> place(const Image& image, const AffineTransform& transform,
+                           const std::optional<Rect>& within = std::nullopt);
+// The same for the cache's picture, reusing the reductions it keeps.
+std::optional<Image> place(const ReductionCache& picture, const AffineTransform& transform,
+                           const std::optional<Rect>& within = std::nullopt);
 
 // Each pixel through `matrix`, results clamped to the depth's range (CV_32FC4 is not clamped).
 Image colorMatrix(const Image& image, const ColorMatrix& matrix);

@@ -5,6 +5,7 @@
 
 #include "platform/image/ImageOps.h"
 #include "platform/image/PixelGrid.h"
+#include "platform/image/ReductionCache.h"
 
 namespace {
 
@@ -65,6 +66,39 @@ TEST(ImageOps, PlaceScalesThenTranslatesToWholePixels) {
 
     EXPECT_FALSE(ImageOps::place(mask, AffineTransform{0, 1, 1, 0, 0, 0}));  // a rotation
     EXPECT_FALSE(ImageOps::place(Image(), AffineTransform::identity()));
+}
+
+TEST(ImageOps, PlacingPartOfAPictureOrFromKeptReductionsDrawsTheSamePixels) {
+    cv::Mat px(240, 320, CV_8UC4);
+    cv::randu(px, 0, 256);
+    const Image picture(px);
+    const ReductionCache kept(picture);
+    // Shrinks by 3.2 (reduced by 2 first), by 9 (reduced by 5 first) and an enlargement, each
+    // landing on fractional pixels so the edge rows and columns are faded.
+    for (double scale : {0.3125, 1.0 / 9, 1.7}) {
+        const AffineTransform t{scale, 0, 0, scale * 0.8, 10.25, 20.5};
+        const auto whole = ImageOps::place(picture, t);
+        ASSERT_TRUE(whole);
+        for (int pass = 0; pass < 2; ++pass) {  // the second pass reuses the kept reduction
+            const auto cached = ImageOps::place(kept, t);
+            ASSERT_TRUE(cached);
+            EXPECT_EQ(cached->extent, whole->extent);
+            EXPECT_EQ(cv::norm(cached->pixels, whole->pixels, cv::NORM_INF), 0) << scale;
+        }
+        // Only the part within a window: exactly that part of the whole placement.
+        const Rect window{whole->extent.x + 3, whole->extent.y + 2,
+                          std::floor(whole->extent.width / 2), std::floor(whole->extent.height / 3)};
+        const auto part = ImageOps::place(picture, t, window);
+        ASSERT_TRUE(part);
+        EXPECT_EQ(part->extent, window);
+        EXPECT_EQ(cv::norm(part->pixels, whole->pixels(pixelRectOf(whole->extent, window)),
+                           cv::NORM_INF),
+                  0)
+            << scale;
+    }
+    EXPECT_EQ(kept.reduced(2, 2).data, kept.reduced(2, 2).data);
+    EXPECT_EQ(kept.reduced(1, 1).data, px.data);
+    EXPECT_FALSE(ImageOps::place(picture, AffineTransform::identity(), Rect{400, 0, 10, 10}));
 }
 
 TEST(ImageOps, CompositingFollowsPremultipliedRules) {
