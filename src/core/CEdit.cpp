@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "background/CBackground.h"
-#include "core/Manager.h"
 #include "core/FaceScanWait.h"
+#include "core/Manager.h"
 #include "core/Notifications.h"
 #include "faces/CFace.h"
 #include "objects/CObject.h"
@@ -27,10 +27,18 @@ CEdit& CEdit::shared() {
 
 CEdit::~CEdit() = default;
 
-CFace& CEdit::cFace() { return face_.get(); }
-CObject& CEdit::cObject() { return object_.get(); }
-CBackground& CEdit::cBackground() { return background_.get(); }
-CShape& CEdit::cShape() { return shape_.get(); }
+CFace& CEdit::cFace() {
+    return face_.get();
+}
+CObject& CEdit::cObject() {
+    return object_.get();
+}
+CBackground& CEdit::cBackground() {
+    return background_.get();
+}
+CShape& CEdit::cShape() {
+    return shape_.get();
+}
 
 void CEdit::reset() {
     tool = CEditTool::preview;
@@ -66,15 +74,24 @@ void CEdit::selectTool(int index) {
     center.post(Notifications::toolChange);
 }
 
-Image CEdit::applyBlurs(const Image& image, const MediaTime& time, bool isExport) {
+Image CEdit::applyBlurs(const Image& image, const MediaTime& time, bool isExport,
+                        std::vector<Rect>* drawn) {
+    if (drawn) drawn->clear();
+    std::vector<Rect> regions;
     auto background = cBackground().applyBlur(image);
     if (!background) return image;
-    auto faces = cFace().renderRegions(image, time, *background, isExport);
+    auto faces = cFace().renderRegions(image, time, *background, isExport, &regions);
     if (!faces) return image;
-    auto objects = cObject().renderRegions(image, time, *faces, isExport);
+    auto objects = cObject().renderRegions(image, time, *faces, isExport, &regions);
     if (!objects) return image;
-    auto shapes = cShape().applyBlur(image, time, *objects, isExport);
+    auto shapes = cShape().applyBlur(image, time, *objects, isExport, &regions);
     if (!shapes) return image;
+    if (drawn) {
+        if (background->sharesPixelsWith(image))
+            *drawn = std::move(regions);
+        else
+            drawn->push_back(image.extent);
+    }
     return *shapes;
 }
 
@@ -112,8 +129,8 @@ void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion, st
         auto& engine = VFExport::shared();
         engine.exportVideo(
             settings,
-            [this](const Image& source, const MediaTime& time) {
-                return applyBlurs(source, time, true);
+            [this](const Image& source, const MediaTime& time, std::vector<Rect>& drawn) {
+                return applyBlurs(source, time, true, &drawn);
             },
             [progress, share](double e) {
                 if (progress) progress(share + (1 - share) * e);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "core/CEditTool.h"
 #include "core/MediaTime.h"
@@ -48,8 +49,11 @@ public:
     // `toolChange`. An index that is no tool is ignored.
     void selectTool(int index);
     // The per-frame chain: background, faces, objects, shapes. A stage that yields nothing
-    // drops every blur of the frame: the source comes back unchanged. Any thread.
-    Image applyBlurs(const Image& image, const MediaTime& time, bool isExport);
+    // drops every blur of the frame: the source comes back unchanged. When `drawn` is given it
+    // is set to areas outside which the result equals `image` (the whole frame once the
+    // background is styled). Any thread.
+    Image applyBlurs(const Image& image, const MediaTime& time, bool isExport,
+                     std::vector<Rect>* drawn = nullptr);
     // Exports the current source with every edit (VFExport); returns at once. Waits on the
     // background queue for the face scan first. `progress` gets the overall fraction: 0 to s
     // while the scan finishes, s to 1 while writing, s = half of what the scan had left.

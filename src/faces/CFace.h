@@ -73,9 +73,11 @@ public:
     // Makes the current `objects` what the renderer draws. The operations above call it; code
     // that changes `objects` directly (loading a project) calls it after.
     void publish();
-    // The face stage of the chain; any thread. Never nothing: with no regions, `current`.
+    // The face stage of the chain; any thread. Never nothing: with no regions, `current`. The
+    // areas it draws over `current` are appended to `drawn` when given.
     std::optional<Image> renderRegions(const Image& source, const MediaTime& time,
-                                       const Image& current, bool isExport) const;
+                                       const Image& current, bool isExport,
+                                       std::vector<Rect>* drawn = nullptr) const;
 
 private:
     ObjectDetected* selectedFace();

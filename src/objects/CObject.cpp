@@ -149,10 +149,11 @@ void CObject::changeTrim(double start, double end) {
 }
 
 std::optional<Image> CObject::renderRegions(const Image& source, const MediaTime& time,
-                                            const Image& current, bool isExport) const {
+                                            const Image& current, bool isExport,
+                                            std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
     if (list->empty()) return current;
     auto asset = Manager::shared().asset();
     double frameDuration = asset ? asset->frameDuration() : 1.0 / 30;
-    return ::renderRegions(*list, source, time, current, isExport, frameDuration);
+    return ::renderRegions(*list, source, time, current, isExport, frameDuration, drawn);
 }

@@ -104,7 +104,7 @@ std::optional<Image> ObjectDetected::layer(const Image& styled, const Image& fra
 
 Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& source,
                     const MediaTime& time, const Image& background, bool isExport,
-                    double frameDuration) {
+                    double frameDuration, std::vector<Rect>* drawn) {
     if (source.empty()) return background;
     std::vector<Image> layers;
     for (const ObjectDetected& region : regions) {
@@ -118,5 +118,5 @@ Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& sou
         auto layer = region.layer(*styled, source, time, frameDuration, isExport);
         if (layer) layers.push_back(std::move(*layer));
     }
-    return ImageOps::sourceOver(layers, background);
+    return ImageOps::sourceOver(layers, background, drawn);
 }

@@ -61,8 +61,8 @@ public:
 };
 
 // `regions` drawn in order over `background`, each styled from `source` only where it shows.
-// A region that cannot be drawn at `time` leaves the picture as it was. Any thread, on
-// published copies.
+// A region that cannot be drawn at `time` leaves the picture as it was. The area of each layer
+// drawn is appended to `drawn` when given. Any thread, on published copies.
 Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& source,
                     const MediaTime& time, const Image& background, bool isExport,
-                    double frameDuration);
+                    double frameDuration, std::vector<Rect>* drawn = nullptr);

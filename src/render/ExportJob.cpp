@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/dispatch/MainQueue.h"
+#include "platform/image/PixelGrid.h"
 #include "platform/log/Log.h"
 #include "platform/media/AudioReader.h"
 #include "platform/media/MediaFile.h"
@@ -26,6 +27,7 @@ constexpr int64_t AUDIO_LEAD_SAMPLES = AUDIO_SAMPLE_RATE / 2;
 struct FilteredFrame {
     VideoFrame source;
     Image picture;
+    std::vector<cv::Rect> changed;  // top-down pixels; empty: anywhere
 };
 
 }  // namespace
@@ -167,10 +169,14 @@ bool ExportJob::copy() {
         decoded.close();
     });
     std::thread filter([&] {
+        std::vector<Rect> drawn;
         while (auto frame = decoded.pop()) {
-            Image picture = handler_ ? handler_(frame->image, frame->time) : Image();
+            drawn.clear();
+            Image picture = handler_ ? handler_(frame->image, frame->time, drawn) : Image();
             if (picture.empty()) picture = frame->image;
-            if (!filtered.push({std::move(*frame), std::move(picture)})) break;
+            std::vector<cv::Rect> changed;
+            for (const Rect& area : drawn) changed.push_back(pixelRectOf(picture.extent, area));
+            if (!filtered.push({std::move(*frame), std::move(picture), std::move(changed)})) break;
         }
         filtered.close();
     });
@@ -190,7 +196,7 @@ bool ExportJob::copy() {
                 if (progress) progress(fraction);
             });
         }
-        if (!writer_->writeVideo(item->source, item->picture)) {
+        if (!writer_->writeVideo(item->source, item->picture, item->changed)) {
             logLine("Failed to write video frame.");
             error_ = writer_->error();
             ok = false;

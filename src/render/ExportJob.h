@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/MediaTime.h"
 #include "platform/image/Image.h"
@@ -43,8 +44,11 @@ struct ExportResult {
     std::string error;
 };
 
-// The finished picture for a source picture at a time; an empty image keeps the source.
-using FrameHandler = std::function<Image(const Image& source, const MediaTime& time)>;
+// The finished picture for a source picture at a time; an empty image keeps the source. A
+// handler that knows where it changed the source may list those areas (of the source's
+// extent) in `drawn`: the rest of the frame is then taken from the decoder's own picture.
+using FrameHandler =
+    std::function<Image(const Image& source, const MediaTime& time, std::vector<Rect>& drawn)>;
 using ExportProgress = std::function<void(double fraction)>;
 using ExportCompletion = std::function<void(const ExportResult& result)>;
 

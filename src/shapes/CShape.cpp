@@ -221,7 +221,8 @@ ShapeBlurType CShape::selectedBlurType() const {
 }
 
 std::optional<Image> CShape::applyBlur(const Image& source, const MediaTime& time,
-                                       const Image& current, bool isExport) const {
+                                       const Image& current, bool isExport,
+                                       std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
     std::vector<Image> layers;
     for (const ShapeModel& shape : *list) {
@@ -235,5 +236,5 @@ std::optional<Image> CShape::applyBlur(const Image& source, const MediaTime& tim
         auto layer = shape.maskImage(*styled, source, time, isExport);
         if (layer) layers.push_back(std::move(*layer));
     }
-    return ImageOps::sourceOver(layers, current);
+    return ImageOps::sourceOver(layers, current, drawn);
 }

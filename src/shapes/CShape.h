@@ -54,9 +54,10 @@ public:
     // Makes the current `shapes` what the renderer draws. The operations above call it; code
     // that changes `shapes` directly (loading a project) calls it after.
     void publish();
-    // The shape stage of the chain; any thread. Never nothing: with no shapes, `current`.
+    // The shape stage of the chain; any thread. Never nothing: with no shapes, `current`. The
+    // areas it draws over `current` are appended to `drawn` when given.
     std::optional<Image> applyBlur(const Image& source, const MediaTime& time, const Image& current,
-                                   bool isExport) const;
+                                   bool isExport, std::vector<Rect>* drawn = nullptr) const;
 
 private:
     ShapeModel* selectedShape();

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <opencv2/imgproc.hpp>
 
 #include "background/CBackground.h"
 #include "core/Manager.h"
 #include "core/Notifications.h"
 #include "faces/CFace.h"
 #include "platform/dispatch/MainQueue.h"
+#include "platform/image/PixelGrid.h"
 #include "shapes/CShape.h"
 #include "support/ScriptedAssetSource.h"
 
@@ -118,6 +120,39 @@ TEST_F(CEditTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag) {
 
 TEST_F(CEditTest, WithoutRegionsTheChainReturnsTheSourceItself) {
     Image frame(cv::Mat(36, 64, CV_8UC4, cv::Scalar(10, 20, 30, 255)));
-    Image out = edit.applyBlurs(frame, MediaTime(1, 30), false);
+    std::vector<Rect> drawn{{1, 2, 3, 4}};
+    Image out = edit.applyBlurs(frame, MediaTime(1, 30), false, &drawn);
     EXPECT_TRUE(out.sharesPixelsWith(frame));
+    EXPECT_TRUE(drawn.empty());
+}
+
+TEST_F(CEditTest, TheChainChangesNothingOutsideTheAreasItSaysItDrew) {
+    cv::Mat pixels(180, 320, CV_8UC4);
+    cv::randu(pixels, 0, 256);
+    pixels.reshape(1, 180 * 320).col(3).setTo(255);
+    const Image frame(pixels);
+    CShape& shapes = edit.cShape();
+    const MediaTimeRange span{MediaTime::zero(), MediaTime(10, 1)};
+    shapes.shapes.emplace_back(span, Rect{0.1, 0.2, 0.3, 0.3}, "😀", false);
+    shapes.shapes.back().modelFilterManager.type = ModelFilterType::gaussian;
+    shapes.shapes.back().modelFilterManager.current = 0.5;
+    shapes.shapes.emplace_back(span, Rect{0.6, 0.5, 0.2, 0.4}, "😀", false);
+    shapes.shapes.back().shapeBlurType = ShapeBlurType::emoji;
+    shapes.publish();
+
+    std::vector<Rect> drawn;
+    const Image out = edit.applyBlurs(frame, MediaTime(1, 1), true, &drawn);
+    ASSERT_EQ(drawn.size(), 2u);
+    cv::Mat outside(pixels.size(), CV_8U, cv::Scalar(255));
+    for (const Rect& area : drawn)
+        outside(pixelRectOf(frame.extent, area) & cv::Rect(0, 0, 320, 180)) = 0;
+    cv::Mat difference;
+    cv::absdiff(out.pixels, pixels, difference);
+    EXPECT_GT(cv::countNonZero(difference.reshape(1, 180 * 320)), 1000) << "the shapes show";
+    cv::Mat changedOutside;
+    cv::cvtColor(difference, changedOutside, cv::COLOR_RGBA2GRAY);
+    changedOutside.setTo(0, outside == 0);
+    EXPECT_EQ(cv::countNonZero(changedOutside), 0);
+    shapes.shapes.clear();
+    shapes.publish();
 }

@@ -191,7 +191,8 @@ TEST_F(ExportMedia, HdrSourcesBecomeHevcMain10Hlg) {
 
 TEST_F(ExportMedia, WhatTheFrameHandlerReturnsIsWhatGetsWritten) {
     // Black out the second half of the clip; the first half passes through untouched.
-    auto path = exportedFile("noaudio.mp4", [](const Image& source, const MediaTime& time) {
+    auto path = exportedFile("noaudio.mp4", [](const Image& source, const MediaTime& time,
+                                               std::vector<Rect>&) {
         if (time.seconds() < 1.0) return source;
         return Image(cv::Mat(source.pixels.size(), source.pixels.type(), cv::Scalar(0, 0, 0, 255)));
     });
@@ -213,10 +214,11 @@ TEST_F(ExportMedia, WhatTheFrameHandlerReturnsIsWhatGetsWritten) {
 }
 
 TEST_F(ExportMedia, CancelWhileWritingLeavesNoFileAndNoCallback) {
-    ExportRun& run = start(settingsFor("hd.mp4"), [](const Image& source, const MediaTime&) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return source;
-    });
+    ExportRun& run =
+        start(settingsFor("hd.mp4"), [](const Image& source, const MediaTime&, std::vector<Rect>&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return source;
+        });
     MainQueue::shared().runUntil([&] { return run.progress.size() >= 3; },
                                  std::chrono::seconds(60));
     ASSERT_GE(run.progress.size(), 3u);

@@ -8,9 +8,9 @@
 #include <opencv2/imgproc.hpp>
 
 #include "platform/image/GaussianBlurFilter.h"
-#include "platform/image/ReductionCache.h"
 #include "platform/image/PixelDepth.h"
 #include "platform/image/PixelGrid.h"
+#include "platform/image/ReductionCache.h"
 
 namespace {
 
@@ -120,7 +120,9 @@ std::optional<Image> placeReduced(const Image& image, const AffineTransform& t,
     // Shrink by a whole factor with area averaging first, so the interpolation below never
     // reduces by more than two and does not alias. Whole factors keep OpenCV on its fast
     // block-averaging path: a fractional one costs tens of times more.
-    auto factor = [](double scale) { return int(std::clamp(std::ceil(1 / (2 * scale)), 1.0, 1e6)); };
+    auto factor = [](double scale) {
+        return int(std::clamp(std::ceil(1 / (2 * scale)), 1.0, 1e6));
+    };
     const cv::Mat source = reduce(factor(t.a), factor(t.d));
 
     // Output pixel (u, v) has its centre at plane (extent.x + u + 0.5, extent.maxY − v − 0.5);
@@ -191,9 +193,8 @@ Image clampedCrop(const Image& image, const Rect& area) {
 
 std::optional<Image> place(const Image& image, const AffineTransform& t,
                            const std::optional<Rect>& within) {
-    return placeReduced(image, t, within, [&](int kx, int ky) {
-        return reduceByWholeFactors(image.pixels, kx, ky);
-    });
+    return placeReduced(image, t, within,
+                        [&](int kx, int ky) { return reduceByWholeFactors(image.pixels, kx, ky); });
 }
 
 std::optional<Image> place(const ReductionCache& picture, const AffineTransform& t,
@@ -230,7 +231,7 @@ Image sourceOver(const Image& top, const Image& bottom) {
     return sourceOver(std::vector<Image>{top}, bottom);
 }
 
-Image sourceOver(const std::vector<Image>& layers, const Image& bottom) {
+Image sourceOver(const std::vector<Image>& layers, const Image& bottom, std::vector<Rect>* drawn) {
     // Over nothing, the first picture is the bottom.
     const Image* base = bottom.empty() ? nullptr : &bottom;
     std::vector<const Image*> tops;
@@ -247,6 +248,7 @@ Image sourceOver(const std::vector<Image>& layers, const Image& bottom) {
     for (const Image* top : tops) extent = unionOf(extent, top->extent);
     Image out = canvasWith(*base, extent);
     for (const Image* top : tops) {
+        if (drawn) drawn->push_back(top->extent);
         const cv::Rect at = pixelRectOf(extent, top->extent);
         const cv::Mat topPixels = inDepth(top->pixels, out.pixels.depth());
         dispatchDepth(out.pixels.depth(),

@@ -55,8 +55,10 @@ Rect visibleBounds(const Image& image);
 Image sourceOver(const Image& top, const Image& bottom);
 
 // Each of `layers` laid over `bottom` in turn, the last on top: one copy of `bottom`, however
-// many layers. The extent is the smallest holding them all.
-Image sourceOver(const std::vector<Image>& layers, const Image& bottom);
+// many layers. The extent is the smallest holding them all. When `drawn` is given, the extent
+// of each layer drawn over `bottom` is appended to it: outside those the result is `bottom`.
+Image sourceOver(const std::vector<Image>& layers, const Image& bottom,
+                 std::vector<Rect>* drawn = nullptr);
 
 // `top` laid over `bottom` at `opacity` (0...1): the same as source-in of `top` against a copy
 // of itself whose alpha is scaled by `opacity`, then source-over `bottom`, in one pass.

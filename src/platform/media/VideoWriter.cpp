@@ -11,6 +11,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include "platform/media/AreaToYuv.h"
 #include "platform/media/DecodedPicture.h"
 #include "platform/media/FfmpegLogLevel.h"
 #include "platform/media/FfmpegSupport.h"
@@ -21,6 +22,14 @@ namespace {
 // x264's quality scale when the source states no data rate: its own default, visually clean.
 constexpr int H264_FALLBACK_CRF = 23;
 constexpr int HEVC_FALLBACK_CRF = 26;
+
+// Converting a frame mostly by areas costs more than the whole-frame conversion, which runs
+// on several threads.
+bool worthConvertingByArea(const std::vector<cv::Rect>& changed, const AVCodecContext& video) {
+    double area = 0;
+    for (const cv::Rect& r : changed) area += double(r.width) * r.height;
+    return area <= 0.5 * video.width * video.height;
+}
 
 struct Encoder {
     AVCodecContext* codec = nullptr;
@@ -41,6 +50,7 @@ struct VideoWriter::Context {
     std::vector<float> pendingAudio;
     int64_t nextAudioSample = AV_NOPTS_VALUE;
     int64_t passedThrough = 0;
+    int64_t convertedByArea = 0;
     bool headerWritten = false;
     bool finished = false;
     std::string error;
@@ -212,12 +222,13 @@ bool VideoWriter::start() {
     return true;
 }
 
-bool VideoWriter::writeVideo(const VideoFrame& source, const Image& picture) {
+bool VideoWriter::writeVideo(const VideoFrame& source, const Image& picture,
+                             const std::vector<cv::Rect>& changed) {
     Context& c = *context_;
     AVCodecContext* v = c.video.codec;
+    const bool decodedFits = source.decoded && c.canPassThrough(*source.decoded);
     AVFrame* frame = nullptr;
-    if (source.decoded && picture.sharesPixelsWith(source.image) &&
-        c.canPassThrough(*source.decoded)) {
+    if (decodedFits && picture.sharesPixelsWith(source.image)) {
         frame = av_frame_clone(source.decoded->frame);
         // Captions and other per-frame extras of the source are not ours to re-emit.
         while (frame->nb_side_data > 0) av_frame_remove_side_data(frame, frame->side_data[0]->type);
@@ -231,9 +242,22 @@ bool VideoWriter::writeVideo(const VideoFrame& source, const Image& picture) {
         frame->format = v->pix_fmt;
         frame->width = v->width;
         frame->height = v->height;
+        const bool byArea = decodedFits && !changed.empty() && !picture.isDeep() &&
+                            v->pix_fmt == AV_PIX_FMT_YUV420P && worthConvertingByArea(changed, *v);
         AVPixelFormat packed = picture.isDeep() ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_RGBA;
-        if (av_frame_get_buffer(frame, 0) < 0 ||
-            !c.scaler.fromPacked(picture.pixels, packed, v->colorspace, frame)) {
+        bool ok = av_frame_get_buffer(frame, 0) >= 0;
+        if (ok && byArea) {
+            // The decoder's picture everywhere, the changed areas converted anew over it.
+            ok = av_frame_copy(frame, source.decoded->frame) >= 0;
+            const YuvPlanes planes{frame->data[0],     frame->linesize[0], frame->data[1],
+                                   frame->linesize[1], frame->data[2],     frame->linesize[2]};
+            if (ok)
+                for (const cv::Rect& area : changed) rgbaAreaToYuv420(picture.pixels, area, planes);
+            ++c.convertedByArea;
+        } else if (ok) {
+            ok = c.scaler.fromPacked(picture.pixels, packed, v->colorspace, frame);
+        }
+        if (!ok) {
             av_frame_free(&frame);
             c.error = "cannot convert the picture";
             return false;
@@ -296,4 +320,7 @@ const std::string& VideoWriter::error() const {
 }
 int64_t VideoWriter::passedThroughFrames() const {
     return context_->passedThrough;
+}
+int64_t VideoWriter::framesConvertedByArea() const {
+    return context_->convertedByArea;
 }

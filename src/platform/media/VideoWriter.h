@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/media/AudioReader.h"
 #include "platform/media/VideoFrame.h"
@@ -47,8 +48,12 @@ public:
 
     // Encodes `picture` at `source`'s time. When `picture` is the very picture the reader made
     // (the filter chain changed nothing) and the reader kept the decoder's picture, that is
-    // encoded as it is, sparing the conversion back to YUV.
-    bool writeVideo(const VideoFrame& source, const Image& picture);
+    // encoded as it is, sparing the conversion back to YUV. When `changed` lists the only
+    // areas (top-down pixel rects) in which `picture` differs from the source, only those are
+    // converted, over a copy of the decoder's picture (8-bit output, areas covering at most
+    // half the frame).
+    bool writeVideo(const VideoFrame& source, const Image& picture,
+                    const std::vector<cv::Rect>& changed = {});
     bool writeAudio(const AudioChunk& chunk);
     // Flushes the encoders and completes the file, which then stays.
     bool finish();
@@ -60,6 +65,8 @@ public:
     const std::string& error() const;
     // How many frames were encoded from the decoder's picture without conversion.
     int64_t passedThroughFrames() const;
+    // Frames of which only the changed areas were converted.
+    int64_t framesConvertedByArea() const;
 
 private:
     struct Context;

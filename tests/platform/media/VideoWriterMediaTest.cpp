@@ -60,6 +60,49 @@ TEST(VideoWriterMedia, UntouchedFramesSkipTheConversionAndLookTheSameAsConverted
     fs::remove_all(dir);
 }
 
+TEST(VideoWriterMedia, FramesChangedInAreasConvertOnlyThoseAndKeepTheRest) {
+    fs::path dir = fs::temp_directory_path() / ("veilcut-areas-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const cv::Rect box(100, 60, 201, 81);  // odd edges: widened to even ones
+    auto reader = VideoReader::open(testMediaPath("hd.mp4"), {.keepDecoded = true});
+    auto writer = VideoWriter::create((dir / "boxed.mp4").string(), nullptr);
+    ASSERT_TRUE(reader && writer);
+    ASSERT_TRUE(writer->addVideo({.width = reader->width(),
+                                  .height = reader->height(),
+                                  .timescale = reader->timescale(),
+                                  .frameRate = reader->averageFrameRate()}) &&
+                writer->start());
+    VideoFrame frame;
+    for (int i = 0; i < 6 && reader->read(frame) == ReadStatus::frame; ++i) {
+        cv::Mat painted = frame.image.pixels.clone();
+        painted(box).setTo(cv::Scalar(200, 40, 60, 255));
+        // The last frame lists an area covering most of the picture: converted whole.
+        const std::vector<cv::Rect> changed =
+            i < 5 ? std::vector{box} : std::vector{cv::Rect(0, 0, painted.cols, painted.rows)};
+        ASSERT_TRUE(writer->writeVideo(frame, Image(painted), changed)) << writer->error();
+    }
+    ASSERT_TRUE(writer->finish()) << writer->error();
+    EXPECT_EQ(writer->framesConvertedByArea(), 5);
+
+    auto written = VideoReader::open((dir / "boxed.mp4").string(), {});
+    auto original = VideoReader::open(testMediaPath("hd.mp4"), {});
+    VideoFrame out, in;
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_EQ(written->read(out), ReadStatus::frame);
+        ASSERT_EQ(original->read(in), ReadStatus::frame);
+        const cv::Scalar inside = cv::mean(out.image.pixels(box));
+        EXPECT_NEAR(inside[0], 200, 4) << i;
+        EXPECT_NEAR(inside[1], 40, 4) << i;
+        EXPECT_NEAR(inside[2], 60, 4) << i;
+        // Elsewhere the source, up to the encoder's noise.
+        const cv::Rect below(0, 200, out.image.width(), out.image.height() - 200);
+        cv::Mat difference;
+        cv::absdiff(out.image.pixels(below), in.image.pixels(below), difference);
+        EXPECT_LT(cv::mean(difference)[1], 3.0) << i;
+    }
+    fs::remove_all(dir);
+}
+
 TEST(VideoWriterMedia, AWriterDestroyedBeforeFinishingDeletesItsFile) {
     fs::path path =
         fs::temp_directory_path() / ("veilcut-partial-" + std::to_string(::getpid()) + ".mp4");
