@@ -174,6 +174,9 @@ bool ExportJob::copy() {
             drawn.clear();
             Image picture = handler_ ? handler_(frame->image, frame->time, drawn) : Image();
             if (picture.empty()) picture = frame->image;
+            // The writer needs the source's RGBA pixels only when they are the picture itself;
+            // otherwise they go now (a 4K frame holds 33 MB).
+            if (!picture.sharesPixelsWith(frame->image)) frame->image.pixels.release();
             std::vector<cv::Rect> changed;
             for (const Rect& area : drawn) changed.push_back(pixelRectOf(picture.extent, area));
             if (!filtered.push({std::move(*frame), std::move(picture), std::move(changed)})) break;

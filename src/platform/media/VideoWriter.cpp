@@ -22,6 +22,11 @@ namespace {
 // x264's quality scale when the source states no data rate: its own default, visually clean.
 constexpr int H264_FALLBACK_CRF = 23;
 constexpr int HEVC_FALLBACK_CRF = 26;
+// Above 1080p, x264 keeps few frames in flight: with its look-ahead, B-frames and frame threads
+// it holds about 800 MB at 4K, most of an export's memory. Slice threads and no look-ahead
+// bring that under 200 MB and encode no slower, for a slightly lower quality at equal rate.
+constexpr int64_t FEW_FRAMES_ABOVE_PIXELS = 1920 * 1080;
+constexpr const char* H264_FEW_FRAMES = "sliced-threads=1:rc-lookahead=0:bframes=0:mbtree=0";
 
 // Converting a frame mostly by areas costs more than the whole-frame conversion, which runs
 // on several threads.
@@ -186,6 +191,8 @@ bool VideoWriter::addVideo(const VideoWriterSettings& s) {
         v->color_trc = AVCOL_TRC_BT709;
         v->colorspace = AVCOL_SPC_BT709;
         av_dict_set(&options, "preset", H264_PRESET, 0);
+        if (int64_t(s.width) * s.height > FEW_FRAMES_ABOVE_PIXELS)
+            av_dict_set(&options, "x264-params", H264_FEW_FRAMES, 0);
     }
     if (s.bitRate > 0) {
         v->bit_rate = int64_t(s.bitRate);
