@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     std::string plainProject = writeProject(dir, source, false);
     std::string shapesProject = writeProject(dir, source, true);
     // Veilcut's encoder settings, for the ffmpeg baselines.
-    const std::vector<std::string> encoding = {
+    std::vector<std::string> encoding = {
         "-c:v",        "libx264",    "-preset",
         H264_PRESET,   "-b:v",       std::to_string(int64_t(bitRate)),
         "-pix_fmt",    "yuv420p",    "-color_primaries",
@@ -168,6 +168,11 @@ int main(int argc, char** argv) {
         "aac",         "-b:a",       "128k",
         "-ac",         "1",          "-ar",
         "44100"};
+    const int width = std::stoi(size), height = std::stoi(size.substr(size.find('x') + 1));
+    if (auto params = h264Params(width, height); !params.empty()) {
+        encoding.push_back("-x264-params");
+        encoding.push_back(params);
+    }
     auto ffmpeg = [&](std::vector<std::string> filter, const std::string& out) {
         std::vector<std::string> args = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", source};
         args.insert(args.end(), filter.begin(), filter.end());

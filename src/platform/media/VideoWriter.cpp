@@ -26,7 +26,6 @@ constexpr int HEVC_FALLBACK_CRF = 26;
 // it holds about 800 MB at 4K, most of an export's memory. Slice threads and no look-ahead
 // bring that under 200 MB and encode no slower, for a slightly lower quality at equal rate.
 constexpr int64_t FEW_FRAMES_ABOVE_PIXELS = 1920 * 1080;
-constexpr const char* H264_FEW_FRAMES = "sliced-threads=1:rc-lookahead=0:bframes=0:mbtree=0";
 
 // Converting a frame mostly by areas costs more than the whole-frame conversion, which runs
 // on several threads.
@@ -43,6 +42,11 @@ struct Encoder {
 };
 
 }  // namespace
+
+std::string h264Params(int width, int height) {
+    if (int64_t(width) * height <= FEW_FRAMES_ABOVE_PIXELS) return {};
+    return "sliced-threads=1:rc-lookahead=0:bframes=0:mbtree=0";
+}
 
 struct VideoWriter::Context {
     std::string path;
@@ -191,8 +195,8 @@ bool VideoWriter::addVideo(const VideoWriterSettings& s) {
         v->color_trc = AVCOL_TRC_BT709;
         v->colorspace = AVCOL_SPC_BT709;
         av_dict_set(&options, "preset", H264_PRESET, 0);
-        if (int64_t(s.width) * s.height > FEW_FRAMES_ABOVE_PIXELS)
-            av_dict_set(&options, "x264-params", H264_FEW_FRAMES, 0);
+        if (auto params = h264Params(s.width, s.height); !params.empty())
+            av_dict_set(&options, "x264-params", params.c_str(), 0);
     }
     if (s.bitRate > 0) {
         v->bit_rate = int64_t(s.bitRate);

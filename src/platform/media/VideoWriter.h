@@ -34,6 +34,9 @@ struct VideoWriterSettings {
 // (see docs/export.md).
 inline constexpr const char* H264_PRESET = "veryfast";
 inline constexpr const char* HEVC_PRESET = "ultrafast";
+// x264 options beyond the preset for pictures of this size (x264-params syntax); empty when
+// the preset's own are used.
+std::string h264Params(int width, int height);
 
 class VideoWriter {
 public:

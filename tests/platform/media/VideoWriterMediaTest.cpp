@@ -103,6 +103,35 @@ TEST(VideoWriterMedia, FramesChangedInAreasConvertOnlyThoseAndKeepTheRest) {
     fs::remove_all(dir);
 }
 
+TEST(VideoWriterMedia, PicturesAbove1080pTakeTheFewFramesSettingsAndKeepEveryTime) {
+    const fs::path path =
+        fs::temp_directory_path() / ("veilcut-large-" + std::to_string(::getpid()) + ".mp4");
+    EXPECT_TRUE(h264Params(1920, 1080).empty());
+    ASSERT_FALSE(h264Params(2048, 1152).empty());
+    {
+        auto writer = VideoWriter::create(path.string(), nullptr);
+        ASSERT_TRUE(writer);
+        // x264 rejects options it does not know: the settings must open the encoder.
+        ASSERT_TRUE(writer->addVideo({.width = 2048, .height = 1152, .timescale = 600}) &&
+                    writer->start())
+            << writer->error();
+        for (int i = 0; i < 4; ++i) {
+            VideoFrame frame{Image(cv::Mat(1152, 2048, CV_8UC4, cv::Scalar(40 * i, 80, 120, 255))),
+                             MediaTime(i * 20 + (i == 3 ? 7 : 0), 600), nullptr};
+            ASSERT_TRUE(writer->writeVideo(frame, frame.image)) << writer->error();
+        }
+        ASSERT_TRUE(writer->finish()) << writer->error();
+    }
+    auto reader = VideoReader::open(path.string(), {});
+    ASSERT_TRUE(reader);
+    VideoFrame frame;
+    std::vector<int64_t> times;
+    while (reader->read(frame) == ReadStatus::frame)
+        times.push_back(frame.time.convertScale(600).value);
+    EXPECT_EQ(times, (std::vector<int64_t>{0, 20, 40, 67}));
+    fs::remove(path);
+}
+
 TEST(VideoWriterMedia, AWriterDestroyedBeforeFinishingDeletesItsFile) {
     fs::path path =
         fs::temp_directory_path() / ("veilcut-partial-" + std::to_string(::getpid()) + ".mp4");
