@@ -1,5 +1,7 @@
 #include "shapes/RegionLook.h"
 
+#include "platform/image/ImageOps.h"
+
 #include "platform/image/ReductionCache.h"
 #include "shapes/EmojiImage.h"
 #include "shapes/RegionMask.h"
@@ -41,6 +43,12 @@ void RegionLook::updateShapeMasks() {
     circle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, ELLIPSE_CORNER_RADIUS, sigma);
     regtangleVisiblePart_ = regtangle ? visibleMaskPart(*regtangle) : Rect{};
     circleVisiblePart_ = circle ? visibleMaskPart(*circle) : Rect{};
+    auto alphaOf = [](const std::optional<Image>& mask) -> std::optional<Image> {
+        if (!mask) return std::nullopt;
+        return ImageOps::alphaChannel(*mask);
+    };
+    regtangleAlpha_ = alphaOf(regtangle);
+    circleAlpha_ = alphaOf(circle);
 }
 
 void RegionLook::updateEmojiImages() {
@@ -55,6 +63,10 @@ void RegionLook::updateEmojiImages() {
 
 const std::optional<Image>& RegionLook::mask(Cover cover) const {
     return cover == Cover::circle ? circle : regtangle;
+}
+
+const std::optional<Image>& RegionLook::maskAlpha(Cover cover) const {
+    return cover == Cover::circle ? circleAlpha_ : regtangleAlpha_;
 }
 
 std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
@@ -79,10 +91,10 @@ std::optional<Image> RegionLook::coverLayer(Cover cover, const Rect& rect, const
         if (!picture) return std::nullopt;
         return placeMask(*picture, frame, rect, PlacementMode::fit);
     }
-    if (!mask(cover)) return std::nullopt;
+    if (!maskAlpha(cover)) return std::nullopt;
     // Only the part under the styled pixels can show: the rest of the mask is not drawn.
     auto placed =
-        placeMask(*mask(cover), frame, maskRect(rect), PlacementMode::stretch, styled.extent);
+        placeMask(*maskAlpha(cover), frame, maskRect(rect), PlacementMode::stretch, styled.extent);
     if (!placed) return std::nullopt;
     return clipToMask(*placed, styled);
 }

@@ -56,10 +56,15 @@ protected:
 
 private:
     const std::optional<Image>& mask(Cover cover) const;
+    const std::optional<Image>& maskAlpha(Cover cover) const;
 
     // The emoji pictures with the reductions placing them needs, kept from frame to frame.
     std::shared_ptr<const ReductionCache> emojiReductions_;
     std::shared_ptr<const ReductionCache> hdrEmojiReductions_;
+    // Each mask's alpha channel alone: placing it costs a quarter of placing the mask, and
+    // alpha is all that cutting a layer with it reads.
+    std::optional<Image> regtangleAlpha_;
+    std::optional<Image> circleAlpha_;
     // Where each mask is not transparent (see visibleMaskPart), found once per mask.
     Rect regtangleVisiblePart_;
     Rect circleVisiblePart_;

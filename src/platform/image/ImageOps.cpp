@@ -280,6 +280,12 @@ Image fadedOver(const Image& top, const Image& bottom, double opacity) {
     return out;
 }
 
+Image alphaChannel(const Image& image) {
+    Image alpha(cv::Mat(), image.extent);
+    if (!image.empty()) cv::extractChannel(image.pixels, alpha.pixels, 3);
+    return alpha;
+}
+
 Image sourceIn(const Image& image, const Image& mask) {
     if (image.empty() || mask.empty()) return {};
     const Rect overlap = image.extent.intersection(mask.extent);
@@ -289,8 +295,11 @@ Image sourceIn(const Image& image, const Image& mask) {
     Image out(cv::Mat(src.size(), src.type()), overlap);
     out.properties = image.properties;
     dispatchDepth(src.depth(), [&]<class T>() {
+        // The mask's alpha: its last channel, or its only one.
+        const int channels = alpha.channels();
         mixRows<T>(src, cv::Mat(), out.pixels, [&](int y, float* wa, float*) {
-            for (int x = 0; x < src.cols; ++x) wa[x] = alphaAt<T>(alpha, y, x);
+            const T* row = alpha.ptr<T>(y) + (channels - 1);
+            for (int x = 0; x < src.cols; ++x) wa[x] = row[x * channels] * (1.f / fullScale<T>());
         });
     });
     return out;

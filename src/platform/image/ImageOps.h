@@ -64,7 +64,12 @@ Image sourceOver(const std::vector<Image>& layers, const Image& bottom,
 // of itself whose alpha is scaled by `opacity`, then source-over `bottom`, in one pass.
 Image fadedOver(const Image& top, const Image& bottom, double opacity);
 
+// The alpha channel alone, a one-channel picture of the same extent and depth: for masks, of
+// which only alpha is read.
+Image alphaChannel(const Image& image);
+
 // `image` kept where `mask` is, weighted by the mask's alpha; extent = the overlap of the two.
+// The mask may also be a lone alpha channel (CV_8UC1 or CV_16UC1).
 Image sourceIn(const Image& image, const Image& mask);
 
 // `image` where `mask` is bright, `background` (transparent when none) where it is dark,

@@ -87,13 +87,14 @@ TEST(ImageOps, PlacingPartOfAPictureOrFromKeptReductionsDrawsTheSamePixels) {
         }
         // Only the part within a window: exactly that part of the whole placement.
         const Rect window{whole->extent.x + 3, whole->extent.y + 2,
-                          std::floor(whole->extent.width / 2), std::floor(whole->extent.height / 3)};
+                          std::floor(whole->extent.width / 2),
+                          std::floor(whole->extent.height / 3)};
         const auto part = ImageOps::place(picture, t, window);
         ASSERT_TRUE(part);
         EXPECT_EQ(part->extent, window);
-        EXPECT_EQ(cv::norm(part->pixels, whole->pixels(pixelRectOf(whole->extent, window)),
-                           cv::NORM_INF),
-                  0)
+        EXPECT_EQ(
+            cv::norm(part->pixels, whole->pixels(pixelRectOf(whole->extent, window)), cv::NORM_INF),
+            0)
             << scale;
     }
     EXPECT_EQ(kept.reduced(2, 2).data, kept.reduced(2, 2).data);
@@ -113,6 +114,10 @@ TEST(ImageOps, CompositingFollowsPremultipliedRules) {
     const Image in = ImageOps::sourceIn(bottom, top);
     EXPECT_EQ(in.extent, top.extent);
     EXPECT_EQ(pixelAt(in, 3, 3), cv::Vec4b(0, 0, 100, 128));
+    // A mask of alpha alone cuts the same.
+    const Image alpha = ImageOps::alphaChannel(top);
+    ASSERT_EQ(alpha.pixels.type(), CV_8UC1);
+    EXPECT_EQ(cv::norm(ImageOps::sourceIn(bottom, alpha).pixels, in.pixels, cv::NORM_INF), 0);
 
     const Image white = filled(5, 10, {255, 255, 255, 255}, {0, 0, 5, 10});
     const Image cut = ImageOps::blendWithMask(bottom, white);
