@@ -78,13 +78,14 @@ Image CEdit::applyBlurs(const Image& image, const MediaTime& time, bool isExport
                         std::vector<Rect>* drawn) {
     if (drawn) drawn->clear();
     std::vector<Rect> regions;
+    std::vector<Rect>* areas = drawn ? &regions : nullptr;
     auto background = cBackground().applyBlur(image);
     if (!background) return image;
-    auto faces = cFace().renderRegions(image, time, *background, isExport, &regions);
+    auto faces = cFace().renderRegions(image, time, *background, isExport, areas);
     if (!faces) return image;
-    auto objects = cObject().renderRegions(image, time, *faces, isExport, &regions);
+    auto objects = cObject().renderRegions(image, time, *faces, isExport, areas);
     if (!objects) return image;
-    auto shapes = cShape().applyBlur(image, time, *objects, isExport, &regions);
+    auto shapes = cShape().applyBlur(image, time, *objects, isExport, areas);
     if (!shapes) return image;
     if (drawn) {
         if (background->sharesPixelsWith(image))

@@ -17,18 +17,6 @@ void RegionStyleEditor::setStyle(ModelFilterType style) {
     changed();
 }
 
-void RegionStyleEditor::setIntensity(double value) {
-    ObjectDetected* region = selectedRegion();
-    if (region && region->modelFilterManager.setIntensity(value)) changed();
-}
-
-void RegionStyleEditor::setSoftness(double value) {
-    ObjectDetected* region = selectedRegion();
-    if (!region) return;
-    region->setSoftness(value);
-    changed();
-}
-
 void RegionStyleEditor::setScale(double value) {
     ObjectDetected* region = selectedRegion();
     if (!region) return;
@@ -36,9 +24,6 @@ void RegionStyleEditor::setScale(double value) {
     changed();
 }
 
-void RegionStyleEditor::setEmoji(const std::string& emoji) {
-    ObjectDetected* region = selectedRegion();
-    if (!region) return;
-    region->setEmoji(emoji);
-    changed();
+RegionLook* RegionStyleEditor::selectedLook() {
+    return selectedRegion();
 }

@@ -196,25 +196,6 @@ void CShape::setBlurType(int raw) {
     changed();
 }
 
-void CShape::setIntensity(double value) {
-    ShapeModel* shape = selectedShape();
-    if (shape && shape->modelFilterManager.setIntensity(value)) changed();
-}
-
-void CShape::setSoftness(double value) {
-    ShapeModel* shape = selectedShape();
-    if (!shape) return;
-    shape->setSoftness(value);
-    changed();
-}
-
-void CShape::setEmoji(const std::string& emoji) {
-    ShapeModel* shape = selectedShape();
-    if (!shape) return;
-    shape->setEmoji(emoji);
-    changed();
-}
-
 ShapeBlurType CShape::selectedBlurType() const {
     const ShapeModel* shape = selectedShape();
     return shape ? shape->shapeBlurType : ShapeBlurType::none;

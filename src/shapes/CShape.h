@@ -17,9 +17,10 @@
 
 #include "core/MediaTime.h"
 #include "platform/image/Image.h"
+#include "shapes/LookEditor.h"
 #include "shapes/ShapeModel.h"
 
-class CShape {
+class CShape : public LookEditor {
 public:
     using ShapeList = std::vector<ShapeModel>;
 
@@ -46,9 +47,6 @@ public:
     void changeTrimStart(double fraction);
     void changeTrimEnd(double fraction);
     void setBlurType(int raw);
-    void setIntensity(double value);
-    void setSoftness(double value);
-    void setEmoji(const std::string& emoji);
     ShapeBlurType selectedBlurType() const;
 
     // Makes the current `shapes` what the renderer draws. The operations above call it; code
@@ -62,7 +60,8 @@ public:
 private:
     ShapeModel* selectedShape();
     const ShapeModel* selectedShape() const;
-    void changed();  // publish, then post updateFilter
+    RegionLook* selectedLook() override { return selectedShape(); }
+    void changed() override;  // publish, then post updateFilter
 
     SnapshotSlot<const ShapeList> snapshot_;
 };
