@@ -84,22 +84,12 @@ std::optional<ObjectInFor> ObjectDetected::objectInforAt(const MediaTime& t,
     return *first;
 }
 
-std::optional<Rect> ObjectDetected::layerArea(const Rect& frameExtent, const MediaTime& t,
-                                              double frameDuration) const {
+std::optional<Image> ObjectDetected::layer(const Image& frame, const MediaTime& t,
+                                           double frameDuration, bool isExport) const {
     auto cover = coverOf(objectBlurType);
     auto sample = objectInforAt(t, frameDuration);
     if (!cover || !sample) return std::nullopt;
-    return coverArea(*cover, scaledAboutCentre(sample->nominalRect, scale), frameExtent);
-}
-
-std::optional<Image> ObjectDetected::layer(const Image& styled, const Image& frame,
-                                           const MediaTime& t, double frameDuration,
-                                           bool isExport) const {
-    auto cover = coverOf(objectBlurType);
-    auto sample = objectInforAt(t, frameDuration);
-    if (!cover || !sample) return std::nullopt;
-    return coverLayer(*cover, scaledAboutCentre(sample->nominalRect, scale), styled, frame,
-                      isExport);
+    return styledLayer(*cover, scaledAboutCentre(sample->nominalRect, scale), frame, isExport);
 }
 
 Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& source,
@@ -107,16 +97,8 @@ Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& sou
                     double frameDuration, std::vector<Rect>* drawn) {
     if (source.empty()) return background;
     std::vector<Image> layers;
-    for (const ObjectDetected& region : regions) {
-        auto area = region.layerArea(source.extent, time, frameDuration);
-        if (!area) continue;
-        // Only the pixels under the region are styled; an emoji covers its rect and needs none.
-        std::optional<Image> styled = region.objectBlurType == ObjectBlurType::emoji
-                                          ? std::optional(source)
-                                          : region.modelFilterManager.apply(source, *area);
-        if (!styled) continue;
-        auto layer = region.layer(*styled, source, time, frameDuration, isExport);
-        if (layer) layers.push_back(std::move(*layer));
-    }
+    for (const ObjectDetected& region : regions)
+        if (auto layer = region.layer(source, time, frameDuration, isExport))
+            layers.push_back(std::move(*layer));
     return ImageOps::sourceOver(layers, background, drawn);
 }

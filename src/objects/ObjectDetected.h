@@ -50,14 +50,10 @@ public:
     // The sample shown at `t`: the latest at or before it, while `t` lies in the trim or less
     // than one frame past its end.
     std::optional<ObjectInFor> objectInforAt(const MediaTime& t, double frameDuration) const;
-    // Where this region's layer can be non-transparent at `t`, in pixels of a frame of
-    // `frameExtent`; nothing when it is not drawn then.
-    std::optional<Rect> layerArea(const Rect& frameExtent, const MediaTime& t,
-                                  double frameDuration) const;
-    // This region's layer at `t`: `styled` (the frame in the region's style, at least over
-    // `layerArea`) cut to the placed mask, or the placed emoji picture.
-    std::optional<Image> layer(const Image& styled, const Image& frame, const MediaTime& t,
-                               double frameDuration, bool isExport) const;
+    // This region's layer over `frame` at `t`: the frame styled where the layer shows, cut to
+    // the placed mask, or the placed emoji picture; nothing when it is not drawn then.
+    std::optional<Image> layer(const Image& frame, const MediaTime& t, double frameDuration,
+                               bool isExport) const;
 };
 
 // `regions` drawn in order over `background`, each styled from `source` only where it shows.

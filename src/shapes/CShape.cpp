@@ -206,16 +206,7 @@ std::optional<Image> CShape::applyBlur(const Image& source, const MediaTime& tim
                                        std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
     std::vector<Image> layers;
-    for (const ShapeModel& shape : *list) {
-        auto area = shape.layerArea(source.extent, time);
-        if (!area || source.empty()) continue;
-        // Only the pixels under the shape are styled; an emoji covers its rect and needs none.
-        std::optional<Image> styled = shape.shapeBlurType == ShapeBlurType::emoji
-                                          ? std::optional(source)
-                                          : shape.modelFilterManager.apply(source, *area);
-        if (!styled) continue;
-        auto layer = shape.maskImage(*styled, source, time, isExport);
-        if (layer) layers.push_back(std::move(*layer));
-    }
+    for (const ShapeModel& shape : *list)
+        if (auto layer = shape.layer(source, time, isExport)) layers.push_back(std::move(*layer));
     return ImageOps::sourceOver(layers, current, drawn);
 }

@@ -61,6 +61,16 @@ void RegionLook::updateEmojiImages() {
     hdrEmojiReductions_ = cached(hdrEmojiCIImage);
 }
 
+std::optional<Image> RegionLook::styledLayer(Cover cover, const Rect& rect, const Image& frame,
+                                             bool isExport) const {
+    auto area = coverArea(cover, rect, frame.extent);
+    if (!area) return std::nullopt;
+    auto styled =
+        cover == Cover::emoji ? std::optional(frame) : modelFilterManager.apply(frame, *area);
+    if (!styled) return std::nullopt;
+    return coverLayer(cover, rect, *styled, frame, isExport);
+}
+
 const std::optional<Image>& RegionLook::mask(Cover cover) const {
     return cover == Cover::circle ? circle : regtangle;
 }

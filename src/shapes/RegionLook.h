@@ -53,6 +53,10 @@ protected:
     // cut to the mask placed over the region, or the emoji picture fitted into the rect.
     std::optional<Image> coverLayer(Cover cover, const Rect& rect, const Image& styled,
                                     const Image& frame, bool isExport) const;
+    // The layer over `frame`, styled here: only the pixels under `coverArea` are styled, and an
+    // emoji, which covers its rect, needs none. Nothing when it cannot show.
+    std::optional<Image> styledLayer(Cover cover, const Rect& rect, const Image& frame,
+                                     bool isExport) const;
 
 private:
     const std::optional<Image>& mask(Cover cover) const;

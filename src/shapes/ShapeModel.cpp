@@ -74,9 +74,10 @@ std::optional<Image> ShapeModel::maskImage(const Image& styled, const Image& fra
     return coverLayer(*c, *r, styled, frame, isExport);
 }
 
-std::optional<Rect> ShapeModel::layerArea(const Rect& frameExtent, const MediaTime& time) const {
+std::optional<Image> ShapeModel::layer(const Image& frame, const MediaTime& time,
+                                       bool isExport) const {
     auto c = coverOf(shapeBlurType);
     auto r = rect(time);
     if (!c || !r) return std::nullopt;
-    return coverArea(*c, *r, frameExtent);
+    return styledLayer(*c, *r, frame, isExport);
 }

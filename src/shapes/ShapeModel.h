@@ -36,10 +36,11 @@ public:
     void setKeyframeRect(int index, const Rect& rect);
     // The rectangle at time `t`; nothing outside the trim.
     std::optional<Rect> rect(const MediaTime& t) const;
-    // This shape's layer for one frame: `styled` (`frame` in the shape's style, at least over
-    // `layerArea`) cut to the placed mask, or the placed emoji picture.
+    // This shape's layer for one frame: `styled` (`frame` in the shape's style, at least where
+    // the layer shows) cut to the placed mask, or the placed emoji picture.
     std::optional<Image> maskImage(const Image& styled, const Image& frame, const MediaTime& time,
                                    bool isExport) const;
-    // Where the layer of `maskImage` can be non-transparent at `time`, in frame pixels.
-    std::optional<Rect> layerArea(const Rect& frameExtent, const MediaTime& time) const;
+    // The same layer with `frame` styled here, only where the layer can show: what the shape
+    // stage draws. Nothing when the shape is not drawn at `time`.
+    std::optional<Image> layer(const Image& frame, const MediaTime& time, bool isExport) const;
 };

@@ -148,8 +148,8 @@ TEST(ObjectDetected, HdrEmojiPictureOnlyInTheExportOfAnHdrSource) {
         auto r = region({sample(0, {0.25, 0.25, 0.5, 0.5})}, ObjectBlurType::emoji, hdr);
         ASSERT_TRUE(r.emojiCIImage);
         EXPECT_EQ(r.hdrEmojiCIImage.has_value(), hdr);
-        auto preview = r.layer(frame, frame, sec(0), FRAME, false);
-        auto exported = r.layer(frame, frame, sec(0), FRAME, true);
+        auto preview = r.layer(frame, sec(0), FRAME, false);
+        auto exported = r.layer(frame, sec(0), FRAME, true);
         ASSERT_TRUE(preview && exported);
         EXPECT_FALSE(preview->properties.hdrGainMap);
         EXPECT_EQ(exported->properties.hdrGainMap, hdr);
