@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -98,11 +100,69 @@ inline float alphaAt(const cv::Mat& m, int y, int x) {
     return m.ptr<T>(y)[x * 4 + 3] * (1.f / fullScale<T>());
 }
 
-// dst = top + dst · (1 − top alpha), over equally sized views.
+// Wide enough for the product of two channel values, and a little more.
+template <class T>
+using Product = std::conditional_t<sizeof(T) == 1, uint16_t, uint32_t>;
+
+// x / full scale, rounded to the nearest, for x up to full²: a shift-and-add form that
+// vectorises, where a division would not.
+template <class T>
+inline Product<T> divideByFull(Product<T> x) {
+    constexpr int bits = 8 * sizeof(T);
+    x = Product<T>(x + (Product<T>(1) << (bits - 1)));
+    return Product<T>((x + (x >> bits)) >> bits);
+}
+
+// One alpha per pixel (every `stride`-th value) repeated for its four channels, so the blends
+// below run one straight loop over channel values, which the compiler vectorises.
+template <class T>
+void spreadAlpha(const T* __restrict alpha, int stride, int pixels, T* __restrict out) {
+    for (int x = 0; x < pixels; ++x)
+        for (int c = 0; c < 4; ++c) out[x * 4 + c] = alpha[x * stride];
+}
+
+template <class T>
+void blendOverRow(const T* __restrict top, const T* __restrict alpha, int count,
+                  T* __restrict dst) {
+    for (int i = 0; i < count; ++i) {
+        const Product<T> under = Product<T>(fullScale<T>() - alpha[i]);
+        const Product<T> sum = Product<T>(top[i] + divideByFull<T>(Product<T>(dst[i] * under)));
+        dst[i] = T(std::min<Product<T>>(sum, fullScale<T>()));
+    }
+}
+
+template <class T>
+void keepWithinRow(const T* __restrict src, const T* __restrict alpha, int count,
+                   T* __restrict dst) {
+    for (int i = 0; i < count; ++i) dst[i] = T(divideByFull<T>(Product<T>(src[i] * alpha[i])));
+}
+
+// `row(y, alpha)` for every row of `rows`, on several threads, each with a row-sized buffer
+// for the spread alpha.
+template <class T, class Row>
+void forRowsWithAlpha(int rows, int pixels, Row&& row) {
+    cv::parallel_for_(cv::Range(0, rows), [&](const cv::Range& range) {
+        std::vector<T> alpha(size_t(pixels) * 4);
+        for (int y = range.start; y < range.end; ++y) row(y, alpha.data());
+    });
+}
+
+// dst = top + dst · (1 − top alpha), over equally sized views, in integers.
 template <class T>
 void blendOver(const cv::Mat& top, cv::Mat dst) {
-    mixRows<T>(top, dst, dst, [&](int y, float* wa, float* wb) {
-        for (int x = 0; x < top.cols; ++x) wa[x] = 1, wb[x] = 1 - alphaAt<T>(top, y, x);
+    forRowsWithAlpha<T>(dst.rows, dst.cols, [&](int y, T* alpha) {
+        spreadAlpha(top.ptr<T>(y) + 3, 4, dst.cols, alpha);
+        blendOverRow(top.ptr<T>(y), alpha, dst.cols * 4, dst.ptr<T>(y));
+    });
+}
+
+// dst = src · mask alpha, over equally sized views; the mask's alpha is its last channel.
+template <class T>
+void keepWithin(const cv::Mat& src, const cv::Mat& mask, cv::Mat dst) {
+    const int channels = mask.channels();
+    forRowsWithAlpha<T>(dst.rows, dst.cols, [&](int y, T* alpha) {
+        spreadAlpha(mask.ptr<T>(y) + channels - 1, channels, dst.cols, alpha);
+        keepWithinRow(src.ptr<T>(y), alpha, dst.cols * 4, dst.ptr<T>(y));
     });
 }
 
@@ -294,14 +354,7 @@ Image sourceIn(const Image& image, const Image& mask) {
     const cv::Mat alpha = inDepth(mask.pixels(pixelRectOf(mask.extent, overlap)), src.depth());
     Image out(cv::Mat(src.size(), src.type()), overlap);
     out.properties = image.properties;
-    dispatchDepth(src.depth(), [&]<class T>() {
-        // The mask's alpha: its last channel, or its only one.
-        const int channels = alpha.channels();
-        mixRows<T>(src, cv::Mat(), out.pixels, [&](int y, float* wa, float*) {
-            const T* row = alpha.ptr<T>(y) + (channels - 1);
-            for (int x = 0; x < src.cols; ++x) wa[x] = row[x * channels] * (1.f / fullScale<T>());
-        });
-    });
+    dispatchDepth(src.depth(), [&]<class T>() { keepWithin<T>(src, alpha, out.pixels); });
     return out;
 }
 

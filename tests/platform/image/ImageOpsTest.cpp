@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include <opencv2/core.hpp>
@@ -126,6 +128,52 @@ TEST(ImageOps, CompositingFollowsPremultipliedRules) {
     const Image kept =
         ImageOps::blendWithMask(bottom, white, filled(10, 10, {9, 9, 9, 255}, bottom.extent));
     EXPECT_EQ(pixelAt(kept, 7, 1), cv::Vec4b(9, 9, 9, 255));
+}
+
+// Every channel value at both depths, including full scale, where an integer blend overflows
+// first: the result is the exactly rounded premultiplied one.
+TEST(ImageOps, BlendsRoundExactlyAtBothDepths) {
+    for (int depth : {CV_8U, CV_16U}) {
+        const double full = depth == CV_8U ? 255 : 65535;
+        cv::Mat topPixels(64, 64, CV_MAKETYPE(depth, 4)), bottomPixels(64, 64, topPixels.type());
+        cv::Mat alpha(64, 64, CV_MAKETYPE(depth, 1));
+        cv::RNG rng(7);
+        rng.fill(bottomPixels, cv::RNG::UNIFORM, 0, full + 1);
+        rng.fill(alpha, cv::RNG::UNIFORM, 0, full + 1);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                // Premultiplied: no colour above alpha; the corners are full and empty.
+                const double a = (x == 0 && y == 0)   ? full
+                                 : (x == 1 && y == 0) ? 0
+                                                      : rng.uniform(0., full);
+                for (int c = 0; c < 4; ++c) {
+                    const double v = c == 3 ? a : std::floor(rng.uniform(0., a + 1));
+                    if (depth == CV_8U)
+                        topPixels.at<cv::Vec4b>(y, x)[c] = uchar(v);
+                    else
+                        topPixels.at<cv::Vec4w>(y, x)[c] = ushort(v);
+                }
+            }
+        bottomPixels(cv::Rect(0, 0, 1, 1)).setTo(cv::Scalar::all(full));
+        const Rect extent{0, 0, 64, 64};
+        const Image top(topPixels, extent), bottom(bottomPixels, extent), mask(alpha, extent);
+        cv::Mat t, b, m, over, in;
+        topPixels.convertTo(t, CV_64F);
+        bottomPixels.convertTo(b, CV_64F);
+        alpha.convertTo(m, CV_64F);
+        ImageOps::sourceOver(top, bottom).pixels.convertTo(over, CV_64F);
+        ImageOps::sourceIn(bottom, mask).pixels.convertTo(in, CV_64F);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                for (int c = 0; c < 4; ++c) {
+                    const double ta = t.at<cv::Vec4d>(y, x)[3], bv = b.at<cv::Vec4d>(y, x)[c];
+                    const double wantOver =
+                        std::round(t.at<cv::Vec4d>(y, x)[c] + bv * (1 - ta / full));
+                    const double wantIn = std::round(bv * m.at<double>(y, x) / full);
+                    ASSERT_EQ(over.at<cv::Vec4d>(y, x)[c], std::min(wantOver, full)) << depth;
+                    ASSERT_EQ(in.at<cv::Vec4d>(y, x)[c], wantIn) << depth;
+                }
+    }
 }
 
 TEST(ImageOps, ColourMatrixAndThresholdWorkAtBothDepths) {
