@@ -78,7 +78,9 @@ TEST_F(RenderCommandTest, UnwritableDestinationsFailBeforeAnyWork) {
 }
 
 TEST_F(RenderCommandTest, InterruptingCancelsCleanlyAndLeavesNoFile) {
-    // SIGINT arrives while the export is running (or before it starts writing).
+    // SIGINT arrives while the export is running (or before it starts writing). The 1080p clip
+    // takes seconds to export, so the interrupt comes first however fast the machine.
+    fs::copy_file(testMediaPath("hd.mp4"), dir / "clip.mp4", fs::copy_options::overwrite_existing);
     std::string out = (dir / "out.mp4").string();
     std::string command = "timeout --preserve-status -s INT 0.4 " + std::string(VEILCUT_BINARY) + " " + render(out) +
                           " 2>/dev/null; echo $?";
