@@ -13,6 +13,7 @@
 #include "platform/image/PixelDepth.h"
 #include "platform/image/PixelGrid.h"
 #include "platform/image/ReductionCache.h"
+#include "platform/image/SeparableResample.h"
 
 namespace {
 
@@ -186,13 +187,26 @@ std::optional<Image> placeReduced(const Image& image, const AffineTransform& t,
     const cv::Mat source = reduce(factor(t.a), factor(t.d));
 
     // Output pixel (u, v) has its centre at plane (extent.x + u + 0.5, extent.maxY − v − 0.5);
-    // map it back into source pixel coordinates (pixel i's centre at i).
+    // map it back into source pixel coordinates (pixel i's centre at i). Beyond the source,
+    // its edge pixels repeat.
+    auto taps = [](int count, double step, double at, int sourceSize) {
+        std::vector<ResampleTap> out(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            const double s = at + step * i, whole = std::floor(s);
+            const int first = int(std::clamp(whole, 0.0, sourceSize - 1.0));
+            const int second = int(std::clamp(whole + 1, 0.0, sourceSize - 1.0));
+            out[size_t(i)] = {first, second, float(s - whole)};
+        }
+        return out;
+    };
     const double rx = source.cols / from.width, ry = source.rows / from.height;
-    cv::Matx23d inverse(rx / t.a, 0, ((extent.x + 0.5 - t.tx) / t.a - from.x) * rx - 0.5,  //
-                        0, ry / t.d, (from.maxY() - (extent.maxY() - 0.5 - t.ty) / t.d) * ry - 0.5);
-    cv::Mat out;
-    cv::warpAffine(source, out, inverse, {int(extent.width), int(extent.height)},
-                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+    cv::Mat out = resampleSeparable(
+        source,
+        taps(int(extent.width), rx / t.a, ((extent.x + 0.5 - t.tx) / t.a - from.x) * rx - 0.5,
+             source.cols),
+        taps(int(extent.height), ry / t.d,
+             (from.maxY() - (extent.maxY() - 0.5 - t.ty) / t.d) * ry - 0.5, source.rows),
+        source.depth());
     // Inside, edges are sampled as clamped; the outer rows and columns then keep only the part
     // the landing rect covers, so a picture landing on whole pixels keeps hard edges.
     auto fade = [](cv::Mat line, double from, double to, int index) {

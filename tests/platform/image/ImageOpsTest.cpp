@@ -70,6 +70,32 @@ TEST(ImageOps, PlaceScalesThenTranslatesToWholePixels) {
     EXPECT_FALSE(ImageOps::place(Image(), AffineTransform::identity()));
 }
 
+// Inside the landing rect, a placed picture is its bilinear interpolation, as a general warp
+// makes it (up to that warp's 1/32-pixel steps), for colour pictures and lone alpha alike.
+TEST(ImageOps, PlacedPicturesAreInterpolatedBilinearly) {
+    cv::Mat colour(60, 80, CV_8UC4);
+    cv::randu(colour, 0, 256);
+    cv::GaussianBlur(colour, colour, {}, 2);  // smooth, so the warp's steps stay small
+    cv::Mat alpha;
+    cv::extractChannel(colour, alpha, 3);
+    const double sx = 2.37, sy = 0.71, tx = 3.3, ty = 1.6;
+    for (const cv::Mat& pixels : {colour, alpha}) {
+        const Image picture(pixels, {0, 0, 80, 60});
+        const auto placed = ImageOps::place(
+            picture, AffineTransform::scale(sx, sy).then(AffineTransform::translation(tx, ty)));
+        ASSERT_TRUE(placed);
+        // The plane's y axis points up; top-down rows map through the landed rect's top.
+        const double top = placed->extent.maxY() - (ty + sy * 60);
+        const double left = tx - placed->extent.x;
+        cv::Mat warped;
+        cv::warpAffine(pixels, warped,
+                       cv::Matx23d(sx, 0, left + (sx - 1) / 2, 0, sy, top + (sy - 1) / 2),
+                       placed->pixels.size(), cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+        const cv::Rect inner(2, 2, placed->pixels.cols - 4, placed->pixels.rows - 4);
+        EXPECT_LE(cv::norm(placed->pixels(inner), warped(inner), cv::NORM_INF), 1);
+    }
+}
+
 TEST(ImageOps, PlacingPartOfAPictureOrFromKeptReductionsDrawsTheSamePixels) {
     cv::Mat px(240, 320, CV_8UC4);
     cv::randu(px, 0, 256);
