@@ -66,3 +66,38 @@ TEST(AreaToYuv, OnlyTheEvenWidenedAreaInsideThePictureIsWritten) {
     rgbaAreaToYuv420(rgba, {-5, -5, 3, 3}, edge.view());  // nothing of it inside
     EXPECT_EQ(edge.y.at<uint8_t>(0, 0), UNTOUCHED);
 }
+
+// Wide areas go sixteen pixels at a time: every sample must equal the pixel-by-pixel
+// conversion and stay within a step of the exact BT.709 formula.
+TEST(AreaToYuv, WideAreasConvertLikeNarrowOnesAndLikeTheFormula) {
+    cv::Mat rgba(4, 70, CV_8UC4);
+    cv::RNG(5).fill(rgba, cv::RNG::UNIFORM, 0, 256);
+    Planes wide(rgba.cols, rgba.rows), narrow(rgba.cols, rgba.rows);
+    rgbaAreaToYuv420(rgba, {0, 0, rgba.cols, rgba.rows}, wide.view());
+    for (int x = 0; x < rgba.cols; x += 2)
+        rgbaAreaToYuv420(rgba, {x, 0, 2, rgba.rows}, narrow.view());
+    EXPECT_EQ(cv::norm(wide.y, narrow.y, cv::NORM_INF), 0);
+    EXPECT_EQ(cv::norm(wide.u, narrow.u, cv::NORM_INF), 0);
+    EXPECT_EQ(cv::norm(wide.v, narrow.v, cv::NORM_INF), 0);
+
+    const double kr = 0.2126, kb = 0.0722, kg = 1 - kr - kb;
+    for (int y = 0; y < rgba.rows; ++y)
+        for (int x = 0; x < rgba.cols; ++x) {
+            const cv::Vec4b p = rgba.at<cv::Vec4b>(y, x);
+            const double luma = 16 + 219 * (kr * p[0] + kg * p[1] + kb * p[2]) / 255;
+            EXPECT_NEAR(wide.y.at<uint8_t>(y, x), luma, 1) << x << "," << y;
+        }
+    for (int y = 0; y < rgba.rows; y += 2)
+        for (int x = 0; x < rgba.cols; x += 2) {
+            cv::Vec3d mean;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx)
+                    for (int c = 0; c < 3; ++c)
+                        mean[c] += rgba.at<cv::Vec4b>(y + dy, x + dx)[c] / 4.0;
+            const double luma = kr * mean[0] + kg * mean[1] + kb * mean[2];
+            const double u = 128 + 224 * (mean[2] - luma) / (2 * (1 - kb)) / 255;
+            const double v = 128 + 224 * (mean[0] - luma) / (2 * (1 - kr)) / 255;
+            EXPECT_NEAR(wide.u.at<uint8_t>(y / 2, x / 2), u, 1) << x << "," << y;
+            EXPECT_NEAR(wide.v.at<uint8_t>(y / 2, x / 2), v, 1) << x << "," << y;
+        }
+}
