@@ -6,6 +6,7 @@
 #include <opencv2/core.hpp>
 
 #include "platform/image/PixelDepth.h"
+#include "platform/image/ScratchRow.h"
 
 namespace {
 
@@ -19,15 +20,16 @@ void average(const cv::Mat& frame, const std::vector<int>& cols, const std::vect
     cv::parallel_for_(cv::Range(0, out.rows), [&](const cv::Range& range) {
         // Whole numbers: exact, and the row sums vectorise better than in floats. A column sums
         // at most a cell's side of rows, and a cell at most side² pixels.
-        std::vector<uint32_t> sums(size_t(x1 - x0) * 4);
+        const size_t width = size_t(x1 - x0) * 4;
+        uint32_t* const sums = scratchRow<uint32_t>(width);
         auto addRow = [&](int y, uint32_t times) {
             const T* __restrict row = frame.ptr<T>(y) + x0 * 4;
-            uint32_t* __restrict sum = sums.data();
-            for (size_t i = 0; i < sums.size(); ++i) sum[i] += times * row[i];
+            uint32_t* __restrict sum = sums;
+            for (size_t i = 0; i < width; ++i) sum[i] += times * row[i];
         };
         for (int j = range.start; j < range.end; ++j) {
             const int y0 = rows[size_t(j)], y1 = rows[size_t(j) + 1];
-            std::fill(sums.begin(), sums.end(), 0u);
+            std::fill_n(sums, width, 0u);
             // Rows above and below the frame repeat its first and last rows.
             if (const int above = std::min(y1, 0) - y0; above > 0) addRow(0, uint32_t(above));
             if (const int below = y1 - std::max(y0, frame.rows); below > 0)

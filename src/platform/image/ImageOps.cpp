@@ -13,6 +13,7 @@
 #include "platform/image/PixelDepth.h"
 #include "platform/image/PixelGrid.h"
 #include "platform/image/ReductionCache.h"
+#include "platform/image/ScratchRow.h"
 #include "platform/image/SeparableResample.h"
 
 namespace {
@@ -70,27 +71,23 @@ inline T rounded(float v) {
 }
 
 // d = a · wa + b · wb channel by channel, equally sized views. `weigh(y, wa, wb)` gives each
-// pixel's two weights (fractions of 1) for row y; `b` may be empty (weight 0) or alias `d`.
+// pixel's two weights (fractions of 1) for row y; `b` may alias `d`.
 template <class T, class Weigh>
 void mixRows(const cv::Mat& a, const cv::Mat& b, cv::Mat d, Weigh&& weigh) {
     cv::parallel_for_(cv::Range(0, d.rows), [&](const cv::Range& range) {
         const size_t n = size_t(d.cols);
-        std::vector<float> wa(n), wb(n, 0.f), ca(n * 4), cb(n * 4);
+        float* const wa = scratchRow<float>(n * 10);
+        float* const wb = wa + n;
+        float* const wa4 = wb + n;
+        float* const wb4 = wa4 + n * 4;
         for (int y = range.start; y < range.end; ++y) {
-            weigh(y, wa.data(), wb.data());
+            weigh(y, wa, wb);
             for (size_t x = 0; x < n; ++x)
-                for (size_t c = 0; c < 4; ++c) ca[x * 4 + c] = wa[x], cb[x * 4 + c] = wb[x];
+                for (size_t c = 0; c < 4; ++c) wa4[x * 4 + c] = wa[x], wb4[x * 4 + c] = wb[x];
             const T* __restrict pa = a.ptr<T>(y);
-            const float* __restrict wa4 = ca.data();
-            const float* __restrict wb4 = cb.data();
+            const T* pb = b.ptr<T>(y);
             T* pd = d.ptr<T>(y);  // may be b
-            if (b.empty()) {
-                for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * wa4[i]);
-            } else {
-                const T* pb = b.ptr<T>(y);
-                for (size_t i = 0; i < n * 4; ++i)
-                    pd[i] = rounded<T>(pa[i] * wa4[i] + pb[i] * wb4[i]);
-            }
+            for (size_t i = 0; i < n * 4; ++i) pd[i] = rounded<T>(pa[i] * wa4[i] + pb[i] * wb4[i]);
         }
     });
 }
@@ -143,8 +140,8 @@ void keepWithinRow(const T* __restrict src, const T* __restrict alpha, int count
 template <class T, class Row>
 void forRowsWithAlpha(int rows, int pixels, Row&& row) {
     cv::parallel_for_(cv::Range(0, rows), [&](const cv::Range& range) {
-        std::vector<T> alpha(size_t(pixels) * 4);
-        for (int y = range.start; y < range.end; ++y) row(y, alpha.data());
+        T* const alpha = scratchRow<T>(size_t(pixels) * 4);
+        for (int y = range.start; y < range.end; ++y) row(y, alpha);
     });
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <vector>
 
 #include <opencv2/core.hpp>
 
 #include "platform/image/PixelDepth.h"
+#include "platform/image/ScratchRow.h"
 
 namespace {
 
@@ -44,10 +44,10 @@ void blurRows(const cv::Mat& frame, const cv::Rect& area, double radius, cv::Mat
     const float edge = float(radius - whole);  // weight of the two end pixels
     const float norm = 1.f / (2 * whole + 1 + 2 * edge);
     cv::parallel_for_(cv::Range(0, area.height), [&](const cv::Range& range) {
-        std::vector<int32_t> line(size_t(area.width + 2 * whole + 2) * 4);
+        int32_t* const line = scratchRow<int32_t>(size_t(area.width + 2 * whole + 2) * 4);
         for (int y = range.start; y < range.end; ++y)
             blurRow<T>(frame.ptr<T>(area.y + y), frame.cols, area.x, area.width, whole, edge, norm,
-                       line.data(), out.ptr<T>(y));
+                       line, out.ptr<T>(y));
     });
 }
 
