@@ -11,7 +11,7 @@ PACKAGES=(
   ffmpeg libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libopencv-dev libopencv-contrib-dev opencv-data
   qt6-base-dev libgl-dev
-  libfreetype-dev libicu-dev fonts-noto-color-emoji unicode-data
+  libfreetype-dev libicu-dev libpng-dev libjpeg-dev fonts-noto-color-emoji unicode-data
   libonnx-dev libprotobuf-dev protobuf-compiler
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
 )

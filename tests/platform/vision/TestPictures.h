@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "platform/image/Image.h"
+#include "platform/image/ImageFile.h"
 #include "platform/vision/ModelRegistry.h"
 
 inline std::string testPicturePath(const std::string& name) {
@@ -24,10 +24,10 @@ inline std::string testPicturePath(const std::string& name) {
 
 // The photograph as 8-bit RGB rows; empty when it could not be fetched.
 inline cv::Mat testPictureRgb(const std::string& name) {
-    cv::Mat bgr = cv::imread(testPicturePath(name), cv::IMREAD_COLOR);
-    if (bgr.empty()) return bgr;
+    const auto picture = readImageFile(testPicturePath(name));  // the photographs are opaque
+    if (!picture) return cv::Mat();
     cv::Mat rgb;
-    cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+    cv::cvtColor(picture->pixels, rgb, cv::COLOR_RGBA2RGB);
     return rgb;
 }
 
