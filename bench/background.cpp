@@ -10,7 +10,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "AstronautScene.h"
-#include "background/CBackground.h"
+#include "background/BackgroundEditor.h"
 #include "platform/vision/ModelRegistry.h"
 #include "platform/vision/SelfieSegmenter.h"
 
@@ -27,27 +27,27 @@ const Image& frame() {
     return image;
 }
 
-CBackground& background(double softness) {
-    static CBackground editor;
-    editor.modelFilterManager.type = ModelFilterType::gaussian;
-    editor.modelFilterManager.current = 0.5;
+BackgroundEditor& background(double softness) {
+    static BackgroundEditor editor;
+    editor.style.type = StyleKind::gaussian;
+    editor.style.current = 0.5;
     editor.softness = softness;
     editor.publish();
     return editor;
 }
 
 void wholeStage(benchmark::State& state) {
-    CBackground& editor = background(state.range(0) / 10.0);
+    BackgroundEditor& editor = background(state.range(0) / 10.0);
     for (auto _ : state) benchmark::DoNotOptimize(editor.applyBlur(frame()));
 }
 
 void personMaskOnly(benchmark::State& state) {
-    CBackground& editor = background(0);
-    for (auto _ : state) benchmark::DoNotOptimize(editor.backgroundDetector.personMask(frame()));
+    BackgroundEditor& editor = background(0);
+    for (auto _ : state) benchmark::DoNotOptimize(editor.segmentation.personMask(frame()));
 }
 
 void styleOnly(benchmark::State& state) {
-    ModelFilterManager style;  // gaussian at 0.5: radius 40 at this size
+    RegionStyle style;  // gaussian at 0.5: radius 40 at this size
     for (auto _ : state) benchmark::DoNotOptimize(style.apply(frame()));
 }
 

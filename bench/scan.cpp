@@ -20,8 +20,8 @@
 #include <memory>
 #include <string>
 
-#include "core/AssetHandler.h"
-#include "faces/FaceDetectorProcessor.h"
+#include "core/SourceVideo.h"
+#include "faces/FaceScan.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/media/VideoReader.h"
 
@@ -70,7 +70,7 @@ std::string clip(const fs::path& dir, int seconds, int faces, const std::string&
 
 Measure decode(const std::string& path) {
     VideoReaderSettings settings;
-    settings.maxSide = int(PIXELBUFFER_MAXSIZE);
+    settings.maxSide = int(DETECTION_FRAME_SIDE);
     auto reader = VideoReader::open(path, settings);
     Measure m;
     VideoFrame frame;
@@ -97,14 +97,14 @@ struct StandInPoses : BodyPoseDetector {
 };
 
 Measure scan(const std::string& path, FaceScanDetectorFactory detectors) {
-    auto asset = std::make_shared<AssetHandler>(path);
+    auto asset = std::make_shared<SourceVideo>(path);
     asset->waitUntilLoaded();
-    FaceDetectorProcessor processor(std::move(detectors));
-    std::optional<std::vector<ObjectDetected>> result;
+    FaceScan processor(std::move(detectors));
+    std::optional<std::vector<TrackedRegion>> result;
     std::string failure;
     processor.scanFaces(
-        asset, [](double, std::vector<ObjectDetected>) {},
-        [&](std::vector<ObjectDetected> regions) { result = std::move(regions); },
+        asset, [](double, std::vector<TrackedRegion>) {},
+        [&](std::vector<TrackedRegion> regions) { result = std::move(regions); },
         [&](const std::string& reason) { failure = reason.empty() ? "failed" : reason; });
     MainQueue::shared().runUntil([&] { return result || !failure.empty(); },
                                  std::chrono::hours(10));
@@ -114,7 +114,7 @@ Measure scan(const std::string& path, FaceScanDetectorFactory detectors) {
     }
     Measure m;
     m.persons = result->size();
-    for (const auto& r : *result) m.frames = std::max(m.frames, r.objectInfor.size());
+    for (const auto& r : *result) m.frames = std::max(m.frames, r.samples.size());
     return m;
 }
 

@@ -7,7 +7,7 @@
 #include "FrameBenchmarkMain.h"
 
 #include "platform/image/TestCard.h"
-#include "shapes/CShape.h"
+#include "shapes/ShapeEditor.h"
 
 namespace {
 
@@ -16,24 +16,24 @@ const Image& frame() {
     return card;
 }
 
-ShapeModel shape(ShapeBlurType type, ModelFilterType style, Rect rect) {
-    ShapeModel s(MediaTimeRange{MediaTime::zero(), MediaTime::fromSeconds(20, 600)}, rect, "😀",
+Shape shape(Cover type, StyleKind style, Rect rect) {
+    Shape s(MediaTimeRange{MediaTime::zero(), MediaTime::fromSeconds(20, 600)}, rect, "😀",
                  false);
-    s.shapeBlurType = type;
-    s.modelFilterManager.type = style;
-    s.modelFilterManager.current = 0.5;
+    s.cover = type;
+    s.style.type = style;
+    s.style.current = 0.5;
     return s;
 }
 
 // 0: Gaussian circle, 1: pixellated rectangle, 2: emoji, 3: all three.
-const CShape& editor(int which) {
-    static CShape editors[4];
-    CShape& e = editors[which];
+const ShapeEditor& editor(int which) {
+    static ShapeEditor editors[4];
+    ShapeEditor& e = editors[which];
     if (e.shapes.empty()) {
-        const ShapeModel all[] = {
-            shape(ShapeBlurType::circle, ModelFilterType::gaussian, {0.3, 0.1, 0.2, 0.3}),
-            shape(ShapeBlurType::rectangle, ModelFilterType::pixellate, {0.4, 0.5, 0.2, 0.3}),
-            shape(ShapeBlurType::emoji, ModelFilterType::normal, {0.7, 0.6, 0.2, 0.3})};
+        const Shape all[] = {
+            shape(Cover::circle, StyleKind::gaussian, {0.3, 0.1, 0.2, 0.3}),
+            shape(Cover::rectangle, StyleKind::pixellate, {0.4, 0.5, 0.2, 0.3}),
+            shape(Cover::emoji, StyleKind::normal, {0.7, 0.6, 0.2, 0.3})};
         if (which == 3)
             e.shapes.assign(std::begin(all), std::end(all));
         else
@@ -44,9 +44,9 @@ const CShape& editor(int which) {
 }
 
 void shapeStage(benchmark::State& state) {
-    const CShape& e = editor(int(state.range(0)));
+    const ShapeEditor& e = editor(int(state.range(0)));
     const MediaTime at = MediaTime::fromSeconds(1, 600);
-    for (auto _ : state) benchmark::DoNotOptimize(e.applyBlur(frame(), at, frame(), true));
+    for (auto _ : state) benchmark::DoNotOptimize(e.applyBlur(frame(), at, frame(), RenderPurpose::exportFile));
 }
 
 void frameCopy(benchmark::State& state) {

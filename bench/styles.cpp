@@ -17,8 +17,8 @@
 
 #include <opencv2/core.hpp>
 
-#include "core/ModelFilterCatalogue.h"
-#include "core/ModelFilterManager.h"
+#include "core/StyleCatalogue.h"
+#include "core/RegionStyle.h"
 #include "platform/image/TestCard.h"
 
 namespace {
@@ -72,9 +72,9 @@ int main(int argc, char** argv) {
         std::printf("%s frames\n", depth == CV_8U ? "8-bit" : "16-bit");
         std::printf("%-12s %8s %8s %8s %8s | %8s %8s %8s | %8s\n", "style", "1080p.25", "1080p.5",
                     "1080p1", "1.0/.25", "576p.25", "576p.5", "576p1", "300²@1");
-        for (ModelFilterType type : allModelFilterTypes) {
-            if (type == ModelFilterType::normal) continue;
-            ModelFilterManager style;
+        for (StyleKind type : allStyleKinds) {
+            if (type == StyleKind::normal) continue;
+            RegionStyle style;
             style.type = type;
             double hdMs[3], previewMs[3];
             for (int i = 0; i < 3; ++i) {
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
             style.current = 1.0;
             const double regionMs = medianMs(runs * 3, [&] { (void)style.apply(hd, region); });
             std::printf("%-12s %8.2f %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %8.2f\n",
-                        ModelFilterCatalogue::entry(type).name.c_str(), hdMs[0], hdMs[1], hdMs[2],
+                        StyleCatalogue::entry(type).name.c_str(), hdMs[0], hdMs[1], hdMs[2],
                         hdMs[2] / hdMs[0], previewMs[0], previewMs[1], previewMs[2], regionMs);
         }
         std::printf("\n");

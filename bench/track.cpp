@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <string>
 
-#include "objects/ObjectDetectorProcessor.h"
+#include "objects/ObjectTrackingRun.h"
 #include "platform/dispatch/MainQueue.h"
 
 namespace {
@@ -66,7 +66,7 @@ std::string clip(int seconds) {
 
 Measure decodeForward(const std::string& path) {
     Clock c;
-    auto source = openVideoFrameSource(path, int(ObjectDetectorProcessor::PIXELBUFFER_MAXSIZE));
+    auto source = openVideoFrameSource(path, int(ObjectTrackingRun::DETECTION_FRAME_SIDE));
     source->setRange({MediaTime::zero(), MediaTime(1 << 30, 1)});
     VideoFrame frame;
     int frames = 0;
@@ -76,8 +76,8 @@ Measure decodeForward(const std::string& path) {
 
 Measure decodeInChunks(const std::string& path, double seconds) {
     Clock c;
-    auto source = openVideoFrameSource(path, int(ObjectDetectorProcessor::PIXELBUFFER_MAXSIZE));
-    const double chunk = ObjectDetectorProcessor::CHUNK_FRAMES / 30.0;
+    auto source = openVideoFrameSource(path, int(ObjectTrackingRun::DETECTION_FRAME_SIDE));
+    const double chunk = ObjectTrackingRun::CHUNK_FRAMES / 30.0;
     VideoFrame frame;
     int frames = 0;
     for (int i = 0; i < int(std::ceil(seconds / chunk)); ++i) {
@@ -89,12 +89,12 @@ Measure decodeInChunks(const std::string& path, double seconds) {
     return since(c, frames);
 }
 
-Measure trackPass(const std::shared_ptr<AssetHandler>& asset, bool forward) {
-    ObjectDetectorProcessor processor;
+Measure trackPass(const std::shared_ptr<SourceVideo>& asset, bool forward) {
+    ObjectTrackingRun processor;
     const Rect box{0.63, 0.63, 0.23, 0.2};  // the still checkerboard of the test picture
     size_t frames = 0;
     bool done = false;
-    auto completion = [&](std::deque<ObjectInFor> samples, std::optional<Image>) {
+    auto completion = [&](std::deque<RegionSample> samples, std::optional<Image>) {
         frames = samples.size();
         done = true;
     };
@@ -114,7 +114,7 @@ Measure trackPass(const std::shared_ptr<AssetHandler>& asset, bool forward) {
 int main(int argc, char** argv) {
     int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
     std::string path = clip(seconds);
-    auto asset = std::make_shared<AssetHandler>(path);
+    auto asset = std::make_shared<SourceVideo>(path);
     asset->waitUntilLoaded();
     std::printf("%s, frames fitted into 768 px, BGRA\n", path.c_str());
     Measure decode = decodeForward(path);

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the emoji picker's catalogue table (src/shapes/EmojiTable.inc) from Unicode's
+"""Writes the emoji picker's catalogue table (src/regions/EmojiTable.inc) from Unicode's
 emoji-test.txt (Debian package `unicode-data`).
 
 Rule: every fully-qualified emoji without a skin-tone modifier, represented by its first code
@@ -14,7 +14,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 DEFAULT_INPUT = Path("/usr/share/unicode/emoji/emoji-test.txt")
-DEFAULT_OUTPUT = ROOT / "src/shapes/EmojiTable.inc"
+DEFAULT_OUTPUT = ROOT / "src/regions/EmojiTable.inc"
 
 SKIN_TONES = {"1F3FB", "1F3FC", "1F3FD", "1F3FE", "1F3FF"}
 

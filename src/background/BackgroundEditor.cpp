@@ -1,4 +1,4 @@
-#include "background/CBackground.h"
+#include "background/BackgroundEditor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,9 +15,9 @@ void post(const NotificationName& name, NotificationCenter::Payload payload = st
     NotificationCenter::defaultCenter().post(name, payload);
 }
 
-ModelFilterManager offStyle() {
-    ModelFilterManager style;
-    style.type = ModelFilterType::normal;
+RegionStyle offStyle() {
+    RegionStyle style;
+    style.type = StyleKind::normal;
     return style;
 }
 
@@ -29,73 +29,73 @@ double softnessSigma(double softness) {
 
 }  // namespace
 
-CBackground::CBackground() : modelFilterManager(offStyle()) {
+BackgroundEditor::BackgroundEditor() : style(offStyle()) {
     publish();
 }
 
-CBackground::CBackground(BackgroundDetectorProcessor::SegmenterFactory segmenters)
-    : backgroundDetector(std::move(segmenters)), modelFilterManager(offStyle()) {
+BackgroundEditor::BackgroundEditor(PersonSegmentation::SegmenterFactory segmenters)
+    : segmentation(std::move(segmenters)), style(offStyle()) {
     publish();
 }
 
-void CBackground::publish() {
-    snapshot_.store(std::make_shared<const Look>(Look{modelFilterManager, softness}));
+void BackgroundEditor::publish() {
+    snapshot_.store(std::make_shared<const Look>(Look{style, softness}));
 }
 
-void CBackground::changed() {
+void BackgroundEditor::changed() {
     publish();
     post(Notifications::updateFilter);
 }
 
-void CBackground::resetBackground() {
-    modelFilterManager.current = 0.5;
-    modelFilterManager.type = ModelFilterType::normal;
+void BackgroundEditor::resetBackground() {
+    style.current = 0.5;
+    style.type = StyleKind::normal;
     softness = 0;
     publish();
 }
 
-void CBackground::beginBackgroundEdit(int index) {
-    editingModelFilter = modelFilterManager.styleCopy();
-    editingSoftness = softness;
+void BackgroundEditor::beginBackgroundEdit(int index) {
+    editSnapshotStyle = style.styleCopy();
+    editSnapshotSoftness = softness;
     post(Notifications::onEditBackground, double(index));
 }
 
-void CBackground::cancelBackgroundEdit() {
-    if (editingModelFilter && editingSoftness) {
-        modelFilterManager = *editingModelFilter;
-        softness = *editingSoftness;
+void BackgroundEditor::cancelBackgroundEdit() {
+    if (editSnapshotStyle && editSnapshotSoftness) {
+        style = *editSnapshotStyle;
+        softness = *editSnapshotSoftness;
     }
-    editingModelFilter.reset();
-    editingSoftness.reset();
+    editSnapshotStyle.reset();
+    editSnapshotSoftness.reset();
     publish();
     post(Notifications::offEditBackground);
     post(Notifications::updateFilter);
 }
 
-void CBackground::endBackgroundEdit() {
-    editingModelFilter.reset();
-    editingSoftness.reset();
+void BackgroundEditor::endBackgroundEdit() {
+    editSnapshotStyle.reset();
+    editSnapshotSoftness.reset();
     post(Notifications::offEditBackground);
 }
 
-void CBackground::setStyle(ModelFilterType type) {
-    modelFilterManager.type = type;
+void BackgroundEditor::setStyle(StyleKind type) {
+    style.type = type;
     changed();
 }
 
-void CBackground::setIntensity(double value) {
-    if (modelFilterManager.setIntensity(value)) changed();
+void BackgroundEditor::setIntensity(double value) {
+    if (style.setIntensity(value)) changed();
 }
 
-void CBackground::setSoftness(double value) {
+void BackgroundEditor::setSoftness(double value) {
     softness = value;
     changed();
 }
 
-std::optional<Image> CBackground::applyBlur(const Image& source) const {
+std::optional<Image> BackgroundEditor::applyBlur(const Image& source) const {
     const auto look = snapshot_.load();
-    if (look->style.type == ModelFilterType::normal || source.empty()) return source;
-    auto mask = backgroundDetector.personMask(source);
+    if (look->style.type == StyleKind::normal || source.empty()) return source;
+    auto mask = segmentation.personMask(source);
     if (!mask) return source;
     // Soft mask: the hard outline blurred by the softness (the hard mask itself at softness 0).
     const Image softMask =

@@ -6,30 +6,30 @@
 // Threads: every operation but `applyBlur` runs on the main thread. After each change the
 // editor publishes an immutable copy of its style and softness; `applyBlur` (render threads)
 // reads only that copy, so a frame sees one consistent state and never waits for an edit. The
-// segmenter pool behind it is shared by the render threads (BackgroundDetectorProcessor).
+// segmenter pool behind it is shared by the render threads (PersonSegmentation).
 
 #include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <memory>
 #include <optional>
 
-#include "background/BackgroundDetectorProcessor.h"
-#include "core/ModelFilterManager.h"
+#include "background/PersonSegmentation.h"
+#include "core/RegionStyle.h"
 #include "platform/image/Image.h"
 
-class CBackground {
+class BackgroundEditor {
 public:
     // Segmenters from the model cache.
-    CBackground();
+    BackgroundEditor();
     // Segmenters made by `segmenters` (tests count and fake them).
-    explicit CBackground(BackgroundDetectorProcessor::SegmenterFactory segmenters);
+    explicit BackgroundEditor(PersonSegmentation::SegmenterFactory segmenters);
 
-    BackgroundDetectorProcessor backgroundDetector;
+    PersonSegmentation segmentation;
     // The style holder; style `normal` means the tool is off.
-    ModelFilterManager modelFilterManager;
+    RegionStyle style;
     double softness = 0;  // softness of the people's outline; the blur sigma is softness × 20
-    std::optional<ModelFilterManager> editingModelFilter;  // the state when editing began
-    std::optional<double> editingSoftness;
+    std::optional<RegionStyle> editSnapshotStyle;  // the state when editing began
+    std::optional<double> editSnapshotSoftness;
 
     // Style `normal`, intensity 0.5, softness 0. Posts nothing.
     void resetBackground();
@@ -43,7 +43,7 @@ public:
     void endBackgroundEdit();
 
     // The background panel's controls; each posts `updateFilter`.
-    void setStyle(ModelFilterType type);
+    void setStyle(StyleKind type);
     void setIntensity(double value);  // clamped to 0...1; a NaN is ignored
     void setSoftness(double value);   // as given; the stage treats what is not a softness as 0
 
@@ -58,7 +58,7 @@ public:
 
 private:
     struct Look {
-        ModelFilterManager style;
+        RegionStyle style;
         double softness;
     };
     void changed();  // publish, then post updateFilter

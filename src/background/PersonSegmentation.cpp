@@ -1,4 +1,4 @@
-#include "background/BackgroundDetectorProcessor.h"
+#include "background/PersonSegmentation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,15 +39,15 @@ std::optional<Image> reduced(const Image& frame) {
 
 }  // namespace
 
-BackgroundDetectorProcessor::BackgroundDetectorProcessor()
-    : BackgroundDetectorProcessor(selfieSegmenter) {}
+PersonSegmentation::PersonSegmentation()
+    : PersonSegmentation(selfieSegmenter) {}
 
-BackgroundDetectorProcessor::BackgroundDetectorProcessor(SegmenterFactory factory)
+PersonSegmentation::PersonSegmentation(SegmenterFactory factory)
     : factory_(std::move(factory)) {}
 
-BackgroundDetectorProcessor::~BackgroundDetectorProcessor() = default;
+PersonSegmentation::~PersonSegmentation() = default;
 
-std::unique_ptr<PersonSegmenter> BackgroundDetectorProcessor::acquire() const {
+std::unique_ptr<PersonSegmenter> PersonSegmentation::acquire() const {
     {
         std::lock_guard lock(poolMutex_);
         if (!idle_.empty()) {
@@ -62,12 +62,12 @@ std::unique_ptr<PersonSegmenter> BackgroundDetectorProcessor::acquire() const {
     return made;
 }
 
-void BackgroundDetectorProcessor::release(std::unique_ptr<PersonSegmenter> segmenter) const {
+void PersonSegmentation::release(std::unique_ptr<PersonSegmenter> segmenter) const {
     std::lock_guard lock(poolMutex_);
     idle_.push_back(std::move(segmenter));
 }
 
-std::optional<Image> BackgroundDetectorProcessor::personMask(const Image& image) const {
+std::optional<Image> PersonSegmentation::personMask(const Image& image) const {
     std::optional<Image> mask;
     if (auto segmenter = acquire()) {
         if (auto input = reduced(image)) mask = segmenter->personMask(*input);

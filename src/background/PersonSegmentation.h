@@ -18,18 +18,18 @@
 #include "platform/image/Image.h"
 #include "platform/vision/PersonSegmenter.h"
 
-class BackgroundDetectorProcessor {
+class PersonSegmentation {
 public:
     // Makes one segmenter; null when none can be made (the reason is logged by the factory).
     // Called from the render threads.
     using SegmenterFactory = std::function<std::unique_ptr<PersonSegmenter>()>;
 
     // Segmenters from the selfie-segmentation model in the model cache.
-    BackgroundDetectorProcessor();
-    explicit BackgroundDetectorProcessor(SegmenterFactory factory);
-    ~BackgroundDetectorProcessor();
-    BackgroundDetectorProcessor(const BackgroundDetectorProcessor&) = delete;
-    BackgroundDetectorProcessor& operator=(const BackgroundDetectorProcessor&) = delete;
+    PersonSegmentation();
+    explicit PersonSegmentation(SegmenterFactory factory);
+    ~PersonSegmentation();
+    PersonSegmentation(const PersonSegmentation&) = delete;
+    PersonSegmentation& operator=(const PersonSegmentation&) = delete;
 
     // A hard single-channel mask (CV_8UC1, 0 or 255) with `image`'s extent. The segmenter sees
     // a reduced copy of the frame; its mask is stretched back to the frame, blurred with radius

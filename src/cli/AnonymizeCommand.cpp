@@ -7,14 +7,14 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "background/CBackground.h"
+#include "background/BackgroundEditor.h"
 #include "cli/Command.h"
 #include "cli/ExportToFile.h"
 #include "cli/FaceScanSession.h"
-#include "core/CEdit.h"
-#include "core/ModelFilterTypeName.h"
-#include "faces/CFace.h"
-#include "shapes/EmojiImage.h"
+#include "session/EditSession.h"
+#include "core/StyleKindName.h"
+#include "faces/FaceEditor.h"
+#include "regions/EmojiImage.h"
 
 namespace {
 
@@ -24,8 +24,8 @@ constexpr const char* USAGE =
     "[--small-faces] [--save-project P] [--overwrite]";
 
 struct Look {
-    ObjectBlurType type = ObjectBlurType::circle;
-    ModelFilterType style = ModelFilterType::gaussian;
+    Cover type = Cover::circle;
+    StyleKind style = StyleKind::gaussian;
     double intensity = 1.0;
     double softness = 0.2;
     double scale = 1.0;
@@ -37,7 +37,7 @@ struct AnonymizeRequest {
     ExportTarget target;
     std::string project;
     Look look;
-    ModelFilterType background = ModelFilterType::normal;  // off
+    StyleKind background = StyleKind::normal;  // off
     bool smallFaces = false;
 };
 
@@ -79,16 +79,16 @@ std::optional<std::string> parse(Arguments args, AnonymizeRequest& r) {
         } else if (a == "--save-project") {
             r.project = value;
         } else if (a == "--type") {
-            auto type = objectBlurTypeFromName(value);
-            if (!type || *type == ObjectBlurType::none)
+            auto type = coverFromName(value);
+            if (!type || *type == Cover::none)
                 return "--type must be circle, rectangle or emoji";
             r.look.type = *type;
         } else if (a == "--style") {
-            auto style = modelFilterTypeFromName(value);
+            auto style = styleKindFromName(value);
             if (!style) return "unknown style '" + value + "'";
             r.look.style = *style;
         } else if (a == "--background") {
-            auto style = modelFilterTypeFromName(value);
+            auto style = styleKindFromName(value);
             if (!style) return "unknown background style '" + value + "'";
             r.background = *style;
         } else if (a == "--intensity") {
@@ -110,10 +110,10 @@ std::optional<std::string> parse(Arguments args, AnonymizeRequest& r) {
 }
 
 // Every face region gets the same look; the face editor's setters keep their rules.
-void hideEveryFace(CFace& faces, const Look& look) {
+void hideEveryFace(FaceEditor& faces, const Look& look) {
     for (int i = 0; i < int(faces.objects.size()); ++i) {
         faces.selectFace(i);
-        faces.setBlurType(int(look.type));
+        faces.setCover(int(look.type));
         faces.setStyle(look.style);
         faces.setIntensity(look.intensity);
         faces.setSoftness(look.softness);
@@ -135,9 +135,9 @@ int runAnonymize(Arguments args) {
     int status = 0;
     if (!scanVideo(request.input, request.smallFaces, error, status))
         return failWith(error, status);
-    CFace& faces = CEdit::shared().cFace();
+    FaceEditor& faces = EditSession::shared().faceEditor();
     hideEveryFace(faces, request.look);
-    CEdit::shared().cBackground().setStyle(request.background);
+    EditSession::shared().backgroundEditor().setStyle(request.background);
     std::fprintf(stderr, "Hiding %zu %s\n", faces.objects.size(),
                  faces.objects.size() == 1 ? "person" : "persons");
     if (!request.project.empty() &&

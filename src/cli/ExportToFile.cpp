@@ -8,9 +8,9 @@
 
 #include "cli/Command.h"
 #include "cli/ProgressReport.h"
-#include "core/CEdit.h"
+#include "session/EditSession.h"
 #include "platform/dispatch/MainQueue.h"
-#include "render/VFExport.h"
+#include "session/Exporter.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ int exportToFile(const ExportTarget& target) {
     InterruptGuard guard;
     ProgressReport progress("exporting");
     std::optional<ExportResult> result;
-    CEdit& edit = CEdit::shared();
+    EditSession& edit = EditSession::shared();
     edit.exportVideo([&](double f) { progress.update(f); },
                      [&](const ExportResult& r) { result = r; }, folder.string());
 
@@ -84,7 +84,7 @@ int exportToFile(const ExportTarget& target) {
             if (interrupted && !cancelling) {
                 cancelling = true;
                 edit.cancelExport = true;
-                VFExport::shared().cancel();
+                Exporter::shared().cancel();
             }
             // A cancelled export calls nothing: it is over once the engine has cleaned up.
             return result.has_value() || (cancelling && !edit.isExporting());

@@ -5,40 +5,40 @@
 #include "cli/Command.h"
 #include "cli/InputFile.h"
 #include "cli/ProgressReport.h"
-#include "core/CEdit.h"
+#include "session/EditSession.h"
 #include "core/Manager.h"
 #include "core/Notifications.h"
-#include "faces/CFace.h"
+#include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
-#include "project/ProjectBinding.h"
+#include "session/ProjectBinding.h"
 #include "project/ProjectWriter.h"
 
-std::optional<std::shared_ptr<AssetHandler>> scanVideo(const std::string& path, bool smallFaces,
+std::optional<std::shared_ptr<SourceVideo>> scanVideo(const std::string& path, bool smallFaces,
                                                        std::string& error, int& status) {
     status = EXIT_USAGE;
     if (auto reason = unreadableFileReason(path)) {
         error = *reason;
         return std::nullopt;
     }
-    auto asset = std::make_shared<AssetHandler>(path);
+    auto asset = std::make_shared<SourceVideo>(path);
     asset->waitUntilLoaded();
     auto videos = asset->trackVideos();
     if (!videos || videos->empty() || !asset->size() || !asset->duration()) {
         error = path + ": no video track";
         return std::nullopt;
     }
-    CEdit& edit = CEdit::shared();
+    EditSession& edit = EditSession::shared();
     edit.reset();
     Manager::shared().setAsset(asset);
-    CFace& faces = edit.cFace();
-    faces.faceDetector.setDetectors(smallFaces ? makeBlazeDetectorsForSmallFaces
+    FaceEditor& faces = edit.faceEditor();
+    faces.faceScan.setDetectors(smallFaces ? makeBlazeDetectorsForSmallFaces
                                                : makeBlazeDetectors);
     ProgressReport progress("Scanning faces");
     auto token = NotificationCenter::defaultCenter().addObserver(
-        Notifications::progressing, [&](auto) { progress.update(faces.progressRate.load()); });
+        Notifications::progressing, [&](auto) { progress.update(faces.scanProgress.load()); });
     std::optional<std::string> failure;
     faces.startFaceScan([&](const std::string& reason) { failure = reason; });
-    MainQueue::shared().runUntil([&] { return faces.trackState.load() == CFaceTrackState::end; },
+    MainQueue::shared().runUntil([&] { return faces.scanState.load() == FaceScanState::end; },
                                  std::chrono::hours(24 * 365));
     if (failure) {
         progress.finish();
@@ -58,6 +58,6 @@ bool saveProjectOfCurrentEdits(const std::string& projectPath, const std::string
     fs::path folder = fs::absolute(fs::path(projectPath), ec).parent_path();
     fs::path source = fs::absolute(fs::path(videoPath), ec).lexically_relative(folder);
     if (source.empty()) source = fs::absolute(fs::path(videoPath), ec);
-    return writeProjectFile(projectFromEdits(CEdit::shared(), source.string()), projectPath,
+    return writeProjectFile(projectFromEdits(EditSession::shared(), source.string()), projectPath,
                             &error);
 }

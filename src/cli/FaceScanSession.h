@@ -6,12 +6,12 @@
 #include <optional>
 #include <string>
 
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 
 // The video made current (edit state reset) with every person's face region in the face
 // editor, or nothing with `error` holding the one-line reason and `status` the exit status.
 // `smallFaces` also looks for faces in tiles of each frame (slower).
-std::optional<std::shared_ptr<AssetHandler>> scanVideo(const std::string& path, bool smallFaces,
+std::optional<std::shared_ptr<SourceVideo>> scanVideo(const std::string& path, bool smallFaces,
                                                        std::string& error, int& status);
 
 // `projectPath`'s document of the current edits, naming the video relative to its folder.

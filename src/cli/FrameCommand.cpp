@@ -4,10 +4,10 @@
 #include "cli/Command.h"
 #include "cli/FrameAtTime.h"
 #include "cli/ProjectSession.h"
-#include "core/CEdit.h"
+#include "session/EditSession.h"
 #include "platform/image/ImageFile.h"
 #include "platform/media/VideoReader.h"
-#include "render/EditGalleryCompositing.h"
+#include "session/PreviewCompositor.h"
 
 namespace {
 
@@ -63,7 +63,8 @@ int runFrame(Arguments args) {
     auto frame = frameAt(*reader, request.seconds, error);
     if (!frame) return failWith(session->sourcePath + ": " + error, EXIT_WORK_FAILED);
 
-    Image out = CEdit::shared().applyBlurs(frame->image, frame->time, !request.preview);
+    Image out = EditSession::shared().applyBlurs(frame->image, frame->time,
+                                                     request.preview ? RenderPurpose::preview : RenderPurpose::exportFile);
     if (!writeImageFile(out, request.output))
         return failWith(request.output + ": cannot be written", EXIT_WORK_FAILED);
     return 0;

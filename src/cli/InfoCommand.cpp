@@ -6,7 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/InputFile.h"
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ nlohmann::ordered_json orNull(const std::optional<T>& v) {
     return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json(nullptr);
 }
 
-nlohmann::ordered_json factsJson(const AssetHandler& asset) {
+nlohmann::ordered_json factsJson(const SourceVideo& asset) {
     auto size = asset.size();
     auto transform = asset.preferredTransform();
     auto videos = asset.trackVideos();
@@ -80,7 +80,7 @@ int runInfo(Arguments args) {
     if (!path) return failWith("info: missing FILE (usage: veilcut info FILE [--json])");
     if (auto reason = unreadableFileReason(*path)) return failWith(*reason);
 
-    AssetHandler asset(*path);
+    SourceVideo asset(*path);
     asset.waitUntilLoaded();
     auto facts = factsJson(asset);
     if (json)

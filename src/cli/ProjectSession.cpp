@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "cli/InputFile.h"
-#include "core/CEdit.h"
+#include "session/EditSession.h"
 #include "core/Manager.h"
-#include "project/ProjectBinding.h"
+#include "session/ProjectBinding.h"
 #include "project/ProjectReader.h"
 
 std::optional<ProjectSession> openProject(const std::string& projectPath, std::string& error) {
@@ -26,14 +26,14 @@ std::optional<ProjectSession> openProject(const std::string& projectPath, std::s
         error = projectPath + ": source " + *reason;
         return std::nullopt;
     }
-    session.asset = std::make_shared<AssetHandler>(session.sourcePath);
+    session.asset = std::make_shared<SourceVideo>(session.sourcePath);
     session.asset->waitUntilLoaded();
     auto videos = session.asset->trackVideos();
     if (!videos || videos->empty() || !session.asset->size()) {
         error = session.sourcePath + ": no video track";
         return std::nullopt;
     }
-    CEdit& edit = CEdit::shared();
+    EditSession& edit = EditSession::shared();
     edit.reset();
     Manager::shared().setAsset(session.asset);
     if (auto problem = applyProject(*read.document, *session.asset, edit)) {

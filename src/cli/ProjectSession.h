@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 
 struct ProjectSession {
     std::string sourcePath;  // resolved against the project file's folder
-    std::shared_ptr<AssetHandler> asset;
+    std::shared_ptr<SourceVideo> asset;
 };
 
 // The opened project, or nothing with `error` holding the one-line reason (every failure here

@@ -4,8 +4,8 @@
 #include "cli/Command.h"
 #include "cli/ExportToFile.h"
 #include "cli/ProjectSession.h"
-#include "core/CEdit.h"
-#include "faces/CFace.h"
+#include "session/EditSession.h"
+#include "faces/FaceEditor.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ int runRender(Arguments args) {
     if (!session) return failWith(error);
     target.sourcePath = session->sourcePath;
     // The project's face regions are final: there is no scan to wait for.
-    CEdit::shared().cFace().progressRate = 1;
-    CEdit::shared().cFace().trackState = CFaceTrackState::end;
+    EditSession::shared().faceEditor().scanProgress = 1;
+    EditSession::shared().faceEditor().scanState = FaceScanState::end;
     return exportToFile(target);
 }

@@ -6,21 +6,21 @@
 
 #include "cli/Command.h"
 #include "cli/FaceScanSession.h"
-#include "core/CEdit.h"
-#include "faces/CFace.h"
+#include "session/EditSession.h"
+#include "faces/FaceEditor.h"
 
 namespace {
 
 constexpr const char* USAGE = "usage: veilcut scan IN [--json] [--small-faces] [-o PROJECT]";
 
-void printPersons(const std::vector<ObjectDetected>& persons, bool json) {
+void printPersons(const std::vector<TrackedRegion>& persons, bool json) {
     if (json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (size_t i = 0; i < persons.size(); ++i)
             list.push_back({{"index", i + 1},
                             {"start", persons[i].startTime.seconds()},
                             {"end", persons[i].endTime.seconds()},
-                            {"samples", persons[i].objectInfor.size()}});
+                            {"samples", persons[i].samples.size()}});
         std::printf("%s\n", nlohmann::ordered_json{{"persons", list}}.dump(2).c_str());
         return;
     }
@@ -28,7 +28,7 @@ void printPersons(const std::vector<ObjectDetected>& persons, bool json) {
     for (size_t i = 0; i < persons.size(); ++i)
         std::printf("person %zu: %.3f s to %.3f s, %zu samples\n", i + 1,
                     persons[i].startTime.seconds(), persons[i].endTime.seconds(),
-                    persons[i].objectInfor.size());
+                    persons[i].samples.size());
 }
 
 }  // namespace
@@ -55,7 +55,7 @@ int runScan(Arguments args) {
     std::string error;
     int status = 0;
     if (!scanVideo(input, smallFaces, error, status)) return failWith(error, status);
-    printPersons(CEdit::shared().cFace().objects, json);
+    printPersons(EditSession::shared().faceEditor().objects, json);
     if (!project.empty() && !saveProjectOfCurrentEdits(project, input, error))
         return failWith(error, EXIT_WORK_FAILED);
     return 0;

@@ -8,8 +8,8 @@
 
 #include "cli/Command.h"
 #include "cli/InputFile.h"
-#include "core/ModelFilterManager.h"
-#include "core/ModelFilterTypeName.h"
+#include "core/RegionStyle.h"
+#include "core/StyleKindName.h"
 #include "platform/image/ImageFile.h"
 #include "platform/image/TestCard.h"
 
@@ -20,7 +20,7 @@ constexpr const char* USAGE =
     "[--area X,Y,W,H]";
 
 struct StyleRequest {
-    ModelFilterManager style;
+    RegionStyle style;
     std::string output;
     std::string input;
     int width = 1920, height = 1080;
@@ -37,7 +37,7 @@ bool parseNumber(const std::string& text, double& out) {
 // Parses the arguments; on failure returns the message for the error line.
 std::optional<std::string> parse(Arguments args, StyleRequest& r) {
     if (args.size() < 2) return std::string(USAGE);
-    const auto type = modelFilterTypeFromName(args[0]);
+    const auto type = styleKindFromName(args[0]);
     if (!type)
         return "unknown style '" + args[0] +
                "' (gaussian, motion, pixellate, bokeh, "

@@ -11,10 +11,10 @@
 #include "cli/FaceScanSession.h"
 #include "cli/InputFile.h"
 #include "cli/ProgressReport.h"
-#include "core/CEdit.h"
+#include "session/EditSession.h"
 #include "core/Manager.h"
 #include "core/Notifications.h"
-#include "objects/CObject.h"
+#include "objects/ObjectEditor.h"
 #include "platform/dispatch/MainQueue.h"
 
 namespace {
@@ -50,15 +50,15 @@ std::optional<Rect> parseBox(const std::string& text) {
     return r;
 }
 
-void printRegion(const ObjectDetected& region, bool json) {
+void printRegion(const TrackedRegion& region, bool json) {
     if (!json) {
         std::printf("object: %.3f s to %.3f s, %zu samples\n", region.startTime.seconds(),
-                    region.endTime.seconds(), region.objectInfor.size());
+                    region.endTime.seconds(), region.samples.size());
         return;
     }
     // Boxes as the command takes them: top-left origin.
     nlohmann::ordered_json samples = nlohmann::ordered_json::array();
-    for (const ObjectInFor& s : region.objectInfor) {
+    for (const RegionSample& s : region.samples) {
         const Rect& r = s.nominalRect;
         samples.push_back({{"t", s.timeStamp.seconds()},
                            {"box", {r.x, 1 - (r.y + r.height), r.width, r.height}}});
@@ -70,7 +70,7 @@ void printRegion(const ObjectDetected& region, bool json) {
 }
 
 // Runs one tracking run on the current video with a progress bar on stderr.
-void trackWithProgress(CObject& objects, const Rect& box, const MediaTime& at) {
+void trackWithProgress(ObjectEditor& objects, const Rect& box, const MediaTime& at) {
     ProgressReport progress("Tracking");
     bool ended = false;
     auto& center = NotificationCenter::defaultCenter();
@@ -79,7 +79,7 @@ void trackWithProgress(CObject& objects, const Rect& box, const MediaTime& at) {
     auto onEnd = center.addObserver(Notifications::endTrackingObject, [&](auto) { ended = true; });
     objects.trackObject(box, at);
     // A pass that cannot read the video ends without a report; the tracker then goes idle.
-    MainQueue::shared().runUntil([&] { return ended || !objects.objectDetector.isTracking(); },
+    MainQueue::shared().runUntil([&] { return ended || !objects.trackingRun.isTracking(); },
                                  std::chrono::hours(24 * 365));
     progress.finish();
 }
@@ -112,7 +112,7 @@ int runTrack(Arguments args) {
     if (!at || *at < 0) return failWith("--at: expected a time in seconds, 0 or more");
     if (auto reason = unreadableFileReason(input)) return failWith(*reason);
 
-    auto asset = std::make_shared<AssetHandler>(input);
+    auto asset = std::make_shared<SourceVideo>(input);
     asset->waitUntilLoaded();
     auto videos = asset->trackVideos();
     auto duration = asset->duration();
@@ -122,10 +122,10 @@ int runTrack(Arguments args) {
     if (*at > duration->seconds())
         return failWith("--at: after the end of the video (" + std::to_string(duration->seconds()) +
                         " s)");
-    CEdit& edit = CEdit::shared();
+    EditSession& edit = EditSession::shared();
     edit.reset();
     Manager::shared().setAsset(asset);
-    CObject& objects = edit.cObject();
+    ObjectEditor& objects = edit.objectEditor();
     trackWithProgress(objects, *box, MediaTime::fromSeconds(*at, duration->timescale));
     if (objects.objects.empty())
         return failWith("the object was not found: no frame matched the box", EXIT_WORK_FAILED);

@@ -1,24 +1,23 @@
-#include "core/ModelFilterManager.h"
+#include "core/RegionStyle.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include <algorithm>
 
-#include "core/ModelFilterCatalogue.h"
+#include "core/StyleCatalogue.h"
 #include "platform/image/ImageOps.h"
 
-double ModelFilterManager::frameScale(const Rect& extent) const {
+double RegionStyle::frameScale(const Rect& extent) const {
     return std::max(extent.width / relativeSize.width, extent.height / relativeSize.height);
 }
 
-FilterParameters ModelFilterManager::parameters(const Rect& extent) const {
+FilterParameters RegionStyle::parameters(const Rect& extent) const {
     FilterParameters params;
-    if (type == ModelFilterType::bokeh) {
+    if (type == StyleKind::bokeh) {
         params["inputRingSize"] = 0.5;
         params["inputSoftness"] = 0;
     }
-    const ModelFilter& f = ModelFilterCatalogue::entry(type);
+    const StyleFilter& f = StyleCatalogue::entry(type);
     const auto driven = f.controlledInputs();
     if (!driven || f.fName.empty()) return params;
     const double s = frameScale(extent), c = current;
@@ -34,16 +33,16 @@ FilterParameters ModelFilterManager::parameters(const Rect& extent) const {
     return params;
 }
 
-std::optional<Image> ModelFilterManager::apply(const Image& image) const {
+std::optional<Image> RegionStyle::apply(const Image& image) const {
     if (image.empty()) return std::nullopt;
-    if (type == ModelFilterType::normal) return image;
+    if (type == StyleKind::normal) return image;
     return apply(image, image.extent);
 }
 
-std::optional<Image> ModelFilterManager::apply(const Image& image, const Rect& area) const {
+std::optional<Image> RegionStyle::apply(const Image& image, const Rect& area) const {
     if (image.empty()) return std::nullopt;
-    if (type == ModelFilterType::normal) return ImageOps::crop(image, area);
-    const ModelFilter& f = ModelFilterCatalogue::entry(type);
+    if (type == StyleKind::normal) return ImageOps::crop(image, area);
+    const StyleFilter& f = StyleCatalogue::entry(type);
     const auto filter = ImageFilterRegistry::make(f.fName, parameters(image.extent));
     if (!filter) return std::nullopt;
     Image styled = filter->apply(image, area);
@@ -53,14 +52,14 @@ std::optional<Image> ModelFilterManager::apply(const Image& image, const Rect& a
     return ImageOps::fadedOver(styled, ImageOps::crop(image, area), current);
 }
 
-bool ModelFilterManager::setIntensity(double value) {
+bool RegionStyle::setIntensity(double value) {
     if (std::isnan(value)) return false;
     current = std::clamp(value, 0.0, 1.0);
     return true;
 }
 
-ModelFilterManager ModelFilterManager::styleCopy() const {
-    ModelFilterManager copy;
+RegionStyle RegionStyle::styleCopy() const {
+    RegionStyle copy;
     copy.type = type;
     copy.current = std::clamp(current, 0.0, 1.0);
     return copy;

@@ -6,15 +6,15 @@
 
 #include <optional>
 
-#include "core/ModelFilterType.h"
+#include "core/StyleKind.h"
 #include "platform/image/Geometry.h"
 #include "platform/image/Image.h"
 #include "platform/image/ImageFilterRegistry.h"
 
-class ModelFilterManager {
+class RegionStyle {
 public:
     double time = 0;  // kept with the style; nothing here reads it
-    ModelFilterType type = ModelFilterType::gaussian;
+    StyleKind type = StyleKind::gaussian;
     double current = 0.5;         // intensity, 0...1
     Size relativeSize{512, 512};  // the frame size at which parameter values apply unscaled
 
@@ -22,7 +22,7 @@ public:
     bool setIntensity(double value);
     // A fresh manager with this style and this intensity clamped to 0...1, the other fields at
     // their defaults: what a region's copy (the undo snapshot) takes.
-    ModelFilterManager styleCopy() const;
+    RegionStyle styleCopy() const;
 
     // The styled version of the whole frame; nothing for an empty image. `normal` returns the
     // very image given.

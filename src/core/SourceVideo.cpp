@@ -1,4 +1,4 @@
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 
 #include <cmath>
 #include <numbers>
@@ -9,35 +9,35 @@
 namespace {
 
 // Reads the facts from a file. A file FFmpeg cannot open gives empty facts at every step.
-class FileAssetSource final : public AssetSource {
+class FileAssetSource final : public SourceProbe {
 public:
     explicit FileAssetSource(const std::string& path) : path_(path) {}
 
     std::optional<MediaTime> duration() override { return file() ? file_->duration() : std::nullopt; }
-    std::optional<std::vector<AssetTrack>> videoTracks() override {
+    std::optional<std::vector<SourceTrack>> videoTracks() override {
         if (!file()) return std::nullopt;
         return tracks(file_->videoTracks());
     }
-    std::optional<std::vector<AssetTrack>> audioTracks() override {
+    std::optional<std::vector<SourceTrack>> audioTracks() override {
         if (!file()) return std::nullopt;
         return tracks(file_->audioTracks());
     }
-    std::optional<MediaTime> minFrameDuration(AssetTrack t) override {
+    std::optional<MediaTime> minFrameDuration(SourceTrack t) override {
         return file_->minFrameDuration(t.index);
     }
-    std::optional<AffineTransform> preferredTransform(AssetTrack t) override {
+    std::optional<AffineTransform> preferredTransform(SourceTrack t) override {
         return file_->preferredTransform(t.index);
     }
-    std::optional<float> nominalFrameRate(AssetTrack t) override {
+    std::optional<float> nominalFrameRate(SourceTrack t) override {
         return file_->nominalFrameRate(t.index);
     }
-    std::optional<Size> naturalSize(AssetTrack t) override { return file_->naturalSize(t.index); }
-    bool isHDR(AssetTrack t) override {
+    std::optional<Size> naturalSize(SourceTrack t) override { return file_->naturalSize(t.index); }
+    bool isHDR(SourceTrack t) override {
         auto f = file_->transferFunction(t.index);
         return f == TransferFunction::pq || f == TransferFunction::hlg ||
                f == TransferFunction::itu2020;
     }
-    std::string transferName(AssetTrack t) override {
+    std::string transferName(SourceTrack t) override {
         return transferFunctionName(file_->transferFunction(t.index).value_or(
             TransferFunction::unspecified));
     }
@@ -50,8 +50,8 @@ private:
         }
         return file_ != nullptr;
     }
-    static std::vector<AssetTrack> tracks(const std::vector<int>& indexes) {
-        std::vector<AssetTrack> result;
+    static std::vector<SourceTrack> tracks(const std::vector<int>& indexes) {
+        std::vector<SourceTrack> result;
         for (int i : indexes) result.push_back({i});
         return result;
     }
@@ -63,7 +63,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AssetSource> makeFileAssetSource(const std::string& path) {
+std::unique_ptr<SourceProbe> makeFileSourceProbe(const std::string& path) {
     return std::make_unique<FileAssetSource>(path);
 }
 
@@ -78,34 +78,34 @@ int rotationDegrees(const AffineTransform& t) {
     return whole < 0 ? whole + 360 : whole;
 }
 
-AssetHandler::AssetHandler(std::string path)
-    : AssetHandler(path, makeFileAssetSource(path)) {}
+SourceVideo::SourceVideo(std::string path)
+    : SourceVideo(path, makeFileSourceProbe(path)) {}
 
-AssetHandler::AssetHandler(std::string path, std::unique_ptr<AssetSource> source)
+SourceVideo::SourceVideo(std::string path, std::unique_ptr<SourceProbe> source)
     : path_(std::move(path)), state_(std::make_shared<State>()) {
-    BackgroundQueue::dispatch([state = state_, src = std::shared_ptr<AssetSource>(
+    BackgroundQueue::dispatch([state = state_, src = std::shared_ptr<SourceProbe>(
                                                    std::move(source))] { load(*state, *src); });
 }
 
-AssetHandler::~AssetHandler() = default;
+SourceVideo::~SourceVideo() = default;
 
-void AssetHandler::waitUntilLoaded() const {
+void SourceVideo::waitUntilLoaded() const {
     std::unique_lock lock(state_->mutex);
     state_->loaded.wait(lock, [&] { return isReady(); });
 }
 
-double AssetHandler::frameDuration() const {
+double SourceVideo::frameDuration() const {
     auto rate = nominalFrameRate();
     return rate && *rate > 0 ? 1.0 / *rate : 1.0 / 30.0;
 }
 
-void AssetHandler::load(State& state, AssetSource& source) {
+void SourceVideo::load(State& state, SourceProbe& source) {
     state.write(&Facts::duration, source.duration());
     auto videos = source.videoTracks();
     state.write(&Facts::trackVideos, videos);
     state.write(&Facts::trackAudios, source.audioTracks());
     if (videos && !videos->empty()) {
-        AssetTrack first = videos->front();
+        SourceTrack first = videos->front();
         state.write(&Facts::minFrameDuration, source.minFrameDuration(first));
         auto transform = source.preferredTransform(first);
         state.write(&Facts::preferredTransform, transform);

@@ -16,33 +16,33 @@
 #include <string>
 #include <vector>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/image/Geometry.h"
 
 class MediaFile;
 
 // A source track: its stream index in the file.
-struct AssetTrack {
+struct SourceTrack {
     int index = -1;
-    friend bool operator==(const AssetTrack&, const AssetTrack&) = default;
+    friend bool operator==(const SourceTrack&, const SourceTrack&) = default;
 };
 
 // What the load sequence reads, one call per step; the real one reads the file with FFmpeg.
-class AssetSource {
+class SourceProbe {
 public:
-    virtual ~AssetSource() = default;
+    virtual ~SourceProbe() = default;
     virtual std::optional<MediaTime> duration() = 0;
-    virtual std::optional<std::vector<AssetTrack>> videoTracks() = 0;
-    virtual std::optional<std::vector<AssetTrack>> audioTracks() = 0;
-    virtual std::optional<MediaTime> minFrameDuration(AssetTrack track) = 0;
-    virtual std::optional<AffineTransform> preferredTransform(AssetTrack track) = 0;
-    virtual std::optional<float> nominalFrameRate(AssetTrack track) = 0;
-    virtual std::optional<Size> naturalSize(AssetTrack track) = 0;
-    virtual bool isHDR(AssetTrack track) = 0;
-    virtual std::string transferName(AssetTrack track) = 0;
+    virtual std::optional<std::vector<SourceTrack>> videoTracks() = 0;
+    virtual std::optional<std::vector<SourceTrack>> audioTracks() = 0;
+    virtual std::optional<MediaTime> minFrameDuration(SourceTrack track) = 0;
+    virtual std::optional<AffineTransform> preferredTransform(SourceTrack track) = 0;
+    virtual std::optional<float> nominalFrameRate(SourceTrack track) = 0;
+    virtual std::optional<Size> naturalSize(SourceTrack track) = 0;
+    virtual bool isHDR(SourceTrack track) = 0;
+    virtual std::string transferName(SourceTrack track) = 0;
 };
 
-std::unique_ptr<AssetSource> makeFileAssetSource(const std::string& path);
+std::unique_ptr<SourceProbe> makeFileSourceProbe(const std::string& path);
 
 // The upright display size of a picture of `natural` size shown through `transform`:
 // both sides non-negative, so mirroring and quarter turns give absolute sides.
@@ -50,14 +50,14 @@ Size displaySize(Size natural, const std::optional<AffineTransform>& transform);
 // Counter-clockwise rotation of a transform in whole degrees, 0 to 359.
 int rotationDegrees(const AffineTransform& transform);
 
-class AssetHandler {
+class SourceVideo {
 public:
     // Starts loading at once on the background queue.
-    explicit AssetHandler(std::string path);
-    AssetHandler(std::string path, std::unique_ptr<AssetSource> source);
-    ~AssetHandler();
-    AssetHandler(const AssetHandler&) = delete;
-    AssetHandler& operator=(const AssetHandler&) = delete;
+    explicit SourceVideo(std::string path);
+    SourceVideo(std::string path, std::unique_ptr<SourceProbe> source);
+    ~SourceVideo();
+    SourceVideo(const SourceVideo&) = delete;
+    SourceVideo& operator=(const SourceVideo&) = delete;
 
     const std::string& path() const { return path_; }
     bool isReady() const { return state_->isReady.load(std::memory_order_acquire); }
@@ -66,8 +66,8 @@ public:
 
     std::optional<MediaTime> duration() const { return read(&Facts::duration); }
     std::optional<MediaTime> minFrameDuration() const { return read(&Facts::minFrameDuration); }
-    std::optional<std::vector<AssetTrack>> trackVideos() const { return read(&Facts::trackVideos); }
-    std::optional<std::vector<AssetTrack>> trackAudios() const { return read(&Facts::trackAudios); }
+    std::optional<std::vector<SourceTrack>> trackVideos() const { return read(&Facts::trackVideos); }
+    std::optional<std::vector<SourceTrack>> trackAudios() const { return read(&Facts::trackAudios); }
     std::optional<AffineTransform> preferredTransform() const {
         return read(&Facts::preferredTransform);
     }
@@ -82,8 +82,8 @@ public:
 private:
     struct Facts {
         std::optional<MediaTime> duration;
-        std::optional<std::vector<AssetTrack>> trackVideos;
-        std::optional<std::vector<AssetTrack>> trackAudios;
+        std::optional<std::vector<SourceTrack>> trackVideos;
+        std::optional<std::vector<SourceTrack>> trackAudios;
         std::optional<MediaTime> minFrameDuration;
         std::optional<AffineTransform> preferredTransform;
         std::optional<float> nominalFrameRate;
@@ -92,7 +92,7 @@ private:
         std::optional<std::string> transferName;
     };
 
-    // Shared with the load task, so an AssetHandler replaced mid-load frees nothing the task uses.
+    // Shared with the load task, so an SourceVideo replaced mid-load frees nothing the task uses.
     struct State {
         std::mutex mutex;
         std::condition_variable loaded;
@@ -112,7 +112,7 @@ private:
         std::lock_guard lock(state_->mutex);
         return state_->facts.*field;
     }
-    static void load(State& state, AssetSource& source);
+    static void load(State& state, SourceProbe& source);
 
     const std::string path_;
     std::shared_ptr<State> state_;

@@ -1,16 +1,16 @@
-#include "core/ModelFilterCatalogue.h"
+#include "core/StyleCatalogue.h"
 
 #include <map>
 
-namespace ModelFilterCatalogue {
+namespace StyleCatalogue {
 
-const ModelFilter& entry(ModelFilterType type) {
-    using T = ModelFilterType;
-    static const std::map<T, ModelFilter> catalogue = [] {
-        std::map<T, ModelFilter> c;
+const StyleFilter& entry(StyleKind type) {
+    using T = StyleKind;
+    static const std::map<T, StyleFilter> catalogue = [] {
+        std::map<T, StyleFilter> c;
         auto add = [&](T t, const char* name, std::map<std::string, ClosedRange> range,
-                       const char* fName) { c.emplace(t, ModelFilter(name, {}, range, fName)); };
-        c.emplace(T::normal, ModelFilter("NORMAL"));
+                       const char* fName) { c.emplace(t, StyleFilter(name, {}, range, fName)); };
+        c.emplace(T::normal, StyleFilter("NORMAL"));
         add(T::gaussian, "GAUSSIAN", {{"inputRadius", {0, 50}}}, "CIGaussianBlur");
         add(T::motion, "MOTION", {{"inputRadius", {0, 60}}, {"inputAngle", {0, 0}}},
             "CIMotionBlur");
@@ -32,4 +32,4 @@ const ModelFilter& entry(ModelFilterType type) {
     return it != catalogue.end() ? it->second : catalogue.at(T::normal);
 }
 
-}  // namespace ModelFilterCatalogue
+}  // namespace StyleCatalogue

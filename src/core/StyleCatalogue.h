@@ -2,12 +2,12 @@
 // The fixed table from style to catalogue entry, built once on first use (a thread-safe static)
 // and only read afterwards: any thread.
 
-#include "core/ModelFilter.h"
-#include "core/ModelFilterType.h"
+#include "core/StyleFilter.h"
+#include "core/StyleKind.h"
 
-namespace ModelFilterCatalogue {
+namespace StyleCatalogue {
 
 // The entry of `type`; every type has one.
-const ModelFilter& entry(ModelFilterType type);
+const StyleFilter& entry(StyleKind type);
 
-}  // namespace ModelFilterCatalogue
+}  // namespace StyleCatalogue

@@ -1,13 +1,13 @@
-#include "core/ModelFilter.h"
+#include "core/StyleFilter.h"
 
 #include <cstdlib>
 
 #include "platform/image/ImageFilterRegistry.h"
 #include "platform/log/Log.h"
 
-ModelFilter::ModelFilter(std::string name) : name(std::move(name)) {}
+StyleFilter::StyleFilter(std::string name) : name(std::move(name)) {}
 
-ModelFilter::ModelFilter(std::string name, std::map<std::string, double> def,
+StyleFilter::StyleFilter(std::string name, std::map<std::string, double> def,
                          std::map<std::string, ClosedRange> range, std::string fName)
     : name(std::move(name)), def(std::move(def)), range(std::move(range)), fName(std::move(fName)) {
     const auto known = ImageFilterRegistry::inputsOf(this->fName);
@@ -22,7 +22,7 @@ ModelFilter::ModelFilter(std::string name, std::map<std::string, double> def,
     }
 }
 
-std::optional<std::vector<std::string>> ModelFilter::controlledInputs() const {
+std::optional<std::vector<std::string>> StyleFilter::controlledInputs() const {
     if (fName.empty() || inputs.empty()) return std::nullopt;
     return inputs;
 }

@@ -1,10 +1,10 @@
 #pragma once
-// The styles a region can carry. Raw values 0...13 in this order; `allModelFilterTypes` lists
+// The styles a region can carry. Raw values 0...13 in this order; `allStyleKinds` lists
 // them in the same order. Any thread.
 
 #include <array>
 
-enum class ModelFilterType {
+enum class StyleKind {
     normal,
     gaussian,
     motion,
@@ -21,11 +21,11 @@ enum class ModelFilterType {
     transfer,
 };
 
-inline constexpr std::array<ModelFilterType, 14> allModelFilterTypes = {
-    ModelFilterType::normal,    ModelFilterType::gaussian, ModelFilterType::motion,
-    ModelFilterType::pixellate, ModelFilterType::bokeh,    ModelFilterType::crystal,
-    ModelFilterType::chrome,    ModelFilterType::fade,     ModelFilterType::instant,
-    ModelFilterType::mono,      ModelFilterType::noir,     ModelFilterType::process,
-    ModelFilterType::tonal,     ModelFilterType::transfer,
+inline constexpr std::array<StyleKind, 14> allStyleKinds = {
+    StyleKind::normal,    StyleKind::gaussian, StyleKind::motion,
+    StyleKind::pixellate, StyleKind::bokeh,    StyleKind::crystal,
+    StyleKind::chrome,    StyleKind::fade,     StyleKind::instant,
+    StyleKind::mono,      StyleKind::noir,     StyleKind::process,
+    StyleKind::tonal,     StyleKind::transfer,
 };
 

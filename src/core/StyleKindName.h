@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/ModelFilterType.h"
+#include "core/StyleKind.h"
 
-std::string_view modelFilterTypeName(ModelFilterType type);
-std::optional<ModelFilterType> modelFilterTypeFromName(std::string_view name);
+std::string_view styleKindName(StyleKind type);
+std::optional<StyleKind> styleKindFromName(std::string_view name);

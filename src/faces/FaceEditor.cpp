@@ -1,4 +1,4 @@
-#include "faces/CFace.h"
+#include "faces/FaceEditor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,33 +22,33 @@ MediaTime atFraction(const MediaTime& duration, double fraction) {
 
 }  // namespace
 
-CFace::CFace(FaceScanDetectorFactory detectors) : faceDetector(std::move(detectors)) {
+FaceEditor::FaceEditor(FaceScanDetectorFactory detectors) : faceScan(std::move(detectors)) {
     publish();
 }
 
-void CFace::reset() {
-    faceDetector.cancel();
+void FaceEditor::reset() {
+    faceScan.cancel();
     ++scanGeneration_;
-    trackState = CFaceTrackState::start;
+    scanState = FaceScanState::start;
     objects.clear();
     selectedFaceIndex.reset();
-    editingObjects.reset();
-    progressRate = 0;
+    editSnapshot.reset();
+    scanProgress = 0;
     signalScanChange();
     publish();
 }
 
-uint64_t CFace::scanChanges() const {
+uint64_t FaceEditor::scanChanges() const {
     std::lock_guard lock(scanChangeMutex_);
     return scanChanges_;
 }
 
-void CFace::waitForScanChange(uint64_t seen, std::chrono::milliseconds timeout) const {
+void FaceEditor::waitForScanChange(uint64_t seen, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(scanChangeMutex_);
     scanChange_.wait_for(lock, timeout, [&] { return scanChanges_ != seen; });
 }
 
-void CFace::signalScanChange() {
+void FaceEditor::signalScanChange() {
     {
         std::lock_guard lock(scanChangeMutex_);
         ++scanChanges_;
@@ -56,52 +56,52 @@ void CFace::signalScanChange() {
     scanChange_.notify_all();
 }
 
-void CFace::publish() {
-    snapshot_.store(std::make_shared<const std::vector<ObjectDetected>>(objects));
+void FaceEditor::publish() {
+    snapshot_.store(std::make_shared<const std::vector<TrackedRegion>>(objects));
 }
 
-void CFace::changed() {
+void FaceEditor::changed() {
     publish();
     post(Notifications::updateFilter);
 }
 
-ObjectDetected* CFace::selectedFace() {
+TrackedRegion* FaceEditor::selectedFace() {
     if (!selectedFaceIndex || *selectedFaceIndex < 0 || *selectedFaceIndex >= int(objects.size()))
         return nullptr;
     return &objects[size_t(*selectedFaceIndex)];
 }
 
-void CFace::merge(std::vector<ObjectDetected>& regions, const MediaTime& duration,
+void FaceEditor::merge(std::vector<TrackedRegion>& regions, const MediaTime& duration,
                   double frameDuration) {
     for (size_t i = 0; i < regions.size(); ++i) {
         if (i >= objects.size()) {
             objects.push_back(std::move(regions[i]));
             continue;
         }
-        objects[i].setObjectInfor(std::move(regions[i].objectInfor));
+        objects[i].setSamples(std::move(regions[i].samples));
         objects[i].updateTimeRange(duration, frameDuration);
     }
     publish();
 }
 
-void CFace::progressMerge(std::vector<ObjectDetected> regions, double fraction,
+void FaceEditor::progressMerge(std::vector<TrackedRegion> regions, double fraction,
                           const MediaTime& duration, double frameDuration) {
-    progressRate = fraction;
+    scanProgress = fraction;
     signalScanChange();
     merge(regions, duration, frameDuration);
     post(Notifications::progressing);
 }
 
-void CFace::completionMerge(std::vector<ObjectDetected> regions, const MediaTime& duration,
+void FaceEditor::completionMerge(std::vector<TrackedRegion> regions, const MediaTime& duration,
                             double frameDuration) {
     merge(regions, duration, frameDuration);
-    trackState = CFaceTrackState::end;
+    scanState = FaceScanState::end;
     signalScanChange();
     post(Notifications::endProcess);
     post(Notifications::updateFilter);
 }
 
-void CFace::startFaceScan(std::function<void(const std::string&)> onFailure) {
+void FaceEditor::startFaceScan(std::function<void(const std::string&)> onFailure) {
     auto asset = Manager::shared().asset();
     if (!asset) return;
     auto duration = asset->duration();
@@ -110,70 +110,70 @@ void CFace::startFaceScan(std::function<void(const std::string&)> onFailure) {
     const MediaTime d = *duration;
     const double frameDuration = 1.0 / *rate;
     const uint64_t generation = scanGeneration_;
-    faceDetector.scanFaces(
+    faceScan.scanFaces(
         asset,
-        [this, d, frameDuration, generation](double fraction, std::vector<ObjectDetected> regions) {
+        [this, d, frameDuration, generation](double fraction, std::vector<TrackedRegion> regions) {
             if (generation == scanGeneration_)
                 progressMerge(std::move(regions), fraction, d, frameDuration);
         },
-        [this, d, frameDuration, generation](std::vector<ObjectDetected> regions) {
+        [this, d, frameDuration, generation](std::vector<TrackedRegion> regions) {
             if (generation == scanGeneration_)
                 completionMerge(std::move(regions), d, frameDuration);
         },
         [this, onFailure, generation](const std::string& reason) {
             if (generation != scanGeneration_) return;
-            trackState = CFaceTrackState::end;
+            scanState = FaceScanState::end;
             signalScanChange();
             post(Notifications::endProcess);
             if (onFailure) onFailure(reason);
         });
 }
 
-void CFace::selectFace(int index) {
+void FaceEditor::selectFace(int index) {
     if (index < 0 || index >= int(objects.size())) return;
     selectedFaceIndex = index;
-    editingObjects = objects[size_t(index)].copy();
+    editSnapshot = objects[size_t(index)].copy();
     post(Notifications::onEditFace);
 }
 
-void CFace::cancelFaceEdit() {
-    if (ObjectDetected* face = selectedFace(); face && editingObjects)
-        *face = std::move(*editingObjects);
-    editingObjects.reset();
+void FaceEditor::cancelFaceEdit() {
+    if (TrackedRegion* face = selectedFace(); face && editSnapshot)
+        *face = std::move(*editSnapshot);
+    editSnapshot.reset();
     selectedFaceIndex.reset();
     publish();
     post(Notifications::offEditFace);
     post(Notifications::updateFilter);
 }
 
-void CFace::endFaceEdit() {
+void FaceEditor::endFaceEdit() {
     selectedFaceIndex.reset();
-    editingObjects.reset();
+    editSnapshot.reset();
     post(Notifications::offEditFace);
 }
 
-int CFace::selectedBlurType() const {
+int FaceEditor::selectedCover() const {
     if (!selectedFaceIndex || *selectedFaceIndex < 0 || *selectedFaceIndex >= int(objects.size()))
         return 0;
-    return int(objects[size_t(*selectedFaceIndex)].objectBlurType);
+    return int(objects[size_t(*selectedFaceIndex)].cover);
 }
 
-void CFace::trimFace(double from, double to) {
+void FaceEditor::trimFace(double from, double to) {
     auto asset = Manager::shared().asset();
     auto duration = asset ? asset->duration() : std::nullopt;
-    ObjectDetected* face = selectedFace();
+    TrackedRegion* face = selectedFace();
     if (!duration || !duration->isNumeric() || !face) return;
     face->trimTime = face->trimWithin(atFraction(*duration, from), atFraction(*duration, to));
-    face->alreadyChangeTrimtime = true;
+    face->trimmedByUser = true;
     changed();
 }
 
-std::optional<Image> CFace::renderRegions(const Image& source, const MediaTime& time,
-                                          const Image& current, bool isExport,
+std::optional<Image> FaceEditor::renderRegions(const Image& source, const MediaTime& time,
+                                          const Image& current, RenderPurpose purpose,
                                           std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
     if (list->empty()) return current;
     auto asset = Manager::shared().asset();
     double frameDuration = asset ? asset->frameDuration() : 1.0 / 30;
-    return ::renderRegions(*list, source, time, current, isExport, frameDuration, drawn);
+    return ::renderRegions(*list, source, time, current, purpose, frameDuration, drawn);
 }

@@ -3,7 +3,7 @@
 // persons first appeared, lets the user pick one and change how it is hidden, and draws every
 // face region over each frame.
 //
-// Threads: every operation and merge runs on the main thread. `trackState` and `progressRate`
+// Threads: every operation and merge runs on the main thread. `scanState` and `scanProgress`
 // are atomics that the export's wait reads from its worker, sleeping on `waitForScanChange`
 // between looks. After each change the editor
 // publishes an immutable copy of `objects`; `renderRegions` (render threads) reads only that
@@ -20,25 +20,25 @@
 #include <vector>
 #include "platform/dispatch/SnapshotSlot.h"
 
-#include "core/MediaTime.h"
-#include "core/ModelFilterType.h"
-#include "faces/FaceDetectorProcessor.h"
-#include "objects/ObjectDetected.h"
-#include "objects/RegionStyleEditor.h"
+#include "platform/time/MediaTime.h"
+#include "core/StyleKind.h"
+#include "faces/FaceScan.h"
+#include "regions/TrackedRegion.h"
+#include "regions/RegionStyleEditor.h"
 #include "platform/image/Image.h"
 
-enum class CFaceTrackState { start = 0, end = 1 };
+enum class FaceScanState { start = 0, end = 1 };
 
-class CFace : public RegionStyleEditor {
+class FaceEditor : public RegionStyleEditor {
 public:
-    explicit CFace(FaceScanDetectorFactory detectors = makeBlazeDetectors);
+    explicit FaceEditor(FaceScanDetectorFactory detectors = makeBlazeDetectors);
 
-    std::atomic<CFaceTrackState> trackState{CFaceTrackState::start};
-    FaceDetectorProcessor faceDetector;
-    std::vector<ObjectDetected> objects;
+    std::atomic<FaceScanState> scanState{FaceScanState::start};
+    FaceScan faceScan;
+    std::vector<TrackedRegion> objects;
     std::optional<int> selectedFaceIndex;
-    std::optional<ObjectDetected> editingObjects;
-    std::atomic<double> progressRate{0};
+    std::optional<TrackedRegion> editSnapshot;
+    std::atomic<double> scanProgress{0};
 
     // Cancels a running scan and empties everything.
     void reset();
@@ -50,7 +50,7 @@ public:
     void selectFace(int index);
     void cancelFaceEdit();
     void endFaceEdit();
-    int selectedBlurType() const;
+    int selectedCover() const;
     // Narrows the selected region's span to the fractions `from`...`to` of the video, never
     // beyond where the person was tracked; later scan merges keep it.
     void trimFace(double from, double to);
@@ -58,9 +58,9 @@ public:
     // What the scan's reports do: region i of the report is the person at index i of
     // `objects`; a new person is appended, a known one gets the longer track (keeping its look
     // and a user trim). `duration` and `frameDuration` are the source's when the scan started.
-    void progressMerge(std::vector<ObjectDetected> regions, double fraction,
+    void progressMerge(std::vector<TrackedRegion> regions, double fraction,
                        const MediaTime& duration, double frameDuration);
-    void completionMerge(std::vector<ObjectDetected> regions, const MediaTime& duration,
+    void completionMerge(std::vector<TrackedRegion> regions, const MediaTime& duration,
                          double frameDuration);
 
     // A count of the scan's reports and its end so far: pass it to `waitForScanChange` to sleep
@@ -76,19 +76,19 @@ public:
     // The face stage of the chain; any thread. Never nothing: with no regions, `current`. The
     // areas it draws over `current` are appended to `drawn` when given.
     std::optional<Image> renderRegions(const Image& source, const MediaTime& time,
-                                       const Image& current, bool isExport,
+                                       const Image& current, RenderPurpose purpose,
                                        std::vector<Rect>* drawn = nullptr) const;
 
 private:
-    ObjectDetected* selectedFace();
-    ObjectDetected* selectedRegion() override { return selectedFace(); }
+    TrackedRegion* selectedFace();
+    TrackedRegion* selectedRegion() override { return selectedFace(); }
     void changed() override;  // publish, then post updateFilter
-    void merge(std::vector<ObjectDetected>& regions, const MediaTime& duration,
+    void merge(std::vector<TrackedRegion>& regions, const MediaTime& duration,
                double frameDuration);
-    // Wakes whoever waits for the scan; after every change of `trackState` or `progressRate`.
+    // Wakes whoever waits for the scan; after every change of `scanState` or `scanProgress`.
     void signalScanChange();
 
-    SnapshotSlot<const std::vector<ObjectDetected>> snapshot_;
+    SnapshotSlot<const std::vector<TrackedRegion>> snapshot_;
     // Bumped by reset: reports of a scan started before it belong to another video.
     uint64_t scanGeneration_ = 0;
     mutable std::mutex scanChangeMutex_;

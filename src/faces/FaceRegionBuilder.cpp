@@ -18,8 +18,8 @@ public:
         anchored_ = true;
     }
 
-    std::vector<ObjectInFor> samples(const std::vector<MediaTime>& frameTimes) const {
-        std::vector<ObjectInFor> all = settled_;
+    std::vector<RegionSample> samples(const std::vector<MediaTime>& frameTimes) const {
+        std::vector<RegionSample> all = settled_;
         if (anchored_ && pending_.size() > 1) {
             auto tail = settleable(frameTimes);
             all.insert(all.end(), tail.begin(), tail.end());
@@ -35,7 +35,7 @@ private:
 
     // The samples of the pending frames (with the frames between them where the id was not
     // seen), less the previous face's, which is settled already.
-    std::vector<ObjectInFor> settleable(const std::vector<MediaTime>& frameTimes) const {
+    std::vector<RegionSample> settleable(const std::vector<MediaTime>& frameTimes) const {
         std::vector<PersonFrame> slice;
         size_t next = 0;
         for (size_t i = pending_.front().frameIndex; i <= pending_.back().frameIndex; ++i) {
@@ -49,7 +49,7 @@ private:
         return samples;
     }
 
-    std::vector<ObjectInFor> settled_;
+    std::vector<RegionSample> settled_;
     std::vector<Seen> pending_;  // from the latest face on (or from the first frame)
     bool anchored_ = false;      // a face has been seen: pending_ starts with it
 };
@@ -65,7 +65,7 @@ FaceRegionBuilder::FaceRegionBuilder(Settings settings) : settings_(std::move(se
 FaceRegionBuilder::~FaceRegionBuilder() = default;
 
 std::vector<FaceRegionBuilder::NewPerson> FaceRegionBuilder::addFrame(
-    const FrameDetectData& frame) {
+    const FrameFaces& frame) {
     const size_t index = frameTimes_.size();
     frameTimes_.push_back(frame.timeStamp);
     std::unordered_set<std::string> done;
@@ -94,7 +94,7 @@ std::vector<FaceRegionBuilder::NewPerson> FaceRegionBuilder::addFrame(
         fresh.push_back({persons_.size(), f.rect});
         persons_.push_back(
             {tracks_[f.personid].get(),
-             ObjectDetected({}, Image(), settings_.emoji, ObjectBlurType::none, settings_.isHDR)});
+             TrackedRegion({}, Image(), settings_.emoji, Cover::none, settings_.isHDR)});
     }
     for (const PoseData& p : frame.poses) addId(p.personid);
     return fresh;
@@ -105,14 +105,14 @@ void FaceRegionBuilder::setThumbnail(size_t personIndex, Image thumbnail) {
         persons_[personIndex].prototype.thumbnail = std::move(thumbnail);
 }
 
-std::vector<ObjectDetected> FaceRegionBuilder::regions() const {
-    std::vector<ObjectDetected> list;
+std::vector<TrackedRegion> FaceRegionBuilder::regions() const {
+    std::vector<TrackedRegion> list;
     list.reserve(persons_.size());
     for (const Person& person : persons_) {
-        ObjectDetected region = person.prototype;
-        region.setObjectInfor(person.track->samples(frameTimes_));
+        TrackedRegion region = person.prototype;
+        region.setSamples(person.track->samples(frameTimes_));
         region.updateTimeRange(settings_.duration, settings_.frameDuration);
-        for (ObjectInFor& s : region.objectInfor) s.nominalRect = enlargedFaceRect(s.nominalRect);
+        for (RegionSample& s : region.samples) s.nominalRect = enlargedFaceRect(s.nominalRect);
         list.push_back(std::move(region));
     }
     return list;

@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "faces/FrameDetectData.h"
-#include "objects/ObjectDetected.h"
+#include "faces/FrameFaces.h"
+#include "regions/TrackedRegion.h"
 
 // Face regions are drawn half again as large as the detected face box on each axis.
 inline constexpr double FACE_REGION_ENLARGEMENT = 1.5;
@@ -40,17 +40,17 @@ public:
 
     // The newest frame, its ids already associated. Returns the persons whose face appears
     // for the first time in it.
-    std::vector<NewPerson> addFrame(const FrameDetectData& frame);
+    std::vector<NewPerson> addFrame(const FrameFaces& frame);
     void setThumbnail(size_t personIndex, Image thumbnail);
     size_t personCount() const { return persons_.size(); }
     // One region per person, samples enlarged, times set against the pass's end.
-    std::vector<ObjectDetected> regions() const;
+    std::vector<TrackedRegion> regions() const;
 
 private:
     class Track;
     struct Person {
         const Track* track;
-        ObjectDetected prototype;  // masks and emoji picture made once per person
+        TrackedRegion prototype;  // masks and emoji picture made once per person
     };
 
     Settings settings_;

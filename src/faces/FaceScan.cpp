@@ -1,9 +1,9 @@
-#include "faces/FaceDetectorProcessor.h"
+#include "faces/FaceScan.h"
 
 #include <chrono>
 #include <thread>
 
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 #include "faces/FaceDetections.h"
 #include "faces/FaceRegionBuilder.h"
 #include "faces/PersonAssociation.h"
@@ -14,8 +14,8 @@
 #include "platform/media/VideoReader.h"
 #include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
-#include "render/BoundedQueue.h"
-#include "shapes/EmojiCatalogue.h"
+#include "platform/dispatch/BoundedQueue.h"
+#include "regions/EmojiCatalogue.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ Image thumbnail(const Image& frame, const Rect& face) {
 
 }  // namespace
 
-struct FaceDetectorProcessor::Pass {
-    std::shared_ptr<const AssetHandler> asset;
+struct FaceScan::Pass {
+    std::shared_ptr<const SourceVideo> asset;
     Progress progress;
     Completion completion;
     Failure failure;
@@ -84,18 +84,18 @@ std::optional<FaceScanDetectors> makeBlazeDetectorsForSmallFaces(std::string& er
     return blazeDetectors({.smallFaceTiles = true}, error);
 }
 
-void FaceDetectorProcessor::setDetectors(FaceScanDetectorFactory detectors) {
+void FaceScan::setDetectors(FaceScanDetectorFactory detectors) {
     detectors_ = std::move(detectors);
 }
 
-FaceDetectorProcessor::FaceDetectorProcessor(FaceScanDetectorFactory detectors)
+FaceScan::FaceScan(FaceScanDetectorFactory detectors)
     : detectors_(std::move(detectors)) {}
 
-FaceDetectorProcessor::~FaceDetectorProcessor() {
+FaceScan::~FaceScan() {
     cancel();
 }
 
-void FaceDetectorProcessor::scanFaces(std::shared_ptr<const AssetHandler> asset, Progress progress,
+void FaceScan::scanFaces(std::shared_ptr<const SourceVideo> asset, Progress progress,
                                       Completion completion, Failure failure) {
     auto pass = std::make_shared<Pass>();
     pass->asset = std::move(asset);
@@ -111,17 +111,17 @@ void FaceDetectorProcessor::scanFaces(std::shared_ptr<const AssetHandler> asset,
         [running = running_, pass, detectors = detectors_] { run(running, pass, detectors); });
 }
 
-void FaceDetectorProcessor::cancel() {
+void FaceScan::cancel() {
     std::lock_guard lock(running_->mutex);
     if (running_->pass) running_->pass->cancel();
 }
 
-bool FaceDetectorProcessor::isScanning() const {
+bool FaceScan::isScanning() const {
     std::lock_guard lock(running_->mutex);
     return running_->pass != nullptr;
 }
 
-void FaceDetectorProcessor::run(const std::shared_ptr<Running>& running,
+void FaceScan::run(const std::shared_ptr<Running>& running,
                                 const std::shared_ptr<Pass>& pass,
                                 const FaceScanDetectorFactory& makeDetectors) {
     // Ends the pass on the main queue: the running pass is cleared first, then `then` runs.
@@ -139,7 +139,7 @@ void FaceDetectorProcessor::run(const std::shared_ptr<Running>& running,
             if (pass->failure) pass->failure(reason);
         });
     };
-    const AssetHandler& asset = *pass->asset;
+    const SourceVideo& asset = *pass->asset;
     auto duration = asset.duration();
     auto tracks = asset.trackVideos();
     if (!tracks || tracks->empty()) {
@@ -149,7 +149,7 @@ void FaceDetectorProcessor::run(const std::shared_ptr<Running>& running,
     std::string error;
     VideoReaderSettings settings;
     settings.format = VideoPixelFormat::rgba8;
-    settings.maxSide = int(PIXELBUFFER_MAXSIZE);
+    settings.maxSide = int(DETECTION_FRAME_SIDE);
     auto reader = VideoReader::open(asset.path(), settings, &error);
     if (!reader || !duration || !duration->isNumeric()) {
         logLine("Failed to create AVAssetReader.");
@@ -193,7 +193,7 @@ void FaceDetectorProcessor::run(const std::shared_ptr<Running>& running,
 
     FaceRegionBuilder builder({*duration, asset.frameDuration(), asset.isHDR(),
                                emojiList().empty() ? std::string() : emojiList().front()});
-    std::vector<FrameDetectData> recent;  // the frames association looks back at
+    std::vector<FrameFaces> recent;  // the frames association looks back at
     auto lastReport = std::chrono::steady_clock::now();
     while (auto item = detected.pop()) {
         if (pass->cancelled) break;

@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "objects/ObjectDetected.h"
+#include "regions/TrackedRegion.h"
 #include "platform/vision/BodyPoseDetector.h"
 #include "platform/vision/FaceRectangleDetector.h"
 
-class AssetHandler;
+class SourceVideo;
 
 // Longer side, in pixels, of the frames the detectors see.
-inline constexpr double PIXELBUFFER_MAXSIZE = 768;
+inline constexpr double DETECTION_FRAME_SIDE = 768;
 // Seconds between two progress reports at most.
 inline constexpr double SCAN_REPORT_INTERVAL = 0.25;
 
@@ -43,20 +43,20 @@ std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error);
 // about 24 pixels at about seven times the detector's cost.
 std::optional<FaceScanDetectors> makeBlazeDetectorsForSmallFaces(std::string& error);
 
-class FaceDetectorProcessor {
+class FaceScan {
 public:
-    using Progress = std::function<void(double fraction, std::vector<ObjectDetected> regions)>;
-    using Completion = std::function<void(std::vector<ObjectDetected> regions)>;
+    using Progress = std::function<void(double fraction, std::vector<TrackedRegion> regions)>;
+    using Completion = std::function<void(std::vector<TrackedRegion> regions)>;
     using Failure = std::function<void(const std::string& reason)>;
 
-    explicit FaceDetectorProcessor(FaceScanDetectorFactory detectors = makeBlazeDetectors);
-    ~FaceDetectorProcessor();
+    explicit FaceScan(FaceScanDetectorFactory detectors = makeBlazeDetectors);
+    ~FaceScan();
 
     // Starts a pass over `asset` (its facts loaded) and returns at once. `completion` gets the
     // final regions when the whole video was read; `failure` is called instead when the pass
     // cannot start or the video cannot be read to its end, so a waiting caller is never left
     // hanging. A cancelled pass calls neither; progress reports already posted still arrive.
-    void scanFaces(std::shared_ptr<const AssetHandler> asset, Progress progress,
+    void scanFaces(std::shared_ptr<const SourceVideo> asset, Progress progress,
                    Completion completion, Failure failure = {});
     // Stops the running pass at its next frame.
     void cancel();

@@ -3,11 +3,11 @@
 
 #include <vector>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "faces/FaceRect.h"
 #include "faces/PoseData.h"
 
-struct FrameDetectData {
+struct FrameFaces {
     std::vector<FaceRect> faces;
     std::vector<PoseData> poses;
     MediaTime timeStamp;

@@ -179,7 +179,7 @@ std::vector<PoseData*> matchPoses(const std::vector<PoseData*>& unmatched,
     return stillUnassigned(unmatched, assigned);
 }
 
-void associateFrame(std::span<FrameDetectData> results) {
+void associateFrame(std::span<FrameFaces> results) {
     if (results.empty()) return;
     const int n = int(results.size());
     const int lowest = std::max(0, n - 1 - ASSOCIATION_LOOKBACK);

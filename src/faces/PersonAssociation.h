@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "faces/FrameDetectData.h"
+#include "faces/FrameFaces.h"
 
 // Overlap above this fraction of either box makes two face boxes the same face.
 inline constexpr double INTERECT_LIMIT = 0.3;
@@ -42,4 +42,4 @@ std::vector<PoseData*> matchPoses(const std::vector<PoseData*>& unmatched,
 
 // Associates the last frame of `results` with those before it. Only the last
 // ASSOCIATION_LOOKBACK + 1 frames are read, so a caller may pass just those.
-void associateFrame(std::span<FrameDetectData> results);
+void associateFrame(std::span<FrameFaces> results);

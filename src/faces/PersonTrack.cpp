@@ -62,7 +62,7 @@ std::optional<Rect> estimateFace(const std::optional<Rect>& startFace,
     return std::nullopt;
 }
 
-std::vector<ObjectInFor> trackSamples(std::vector<PersonFrame> slice) {
+std::vector<RegionSample> trackSamples(std::vector<PersonFrame> slice) {
     const size_t m = slice.size();
     std::vector<bool> faceSeen(m), anySeen(m);
     for (size_t k = 0; k < m; ++k) {
@@ -91,18 +91,18 @@ std::vector<ObjectInFor> trackSamples(std::vector<PersonFrame> slice) {
             if (!slice[g[k]].face) slice[g[k]].face = mix(*a, *b, startWeight(k, L));
     }
 
-    std::vector<ObjectInFor> samples;
+    std::vector<RegionSample> samples;
     for (const PersonFrame& frame : slice)
         if (frame.face) samples.push_back({frame.timeStamp, *frame.face});
     return samples;
 }
 
-std::vector<ObjectInFor> personTrack(std::span<const FrameDetectData> frames,
+std::vector<RegionSample> personTrack(std::span<const FrameFaces> frames,
                                      const std::string& id) {
     auto hasId = [&](const auto& r) { return r.personid == id; };
     std::vector<PersonFrame> slice;
     size_t seenLength = 0;
-    for (const FrameDetectData& frame : frames) {
+    for (const FrameFaces& frame : frames) {
         auto face = std::find_if(frame.faces.begin(), frame.faces.end(), hasId);
         auto pose = std::find_if(frame.poses.begin(), frame.poses.end(), hasId);
         PersonFrame p{frame.timeStamp, std::nullopt, std::nullopt};

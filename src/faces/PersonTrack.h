@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "faces/FrameDetectData.h"
-#include "objects/ObjectInFor.h"
+#include "faces/FrameFaces.h"
+#include "regions/RegionSample.h"
 
 // One frame of a person's slice: the person's first face and first pose in it, if any.
 struct PersonFrame {
@@ -35,8 +35,8 @@ std::optional<Rect> estimateFace(const std::optional<Rect>& startFace,
 
 // The samples of a slice whose first and last frames show the person: every frame with a
 // face, found or filled in.
-std::vector<ObjectInFor> trackSamples(std::vector<PersonFrame> slice);
+std::vector<RegionSample> trackSamples(std::vector<PersonFrame> slice);
 
 // The track of person `id` in `frames` (the frames themselves are not changed).
-std::vector<ObjectInFor> personTrack(std::span<const FrameDetectData> frames,
+std::vector<RegionSample> personTrack(std::span<const FrameFaces> frames,
                                      const std::string& id);

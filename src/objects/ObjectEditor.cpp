@@ -1,4 +1,4 @@
-#include "objects/CObject.h"
+#include "objects/ObjectEditor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 
 #include "core/Manager.h"
 #include "core/Notifications.h"
-#include "shapes/EmojiCatalogue.h"
+#include "regions/EmojiCatalogue.h"
 
 namespace {
 
@@ -23,50 +23,50 @@ MediaTime atFraction(const MediaTime& duration, double fraction) {
 
 // One tracking run: the forward samples, then the backward ones in front of them.
 struct TrackingRun {
-    std::vector<ObjectInFor> samples;
+    std::vector<RegionSample> samples;
     std::optional<Image> thumbnail;
 };
 
 }  // namespace
 
-CObject::CObject(ObjectTrackingServices services) : objectDetector(std::move(services)) {
+ObjectEditor::ObjectEditor(ObjectTrackingServices services) : trackingRun(std::move(services)) {
     publish();
 }
 
-void CObject::reset() {
+void ObjectEditor::reset() {
     ++runGeneration_;
-    objectDetector.cancel();
+    trackingRun.cancel();
     objects.clear();
-    seletedObjectIndex.reset();
-    editingObjects.reset();
+    selectedObjectIndex.reset();
+    editSnapshot.reset();
     publish();
 }
 
-const ObjectDetected* CObject::selectedObject() const {
-    if (!seletedObjectIndex || *seletedObjectIndex < 0 ||
-        *seletedObjectIndex >= int(objects.size()))
+const TrackedRegion* ObjectEditor::selectedObject() const {
+    if (!selectedObjectIndex || *selectedObjectIndex < 0 ||
+        *selectedObjectIndex >= int(objects.size()))
         return nullptr;
-    return &objects[size_t(*seletedObjectIndex)];
+    return &objects[size_t(*selectedObjectIndex)];
 }
 
-ObjectDetected* CObject::selectedObject() {
-    return const_cast<ObjectDetected*>(std::as_const(*this).selectedObject());
+TrackedRegion* ObjectEditor::selectedObject() {
+    return const_cast<TrackedRegion*>(std::as_const(*this).selectedObject());
 }
 
-void CObject::publish() {
-    snapshot_.store(std::make_shared<const std::vector<ObjectDetected>>(objects));
+void ObjectEditor::publish() {
+    snapshot_.store(std::make_shared<const std::vector<TrackedRegion>>(objects));
 }
 
-void CObject::changed() {
+void ObjectEditor::changed() {
     publish();
     post(Notifications::updateFilter);
 }
 
-void CObject::trackObject(const Rect& rect, const MediaTime& time) {
-    std::shared_ptr<const AssetHandler> asset = Manager::shared().asset();
+void ObjectEditor::trackObject(const Rect& rect, const MediaTime& time) {
+    std::shared_ptr<const SourceVideo> asset = Manager::shared().asset();
     auto duration = asset ? asset->duration() : std::nullopt;
     auto rate = asset ? asset->nominalFrameRate() : std::nullopt;
-    if (!duration || !duration->isNumeric() || !rate || !(*rate > 0) || objectDetector.isTracking())
+    if (!duration || !duration->isNumeric() || !rate || !(*rate > 0) || trackingRun.isTracking())
         return;
     const double frameDuration = 1.0 / *rate;
     const bool hdr = asset->isHDR();
@@ -77,13 +77,13 @@ void CObject::trackObject(const Rect& rect, const MediaTime& time) {
     auto progress = [](double fraction) { post(Notifications::tracking, fraction); };
     auto cancelled = [] { post(Notifications::endTrackingObject); };
     auto backwardDone = [this, run, generation, duration = *duration, frameDuration, hdr](
-                            std::deque<ObjectInFor> backward, std::optional<Image> thumbnail) {
+                            std::deque<RegionSample> backward, std::optional<Image> thumbnail) {
         run->samples.insert(run->samples.begin(), backward.begin(), backward.end());
         if (!run->thumbnail) run->thumbnail = std::move(thumbnail);
         if (run->thumbnail && generation == runGeneration_) {
             auto emojis = emojiList();
-            ObjectDetected region(std::move(run->samples), *run->thumbnail,
-                                  emojis.empty() ? "" : emojis.front(), ObjectBlurType::circle,
+            TrackedRegion region(std::move(run->samples), *run->thumbnail,
+                                  emojis.empty() ? "" : emojis.front(), Cover::circle,
                                   hdr);
             region.updateTimeRange(duration, frameDuration);
             objects.push_back(std::move(region));
@@ -92,68 +92,68 @@ void CObject::trackObject(const Rect& rect, const MediaTime& time) {
         post(Notifications::endTrackingObject);
     };
     auto forwardDone = [this, run, asset, time, rect, progress, cancelled, backwardDone](
-                           std::deque<ObjectInFor> forward, std::optional<Image> thumbnail) {
+                           std::deque<RegionSample> forward, std::optional<Image> thumbnail) {
         run->samples.assign(forward.begin(), forward.end());
         run->thumbnail = std::move(thumbnail);
-        objectDetector.trackBackward(asset, MediaTime::zero(), time, rect, progress, backwardDone,
+        trackingRun.trackBackward(asset, MediaTime::zero(), time, rect, progress, backwardDone,
                                      cancelled);
     };
-    objectDetector.trackForward(asset, time, rect, progress, forwardDone, cancelled);
+    trackingRun.trackForward(asset, time, rect, progress, forwardDone, cancelled);
 }
 
-void CObject::selectObject(int index) {
+void ObjectEditor::selectObject(int index) {
     if (index < 0 || index >= int(objects.size())) return;
-    seletedObjectIndex = index;
-    editingObjects = objects[size_t(index)].copy();
+    selectedObjectIndex = index;
+    editSnapshot = objects[size_t(index)].copy();
     post(Notifications::onEditObjects);
 }
 
-void CObject::cancelEditing() {
-    if (ObjectDetected* region = selectedObject(); region && editingObjects)
-        *region = *editingObjects;
-    seletedObjectIndex.reset();
-    editingObjects.reset();
+void ObjectEditor::cancelEditing() {
+    if (TrackedRegion* region = selectedObject(); region && editSnapshot)
+        *region = *editSnapshot;
+    selectedObjectIndex.reset();
+    editSnapshot.reset();
     publish();
     post(Notifications::offEditObjects);
     post(Notifications::updateFilter);
 }
 
-void CObject::finishEditing() {
-    seletedObjectIndex.reset();
-    editingObjects.reset();
+void ObjectEditor::finishEditing() {
+    selectedObjectIndex.reset();
+    editSnapshot.reset();
     post(Notifications::offEditObjects);
 }
 
-void CObject::removeSelectedObject() {
+void ObjectEditor::removeSelectedObject() {
     if (!selectedObject()) return;
-    objects.erase(objects.begin() + *seletedObjectIndex);
+    objects.erase(objects.begin() + *selectedObjectIndex);
     publish();
     post(Notifications::deleteObject);
-    seletedObjectIndex.reset();
-    editingObjects.reset();
+    selectedObjectIndex.reset();
+    editSnapshot.reset();
     post(Notifications::updateFilter);
 }
 
-ObjectBlurType CObject::selectedBlurType() const {
-    const ObjectDetected* region = selectedObject();
-    return region ? region->objectBlurType : ObjectBlurType::none;
+Cover ObjectEditor::selectedCover() const {
+    const TrackedRegion* region = selectedObject();
+    return region ? region->cover : Cover::none;
 }
 
-void CObject::changeTrim(double start, double end) {
+void ObjectEditor::changeTrim(double start, double end) {
     auto asset = Manager::shared().asset();
     auto duration = asset ? asset->duration() : std::nullopt;
-    ObjectDetected* region = selectedObject();
+    TrackedRegion* region = selectedObject();
     if (!duration || !duration->isNumeric() || !region) return;
     region->trimTime = region->trimWithin(atFraction(*duration, start), atFraction(*duration, end));
     changed();
 }
 
-std::optional<Image> CObject::renderRegions(const Image& source, const MediaTime& time,
-                                            const Image& current, bool isExport,
+std::optional<Image> ObjectEditor::renderRegions(const Image& source, const MediaTime& time,
+                                            const Image& current, RenderPurpose purpose,
                                             std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
     if (list->empty()) return current;
     auto asset = Manager::shared().asset();
     double frameDuration = asset ? asset->frameDuration() : 1.0 / 30;
-    return ::renderRegions(*list, source, time, current, isExport, frameDuration, drawn);
+    return ::renderRegions(*list, source, time, current, purpose, frameDuration, drawn);
 }

@@ -17,21 +17,21 @@
 #include <vector>
 #include "platform/dispatch/SnapshotSlot.h"
 
-#include "core/MediaTime.h"
-#include "core/ModelFilterType.h"
-#include "objects/ObjectDetected.h"
-#include "objects/ObjectDetectorProcessor.h"
-#include "objects/RegionStyleEditor.h"
+#include "platform/time/MediaTime.h"
+#include "core/StyleKind.h"
+#include "regions/TrackedRegion.h"
+#include "objects/ObjectTrackingRun.h"
+#include "regions/RegionStyleEditor.h"
 #include "platform/image/Image.h"
 
-class CObject : public RegionStyleEditor {
+class ObjectEditor : public RegionStyleEditor {
 public:
-    explicit CObject(ObjectTrackingServices services = {});
+    explicit ObjectEditor(ObjectTrackingServices services = {});
 
-    ObjectDetectorProcessor objectDetector;
-    std::vector<ObjectDetected> objects;  // later ones are drawn over earlier ones
-    std::optional<int> seletedObjectIndex;
-    std::optional<ObjectDetected> editingObjects;  // snapshot for cancelEditing
+    ObjectTrackingRun trackingRun;
+    std::vector<TrackedRegion> objects;  // later ones are drawn over earlier ones
+    std::optional<int> selectedObjectIndex;
+    std::optional<TrackedRegion> editSnapshot;  // snapshot for cancelEditing
 
     // Cancels a tracking run (its result is dropped) and empties everything.
     void reset();
@@ -46,7 +46,7 @@ public:
     void cancelEditing();
     void finishEditing();
     void removeSelectedObject();
-    ObjectBlurType selectedBlurType() const;
+    Cover selectedCover() const;
     // Narrows the selected region's trim to the fractions `start`...`end` of the video, never
     // beyond its tracked span.
     void changeTrim(double start, double end);
@@ -57,16 +57,16 @@ public:
     // The object stage of the chain; any thread. Never nothing: with no regions, `current`. The
     // areas it draws over `current` are appended to `drawn` when given.
     std::optional<Image> renderRegions(const Image& source, const MediaTime& time,
-                                       const Image& current, bool isExport,
+                                       const Image& current, RenderPurpose purpose,
                                        std::vector<Rect>* drawn = nullptr) const;
 
 private:
-    ObjectDetected* selectedObject();
-    ObjectDetected* selectedRegion() override { return selectedObject(); }
-    const ObjectDetected* selectedObject() const;
+    TrackedRegion* selectedObject();
+    TrackedRegion* selectedRegion() override { return selectedObject(); }
+    const TrackedRegion* selectedObject() const;
     void changed() override;  // publish, then post updateFilter
 
-    SnapshotSlot<const std::vector<ObjectDetected>> snapshot_;
+    SnapshotSlot<const std::vector<TrackedRegion>> snapshot_;
     // Bumped by reset: a run started before it tracked another video.
     uint64_t runGeneration_ = 0;
 };

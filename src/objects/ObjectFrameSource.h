@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/media/VideoFrame.h"
 #include "platform/media/VideoReader.h"
 

@@ -14,7 +14,7 @@
 #include <optional>
 #include <utility>
 
-#include "objects/ObjectInFor.h"
+#include "regions/RegionSample.h"
 #include "platform/media/VideoFrame.h"
 #include "platform/vision/ObjectTracker.h"
 
@@ -35,11 +35,11 @@ public:
     void judge(const VideoFrame& frame);
     bool lost() const { return failureScore_ > LOST_SCORE; }
 
-    const std::deque<ObjectInFor>& results() const { return results_; }
+    const std::deque<RegionSample>& results() const { return results_; }
     const std::optional<Image>& thumbnail() const { return thumbnail_; }
     // Hands the results and thumbnail on, keeping nothing: the pass's thread then holds no
     // reference to pictures that the main thread reads.
-    std::deque<ObjectInFor> takeResults() { return std::move(results_); }
+    std::deque<RegionSample> takeResults() { return std::move(results_); }
     std::optional<Image> takeThumbnail() { return std::exchange(thumbnail_, std::nullopt); }
 
 private:
@@ -50,7 +50,7 @@ private:
     ObjectTracker& requestHandler_;
     TrackDirection direction_;
     Rect observation_;  // the last accepted box; seeds the next step
-    std::deque<ObjectInFor> results_;
+    std::deque<RegionSample> results_;
     std::optional<Image> thumbnail_;
     int failureScore_ = 0;
 };

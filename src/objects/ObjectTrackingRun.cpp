@@ -1,4 +1,4 @@
-#include "objects/ObjectDetectorProcessor.h"
+#include "objects/ObjectTrackingRun.h"
 
 #include <cmath>
 #include <mutex>
@@ -12,7 +12,7 @@
 // A running pass as the main thread sees it: the cancel reaches the frame source through it.
 // A cancel that comes before the source is open cancels the source as soon as it opens, so no
 // cancel is lost however early it comes.
-struct ObjectDetectorProcessor::Pass {
+struct ObjectTrackingRun::Pass {
     std::mutex mutex;
     bool cancelRequested = false;
     std::shared_ptr<ObjectFrameSource> source;
@@ -29,7 +29,7 @@ struct ObjectDetectorProcessor::Pass {
     }
 };
 
-struct ObjectDetectorProcessor::Shared {
+struct ObjectTrackingRun::Shared {
     ObjectTrackingServices services;
     std::atomic<bool> cancelReverse{false};
     std::shared_ptr<Pass> reader;  // main thread; set while a pass runs
@@ -37,8 +37,8 @@ struct ObjectDetectorProcessor::Shared {
 
 namespace {
 
-using Shared = ObjectDetectorProcessor::Shared;
-using Pass = ObjectDetectorProcessor::Pass;
+using Shared = ObjectTrackingRun::Shared;
+using Pass = ObjectTrackingRun::Pass;
 
 // How a pass ended. A pass that could not open the video reports nothing.
 enum class PassEnd { completed, lost, cancelled, failed, unopened };
@@ -51,17 +51,17 @@ Rect fromTopLeft(const Rect& r) {
 
 // Everything a pass needs on its thread and to report back; the processor may go away
 // meanwhile, so it holds the processor's state only weakly.
-struct ObjectDetectorProcessor::PassJob {
+struct ObjectTrackingRun::PassJob {
     std::weak_ptr<Shared> shared;
     std::shared_ptr<Pass> pass;
-    std::shared_ptr<const AssetHandler> asset;
+    std::shared_ptr<const SourceVideo> asset;
     ObjectFrameSourceOpener openFrames;
     std::unique_ptr<ObjectTracker> requestHandler;
     Rect box;  // lower-left
     double duration = 0;
-    ObjectDetectorProcessor::Progress progress;
-    ObjectDetectorProcessor::Completion completion;
-    ObjectDetectorProcessor::Cancelled cancelled;
+    ObjectTrackingRun::Progress progress;
+    ObjectTrackingRun::Completion completion;
+    ObjectTrackingRun::Cancelled cancelled;
 
     std::shared_ptr<ObjectFrameSource> openSource() const {
         auto tracks = asset->trackVideos();
@@ -70,7 +70,7 @@ struct ObjectDetectorProcessor::PassJob {
             return nullptr;
         }
         std::shared_ptr<ObjectFrameSource> source =
-            openFrames(asset->path(), int(ObjectDetectorProcessor::PIXELBUFFER_MAXSIZE));
+            openFrames(asset->path(), int(ObjectTrackingRun::DETECTION_FRAME_SIDE));
         if (!source) {
             logLine("Failed to create AVAssetReader.");
             return nullptr;
@@ -86,7 +86,7 @@ struct ObjectDetectorProcessor::PassJob {
     }
 
     void finish(PassEnd end, ObjectTrackingPass* judged) const {
-        std::deque<ObjectInFor> results;
+        std::deque<RegionSample> results;
         std::optional<Image> thumbnail;
         if (judged) {
             results = judged->takeResults();
@@ -118,7 +118,7 @@ struct ObjectDetectorProcessor::PassJob {
 
 namespace {
 
-using PassJob = ObjectDetectorProcessor::PassJob;
+using PassJob = ObjectTrackingRun::PassJob;
 
 PassEnd endOfRead(ReadStatus status) {
     return status == ReadStatus::cancelled ? PassEnd::cancelled : PassEnd::failed;
@@ -151,7 +151,7 @@ void runBackward(PassJob& job, MediaTime rangeStart, MediaTime rangeEnd, double 
     auto source = job.openSource();
     if (!source) return job.finish(PassEnd::unopened, nullptr);
     ObjectTrackingPass judged(*job.requestHandler, job.box, TrackDirection::backward);
-    const double chunk = ObjectDetectorProcessor::CHUNK_FRAMES / frameRate;
+    const double chunk = ObjectTrackingRun::CHUNK_FRAMES / frameRate;
     const double first = rangeStart.seconds(), last = rangeEnd.seconds();
     const int chunks = last > first ? int(std::ceil((last - first) / chunk)) : 0;
     std::vector<VideoFrame> frames;
@@ -185,18 +185,18 @@ void runBackward(PassJob& job, MediaTime rangeStart, MediaTime rangeEnd, double 
 
 }  // namespace
 
-ObjectDetectorProcessor::ObjectDetectorProcessor(ObjectTrackingServices services)
+ObjectTrackingRun::ObjectTrackingRun(ObjectTrackingServices services)
     : shared_(std::make_shared<Shared>()) {
     if (!services.makeTracker) services.makeTracker = makeObjectTracker;
     shared_->services = std::move(services);
 }
 
-ObjectDetectorProcessor::~ObjectDetectorProcessor() {
+ObjectTrackingRun::~ObjectTrackingRun() {
     cancel();
 }
 
-std::shared_ptr<PassJob> ObjectDetectorProcessor::beginPass(
-    std::shared_ptr<const AssetHandler> asset, const Rect& rect, Progress progress,
+std::shared_ptr<PassJob> ObjectTrackingRun::beginPass(
+    std::shared_ptr<const SourceVideo> asset, const Rect& rect, Progress progress,
     Completion completion, Cancelled cancelled) {
     auto duration = asset ? asset->duration() : std::nullopt;
     if (!duration) return nullptr;
@@ -207,7 +207,7 @@ std::shared_ptr<PassJob> ObjectDetectorProcessor::beginPass(
                 std::move(progress), std::move(completion), std::move(cancelled)});
 }
 
-void ObjectDetectorProcessor::trackForward(std::shared_ptr<const AssetHandler> asset,
+void ObjectTrackingRun::trackForward(std::shared_ptr<const SourceVideo> asset,
                                            const MediaTime& startTime, const Rect& rect,
                                            Progress progress, Completion completion,
                                            Cancelled cancelled) {
@@ -220,7 +220,7 @@ void ObjectDetectorProcessor::trackForward(std::shared_ptr<const AssetHandler> a
     BackgroundQueue::dispatch([job, startTime, end] { runForward(*job, startTime, end); });
 }
 
-void ObjectDetectorProcessor::trackBackward(std::shared_ptr<const AssetHandler> asset,
+void ObjectTrackingRun::trackBackward(std::shared_ptr<const SourceVideo> asset,
                                             const MediaTime& rangeStart, const MediaTime& rangeEnd,
                                             const Rect& rect, Progress progress,
                                             Completion completion, Cancelled cancelled) {
@@ -235,15 +235,15 @@ void ObjectDetectorProcessor::trackBackward(std::shared_ptr<const AssetHandler> 
     });
 }
 
-void ObjectDetectorProcessor::cancel() {
+void ObjectTrackingRun::cancel() {
     shared_->cancelReverse = true;
     if (shared_->reader) shared_->reader->cancel();
 }
 
-bool ObjectDetectorProcessor::isTracking() const {
+bool ObjectTrackingRun::isTracking() const {
     return shared_->reader != nullptr;
 }
 
-bool ObjectDetectorProcessor::cancelReverse() const {
+bool ObjectTrackingRun::cancelReverse() const {
     return shared_->cancelReverse.load();
 }

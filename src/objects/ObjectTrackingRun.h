@@ -16,9 +16,9 @@
 #include <memory>
 #include <optional>
 
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 #include "objects/ObjectFrameSource.h"
-#include "objects/ObjectInFor.h"
+#include "regions/RegionSample.h"
 #include "platform/vision/ObjectTracker.h"
 
 // What the passes are built on; tests replace both.
@@ -27,28 +27,28 @@ struct ObjectTrackingServices {
     std::function<std::unique_ptr<ObjectTracker>()> makeTracker;  // CSRT when empty
 };
 
-class ObjectDetectorProcessor {
+class ObjectTrackingRun {
 public:
     using Progress = std::function<void(double)>;
-    using Completion = std::function<void(std::deque<ObjectInFor>, std::optional<Image>)>;
+    using Completion = std::function<void(std::deque<RegionSample>, std::optional<Image>)>;
     using Cancelled = std::function<void()>;
 
-    static constexpr double PIXELBUFFER_MAXSIZE = 768;
+    static constexpr double DETECTION_FRAME_SIDE = 768;
     static constexpr int CHUNK_FRAMES = 50;
 
-    explicit ObjectDetectorProcessor(ObjectTrackingServices services = {});
-    ~ObjectDetectorProcessor();
-    ObjectDetectorProcessor(const ObjectDetectorProcessor&) = delete;
-    ObjectDetectorProcessor& operator=(const ObjectDetectorProcessor&) = delete;
+    explicit ObjectTrackingRun(ObjectTrackingServices services = {});
+    ~ObjectTrackingRun();
+    ObjectTrackingRun(const ObjectTrackingRun&) = delete;
+    ObjectTrackingRun& operator=(const ObjectTrackingRun&) = delete;
 
     // `rect` is normalised to the displayed frame with its origin at the top-left. Progress is
     // (pts − startTime) / duration. A start at or after the end completes at once, empty.
-    void trackForward(std::shared_ptr<const AssetHandler> asset, const MediaTime& startTime,
+    void trackForward(std::shared_ptr<const SourceVideo> asset, const MediaTime& startTime,
                       const Rect& rect, Progress progress, Completion completion,
                       Cancelled cancelled);
     // Tracks over [rangeStart, rangeEnd) from rangeEnd back; progress is (D − pts) / D.
     // Clears `cancelReverse` first.
-    void trackBackward(std::shared_ptr<const AssetHandler> asset, const MediaTime& rangeStart,
+    void trackBackward(std::shared_ptr<const SourceVideo> asset, const MediaTime& rangeStart,
                        const MediaTime& rangeEnd, const Rect& rect, Progress progress,
                        Completion completion, Cancelled cancelled);
     // Sets `cancelReverse` and cancels the pass under way, if any: it reports cancelled().
@@ -65,7 +65,7 @@ public:
 
 private:
     // Makes the pass under way and what its thread needs; nothing when the duration is unknown.
-    std::shared_ptr<PassJob> beginPass(std::shared_ptr<const AssetHandler> asset, const Rect& rect,
+    std::shared_ptr<PassJob> beginPass(std::shared_ptr<const SourceVideo> asset, const Rect& rect,
                                        Progress progress, Completion completion,
                                        Cancelled cancelled);
 

@@ -8,11 +8,10 @@
 #include <variant>
 #include <vector>
 
-#include "core/MediaTime.h"
-#include "core/ModelFilterType.h"
-#include "objects/ObjectBlurType.h"
+#include "platform/time/MediaTime.h"
+#include "core/StyleKind.h"
+#include "regions/Cover.h"
 #include "platform/image/Geometry.h"
-#include "shapes/ShapeBlurType.h"
 
 inline constexpr int PROJECT_FORMAT_VERSION = 1;
 
@@ -23,7 +22,7 @@ using ProjectTime = std::variant<MediaTime, double>;
 MediaTime resolveProjectTime(const ProjectTime& t, int32_t timescale);
 
 struct ProjectStyle {
-    ModelFilterType style = ModelFilterType::gaussian;
+    StyleKind style = StyleKind::gaussian;
     double intensity = 0.5;
     double softness = 0;
 };
@@ -34,7 +33,7 @@ struct ProjectKeyframe {
 };
 
 struct ProjectShape {
-    ShapeBlurType type = ShapeBlurType::circle;
+    Cover type = Cover::circle;
     ProjectStyle look;
     std::string emoji;
     std::optional<ProjectTime> trimStart;  // absent: the start of the video
@@ -46,7 +45,7 @@ struct ProjectShape {
 
 // A tracked region (a face or an object): its samples and how it is hidden.
 struct ProjectRegion {
-    ObjectBlurType type = ObjectBlurType::none;
+    Cover type = Cover::none;
     ProjectStyle look;
     double scale = 1;
     std::string emoji;                     // empty: the first emoji of the catalogue
@@ -58,7 +57,7 @@ struct ProjectRegion {
 
 struct ProjectDocument {
     std::string source;  // as written: relative to the project file's folder, or absolute
-    ProjectStyle background{ModelFilterType::normal, 0.5, 0};
+    ProjectStyle background{StyleKind::normal, 0.5, 0};
     std::vector<ProjectRegion> faces;
     std::vector<ProjectRegion> objects;
     std::vector<ProjectShape> shapes;

@@ -7,7 +7,7 @@
 #include <set>
 #include <sstream>
 
-#include "core/ModelFilterTypeName.h"
+#include "core/StyleKindName.h"
 
 namespace {
 
@@ -120,7 +120,7 @@ ProjectStyle look(const Json& obj, const std::string& path, ProjectStyle default
     ProjectStyle s = defaults;
     if (const Json* v = optionalMember(obj, "style")) {
         auto name = string(*v, child(path, "style"));
-        auto type = modelFilterTypeFromName(name);
+        auto type = styleKindFromName(name);
         if (!type) fail(child(path, "style"), "unknown style '" + name + "'");
         s.style = *type;
     }
@@ -195,7 +195,7 @@ ProjectShape shape(const Json& v, const std::string& path) {
         v, path,
         {"type", "style", "intensity", "softness", "emoji", "trim", "maxEnd", "rect", "keyframes"});
     ProjectShape s;
-    s.type = typeNamed(v, path, shapeBlurTypeFromName, "shape", s.type);
+    s.type = typeNamed(v, path, coverFromName, "shape", s.type);
     s.look = look(v, path, ProjectStyle{});
     s.emoji = emoji(v, path);
     trim(v, path, s.trimStart, s.trimEnd);
@@ -211,7 +211,7 @@ ProjectRegion region(const Json& v, const std::string& path) {
         v, path,
         {"type", "style", "intensity", "softness", "scale", "emoji", "trim", "trimmed", "samples"});
     ProjectRegion r;
-    r.type = typeNamed(v, path, objectBlurTypeFromName, "region", r.type);
+    r.type = typeNamed(v, path, coverFromName, "region", r.type);
     r.look = look(v, path, ProjectStyle{});
     if (const Json* s = optionalMember(v, "scale"))
         r.scale = number(*s, child(path, "scale"), 0.01, 100);

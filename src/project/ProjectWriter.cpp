@@ -5,7 +5,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "core/ModelFilterTypeName.h"
+#include "core/StyleKindName.h"
 #include "platform/dispatch/Uuid.h"
 
 namespace {
@@ -23,7 +23,7 @@ Json rectJson(const Rect& r) {
 }
 
 void addLook(Json& j, const ProjectStyle& s) {
-    j["style"] = modelFilterTypeName(s.style);
+    j["style"] = styleKindName(s.style);
     j["intensity"] = s.intensity;
     j["softness"] = s.softness;
 }
@@ -43,7 +43,7 @@ Json timedRectsJson(const std::vector<ProjectKeyframe>& list) {
 
 Json regionJson(const ProjectRegion& r) {
     Json j;
-    j["type"] = objectBlurTypeName(r.type);
+    j["type"] = coverName(r.type);
     addLook(j, r.look);
     j["scale"] = r.scale;
     if (!r.emoji.empty()) j["emoji"] = r.emoji;
@@ -55,7 +55,7 @@ Json regionJson(const ProjectRegion& r) {
 
 Json shapeJson(const ProjectShape& s) {
     Json j;
-    j["type"] = shapeBlurTypeName(s.type);
+    j["type"] = coverName(s.type);
     addLook(j, s.look);
     if (!s.emoji.empty()) j["emoji"] = s.emoji;
     if (s.trimStart || s.trimEnd) j["trim"] = trimJson(s.trimStart, s.trimEnd);

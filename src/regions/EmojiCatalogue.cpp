@@ -1,4 +1,4 @@
-#include "shapes/EmojiCatalogue.h"
+#include "regions/EmojiCatalogue.h"
 
 #include <locale.h>
 #include <clocale>
@@ -10,7 +10,7 @@
 
 namespace {
 
-#include "shapes/EmojiTable.inc"
+#include "regions/EmojiTable.inc"
 
 // What an entry that does not parse stands for: U+1F600.
 constexpr double UNPARSABLE_ENTRY = 128512;

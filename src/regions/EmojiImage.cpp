@@ -1,4 +1,4 @@
-#include "shapes/EmojiImage.h"
+#include "regions/EmojiImage.h"
 
 #include "platform/text/EmojiFont.h"
 

@@ -1,10 +1,10 @@
-#include "shapes/LookEditor.h"
+#include "regions/LookEditor.h"
 
-#include "shapes/RegionLook.h"
+#include "regions/RegionLook.h"
 
 void LookEditor::setIntensity(double value) {
     RegionLook* look = selectedLook();
-    if (look && look->modelFilterManager.setIntensity(value)) changed();
+    if (look && look->style.setIntensity(value)) changed();
 }
 
 void LookEditor::setSoftness(double value) {

@@ -1,11 +1,11 @@
-#include "shapes/RegionLook.h"
+#include "regions/RegionLook.h"
 
 #include "platform/image/ImageOps.h"
 
 #include "platform/image/ReductionCache.h"
-#include "shapes/EmojiImage.h"
-#include "shapes/RegionMask.h"
-#include "shapes/ShapeMask.h"
+#include "regions/EmojiImage.h"
+#include "regions/RegionMask.h"
+#include "regions/ShapeMask.h"
 
 namespace {
 
@@ -39,44 +39,44 @@ void RegionLook::setEmoji(std::string value) {
 
 void RegionLook::updateShapeMasks() {
     double sigma = softness * FEATHER_SIGMA_PER_SOFTNESS;
-    regtangle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, RECTANGLE_CORNER_RADIUS, sigma);
+    rectangle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, RECTANGLE_CORNER_RADIUS, sigma);
     circle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, ELLIPSE_CORNER_RADIUS, sigma);
-    regtangleVisiblePart_ = regtangle ? visibleMaskPart(*regtangle) : Rect{};
+    rectangleVisiblePart_ = rectangle ? visibleMaskPart(*rectangle) : Rect{};
     circleVisiblePart_ = circle ? visibleMaskPart(*circle) : Rect{};
     auto alphaOf = [](const std::optional<Image>& mask) -> std::optional<Image> {
         if (!mask) return std::nullopt;
         return ImageOps::alphaChannel(*mask);
     };
-    regtangleAlpha_ = alphaOf(regtangle);
+    rectangleAlpha_ = alphaOf(rectangle);
     circleAlpha_ = alphaOf(circle);
 }
 
 void RegionLook::updateEmojiImages() {
-    emojiCIImage = makeEmojiImage(emoji, EMOJI_FONT_SIZE);
-    if (isHDR) hdrEmojiCIImage = makeHDREmojiImage(emoji, EMOJI_FONT_SIZE);
+    emojiImage = makeEmojiImage(emoji, EMOJI_FONT_SIZE);
+    if (isHDR) hdrEmojiImage = makeHDREmojiImage(emoji, EMOJI_FONT_SIZE);
     auto cached = [](const std::optional<Image>& picture) {
         return picture ? std::make_shared<const ReductionCache>(*picture) : nullptr;
     };
-    emojiReductions_ = cached(emojiCIImage);
-    hdrEmojiReductions_ = cached(hdrEmojiCIImage);
+    emojiReductions_ = cached(emojiImage);
+    hdrEmojiReductions_ = cached(hdrEmojiImage);
 }
 
 std::optional<Image> RegionLook::styledLayer(Cover cover, const Rect& rect, const Image& frame,
-                                             bool isExport) const {
+                                             RenderPurpose purpose) const {
     auto area = coverArea(cover, rect, frame.extent);
     if (!area) return std::nullopt;
     auto styled =
-        cover == Cover::emoji ? std::optional(frame) : modelFilterManager.apply(frame, *area);
+        cover == Cover::emoji ? std::optional(frame) : style.apply(frame, *area);
     if (!styled) return std::nullopt;
-    return coverLayer(cover, rect, *styled, frame, isExport);
+    return coverLayer(cover, rect, *styled, frame, purpose);
 }
 
 const std::optional<Image>& RegionLook::mask(Cover cover) const {
-    return cover == Cover::circle ? circle : regtangle;
+    return cover == Cover::circle ? circle : rectangle;
 }
 
 const std::optional<Image>& RegionLook::maskAlpha(Cover cover) const {
-    return cover == Cover::circle ? circleAlpha_ : regtangleAlpha_;
+    return cover == Cover::circle ? circleAlpha_ : rectangleAlpha_;
 }
 
 std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
@@ -85,7 +85,7 @@ std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
     if (cover != Cover::emoji) {
         if (!mask(cover)) return std::nullopt;
         placed =
-            visibleMaskRect(cover == Cover::circle ? circleVisiblePart_ : regtangleVisiblePart_,
+            visibleMaskRect(cover == Cover::circle ? circleVisiblePart_ : rectangleVisiblePart_,
                             frameExtent, maskRect(rect));
     }
     Rect area = toPixels(placed, frameExtent).intersection(frameExtent);
@@ -94,10 +94,10 @@ std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
 }
 
 std::optional<Image> RegionLook::coverLayer(Cover cover, const Rect& rect, const Image& styled,
-                                            const Image& frame, bool isExport) const {
+                                            const Image& frame, RenderPurpose purpose) const {
     if (cover == Cover::emoji) {
         const auto& picture =
-            isExport && isHDR && emojiCIImage ? hdrEmojiReductions_ : emojiReductions_;
+            purpose == RenderPurpose::exportFile && isHDR && emojiImage ? hdrEmojiReductions_ : emojiReductions_;
         if (!picture) return std::nullopt;
         return placeMask(*picture, frame, rect, PlacementMode::fit);
     }

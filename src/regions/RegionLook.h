@@ -10,21 +10,23 @@
 #include <optional>
 #include <string>
 
-#include "core/ModelFilterManager.h"
+#include "core/RegionStyle.h"
+#include "core/RenderPurpose.h"
+#include "regions/Cover.h"
 #include "platform/image/Image.h"
 
 class ReductionCache;
 
 class RegionLook {
 public:
-    ModelFilterManager modelFilterManager;
+    RegionStyle style;
     double softness = 0;
     std::string emoji;
     bool isHDR = false;
-    std::optional<Image> regtangle;
+    std::optional<Image> rectangle;
     std::optional<Image> circle;
-    std::optional<Image> emojiCIImage;
-    std::optional<Image> hdrEmojiCIImage;
+    std::optional<Image> emojiImage;
+    std::optional<Image> hdrEmojiImage;
 
     void setSoftness(double value);
     void setEmoji(std::string value);
@@ -32,19 +34,7 @@ public:
     void updateEmojiImages();
 
 protected:
-    // What covers the region.
-    enum class Cover { circle, rectangle, emoji };
-
     RegionLook(std::string emoji, bool isHDR);
-
-    // The cover a blur type (ShapeBlurType or ObjectBlurType) asks for; nothing for none.
-    template <class BlurType>
-    static std::optional<Cover> coverOf(BlurType type) {
-        if (type == BlurType::circle) return Cover::circle;
-        if (type == BlurType::rectangle) return Cover::rectangle;
-        if (type == BlurType::emoji) return Cover::emoji;
-        return std::nullopt;
-    }
 
     // Where the layer of a region with rect `rect` (normalised, origin lower-left) can be
     // non-transparent, in pixels of a frame of `frameExtent`; nothing when it cannot show.
@@ -52,11 +42,11 @@ protected:
     // The layer itself: `styled` (the frame in this look's style, at least over `coverArea`)
     // cut to the mask placed over the region, or the emoji picture fitted into the rect.
     std::optional<Image> coverLayer(Cover cover, const Rect& rect, const Image& styled,
-                                    const Image& frame, bool isExport) const;
+                                    const Image& frame, RenderPurpose purpose) const;
     // The layer over `frame`, styled here: only the pixels under `coverArea` are styled, and an
     // emoji, which covers its rect, needs none. Nothing when it cannot show.
     std::optional<Image> styledLayer(Cover cover, const Rect& rect, const Image& frame,
-                                     bool isExport) const;
+                                     RenderPurpose purpose) const;
 
 private:
     const std::optional<Image>& mask(Cover cover) const;
@@ -67,9 +57,9 @@ private:
     std::shared_ptr<const ReductionCache> hdrEmojiReductions_;
     // Each mask's alpha channel alone: placing it costs a quarter of placing the mask, and
     // alpha is all that cutting a layer with it reads.
-    std::optional<Image> regtangleAlpha_;
+    std::optional<Image> rectangleAlpha_;
     std::optional<Image> circleAlpha_;
     // Where each mask is not transparent (see visibleMaskPart), found once per mask.
-    Rect regtangleVisiblePart_;
+    Rect rectangleVisiblePart_;
     Rect circleVisiblePart_;
 };

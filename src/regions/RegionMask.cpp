@@ -1,4 +1,4 @@
-#include "shapes/RegionMask.h"
+#include "regions/RegionMask.h"
 
 #include <algorithm>
 

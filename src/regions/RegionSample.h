@@ -2,11 +2,11 @@
 // One sample of a tracked region: where the thing was seen in one frame. The rect is normalised
 // to the upright frame, origin at the lower-left, y up. Plain value; any thread.
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/image/Geometry.h"
 
-struct ObjectInFor {
+struct RegionSample {
     MediaTime timeStamp;
     Rect nominalRect;
-    friend bool operator==(const ObjectInFor&, const ObjectInFor&) = default;
+    friend bool operator==(const RegionSample&, const RegionSample&) = default;
 };

@@ -1,24 +1,24 @@
-#include "objects/RegionStyleEditor.h"
+#include "regions/RegionStyleEditor.h"
 
-#include "objects/ObjectDetected.h"
+#include "regions/TrackedRegion.h"
 
-void RegionStyleEditor::setBlurType(int raw) {
-    auto type = objectBlurTypeFromRaw(raw);
-    ObjectDetected* region = selectedRegion();
+void RegionStyleEditor::setCover(int raw) {
+    auto type = coverFromRaw(raw);
+    TrackedRegion* region = selectedRegion();
     if (!type || !region) return;
-    region->objectBlurType = *type;
+    region->cover = *type;
     changed();
 }
 
-void RegionStyleEditor::setStyle(ModelFilterType style) {
-    ObjectDetected* region = selectedRegion();
+void RegionStyleEditor::setStyle(StyleKind style) {
+    TrackedRegion* region = selectedRegion();
     if (!region) return;
-    region->modelFilterManager.type = style;
+    region->style.type = style;
     changed();
 }
 
 void RegionStyleEditor::setScale(double value) {
-    ObjectDetected* region = selectedRegion();
+    TrackedRegion* region = selectedRegion();
     if (!region) return;
     region->scale = value;
     changed();

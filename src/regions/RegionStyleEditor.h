@@ -6,22 +6,22 @@
 //
 // Threads: main thread, like the editors.
 
-#include "core/ModelFilterType.h"
-#include "shapes/LookEditor.h"
+#include "core/StyleKind.h"
+#include "regions/LookEditor.h"
 
-class ObjectDetected;
+class TrackedRegion;
 
 class RegionStyleEditor : public LookEditor {
 public:
     // A raw blur type outside none...emoji is ignored.
-    void setBlurType(int raw);
-    void setStyle(ModelFilterType style);
+    void setCover(int raw);
+    void setStyle(StyleKind style);
     void setScale(double value);
 
 protected:
     ~RegionStyleEditor() = default;
 
 private:
-    virtual ObjectDetected* selectedRegion() = 0;
+    virtual TrackedRegion* selectedRegion() = 0;
     RegionLook* selectedLook() final;
 };

@@ -1,4 +1,4 @@
-#include "shapes/ShapeMask.h"
+#include "regions/ShapeMask.h"
 
 #include <algorithm>
 #include <cmath>

@@ -20,7 +20,7 @@ struct RGBAColor {
 
 inline constexpr RGBAColor MASK_COLOR{1, 0, 0, 1};  // only the alpha clips; red shows in debugging
 inline constexpr int MASK_CANVAS_SIDE = 300;        // pixels
-inline constexpr double RECTANGLE_CORNER_RADIUS = 12;     // the `regtangle` mask
+inline constexpr double RECTANGLE_CORNER_RADIUS = 12;     // the `rectangle` mask
 inline constexpr double ELLIPSE_CORNER_RADIUS = 50;       // the `circle` mask: drawn as a circle
 inline constexpr double FEATHER_SIGMA_PER_SOFTNESS = 20;  // canvas pixels at softness 1
 inline constexpr int MAX_MASK_SIDE = 8192;

@@ -12,35 +12,35 @@
 #include <string>
 #include <vector>
 
-#include "core/MediaTime.h"
-#include "objects/ObjectBlurType.h"
-#include "objects/ObjectInFor.h"
+#include "platform/time/MediaTime.h"
+#include "regions/Cover.h"
+#include "regions/RegionSample.h"
 #include "platform/dispatch/Uuid.h"
 #include "platform/image/Image.h"
-#include "shapes/RegionLook.h"
+#include "regions/RegionLook.h"
 
-class ObjectDetected : public RegionLook {
+class TrackedRegion : public RegionLook {
 public:
     // Samples are sorted by time (stable); the trim spans the first to the last sample.
-    ObjectDetected(std::vector<ObjectInFor> samples, Image thumbnail, std::string emoji,
-                   ObjectBlurType type, bool isHDR);
+    TrackedRegion(std::vector<RegionSample> samples, Image thumbnail, std::string emoji,
+                   Cover type, bool isHDR);
 
     std::string id = makeUuidString();
-    std::vector<ObjectInFor> objectInfor;  // by timeStamp ascending
+    std::vector<RegionSample> samples;  // by timeStamp ascending
     Image thumbnail;
     MediaTimeRange trimTime;
     MediaTime startTime;
     MediaTime endTime;
-    ObjectBlurType objectBlurType = ObjectBlurType::none;
+    Cover cover = Cover::none;
     double scale = 1;
-    bool alreadyChangeTrimtime = false;
+    bool trimmedByUser = false;
 
-    // A new region (new id, `alreadyChangeTrimtime` false) with this one's samples, times and
+    // A new region (new id, `trimmedByUser` false) with this one's samples, times and
     // look, its intensity clamped to 0...1, sharing the mask pictures.
-    ObjectDetected copy() const;
+    TrackedRegion copy() const;
 
     // Replaces the samples (sorted by time, stable) without touching anything else.
-    void setObjectInfor(std::vector<ObjectInFor> samples);
+    void setSamples(std::vector<RegionSample> samples);
     // Start and end from the samples; the end becomes `lastTime` when the last sample lies
     // within one frame (+1 ms) of it. The trim follows unless the user has trimmed.
     void updateTimeRange(const MediaTime& lastTime, double frameDuration);
@@ -49,16 +49,16 @@ public:
     MediaTimeRange trimWithin(const MediaTime& from, const MediaTime& to) const;
     // The sample shown at `t`: the latest at or before it, while `t` lies in the trim or less
     // than one frame past its end.
-    std::optional<ObjectInFor> objectInforAt(const MediaTime& t, double frameDuration) const;
+    std::optional<RegionSample> sampleAt(const MediaTime& t, double frameDuration) const;
     // This region's layer over `frame` at `t`: the frame styled where the layer shows, cut to
     // the placed mask, or the placed emoji picture; nothing when it is not drawn then.
     std::optional<Image> layer(const Image& frame, const MediaTime& t, double frameDuration,
-                               bool isExport) const;
+                               RenderPurpose purpose) const;
 };
 
 // `regions` drawn in order over `background`, each styled from `source` only where it shows.
 // A region that cannot be drawn at `time` leaves the picture as it was. The area of each layer
 // drawn is appended to `drawn` when given. Any thread, on published copies.
-Image renderRegions(const std::vector<ObjectDetected>& regions, const Image& source,
-                    const MediaTime& time, const Image& background, bool isExport,
+Image renderRegions(const std::vector<TrackedRegion>& regions, const Image& source,
+                    const MediaTime& time, const Image& background, RenderPurpose purpose,
                     double frameDuration, std::vector<Rect>* drawn = nullptr);

@@ -11,7 +11,7 @@
 #include "platform/media/MediaFile.h"
 #include "platform/media/VideoReader.h"
 #include "platform/media/VideoWriter.h"
-#include "render/BoundedQueue.h"
+#include "platform/dispatch/BoundedQueue.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
 
 class AudioReader;
@@ -29,7 +29,7 @@ struct ExportSettings {
     int height = 0;
     // The video's bit rate is the source's times this.
     double bitRateFactor = 1.0;
-    // The folder of the new file; empty: VFExport's own scratch folder.
+    // The folder of the new file; empty: Exporter's own scratch folder.
     std::string folder;
 };
 

@@ -1,58 +1,58 @@
-#include "core/CEdit.h"
+#include "session/EditSession.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "background/CBackground.h"
-#include "core/FaceScanWait.h"
+#include "background/BackgroundEditor.h"
+#include "session/FaceScanWait.h"
 #include "core/Manager.h"
 #include "core/Notifications.h"
-#include "faces/CFace.h"
-#include "objects/CObject.h"
+#include "faces/FaceEditor.h"
+#include "objects/ObjectEditor.h"
 #include "platform/dispatch/BackgroundQueue.h"
 #include "platform/dispatch/MainQueue.h"
-#include "render/VFExport.h"
-#include "shapes/CShape.h"
+#include "session/Exporter.h"
+#include "shapes/ShapeEditor.h"
 
 template <typename T>
-T& CEdit::Lazy<T>::get() {
+T& EditSession::Lazy<T>::get() {
     std::call_once(once, [this] { editor = std::make_unique<T>(); });
     return *editor;
 }
 
-CEdit& CEdit::shared() {
-    static CEdit edit;
+EditSession& EditSession::shared() {
+    static EditSession edit;
     return edit;
 }
 
-CEdit::~CEdit() = default;
+EditSession::~EditSession() = default;
 
-CFace& CEdit::cFace() {
+FaceEditor& EditSession::faceEditor() {
     return face_.get();
 }
-CObject& CEdit::cObject() {
+ObjectEditor& EditSession::objectEditor() {
     return object_.get();
 }
-CBackground& CEdit::cBackground() {
+BackgroundEditor& EditSession::backgroundEditor() {
     return background_.get();
 }
-CShape& CEdit::cShape() {
+ShapeEditor& EditSession::shapeEditor() {
     return shape_.get();
 }
 
-void CEdit::reset() {
-    tool = CEditTool::preview;
-    currTime = MediaTime::zero();
+void EditSession::reset() {
+    tool = EditTool::preview;
+    playhead = MediaTime::zero();
     isPlay = false;
     zoomScale = 1.0;
     contentOffset = {};
-    cFace().reset();
-    cObject().reset();
-    cBackground().resetBackground();
-    cShape().reset();
+    faceEditor().reset();
+    objectEditor().reset();
+    backgroundEditor().resetBackground();
+    shapeEditor().reset();
 }
 
-void CEdit::seek(double toFraction) {
+void EditSession::seek(double toFraction) {
     auto asset = Manager::shared().asset();
     if (!asset || std::isnan(toFraction)) return;
     auto duration = asset->duration();
@@ -60,11 +60,11 @@ void CEdit::seek(double toFraction) {
     double fraction = std::clamp(toFraction, 0.0, 1.0);
     // Stay below 2^63 so the conversion to a 64-bit value is always defined.
     double x = std::min(double(duration->value) * fraction, 9.2233720368547748e18);
-    currTime = MediaTime(int64_t(x), duration->timescale);
+    playhead = MediaTime(int64_t(x), duration->timescale);
     NotificationCenter::defaultCenter().post(Notifications::timeChange);
 }
 
-void CEdit::selectTool(int index) {
+void EditSession::selectTool(int index) {
     auto chosen = editToolFromRaw(index);
     if (!chosen) return;
     tool = *chosen;
@@ -74,18 +74,18 @@ void CEdit::selectTool(int index) {
     center.post(Notifications::toolChange);
 }
 
-Image CEdit::applyBlurs(const Image& image, const MediaTime& time, bool isExport,
+Image EditSession::applyBlurs(const Image& image, const MediaTime& time, RenderPurpose purpose,
                         std::vector<Rect>* drawn) {
     if (drawn) drawn->clear();
     std::vector<Rect> regions;
     std::vector<Rect>* areas = drawn ? &regions : nullptr;
-    auto background = cBackground().applyBlur(image);
+    auto background = backgroundEditor().applyBlur(image);
     if (!background) return image;
-    auto faces = cFace().renderRegions(image, time, *background, isExport, areas);
+    auto faces = faceEditor().renderRegions(image, time, *background, purpose, areas);
     if (!faces) return image;
-    auto objects = cObject().renderRegions(image, time, *faces, isExport, areas);
+    auto objects = objectEditor().renderRegions(image, time, *faces, purpose, areas);
     if (!objects) return image;
-    auto shapes = cShape().applyBlur(image, time, *objects, isExport, areas);
+    auto shapes = shapeEditor().applyBlur(image, time, *objects, purpose, areas);
     if (!shapes) return image;
     if (drawn) {
         if (background->sharesPixelsWith(image))
@@ -96,7 +96,7 @@ Image CEdit::applyBlurs(const Image& image, const MediaTime& time, bool isExport
     return *shapes;
 }
 
-void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder) {
+void EditSession::exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder) {
     cancelExport = false;
     auto asset = Manager::shared().asset();
     auto size = asset ? asset->size() : std::nullopt;
@@ -112,11 +112,11 @@ void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion, st
     settings.width = int(size->width);
     settings.height = int(size->height);
     settings.folder = std::move(folder);
-    double p0 = cFace().progressRate.load();
+    double p0 = faceEditor().scanProgress.load();
     double share = (1 - p0) * 0.5;
     startingExports_.fetch_add(1);
     BackgroundQueue::dispatch([this, settings, p0, share, progress, completion] {
-        // Counted until VFExport has taken over, so `isExporting` has no gap before the file.
+        // Counted until Exporter has taken over, so `isExporting` has no gap before the file.
         struct Started {
             std::atomic<int>& count;
             ~Started() { count.fetch_sub(1); }
@@ -126,12 +126,12 @@ void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion, st
                 if (progress) progress(fraction);
             });
         };
-        if (!waitForFaceScan(cFace(), cancelExport, p0, share, report) || cancelExport) return;
-        auto& engine = VFExport::shared();
+        if (!waitForFaceScan(faceEditor(), cancelExport, p0, share, report) || cancelExport) return;
+        auto& engine = Exporter::shared();
         engine.exportVideo(
             settings,
             [this](const Image& source, const MediaTime& time, std::vector<Rect>& drawn) {
-                return applyBlurs(source, time, true, &drawn);
+                return applyBlurs(source, time, RenderPurpose::exportFile, &drawn);
             },
             [progress, share](double e) {
                 if (progress) progress(share + (1 - share) * e);
@@ -142,7 +142,7 @@ void CEdit::exportVideo(ExportProgress progress, ExportCompletion completion, st
     });
 }
 
-bool CEdit::isExporting() const {
-    // In this order: VFExport counts the export before the hand-over ends.
-    return startingExports_.load() > 0 || VFExport::shared().isExporting();
+bool EditSession::isExporting() const {
+    // In this order: Exporter counts the export before the hand-over ends.
+    return startingExports_.load() > 0 || Exporter::shared().isExporting();
 }

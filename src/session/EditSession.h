@@ -12,33 +12,34 @@
 #include <optional>
 #include <vector>
 
-#include "core/CEditTool.h"
-#include "core/MediaTime.h"
+#include "session/EditTool.h"
+#include "platform/time/MediaTime.h"
 #include "platform/image/Geometry.h"
+#include "core/RenderPurpose.h"
 #include "platform/image/Image.h"
 #include "render/ExportJob.h"
 
-class CFace;
-class CObject;
-class CBackground;
-class CShape;
+class FaceEditor;
+class ObjectEditor;
+class BackgroundEditor;
+class ShapeEditor;
 
-class CEdit {
+class EditSession {
 public:
-    static CEdit& shared();
-    ~CEdit();
+    static EditSession& shared();
+    ~EditSession();
 
-    CEditTool tool = CEditTool::preview;
-    MediaTime currTime = MediaTime::zero();
+    EditTool tool = EditTool::preview;
+    MediaTime playhead = MediaTime::zero();
     bool isPlay = false;
     double zoomScale = 1.0;
     Point contentOffset;
     std::atomic<bool> cancelExport{false};
 
-    CFace& cFace();
-    CObject& cObject();
-    CBackground& cBackground();
-    CShape& cShape();
+    FaceEditor& faceEditor();
+    ObjectEditor& objectEditor();
+    BackgroundEditor& backgroundEditor();
+    ShapeEditor& shapeEditor();
 
     // Back to the initial state (all but `cancelExport`), emptying every editor. Posts nothing.
     void reset();
@@ -52,14 +53,14 @@ public:
     // drops every blur of the frame: the source comes back unchanged. When `drawn` is given it
     // is set to areas outside which the result equals `image` (the whole frame once the
     // background is styled). Any thread.
-    Image applyBlurs(const Image& image, const MediaTime& time, bool isExport,
+    Image applyBlurs(const Image& image, const MediaTime& time, RenderPurpose purpose,
                      std::vector<Rect>* drawn = nullptr);
-    // Exports the current source with every edit (VFExport); returns at once. Waits on the
+    // Exports the current source with every edit (Exporter); returns at once. Waits on the
     // background queue for the face scan first. `progress` gets the overall fraction: 0 to s
     // while the scan finishes, s to 1 while writing, s = half of what the scan had left.
     // `completion` gets the file or the reason for a failure (also when there is no source);
-    // setting `cancelExport` or calling VFExport's cancel ends it with no file and no call.
-    // Both are delivered on the main queue. The file goes to `folder`, or to VFExport's own
+    // setting `cancelExport` or calling Exporter's cancel ends it with no file and no call.
+    // Both are delivered on the main queue. The file goes to `folder`, or to Exporter's own
     // scratch folder when it is empty. Main thread.
     void exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder = {});
     // True from `exportVideo` until its export has ended and cleaned up, including the wait
@@ -67,8 +68,8 @@ public:
     bool isExporting() const;
 
 private:
-    CEdit() = default;
-    // Exports between `exportVideo` and the hand-over to VFExport (or their early end).
+    EditSession() = default;
+    // Exports between `exportVideo` and the hand-over to Exporter (or their early end).
     std::atomic<int> startingExports_{0};
     template <typename T>
     struct Lazy {
@@ -76,8 +77,8 @@ private:
         std::unique_ptr<T> editor;
         T& get();
     };
-    Lazy<CFace> face_;
-    Lazy<CObject> object_;
-    Lazy<CBackground> background_;
-    Lazy<CShape> shape_;
+    Lazy<FaceEditor> face_;
+    Lazy<ObjectEditor> object_;
+    Lazy<BackgroundEditor> background_;
+    Lazy<ShapeEditor> shape_;
 };

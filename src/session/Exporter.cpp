@@ -1,4 +1,4 @@
-#include "render/VFExport.h"
+#include "session/Exporter.h"
 
 #include <filesystem>
 
@@ -18,14 +18,14 @@ std::string scratchFolder() {
 
 }  // namespace
 
-VFExport& VFExport::shared() {
-    static VFExport engine;
+Exporter& Exporter::shared() {
+    static Exporter engine;
     return engine;
 }
 
-VFExport::VFExport() : folder_(scratchFolder()) {}
+Exporter::Exporter() : folder_(scratchFolder()) {}
 
-void VFExport::exportVideo(ExportSettings settings, FrameHandler handler, ExportProgress progress,
+void Exporter::exportVideo(ExportSettings settings, FrameHandler handler, ExportProgress progress,
                            ExportCompletion completion) {
     std::string folder = settings.folder.empty() ? folder_ : settings.folder;
     std::string path = (std::filesystem::path(folder) / (makeUuidString() + ".mp4")).string();
@@ -43,7 +43,7 @@ void VFExport::exportVideo(ExportSettings settings, FrameHandler handler, Export
     });
 }
 
-void VFExport::cancel() {
+void Exporter::cancel() {
     std::shared_ptr<ExportJob> job;
     {
         std::lock_guard lock(mutex_);

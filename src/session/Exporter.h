@@ -18,9 +18,9 @@
 
 #include "render/ExportJob.h"
 
-class VFExport {
+class Exporter {
 public:
-    static VFExport& shared();
+    static Exporter& shared();
 
     const std::string& folder() const { return folder_; }
 
@@ -33,7 +33,7 @@ public:
     bool isExporting() const { return running_.load() > 0; }
 
 private:
-    VFExport();
+    Exporter();
 
     const std::string folder_;
     std::mutex mutex_;

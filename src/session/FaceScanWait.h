@@ -10,8 +10,8 @@
 #include <atomic>
 #include <functional>
 
-class CFace;
+class FaceEditor;
 
 // True once the scan has ended; false as soon as `cancel` is set.
-bool waitForFaceScan(const CFace& face, const std::atomic<bool>& cancel, double p0, double share,
+bool waitForFaceScan(const FaceEditor& face, const std::atomic<bool>& cancel, double p0, double share,
                      const std::function<void(double)>& report);

@@ -1,6 +1,6 @@
-#include "render/VFCompositing.h"
+#include "session/FrameCompositor.h"
 
-void VFCompositing::startVideoCompositionRequest(CompositionRequest& request) {
+void FrameCompositor::startVideoCompositionRequest(CompositionRequest& request) {
     const CompositionError failure{"VFViewCompositing", 0};
     auto tracks = request.sourceTrackIDs();
     if (tracks.empty()) return request.finishWithError(failure);
@@ -12,7 +12,7 @@ void VFCompositing::startVideoCompositionRequest(CompositionRequest& request) {
                 [&request](const Image& composed) { request.finish(composed); });
 }
 
-void VFCompositing::renderFrame(const Image& source, const MediaTime&, const Image&,
+void FrameCompositor::renderFrame(const Image& source, const MediaTime&, const Image&,
                                 const Completion& completion) {
     completion(source);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // A video compositor: the preview player hands it one request per frame it needs and gets back
-// the finished frame. `VFCompositing` fetches the source frame and an output buffer and calls
+// the finished frame. `FrameCompositor` fetches the source frame and an output buffer and calls
 // the overridable `renderFrame`; the base shows the source untouched.
 //
 // Threads: the player's render threads call `startVideoCompositionRequest`; it renders
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
 
 struct CompositionError {
@@ -33,10 +33,10 @@ public:
     virtual void finishWithError(const CompositionError& error) = 0;
 };
 
-class VFCompositing {
+class FrameCompositor {
 public:
     using Completion = std::function<void(const Image&)>;
-    virtual ~VFCompositing() = default;
+    virtual ~FrameCompositor() = default;
 
     void renderContextChanged() {}
     void cancelAllPendingVideoCompositionRequests() {}

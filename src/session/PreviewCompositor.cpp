@@ -1,9 +1,9 @@
-#include "render/EditGalleryCompositing.h"
+#include "session/PreviewCompositor.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "core/CEdit.h"
+#include "session/EditSession.h"
 #include "core/Manager.h"
 #include "platform/image/Orientation.h"
 
@@ -12,7 +12,7 @@ Size previewRenderSize(Size size) {
     return {std::round(size.width * k), std::round(size.height * k)};
 }
 
-void EditGalleryCompositing::renderFrame(const Image& source, const MediaTime& time,
+void PreviewCompositor::renderFrame(const Image& source, const MediaTime& time,
                                          const Image& output, const Completion& completion) {
     auto asset = Manager::shared().asset();
     auto transform = asset ? asset->preferredTransform() : std::nullopt;
@@ -21,7 +21,7 @@ void EditGalleryCompositing::renderFrame(const Image& source, const MediaTime& t
         return completion(source);
     Size box = previewRenderSize(*size);
     Image upright = orientAndScale(source, *transform, int(box.width), int(box.height));
-    Image result = CEdit::shared().applyBlurs(upright, time, false);
+    Image result = EditSession::shared().applyBlurs(upright, time, RenderPurpose::preview);
     if (output.pixels.size() == result.pixels.size() && output.pixels.type() == result.pixels.type()) {
         // The render context's buffer is the frame handed back to the player.
         cv::Mat target = output.pixels;

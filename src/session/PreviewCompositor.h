@@ -4,11 +4,11 @@
 // result into the output buffer. Frames pass through untouched while the source facts are
 // still loading. Render threads; holds no state between frames.
 
-#include "render/VFCompositing.h"
+#include "session/FrameCompositor.h"
 
 inline constexpr double PREVIEW_BOX_SIDE = 1024;
 
-class EditGalleryCompositing : public VFCompositing {
+class PreviewCompositor : public FrameCompositor {
 protected:
     void renderFrame(const Image& source, const MediaTime& time, const Image& output,
                      const Completion& completion) override;

@@ -1,13 +1,13 @@
-#include "project/ProjectBinding.h"
+#include "session/ProjectBinding.h"
 
-#include "background/CBackground.h"
-#include "core/AssetHandler.h"
-#include "core/CEdit.h"
-#include "faces/CFace.h"
-#include "objects/CObject.h"
-#include "objects/ObjectDetected.h"
-#include "shapes/CShape.h"
-#include "shapes/EmojiCatalogue.h"
+#include "background/BackgroundEditor.h"
+#include "core/SourceVideo.h"
+#include "session/EditSession.h"
+#include "faces/FaceEditor.h"
+#include "objects/ObjectEditor.h"
+#include "regions/TrackedRegion.h"
+#include "shapes/ShapeEditor.h"
+#include "regions/EmojiCatalogue.h"
 
 namespace {
 
@@ -22,15 +22,15 @@ std::string firstEmoji() {
 
 }  // namespace
 
-ObjectDetected regionFromProject(const ProjectRegion& r, const AssetHandler& source) {
+TrackedRegion regionFromProject(const ProjectRegion& r, const SourceVideo& source) {
     auto duration = source.duration().value_or(MediaTime::zero());
     int32_t timescale = duration.timescale > 0 ? duration.timescale : 600;
-    std::vector<ObjectInFor> samples;
+    std::vector<RegionSample> samples;
     for (const auto& s : r.samples) samples.push_back({resolveProjectTime(s.t, timescale), s.rect});
-    ObjectDetected region(std::move(samples), Image(), r.emoji.empty() ? firstEmoji() : r.emoji,
+    TrackedRegion region(std::move(samples), Image(), r.emoji.empty() ? firstEmoji() : r.emoji,
                           r.type, source.isHDR());
-    region.modelFilterManager.type = r.look.style;
-    region.modelFilterManager.current = r.look.intensity;
+    region.style.type = r.look.style;
+    region.style.current = r.look.intensity;
     region.setSoftness(r.look.softness);
     region.scale = r.scale;
     region.updateTimeRange(duration, source.frameDuration());
@@ -38,25 +38,25 @@ ObjectDetected regionFromProject(const ProjectRegion& r, const AssetHandler& sou
         r.trimStart ? resolveProjectTime(*r.trimStart, timescale) : region.trimTime.start;
     MediaTime end = r.trimEnd ? resolveProjectTime(*r.trimEnd, timescale) : region.trimTime.end();
     region.trimTime = {start, end - start};
-    region.alreadyChangeTrimtime = r.trimmed;
+    region.trimmedByUser = r.trimmed;
     return region;
 }
 
-ProjectRegion projectRegion(const ObjectDetected& region) {
+ProjectRegion projectRegion(const TrackedRegion& region) {
     ProjectRegion r;
-    r.type = region.objectBlurType;
-    r.look = {region.modelFilterManager.type, region.modelFilterManager.current, region.softness};
+    r.type = region.cover;
+    r.look = {region.style.type, region.style.current, region.softness};
     r.scale = region.scale;
     r.emoji = region.emoji;
     r.trimStart = region.trimTime.start;
     r.trimEnd = region.trimTime.end();
-    r.trimmed = region.alreadyChangeTrimtime;
-    for (const auto& s : region.objectInfor) r.samples.push_back({s.timeStamp, s.nominalRect});
+    r.trimmed = region.trimmedByUser;
+    for (const auto& s : region.samples) r.samples.push_back({s.timeStamp, s.nominalRect});
     return r;
 }
 
-std::optional<std::string> applyProject(const ProjectDocument& document, const AssetHandler& source,
-                                        CEdit& edit) {
+std::optional<std::string> applyProject(const ProjectDocument& document, const SourceVideo& source,
+                                        EditSession& edit) {
     auto duration = source.duration();
     if (!duration || !duration->isNumeric()) return "source: the video's duration is unknown";
     int32_t timescale = duration->timescale;
@@ -64,19 +64,19 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const A
         return t ? resolveProjectTime(*t, timescale) : fallback;
     };
 
-    std::vector<ShapeModel> shapes;
+    std::vector<Shape> shapes;
     for (size_t i = 0; i < document.shapes.size(); ++i) {
         const ProjectShape& s = document.shapes[i];
         MediaTime start = resolve(s.trimStart, MediaTime(0, timescale));
         MediaTime end = resolve(s.trimEnd, *duration);
         MediaTime maxEnd = resolve(s.maxEnd, std::max(*duration, end));
         if (end > maxEnd) return shapePath(i, "trim") + ": end must not be after maxEnd";
-        ShapeModel shape(MediaTimeRange{start, end - start}, s.rect,
+        Shape shape(MediaTimeRange{start, end - start}, s.rect,
                          s.emoji.empty() ? firstEmoji() : s.emoji, source.isHDR());
         shape.maxEndTime = maxEnd;
-        shape.shapeBlurType = s.type;
-        shape.modelFilterManager.type = s.look.style;
-        shape.modelFilterManager.current = s.look.intensity;
+        shape.cover = s.type;
+        shape.style.type = s.look.style;
+        shape.style.current = s.look.intensity;
         shape.setSoftness(s.look.softness);
         for (const auto& k : s.keyframes)
             shape.appendKeyframe(resolveProjectTime(k.t, timescale), k.rect);
@@ -84,37 +84,37 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const A
     }
 
     edit.reset();
-    CBackground& background = edit.cBackground();
-    background.modelFilterManager.type = document.background.style;
-    background.modelFilterManager.current = document.background.intensity;
+    BackgroundEditor& background = edit.backgroundEditor();
+    background.style.type = document.background.style;
+    background.style.current = document.background.intensity;
     background.softness = document.background.softness;
     background.publish();
-    CFace& faceEditor = edit.cFace();
+    FaceEditor& faceEditor = edit.faceEditor();
     for (const auto& r : document.faces) faceEditor.objects.push_back(regionFromProject(r, source));
     faceEditor.publish();
-    CObject& objectEditor = edit.cObject();
+    ObjectEditor& objectEditor = edit.objectEditor();
     for (const auto& r : document.objects)
         objectEditor.objects.push_back(regionFromProject(r, source));
     objectEditor.publish();
-    CShape& shapeEditor = edit.cShape();
+    ShapeEditor& shapeEditor = edit.shapeEditor();
     shapeEditor.shapes = std::move(shapes);
     shapeEditor.publish();
     return std::nullopt;
 }
 
-ProjectDocument projectFromEdits(CEdit& edit, const std::string& sourcePath) {
+ProjectDocument projectFromEdits(EditSession& edit, const std::string& sourcePath) {
     ProjectDocument d;
     d.source = sourcePath;
-    const CBackground& background = edit.cBackground();
-    d.background = {background.modelFilterManager.type, background.modelFilterManager.current,
+    const BackgroundEditor& background = edit.backgroundEditor();
+    d.background = {background.style.type, background.style.current,
                     background.softness};
-    for (const ObjectDetected& face : edit.cFace().objects) d.faces.push_back(projectRegion(face));
-    for (const ObjectDetected& object : edit.cObject().objects)
+    for (const TrackedRegion& face : edit.faceEditor().objects) d.faces.push_back(projectRegion(face));
+    for (const TrackedRegion& object : edit.objectEditor().objects)
         d.objects.push_back(projectRegion(object));
-    for (const ShapeModel& shape : edit.cShape().shapes) {
+    for (const Shape& shape : edit.shapeEditor().shapes) {
         ProjectShape s;
-        s.type = shape.shapeBlurType;
-        s.look = {shape.modelFilterManager.type, shape.modelFilterManager.current, shape.softness};
+        s.type = shape.cover;
+        s.look = {shape.style.type, shape.style.current, shape.softness};
         s.emoji = shape.emoji;
         s.trimStart = shape.trimTime.start;
         s.trimEnd = shape.trimTime.end();

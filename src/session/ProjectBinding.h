@@ -7,20 +7,20 @@
 
 #include "project/ProjectDocument.h"
 
-class AssetHandler;
-class CEdit;
-class ObjectDetected;
+class SourceVideo;
+class EditSession;
+class TrackedRegion;
 
 // A tracked region of the document for `source`: its samples and look, the span from its
 // samples (as a scan or tracking pass leaves it) unless the document gives a trim.
-ObjectDetected regionFromProject(const ProjectRegion& region, const AssetHandler& source);
+TrackedRegion regionFromProject(const ProjectRegion& region, const SourceVideo& source);
 // The document form of a tracked region.
-ProjectRegion projectRegion(const ObjectDetected& region);
+ProjectRegion projectRegion(const TrackedRegion& region);
 
 // Fills `edit` from `document` for the loaded `source`. Returns the first problem that only
 // the source can reveal (e.g. a trim beyond the video), naming its JSON path; nothing on success.
-std::optional<std::string> applyProject(const ProjectDocument& document, const AssetHandler& source,
-                                        CEdit& edit);
+std::optional<std::string> applyProject(const ProjectDocument& document, const SourceVideo& source,
+                                        EditSession& edit);
 
 // The document of the current edits of `edit`, with `sourcePath` as its source.
-ProjectDocument projectFromEdits(CEdit& edit, const std::string& sourcePath);
+ProjectDocument projectFromEdits(EditSession& edit, const std::string& sourcePath);

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/dispatch/Uuid.h"
 #include "platform/image/Geometry.h"
 
-struct ShapeKeyFrame {
+struct Keyframe {
     std::string id = makeUuidString();
     MediaTime time;
     Rect nominalRect;

@@ -1,4 +1,4 @@
-#include "shapes/ShapeModel.h"
+#include "shapes/Shape.h"
 
 #include <algorithm>
 
@@ -20,25 +20,25 @@ double ratio(const MediaTime& t, const MediaTime& from, const MediaTime& to) {
 
 }  // namespace
 
-ShapeModel::ShapeModel(MediaTimeRange trim, Rect rect, std::string emojiText, bool hdr)
+Shape::Shape(MediaTimeRange trim, Rect rect, std::string emojiText, bool hdr)
     : RegionLook(std::move(emojiText), hdr),
       trimTime(trim),
       maxEndTime(trim.end()),
       defaultRect(rect) {}
 
-ShapeModel ShapeModel::copy() const {
-    ShapeModel c = *this;
+Shape Shape::copy() const {
+    Shape c = *this;
     c.id = makeUuidString();
     for (auto& k : c.keyframes) k.id = makeUuidString();
-    c.modelFilterManager = modelFilterManager.styleCopy();
+    c.style = style.styleCopy();
     return c;
 }
 
-void ShapeModel::appendKeyframe(const MediaTime& time, const Rect& rect) {
-    keyframes.push_back(ShapeKeyFrame{.time = time, .nominalRect = rect});
+void Shape::appendKeyframe(const MediaTime& time, const Rect& rect) {
+    keyframes.push_back(Keyframe{.time = time, .nominalRect = rect});
 }
 
-void ShapeModel::setKeyframeRect(int index, const Rect& rect) {
+void Shape::setKeyframeRect(int index, const Rect& rect) {
     if (index < 0 || index >= int(keyframes.size())) {
         logLine("Wrong index keyframe");
         return;
@@ -46,11 +46,11 @@ void ShapeModel::setKeyframeRect(int index, const Rect& rect) {
     keyframes[size_t(index)].nominalRect = rect;
 }
 
-std::optional<Rect> ShapeModel::rect(const MediaTime& t) const {
+std::optional<Rect> Shape::rect(const MediaTime& t) const {
     if (t < trimTime.start || t > trimTime.end()) return std::nullopt;
     if (keyframes.empty()) return defaultRect;
     if (keyframes.size() == 1) return keyframes.front().nominalRect;
-    std::vector<const ShapeKeyFrame*> sorted;
+    std::vector<const Keyframe*> sorted;
     for (const auto& k : keyframes) sorted.push_back(&k);
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](auto* a, auto* b) { return a->time < b->time; });
@@ -66,18 +66,16 @@ std::optional<Rect> ShapeModel::rect(const MediaTime& t) const {
     return sorted.back()->nominalRect;
 }
 
-std::optional<Image> ShapeModel::maskImage(const Image& styled, const Image& frame,
-                                           const MediaTime& time, bool isExport) const {
-    auto c = coverOf(shapeBlurType);
+std::optional<Image> Shape::maskImage(const Image& styled, const Image& frame,
+                                           const MediaTime& time, RenderPurpose purpose) const {
     auto r = rect(time);
-    if (!c || !r) return std::nullopt;
-    return coverLayer(*c, *r, styled, frame, isExport);
+    if (cover == Cover::none || !r) return std::nullopt;
+    return coverLayer(cover, *r, styled, frame, purpose);
 }
 
-std::optional<Image> ShapeModel::layer(const Image& frame, const MediaTime& time,
-                                       bool isExport) const {
-    auto c = coverOf(shapeBlurType);
+std::optional<Image> Shape::layer(const Image& frame, const MediaTime& time,
+                                       RenderPurpose purpose) const {
     auto r = rect(time);
-    if (!c || !r) return std::nullopt;
-    return styledLayer(*c, *r, frame, isExport);
+    if (cover == Cover::none || !r) return std::nullopt;
+    return styledLayer(cover, *r, frame, purpose);
 }

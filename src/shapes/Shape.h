@@ -4,32 +4,32 @@
 // Rectangles are normalised to the upright frame with the origin at the lower-left.
 //
 // Threads: the shape editor changes shapes on the main thread. The renderer never sees a
-// ShapeModel that can change: the editor publishes copies (the copy constructor keeps ids and
+// Shape that can change: the editor publishes copies (the copy constructor keeps ids and
 // shares the immutable mask pictures), and the const members are safe on those copies.
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
-#include "shapes/RegionLook.h"
-#include "shapes/ShapeBlurType.h"
-#include "shapes/ShapeKeyFrame.h"
+#include "regions/RegionLook.h"
+#include "regions/Cover.h"
+#include "shapes/Keyframe.h"
 
-class ShapeModel : public RegionLook {
+class Shape : public RegionLook {
 public:
-    ShapeModel(MediaTimeRange trimTime, Rect defaultRect, std::string emoji, bool isHDR);
+    Shape(MediaTimeRange trimTime, Rect defaultRect, std::string emoji, bool isHDR);
 
     std::string id = makeUuidString();
     MediaTimeRange trimTime;
     MediaTime maxEndTime;
     Rect defaultRect;
-    std::vector<ShapeKeyFrame> keyframes;  // insertion order, never sorted
-    ShapeBlurType shapeBlurType = ShapeBlurType::circle;
+    std::vector<Keyframe> keyframes;  // insertion order, never sorted
+    Cover cover = Cover::circle;
 
     // A deep copy under new ids, sharing the mask pictures; intensity clamped to 0...1.
-    ShapeModel copy() const;
+    Shape copy() const;
 
     void appendKeyframe(const MediaTime& time, const Rect& rect);
     // Logs "Wrong index keyframe" and changes nothing for an index outside `keyframes`.
@@ -39,8 +39,8 @@ public:
     // This shape's layer for one frame: `styled` (`frame` in the shape's style, at least where
     // the layer shows) cut to the placed mask, or the placed emoji picture.
     std::optional<Image> maskImage(const Image& styled, const Image& frame, const MediaTime& time,
-                                   bool isExport) const;
+                                   RenderPurpose purpose) const;
     // The same layer with `frame` styled here, only where the layer can show: what the shape
     // stage draws. Nothing when the shape is not drawn at `time`.
-    std::optional<Image> layer(const Image& frame, const MediaTime& time, bool isExport) const;
+    std::optional<Image> layer(const Image& frame, const MediaTime& time, RenderPurpose purpose) const;
 };

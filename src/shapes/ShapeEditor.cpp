@@ -1,4 +1,4 @@
-#include "shapes/CShape.h"
+#include "shapes/ShapeEditor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include "core/Manager.h"
 #include "core/Notifications.h"
 #include "platform/image/ImageOps.h"
-#include "shapes/EmojiCatalogue.h"
+#include "regions/EmojiCatalogue.h"
 
 namespace {
 
@@ -36,11 +36,11 @@ MediaTime atFraction(const MediaTime& duration, double fraction) {
 
 }  // namespace
 
-CShape::CShape() {
+ShapeEditor::ShapeEditor() {
     publish();
 }
 
-void CShape::reset() {
+void ShapeEditor::reset() {
     shapes.clear();
     selectedShapeIndex.reset();
     addingShape = false;
@@ -49,26 +49,26 @@ void CShape::reset() {
     publish();
 }
 
-const ShapeModel* CShape::selectedShape() const {
+const Shape* ShapeEditor::selectedShape() const {
     if (!selectedShapeIndex || *selectedShapeIndex < 0 || *selectedShapeIndex >= int(shapes.size()))
         return nullptr;
     return &shapes[size_t(*selectedShapeIndex)];
 }
 
-ShapeModel* CShape::selectedShape() {
-    return const_cast<ShapeModel*>(std::as_const(*this).selectedShape());
+Shape* ShapeEditor::selectedShape() {
+    return const_cast<Shape*>(std::as_const(*this).selectedShape());
 }
 
-void CShape::publish() {
+void ShapeEditor::publish() {
     snapshot_.store(std::make_shared<const ShapeList>(shapes));
 }
 
-void CShape::changed() {
+void ShapeEditor::changed() {
     publish();
     post(Notifications::updateFilter);
 }
 
-void CShape::insertShape(const Rect& topLeftRect) {
+void ShapeEditor::insertShape(const Rect& topLeftRect) {
     auto duration = sourceDuration();
     if (!duration) return;
     auto emojis = emojiList();
@@ -81,7 +81,7 @@ void CShape::insertShape(const Rect& topLeftRect) {
     changed();
 }
 
-void CShape::removeNewShape() {
+void ShapeEditor::removeNewShape() {
     selectedShapeIndex.reset();
     addingShape = false;
     if (!shapes.empty()) shapes.pop_back();
@@ -89,18 +89,18 @@ void CShape::removeNewShape() {
     changed();
 }
 
-void CShape::selectShape(int index) {
+void ShapeEditor::selectShape(int index) {
     if (index < 0 || index >= int(shapes.size())) return;
     selectedShapeIndex = index;
     editingShape = shapes[size_t(index)].copy();
     post(Notifications::onEditShape);
 }
 
-void CShape::cancelEditing() {
+void ShapeEditor::cancelEditing() {
     if (addingShape) {
         removeNewShape();
     } else {
-        if (ShapeModel* shape = selectedShape(); shape && editingShape) *shape = *editingShape;
+        if (Shape* shape = selectedShape(); shape && editingShape) *shape = *editingShape;
         selectedShapeIndex.reset();
         editingShape.reset();
         changed();
@@ -108,7 +108,7 @@ void CShape::cancelEditing() {
     post(Notifications::offEditShape);
 }
 
-void CShape::finishEditing() {
+void ShapeEditor::finishEditing() {
     if (!selectedShapeIndex) return;
     selectedShapeIndex.reset();
     if (addingShape) {
@@ -120,7 +120,7 @@ void CShape::finishEditing() {
     post(Notifications::offEditShape);
 }
 
-void CShape::removeSelectedShape() {
+void ShapeEditor::removeSelectedShape() {
     if (!selectedShape()) return;
     shapes.erase(shapes.begin() + *selectedShapeIndex);
     post(Notifications::deleteShape);
@@ -130,16 +130,16 @@ void CShape::removeSelectedShape() {
     changed();
 }
 
-void CShape::insertKeyframe(const MediaTime& time, const Rect& topLeftRect) {
-    ShapeModel* shape = selectedShape();
+void ShapeEditor::insertKeyframe(const MediaTime& time, const Rect& topLeftRect) {
+    Shape* shape = selectedShape();
     if (!shape) return;
     shape->appendKeyframe(time, fromTopLeft(topLeftRect));
     post(Notifications::addKey);
     changed();
 }
 
-void CShape::removeSelectedKeyframe() {
-    ShapeModel* shape = selectedShape();
+void ShapeEditor::removeSelectedKeyframe() {
+    Shape* shape = selectedShape();
     if (!shape || !selectedKeyframeIndex) return;
     int index = *selectedKeyframeIndex;
     if (index >= 0 && index < int(shape->keyframes.size()))
@@ -148,25 +148,25 @@ void CShape::removeSelectedKeyframe() {
     changed();
 }
 
-void CShape::updateSelectedKeyframe(const Rect& topLeftRect) {
-    ShapeModel* shape = selectedShape();
+void ShapeEditor::updateSelectedKeyframe(const Rect& topLeftRect) {
+    Shape* shape = selectedShape();
     if (!shape || !selectedKeyframeIndex) return;
     shape->setKeyframeRect(*selectedKeyframeIndex, fromTopLeft(topLeftRect));
     changed();
 }
 
-void CShape::moveKeyframe(int index, double fraction) {
+void ShapeEditor::moveKeyframe(int index, double fraction) {
     auto duration = sourceDuration();
-    ShapeModel* shape = selectedShape();
+    Shape* shape = selectedShape();
     if (!duration || !shape) return;
     if (index >= 0 && index < int(shape->keyframes.size()))
         shape->keyframes[size_t(index)].time = atFraction(*duration, fraction);
     changed();
 }
 
-void CShape::changeTrimStart(double fraction) {
+void ShapeEditor::changeTrimStart(double fraction) {
     auto duration = sourceDuration();
-    ShapeModel* shape = selectedShape();
+    Shape* shape = selectedShape();
     if (!duration || !shape) return;
     MediaTime end = shape->trimTime.end();
     double s = std::min(atFraction(*duration, fraction).seconds(), end.seconds() - 0.5);
@@ -176,9 +176,9 @@ void CShape::changeTrimStart(double fraction) {
     changed();
 }
 
-void CShape::changeTrimEnd(double fraction) {
+void ShapeEditor::changeTrimEnd(double fraction) {
     auto duration = sourceDuration();
-    ShapeModel* shape = selectedShape();
+    Shape* shape = selectedShape();
     if (!duration || !shape) return;
     MediaTime start = shape->trimTime.start;
     double e = std::max(atFraction(*duration, fraction).seconds(), start.seconds() + 0.5);
@@ -188,25 +188,25 @@ void CShape::changeTrimEnd(double fraction) {
     changed();
 }
 
-void CShape::setBlurType(int raw) {
-    auto type = shapeBlurTypeFromRaw(raw);
-    ShapeModel* shape = selectedShape();
+void ShapeEditor::setCover(int raw) {
+    auto type = coverFromRaw(raw);
+    Shape* shape = selectedShape();
     if (!type || !shape) return;
-    shape->shapeBlurType = *type;
+    shape->cover = *type;
     changed();
 }
 
-ShapeBlurType CShape::selectedBlurType() const {
-    const ShapeModel* shape = selectedShape();
-    return shape ? shape->shapeBlurType : ShapeBlurType::none;
+Cover ShapeEditor::selectedCover() const {
+    const Shape* shape = selectedShape();
+    return shape ? shape->cover : Cover::none;
 }
 
-std::optional<Image> CShape::applyBlur(const Image& source, const MediaTime& time,
-                                       const Image& current, bool isExport,
+std::optional<Image> ShapeEditor::applyBlur(const Image& source, const MediaTime& time,
+                                       const Image& current, RenderPurpose purpose,
                                        std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
     std::vector<Image> layers;
-    for (const ShapeModel& shape : *list)
-        if (auto layer = shape.layer(source, time, isExport)) layers.push_back(std::move(*layer));
+    for (const Shape& shape : *list)
+        if (auto layer = shape.layer(source, time, purpose)) layers.push_back(std::move(*layer));
     return ImageOps::sourceOver(layers, current, drawn);
 }

@@ -15,21 +15,21 @@
 #include <vector>
 #include "platform/dispatch/SnapshotSlot.h"
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
-#include "shapes/LookEditor.h"
-#include "shapes/ShapeModel.h"
+#include "regions/LookEditor.h"
+#include "shapes/Shape.h"
 
-class CShape : public LookEditor {
+class ShapeEditor : public LookEditor {
 public:
-    using ShapeList = std::vector<ShapeModel>;
+    using ShapeList = std::vector<Shape>;
 
-    CShape();
+    ShapeEditor();
 
-    std::vector<ShapeModel> shapes;
+    std::vector<Shape> shapes;
     std::optional<int> selectedShapeIndex;
     bool addingShape = false;
-    std::optional<ShapeModel> editingShape;
+    std::optional<Shape> editingShape;
     std::optional<int> selectedKeyframeIndex;
 
     void reset();
@@ -46,8 +46,8 @@ public:
     void moveKeyframe(int index, double fraction);
     void changeTrimStart(double fraction);
     void changeTrimEnd(double fraction);
-    void setBlurType(int raw);
-    ShapeBlurType selectedBlurType() const;
+    void setCover(int raw);
+    Cover selectedCover() const;
 
     // Makes the current `shapes` what the renderer draws. The operations above call it; code
     // that changes `shapes` directly (loading a project) calls it after.
@@ -55,11 +55,11 @@ public:
     // The shape stage of the chain; any thread. Never nothing: with no shapes, `current`. The
     // areas it draws over `current` are appended to `drawn` when given.
     std::optional<Image> applyBlur(const Image& source, const MediaTime& time, const Image& current,
-                                   bool isExport, std::vector<Rect>* drawn = nullptr) const;
+                                   RenderPurpose purpose, std::vector<Rect>* drawn = nullptr) const;
 
 private:
-    ShapeModel* selectedShape();
-    const ShapeModel* selectedShape() const;
+    Shape* selectedShape();
+    const Shape* selectedShape() const;
     RegionLook* selectedLook() override { return selectedShape(); }
     void changed() override;  // publish, then post updateFilter
 

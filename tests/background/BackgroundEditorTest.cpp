@@ -1,4 +1,4 @@
-#include "background/CBackground.h"
+#include "background/BackgroundEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,7 @@ Image redFrame() {
     return Image(cv::Mat(360, 640, CV_8UC4, cv::Scalar(RED[0], RED[1], RED[2], RED[3])));
 }
 
-struct CBackgroundTest : ::testing::Test {
+struct BackgroundEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
         for (auto [name, label] :
@@ -73,8 +73,8 @@ struct CBackgroundTest : ::testing::Test {
     std::vector<std::string> take() { return std::exchange(posted, {}); }
 
     // An editor whose segmenters answer with `fn`.
-    std::unique_ptr<CBackground> editorWith(FakeSegmenter::MaskFn fn) {
-        return std::make_unique<CBackground>([this, fn] {
+    std::unique_ptr<BackgroundEditor> editorWith(FakeSegmenter::MaskFn fn) {
+        return std::make_unique<BackgroundEditor>([this, fn] {
             ++log.made;
             return std::make_unique<FakeSegmenter>(fn, log);
         });
@@ -102,9 +102,9 @@ struct CBackgroundTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(CBackgroundTest, NormalStyleReturnsTheFrameItselfWithoutSegmenting) {
+TEST_F(BackgroundEditorTest, NormalStyleReturnsTheFrameItselfWithoutSegmenting) {
     auto editor = editorWith(maskWith({256, 144}, {0, 0, 128, 144}));
-    editor->modelFilterManager.current = 0.9;
+    editor->style.current = 0.9;
     editor->publish();
     const Image frame = redFrame();
     auto out = editor->applyBlur(frame);
@@ -114,29 +114,29 @@ TEST_F(CBackgroundTest, NormalStyleReturnsTheFrameItselfWithoutSegmenting) {
     EXPECT_EQ(log.calls, 0);
 }
 
-TEST_F(CBackgroundTest, AFrameWithoutPeopleComesBackFullyStyled) {
+TEST_F(BackgroundEditorTest, AFrameWithoutPeopleComesBackFullyStyled) {
     auto editor = editorWith(maskWith({256, 144}, {0, 0, 0, 0}));
-    editor->setStyle(ModelFilterType::gaussian);
+    editor->setStyle(StyleKind::gaussian);
     cv::Mat texture(360, 640, CV_8UC4);
     cv::randu(texture, 0, 255);
     texture.reshape(1, int(texture.total())).col(3).setTo(255);
     const Image frame(texture);
     auto out = editor->applyBlur(frame);
-    auto styled = editor->modelFilterManager.apply(frame);
+    auto styled = editor->style.apply(frame);
     ASSERT_TRUE(out && styled);
     EXPECT_LE(cv::norm(out->pixels, styled->pixels, cv::NORM_INF), 1);
     EXPECT_EQ(log.calls, 1);
 }
 
-TEST_F(CBackgroundTest, WithoutAMaskTheFrameGoesOutUnchangedWithTheTwoLogLines) {
+TEST_F(BackgroundEditorTest, WithoutAMaskTheFrameGoesOutUnchangedWithTheTwoLogLines) {
     for (bool factoryFails : {false, true}) {
-        std::unique_ptr<CBackground> editor =
-            factoryFails ? std::make_unique<CBackground>([this] {
+        std::unique_ptr<BackgroundEditor> editor =
+            factoryFails ? std::make_unique<BackgroundEditor>([this] {
                 ++log.made;
                 return std::unique_ptr<PersonSegmenter>();
             })
                          : editorWith([](const Image&) { return std::nullopt; });
-        editor->setStyle(ModelFilterType::pixellate);
+        editor->setStyle(StyleKind::pixellate);
         const Image frame = redFrame();
         for (int i = 0; i < 2; ++i) {
             ::testing::internal::CaptureStderr();
@@ -151,9 +151,9 @@ TEST_F(CBackgroundTest, WithoutAMaskTheFrameGoesOutUnchangedWithTheTwoLogLines) 
     }
 }
 
-TEST_F(CBackgroundTest, SoftnessWidensThePeoplesOutlineAndNothingElseDoes) {
+TEST_F(BackgroundEditorTest, SoftnessWidensThePeoplesOutlineAndNothingElseDoes) {
     auto editor = editorWith(maskWith({256, 144}, {0, 0, 128, 144}));  // the left half
-    editor->setStyle(ModelFilterType::mono);
+    editor->setStyle(StyleKind::mono);
     editor->setIntensity(1);
     auto widthAt = [&](double softness) {
         editor->setSoftness(softness);
@@ -177,10 +177,10 @@ TEST_F(CBackgroundTest, SoftnessWidensThePeoplesOutlineAndNothingElseDoes) {
     EXPECT_NEAR(share[322], 0, 0.02);
 }
 
-TEST_F(CBackgroundTest, AMaskOfAnotherShapeIsStretchedNotLetterboxed) {
+TEST_F(BackgroundEditorTest, AMaskOfAnotherShapeIsStretchedNotLetterboxed) {
     // A square mask, white in its top-left quarter, on a 16:9 frame.
     auto editor = editorWith(maskWith({100, 100}, {0, 0, 50, 50}));
-    editor->setStyle(ModelFilterType::mono);
+    editor->setStyle(StyleKind::mono);
     editor->setIntensity(1);
     auto out = editor->applyBlur(redFrame());
     ASSERT_TRUE(out);
@@ -192,26 +192,26 @@ TEST_F(CBackgroundTest, AMaskOfAnotherShapeIsStretchedNotLetterboxed) {
     EXPECT_FALSE(isPerson(630, 350));
 }
 
-TEST_F(CBackgroundTest, CancelPutsBackStyleAndSoftnessAndTheRendererFollows) {
+TEST_F(BackgroundEditorTest, CancelPutsBackStyleAndSoftnessAndTheRendererFollows) {
     auto editor = editorWith(maskWith({256, 144}, {0, 0, 128, 144}));
     editor->beginBackgroundEdit(0);
-    editor->setStyle(ModelFilterType::gaussian);
+    editor->setStyle(StyleKind::gaussian);
     editor->cancelBackgroundEdit();
-    EXPECT_EQ(editor->modelFilterManager.type, ModelFilterType::normal);
+    EXPECT_EQ(editor->style.type, StyleKind::normal);
     const Image frame = redFrame();
     EXPECT_TRUE(editor->applyBlur(frame)->sharesPixelsWith(frame));
     EXPECT_EQ(log.calls, 0);  // back to off: the renderer segments nothing
     take();
 
-    editor->setStyle(ModelFilterType::gaussian);
+    editor->setStyle(StyleKind::gaussian);
     editor->beginBackgroundEdit(1);
-    editor->setStyle(ModelFilterType::pixellate);
+    editor->setStyle(StyleKind::pixellate);
     editor->setSoftness(0.4);
-    EXPECT_EQ(editor->editingModelFilter->type, ModelFilterType::gaussian);
+    EXPECT_EQ(editor->editSnapshotStyle->type, StyleKind::gaussian);
     editor->cancelBackgroundEdit();
-    EXPECT_EQ(editor->modelFilterManager.type, ModelFilterType::gaussian);
+    EXPECT_EQ(editor->style.type, StyleKind::gaussian);
     EXPECT_EQ(editor->softness, 0);
-    EXPECT_FALSE(editor->editingModelFilter || editor->editingSoftness);
+    EXPECT_FALSE(editor->editSnapshotStyle || editor->editSnapshotSoftness);
     EXPECT_EQ(take(), (std::vector<std::string>{"update", "onEdit 1", "update", "update", "offEdit",
                                                 "update"}));
 
@@ -220,29 +220,29 @@ TEST_F(CBackgroundTest, CancelPutsBackStyleAndSoftnessAndTheRendererFollows) {
     editor->setIntensity(0.8);
     editor->endBackgroundEdit();
     editor->cancelBackgroundEdit();
-    EXPECT_EQ(editor->modelFilterManager.current, 0.8);
+    EXPECT_EQ(editor->style.current, 0.8);
     EXPECT_EQ(take(),
               (std::vector<std::string>{"onEdit 2", "update", "offEdit", "offEdit", "update"}));
 }
 
-TEST_F(CBackgroundTest, SettersClampTheIntensityOnlyAndResetPostsNothing) {
+TEST_F(BackgroundEditorTest, SettersClampTheIntensityOnlyAndResetPostsNothing) {
     auto editor = editorWith(maskWith({256, 144}, {0, 0, 128, 144}));
     editor->setIntensity(1.7);
-    EXPECT_EQ(editor->modelFilterManager.current, 1);
+    EXPECT_EQ(editor->style.current, 1);
     editor->setIntensity(-0.2);
-    EXPECT_EQ(editor->modelFilterManager.current, 0);
+    EXPECT_EQ(editor->style.current, 0);
     editor->setIntensity(std::nan(""));
-    EXPECT_EQ(editor->modelFilterManager.current, 0);
+    EXPECT_EQ(editor->style.current, 0);
     editor->setSoftness(2.5);
     EXPECT_EQ(editor->softness, 2.5);
-    editor->setStyle(ModelFilterType::bokeh);
+    editor->setStyle(StyleKind::bokeh);
     EXPECT_EQ(take().size(), 4u);
 
     for (double intensity : {0.0, 0.93}) {
-        editor->modelFilterManager.current = intensity;
+        editor->style.current = intensity;
         editor->resetBackground();
-        EXPECT_EQ(editor->modelFilterManager.current, 0.5);
-        EXPECT_EQ(editor->modelFilterManager.type, ModelFilterType::normal);
+        EXPECT_EQ(editor->style.current, 0.5);
+        EXPECT_EQ(editor->style.type, StyleKind::normal);
         EXPECT_EQ(editor->softness, 0);
     }
     EXPECT_TRUE(take().empty());
@@ -250,9 +250,9 @@ TEST_F(CBackgroundTest, SettersClampTheIntensityOnlyAndResetPostsNothing) {
     EXPECT_EQ(log.calls, 0);
 }
 
-TEST_F(CBackgroundTest, RenderThreadsEachGetTheirOwnSegmenterWhileTheMainThreadEdits) {
+TEST_F(BackgroundEditorTest, RenderThreadsEachGetTheirOwnSegmenterWhileTheMainThreadEdits) {
     auto editor = editorWith(maskWith({256, 144}, {0, 0, 128, 144}));
-    editor->setStyle(ModelFilterType::gaussian);
+    editor->setStyle(StyleKind::gaussian);
     std::atomic<bool> stop{false};
     std::atomic<int> frames{0}, bad{0};
     auto render = [&] {
@@ -265,7 +265,7 @@ TEST_F(CBackgroundTest, RenderThreadsEachGetTheirOwnSegmenterWhileTheMainThreadE
     };
     std::thread a(render), b(render);
     for (int i = 0; i < 200; ++i) {
-        editor->setStyle(i % 2 ? ModelFilterType::motion : ModelFilterType::crystal);
+        editor->setStyle(i % 2 ? StyleKind::motion : StyleKind::crystal);
         editor->setSoftness(i % 3 * 0.3);
     }
     stop = true;
@@ -276,9 +276,9 @@ TEST_F(CBackgroundTest, RenderThreadsEachGetTheirOwnSegmenterWhileTheMainThreadE
     EXPECT_LE(log.made, 2);
 }
 
-TEST_F(CBackgroundTest, DeepFramesStayDeepWithThePeopleUntouched) {
+TEST_F(BackgroundEditorTest, DeepFramesStayDeepWithThePeopleUntouched) {
     auto editor = editorWith(maskWith({256, 144}, {0, 0, 128, 144}));
-    editor->setStyle(ModelFilterType::noir);
+    editor->setStyle(StyleKind::noir);
     const cv::Vec<uint16_t, 4> colour(50000, 9000, 9000, 65535);
     const Image frame(cv::Mat(360, 640, CV_16UC4, cv::Scalar(colour)));
     auto out = editor->applyBlur(frame);

@@ -4,7 +4,7 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include "background/CBackground.h"
+#include "background/BackgroundEditor.h"
 #include "platform/vision/TestPictures.h"
 
 namespace {
@@ -33,8 +33,8 @@ TEST(BackgroundStage, ThePersonStaysSharpOnABlurredBackground) {
     small.copyTo(scene(cv::Rect(242, 36, 540, 540)));
     const Image frame = rgbaImage(scene);
 
-    CBackground background;
-    background.setStyle(ModelFilterType::gaussian);
+    BackgroundEditor background;
+    background.setStyle(StyleKind::gaussian);
     auto out = background.applyBlur(frame);
     ASSERT_TRUE(out);
     ASSERT_EQ(out->pixels.size(), frame.pixels.size());

@@ -6,8 +6,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "core/ModelFilterCatalogue.h"
-#include "core/ModelFilterManager.h"
+#include "core/StyleCatalogue.h"
+#include "core/RegionStyle.h"
 #include "platform/image/ImageOps.h"
 #include "platform/image/PhotoEffectFilter.h"
 
@@ -25,8 +25,8 @@ Image testFrame(int width, int height, int depth = CV_8U) {
     return Image(rgba);
 }
 
-ModelFilterManager styleOf(ModelFilterType type, double intensity) {
-    ModelFilterManager m;
+RegionStyle styleOf(StyleKind type, double intensity) {
+    RegionStyle m;
     m.type = type;
     m.current = intensity;
     return m;
@@ -38,57 +38,57 @@ double largestDifference(const cv::Mat& a, const cv::Mat& b) {
 
 }  // namespace
 
-TEST(ModelFilterManager, MapsIntensityOntoFilterInputsAsTheWorkedExamplesSay) {
+TEST(RegionStyle, MapsIntensityOntoFilterInputsAsTheWorkedExamplesSay) {
     const Rect unit{0, 0, 512, 512};
-    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 0.5).parameters(unit).at("inputRadius"),
+    EXPECT_DOUBLE_EQ(styleOf(StyleKind::gaussian, 0.5).parameters(unit).at("inputRadius"),
                      20);
-    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 1).parameters(unit).at("inputRadius"), 40);
-    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::gaussian, 0).parameters(unit).at("inputRadius"), 0);
+    EXPECT_DOUBLE_EQ(styleOf(StyleKind::gaussian, 1).parameters(unit).at("inputRadius"), 40);
+    EXPECT_DOUBLE_EQ(styleOf(StyleKind::gaussian, 0).parameters(unit).at("inputRadius"), 0);
 
     const Rect hd{0, 0, 1920, 1080}, preview{0, 0, 1024, 576};
-    EXPECT_DOUBLE_EQ(ModelFilterManager().frameScale(hd), 3.75);
-    EXPECT_DOUBLE_EQ(ModelFilterManager().frameScale(preview), 2);
-    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::pixellate, 0).parameters(hd).at("inputScale"), 3.75);
-    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::crystal, 0).parameters(hd).at("inputRadius"), 3.75);
-    EXPECT_DOUBLE_EQ(styleOf(ModelFilterType::pixellate, 1).parameters(preview).at("inputScale"),
+    EXPECT_DOUBLE_EQ(RegionStyle().frameScale(hd), 3.75);
+    EXPECT_DOUBLE_EQ(RegionStyle().frameScale(preview), 2);
+    EXPECT_DOUBLE_EQ(styleOf(StyleKind::pixellate, 0).parameters(hd).at("inputScale"), 3.75);
+    EXPECT_DOUBLE_EQ(styleOf(StyleKind::crystal, 0).parameters(hd).at("inputRadius"), 3.75);
+    EXPECT_DOUBLE_EQ(styleOf(StyleKind::pixellate, 1).parameters(preview).at("inputScale"),
                      2 * 28);
 
-    const auto motion = styleOf(ModelFilterType::motion, 1).parameters(preview);
+    const auto motion = styleOf(StyleKind::motion, 1).parameters(preview);
     EXPECT_DOUBLE_EQ(motion.at("inputRadius"), 80);
     EXPECT_DOUBLE_EQ(motion.at("inputAngle"), 0);
 
-    const auto bokeh = styleOf(ModelFilterType::bokeh, 0.5).parameters(preview);
+    const auto bokeh = styleOf(StyleKind::bokeh, 0.5).parameters(preview);
     EXPECT_DOUBLE_EQ(bokeh.at("inputRadius"), 30);
     EXPECT_DOUBLE_EQ(bokeh.at("inputRingAmount"), 1);
     EXPECT_DOUBLE_EQ(bokeh.at("inputRingSize"), 0.5);
     EXPECT_DOUBLE_EQ(bokeh.at("inputSoftness"), 0);
-    EXPECT_TRUE(styleOf(ModelFilterType::mono, 1).parameters(preview).empty());
+    EXPECT_TRUE(styleOf(StyleKind::mono, 1).parameters(preview).empty());
 }
 
-TEST(ModelFilterManager, CatalogueDrivesOnlyTheRangedInputsOfEachFilter) {
-    const ModelFilter& bokeh = ModelFilterCatalogue::entry(ModelFilterType::bokeh);
+TEST(RegionStyle, CatalogueDrivesOnlyTheRangedInputsOfEachFilter) {
+    const StyleFilter& bokeh = StyleCatalogue::entry(StyleKind::bokeh);
     EXPECT_EQ(bokeh.inputs, (std::vector<std::string>{"inputRadius", "inputRingAmount"}));
     EXPECT_DOUBLE_EQ(bokeh.zero.at("inputRadius"), 20);
-    EXPECT_FALSE(ModelFilterCatalogue::entry(ModelFilterType::normal).controlledInputs());
-    EXPECT_FALSE(ModelFilterCatalogue::entry(ModelFilterType::noir).controlledInputs());
-    EXPECT_EQ(ModelFilterCatalogue::entry(ModelFilterType::crystal).name, "CRYSTALLIZE");
+    EXPECT_FALSE(StyleCatalogue::entry(StyleKind::normal).controlledInputs());
+    EXPECT_FALSE(StyleCatalogue::entry(StyleKind::noir).controlledInputs());
+    EXPECT_EQ(StyleCatalogue::entry(StyleKind::crystal).name, "CRYSTALLIZE");
 }
 
-TEST(ModelFilterManager, NormalReturnsTheVeryImageAndEmptyGivesNothing) {
+TEST(RegionStyle, NormalReturnsTheVeryImageAndEmptyGivesNothing) {
     const Image frame = testFrame(64, 48);
     for (double c : {0.0, 0.5, 1.0}) {
-        const auto out = styleOf(ModelFilterType::normal, c).apply(frame);
+        const auto out = styleOf(StyleKind::normal, c).apply(frame);
         ASSERT_TRUE(out);
         EXPECT_TRUE(out->sharesPixelsWith(frame));
     }
-    EXPECT_FALSE(ModelFilterManager().apply(Image()));
+    EXPECT_FALSE(RegionStyle().apply(Image()));
 }
 
-TEST(ModelFilterManager, ColourEffectIsMixedOverTheSourceByIntensity) {
+TEST(RegionStyle, ColourEffectIsMixedOverTheSourceByIntensity) {
     const Image frame = testFrame(96, 64);
-    for (ModelFilterType type :
-         {ModelFilterType::chrome, ModelFilterType::mono, ModelFilterType::transfer}) {
-        const PhotoEffect effect = PhotoEffect(int(type) - int(ModelFilterType::chrome));
+    for (StyleKind type :
+         {StyleKind::chrome, StyleKind::mono, StyleKind::transfer}) {
+        const PhotoEffect effect = PhotoEffect(int(type) - int(StyleKind::chrome));
         const Image full = PhotoEffectFilter(effect).apply(frame);
         const auto none = styleOf(type, 0).apply(frame);
         const auto all = styleOf(type, 1).apply(frame);
@@ -102,18 +102,18 @@ TEST(ModelFilterManager, ColourEffectIsMixedOverTheSourceByIntensity) {
         EXPECT_GT(largestDifference(full.pixels, frame.pixels), 30);
     }
     // Mono leaves no colour.
-    const auto mono = styleOf(ModelFilterType::mono, 1).apply(frame);
+    const auto mono = styleOf(StyleKind::mono, 1).apply(frame);
     const cv::Vec4b p = mono->pixels.at<cv::Vec4b>(10, 10);
     EXPECT_EQ(p[0], p[1]);
     EXPECT_EQ(p[1], p[2]);
 }
 
-TEST(ModelFilterManager, MotionSmearsVerticalEdgesOnly) {
+TEST(RegionStyle, MotionSmearsVerticalEdgesOnly) {
     cv::Mat px(100, 100, CV_8UC4, cv::Scalar(0, 0, 0, 255));
     px(cv::Rect(50, 0, 50, 100)).setTo(cv::Scalar(255, 255, 255, 255));  // vertical edge
     px(cv::Rect(0, 50, 50, 50)).setTo(cv::Scalar(255, 255, 255, 255));   // horizontal edge
     for (double c : {0.25, 1.0}) {
-        const auto out = styleOf(ModelFilterType::motion, c).apply(Image(px));
+        const auto out = styleOf(StyleKind::motion, c).apply(Image(px));
         ASSERT_TRUE(out);
         const cv::Mat& o = out->pixels;
         // Across the vertical edge at x = 50, in the top half, values step gradually.
@@ -125,11 +125,11 @@ TEST(ModelFilterManager, MotionSmearsVerticalEdgesOnly) {
     }
 }
 
-TEST(ModelFilterManager, BlurStrengthGrowsWithIntensityAndFrameSize) {
+TEST(RegionStyle, BlurStrengthGrowsWithIntensityAndFrameSize) {
     const Image frame = testFrame(256, 144);
-    for (ModelFilterType type :
-         {ModelFilterType::gaussian, ModelFilterType::motion, ModelFilterType::pixellate,
-          ModelFilterType::bokeh, ModelFilterType::crystal}) {
+    for (StyleKind type :
+         {StyleKind::gaussian, StyleKind::motion, StyleKind::pixellate,
+          StyleKind::bokeh, StyleKind::crystal}) {
         double previous = 1e9;
         for (double c : {0.1, 0.5, 1.0}) {
             const auto out = styleOf(type, c).apply(frame);
@@ -145,14 +145,14 @@ TEST(ModelFilterManager, BlurStrengthGrowsWithIntensityAndFrameSize) {
 }
 
 // The path every region stage uses must give exactly the pixels of whole-frame styling.
-TEST(ModelFilterManager, StylingAnAreaGivesTheWholeFrameStylingThere) {
+TEST(RegionStyle, StylingAnAreaGivesTheWholeFrameStylingThere) {
     const Rect areas[] = {{100, 60, 150, 90},  // inside, far from the edges
                           {0, 0, 90, 70},      // lower-left corner
                           {330, 200, 70, 40},  // upper-right corner, beyond the frame
                           {17, 143, 1, 33}};   // a thin odd strip
     for (int depth : {CV_8U, CV_16U}) {
         const Image frame = testFrame(400, 225, depth);  // scale 0.78
-        for (ModelFilterType type : allModelFilterTypes)
+        for (StyleKind type : allStyleKinds)
             for (double c : {0.05, 0.2, 1.0}) {  // narrow blurs take a different path
                 const auto style = styleOf(type, c);
                 const auto whole = style.apply(frame);
@@ -172,9 +172,9 @@ TEST(ModelFilterManager, StylingAnAreaGivesTheWholeFrameStylingThere) {
     }
 }
 
-TEST(ModelFilterManager, DeepFramesLookLikeShallowOnes) {
+TEST(RegionStyle, DeepFramesLookLikeShallowOnes) {
     const Image shallow = testFrame(200, 120), deep = testFrame(200, 120, CV_16U);
-    for (ModelFilterType type : allModelFilterTypes) {
+    for (StyleKind type : allStyleKinds) {
         const auto a = styleOf(type, 0.6).apply(shallow), b = styleOf(type, 0.6).apply(deep);
         ASSERT_TRUE(a && b);
         cv::Mat b8;
@@ -184,17 +184,17 @@ TEST(ModelFilterManager, DeepFramesLookLikeShallowOnes) {
 }
 
 // Render threads share a snapshot's copy of the manager and the catalogue behind it.
-TEST(ModelFilterManager, StylesFromSeveralThreadsAtOnceAlike) {
+TEST(RegionStyle, StylesFromSeveralThreadsAtOnceAlike) {
     const Image frame = testFrame(160, 90);
     std::vector<Image> expected;
-    for (ModelFilterType type : allModelFilterTypes)
+    for (StyleKind type : allStyleKinds)
         expected.push_back(*styleOf(type, 0.7).apply(frame));
     std::vector<std::thread> threads;
     std::vector<int> mismatches(4, 0);
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
-            for (size_t i = 0; i < allModelFilterTypes.size(); ++i) {
-                const auto out = styleOf(allModelFilterTypes[i], 0.7).apply(frame);
+            for (size_t i = 0; i < allStyleKinds.size(); ++i) {
+                const auto out = styleOf(allStyleKinds[i], 0.7).apply(frame);
                 if (!out || largestDifference(out->pixels, expected[i].pixels) != 0)
                     ++mismatches[size_t(t)];
             }

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 #include "support/TestMedia.h"
 
 namespace {
 
-std::unique_ptr<AssetHandler> load(const std::string& clip) {
-    auto asset = std::make_unique<AssetHandler>(testMediaPath(clip));
+std::unique_ptr<SourceVideo> load(const std::string& clip) {
+    auto asset = std::make_unique<SourceVideo>(testMediaPath(clip));
     asset->waitUntilLoaded();
     return asset;
 }

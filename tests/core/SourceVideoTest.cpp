@@ -1,13 +1,13 @@
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 
 #include <gtest/gtest.h>
 
-#include "support/ScriptedAssetSource.h"
+#include "support/ScriptedSourceProbe.h"
 
 
-TEST(AssetHandler, LoadsEveryFactInItsFixedOrderAndIsReadyLast) {
+TEST(SourceVideo, LoadsEveryFactInItsFixedOrderAndIsReadyLast) {
     std::vector<std::string> log;
-    AssetHandler asset("clip.mp4", std::make_unique<ScriptedSource>(log, std::vector<AssetTrack>{{0}}));
+    SourceVideo asset("clip.mp4", std::make_unique<ScriptedSource>(log, std::vector<SourceTrack>{{0}}));
     asset.waitUntilLoaded();
     EXPECT_EQ(log, (std::vector<std::string>{"duration", "videoTracks", "audioTracks",
                                              "minFrameDuration", "preferredTransform",
@@ -19,10 +19,10 @@ TEST(AssetHandler, LoadsEveryFactInItsFixedOrderAndIsReadyLast) {
     EXPECT_DOUBLE_EQ(asset.frameDuration(), 1.0 / 25);
 }
 
-TEST(AssetHandler, AFailedStepLeavesOnlyItsFactEmpty) {
+TEST(SourceVideo, AFailedStepLeavesOnlyItsFactEmpty) {
     std::vector<std::string> log;
-    AssetHandler asset("clip.mp4", std::make_unique<ScriptedSource>(
-                                       log, std::vector<AssetTrack>{{0}},
+    SourceVideo asset("clip.mp4", std::make_unique<ScriptedSource>(
+                                       log, std::vector<SourceTrack>{{0}},
                                        std::set<std::string>{"duration", "preferredTransform"}));
     asset.waitUntilLoaded();
     EXPECT_FALSE(asset.duration());
@@ -33,9 +33,9 @@ TEST(AssetHandler, AFailedStepLeavesOnlyItsFactEmpty) {
     EXPECT_TRUE(asset.isReady());
 }
 
-TEST(AssetHandler, WithoutAVideoTrackTheTrackFactsStayEmpty) {
+TEST(SourceVideo, WithoutAVideoTrackTheTrackFactsStayEmpty) {
     std::vector<std::string> log;
-    AssetHandler asset("song.m4a", std::make_unique<ScriptedSource>(log, std::vector<AssetTrack>{}));
+    SourceVideo asset("song.m4a", std::make_unique<ScriptedSource>(log, std::vector<SourceTrack>{}));
     asset.waitUntilLoaded();
     EXPECT_EQ(log, (std::vector<std::string>{"duration", "videoTracks", "audioTracks"}));
     EXPECT_FALSE(asset.size());
@@ -45,7 +45,7 @@ TEST(AssetHandler, WithoutAVideoTrackTheTrackFactsStayEmpty) {
     EXPECT_TRUE(asset.isReady());
 }
 
-TEST(AssetHandler, DisplaySizeAndRotationOfTransforms) {
+TEST(SourceVideo, DisplaySizeAndRotationOfTransforms) {
     Size stored{1920, 1080};
     AffineTransform quarter{0, 1, -1, 0, 1080, 0};
     EXPECT_EQ(displaySize(stored, quarter), (Size{1080, 1920}));

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <opencv2/core.hpp>
 
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 #include "platform/image/ImageFile.h"
 #include "platform/media/VideoReader.h"
 #include "support/TempFolder.h"
@@ -42,7 +42,7 @@ TEST_F(RenderCommandTest, WritesTheMovieUnderItsNameAndLeavesNothingElse) {
     std::string out = (dir / "out.mp4").string();
     auto r = runVeilcut(render(out));
     ASSERT_EQ(r.status, 0) << r.err;
-    AssetHandler written(out);
+    SourceVideo written(out);
     written.waitUntilLoaded();
     EXPECT_EQ(written.size(), (Size{640, 360}));
     EXPECT_NEAR(written.duration()->seconds(), 2.0, 0.05);

@@ -1,11 +1,11 @@
-#include "faces/CFace.h"
+#include "faces/FaceEditor.h"
 
 #include <gtest/gtest.h>
 
 #include "core/Manager.h"
 #include "core/Notifications.h"
 #include "platform/dispatch/MainQueue.h"
-#include "support/ScriptedAssetSource.h"
+#include "support/ScriptedSourceProbe.h"
 
 namespace {
 
@@ -16,16 +16,16 @@ MediaTime sec(double s) {
     return MediaTime::fromSeconds(s, 600);
 }
 
-ObjectDetected trackedFrom(double from, double to) {
-    return ObjectDetected({{sec(from), {0.1, 0.1, 0.2, 0.2}}, {sec(to), {0.2, 0.1, 0.2, 0.2}}},
-                          Image(), "😀", ObjectBlurType::none, false);
+TrackedRegion trackedFrom(double from, double to) {
+    return TrackedRegion({{sec(from), {0.1, 0.1, 0.2, 0.2}}, {sec(to), {0.2, 0.1, 0.2, 0.2}}},
+                          Image(), "😀", Cover::none, false);
 }
 
-struct CFaceTest : ::testing::Test {
+struct FaceEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        auto asset = std::make_shared<AssetHandler>(
-            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<AssetTrack>{{0}},
+        auto asset = std::make_shared<SourceVideo>(
+            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
                                                          std::set<std::string>{}, VIDEO));
         asset->waitUntilLoaded();
         Manager::shared().setAsset(asset);
@@ -44,7 +44,7 @@ struct CFaceTest : ::testing::Test {
     void TearDown() override { Manager::shared().setAsset(nullptr); }
     std::vector<std::string> take() { return std::exchange(posted, {}); }
 
-    CFace face{[](std::string& error) -> std::optional<FaceScanDetectors> {
+    FaceEditor face{[](std::string& error) -> std::optional<FaceScanDetectors> {
         error = "no detectors in unit tests";
         return std::nullopt;
     }};
@@ -55,40 +55,40 @@ struct CFaceTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(CFaceTest, SelectingOutsideTheListDoesNothing) {
+TEST_F(FaceEditorTest, SelectingOutsideTheListDoesNothing) {
     face.selectFace(2);
     face.selectFace(-1);
     EXPECT_FALSE(face.selectedFaceIndex);
     EXPECT_TRUE(take().empty());
-    face.setBlurType(1);  // nothing selected
-    EXPECT_EQ(face.objects[0].objectBlurType, ObjectBlurType::none);
-    EXPECT_EQ(face.selectedBlurType(), 0);
+    face.setCover(1);  // nothing selected
+    EXPECT_EQ(face.objects[0].cover, Cover::none);
+    EXPECT_EQ(face.selectedCover(), 0);
 }
 
-TEST_F(CFaceTest, CancelPutsTheCopyFromSelectionBackAndEndKeepsTheChanges) {
+TEST_F(FaceEditorTest, CancelPutsTheCopyFromSelectionBackAndEndKeepsTheChanges) {
     std::string id = face.objects[0].id;
     face.selectFace(0);
-    face.setBlurType(int(ObjectBlurType::emoji));
+    face.setCover(int(Cover::emoji));
     face.setScale(1.5);
     face.trimFace(0.25, 0.75);
     EXPECT_EQ(take(), (std::vector<std::string>{"onEdit", "update", "update", "update"}));
     face.cancelFaceEdit();
     EXPECT_EQ(take(), (std::vector<std::string>{"offEdit", "update"}));
-    EXPECT_EQ(face.objects[0].objectBlurType, ObjectBlurType::none);
+    EXPECT_EQ(face.objects[0].cover, Cover::none);
     EXPECT_EQ(face.objects[0].scale, 1.0);
     EXPECT_NE(face.objects[0].id, id);
-    EXPECT_FALSE(face.objects[0].alreadyChangeTrimtime);
-    EXPECT_FALSE(face.selectedFaceIndex || face.editingObjects);
+    EXPECT_FALSE(face.objects[0].trimmedByUser);
+    EXPECT_FALSE(face.selectedFaceIndex || face.editSnapshot);
 
     face.selectFace(1);
-    face.setBlurType(int(ObjectBlurType::circle));
+    face.setCover(int(Cover::circle));
     face.endFaceEdit();
-    EXPECT_EQ(face.objects[1].objectBlurType, ObjectBlurType::circle);
-    EXPECT_FALSE(face.editingObjects);
+    EXPECT_EQ(face.objects[1].cover, Cover::circle);
+    EXPECT_FALSE(face.editSnapshot);
     EXPECT_EQ(take().back(), "offEdit");
 }
 
-TEST_F(CFaceTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
+TEST_F(FaceEditorTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
     face.selectFace(0);
     face.trimFace(0, 1);
     EXPECT_EQ(face.objects[0].trimTime.start, sec(5));
@@ -100,11 +100,11 @@ TEST_F(CFaceTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
     EXPECT_EQ(face.objects[0].trimTime.duration, sec(0));
     face.trimFace(0.25, 0.75);
     face.setIntensity(1.7);
-    EXPECT_EQ(face.objects[0].modelFilterManager.current, 1.0);
+    EXPECT_EQ(face.objects[0].style.current, 1.0);
     face.setIntensity(-0.2);
-    EXPECT_EQ(face.objects[0].modelFilterManager.current, 0.0);
-    face.setBlurType(4);
-    EXPECT_EQ(face.selectedBlurType(), 0);
+    EXPECT_EQ(face.objects[0].style.current, 0.0);
+    face.setCover(4);
+    EXPECT_EQ(face.selectedCover(), 0);
     face.endFaceEdit();
     take();
 
@@ -113,23 +113,23 @@ TEST_F(CFaceTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
     face.completionMerge({trackedFrom(5, 39.99), trackedFrom(1, 2), trackedFrom(3, 4)}, VIDEO,
                          FRAME);
     EXPECT_EQ(take(), (std::vector<std::string>{"end", "update"}));
-    EXPECT_EQ(face.trackState, CFaceTrackState::end);
+    EXPECT_EQ(face.scanState, FaceScanState::end);
     ASSERT_EQ(face.objects.size(), 3u);
     EXPECT_EQ(face.objects[0].id, id);
     EXPECT_EQ(face.objects[0].endTime, VIDEO);
     EXPECT_EQ(face.objects[0].trimTime.end(), sec(30));
-    EXPECT_EQ(face.objects[0].modelFilterManager.current, 0.0);
+    EXPECT_EQ(face.objects[0].style.current, 0.0);
 }
 
-TEST_F(CFaceTest, TheRendererDrawsOnlyPublishedRegions) {
+TEST_F(FaceEditorTest, TheRendererDrawsOnlyPublishedRegions) {
     Image frame(cv::Mat(100, 100, CV_8UC4, cv::Scalar(40, 120, 200, 255)));
     auto drawnAt = [&](double s) {
-        auto out = face.renderRegions(frame, sec(s), frame, true);
+        auto out = face.renderRegions(frame, sec(s), frame, RenderPurpose::exportFile);
         return !out->sharesPixelsWith(frame);
     };
     EXPECT_FALSE(drawnAt(10));  // every region starts as type none
     face.selectFace(0);
-    face.objects[0].objectBlurType = ObjectBlurType::rectangle;  // changed, not published
+    face.objects[0].cover = Cover::rectangle;  // changed, not published
     EXPECT_FALSE(drawnAt(10));
     face.setIntensity(1);
     EXPECT_TRUE(drawnAt(10));
@@ -137,16 +137,16 @@ TEST_F(CFaceTest, TheRendererDrawsOnlyPublishedRegions) {
     face.reset();
     EXPECT_FALSE(drawnAt(10));
     EXPECT_TRUE(face.objects.empty());
-    EXPECT_EQ(face.progressRate, 0.0);
+    EXPECT_EQ(face.scanProgress, 0.0);
 }
 
-TEST_F(CFaceTest, AScanThatCannotRunEndsWithoutFaces) {
+TEST_F(FaceEditorTest, AScanThatCannotRunEndsWithoutFaces) {
     std::string reason;
     face.reset();
     face.startFaceScan([&](const std::string& r) { reason = r; });
     // The scripted source names no real file: the reader cannot be made.
     ASSERT_TRUE(
         MainQueue::shared().runUntil([&] { return !reason.empty(); }, std::chrono::seconds(10)));
-    EXPECT_EQ(face.trackState, CFaceTrackState::end);
+    EXPECT_EQ(face.scanState, FaceScanState::end);
     EXPECT_TRUE(face.objects.empty());
 }

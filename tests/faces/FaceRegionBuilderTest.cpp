@@ -14,7 +14,7 @@ constexpr double FRAME = 1.0 / 30;
 
 // Frames of a few people walking about, each face and pose found only some of the time, with
 // the occasional stray face and long absences that split a person in two.
-std::vector<FrameDetectData> syntheticScan(int frames, unsigned seed) {
+std::vector<FrameFaces> syntheticScan(int frames, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> unit(0, 1);
     struct Walker {
@@ -24,9 +24,9 @@ std::vector<FrameDetectData> syntheticScan(int frames, unsigned seed) {
     std::vector<Walker> walkers{{0.1, 0.2, 0.004, 0.002, 0.12},
                                 {0.6, 0.5, -0.003, 0.001, 0.1},
                                 {0.4, 0.7, 0.002, -0.003, 0.08}};
-    std::vector<FrameDetectData> out;
+    std::vector<FrameFaces> out;
     for (int i = 0; i < frames; ++i) {
-        FrameDetectData frame;
+        FrameFaces frame;
         frame.timeStamp = MediaTime(1001 * i, 30000);
         for (Walker& w : walkers) {
             w.x += w.dx + (unit(random) - 0.5) * 0.004;
@@ -54,19 +54,19 @@ std::vector<FrameDetectData> syntheticScan(int frames, unsigned seed) {
 }
 
 // The regions straight from their definition: every track worked out again from all frames.
-std::vector<ObjectDetected> regionsFromAllFrames(const std::vector<FrameDetectData>& results,
+std::vector<TrackedRegion> regionsFromAllFrames(const std::vector<FrameFaces>& results,
                                                  const MediaTime& duration) {
-    std::vector<FrameDetectData> snapshot = results;
+    std::vector<FrameFaces> snapshot = results;
     std::vector<std::string> persons;
     for (const auto& frame : snapshot)
         for (const auto& face : frame.faces)
             if (std::find(persons.begin(), persons.end(), face.personid) == persons.end())
                 persons.push_back(face.personid);
-    std::vector<ObjectDetected> regions;
+    std::vector<TrackedRegion> regions;
     for (const auto& id : persons) {
-        ObjectDetected region(personTrack(snapshot, id), Image(), "", ObjectBlurType::none, false);
+        TrackedRegion region(personTrack(snapshot, id), Image(), "", Cover::none, false);
         region.updateTimeRange(duration, FRAME);
-        for (auto& s : region.objectInfor) {
+        for (auto& s : region.samples) {
             Rect r = s.nominalRect;
             s.nominalRect = {r.x - 0.25 * r.width, r.y - 0.25 * r.height, 1.5 * r.width,
                              1.5 * r.height};
@@ -76,13 +76,13 @@ std::vector<ObjectDetected> regionsFromAllFrames(const std::vector<FrameDetectDa
     return regions;
 }
 
-void expectSameRegions(const std::vector<ObjectDetected>& got,
-                       const std::vector<ObjectDetected>& want) {
+void expectSameRegions(const std::vector<TrackedRegion>& got,
+                       const std::vector<TrackedRegion>& want) {
     ASSERT_EQ(got.size(), want.size());
     for (size_t i = 0; i < got.size(); ++i) {
-        ASSERT_EQ(got[i].objectInfor.size(), want[i].objectInfor.size()) << "person " << i;
-        for (size_t k = 0; k < got[i].objectInfor.size(); ++k) {
-            const auto &a = got[i].objectInfor[k], &b = want[i].objectInfor[k];
+        ASSERT_EQ(got[i].samples.size(), want[i].samples.size()) << "person " << i;
+        for (size_t k = 0; k < got[i].samples.size(); ++k) {
+            const auto &a = got[i].samples[k], &b = want[i].samples[k];
             ASSERT_EQ(a.timeStamp, b.timeStamp);
             ASSERT_NEAR(a.nominalRect.x, b.nominalRect.x, 1e-12);
             ASSERT_NEAR(a.nominalRect.y, b.nominalRect.y, 1e-12);
@@ -104,8 +104,8 @@ TEST(FaceRegionBuilder, GrowingRegionsEqualTracksWorkedOutFromAllFrames) {
         auto raw = syntheticScan(count, seed);
         const MediaTime duration = MediaTime(1001 * count, 30000);
         FaceRegionBuilder builder({duration, FRAME, false, ""});
-        std::vector<FrameDetectData> all;     // associated against every earlier frame
-        std::vector<FrameDetectData> window;  // only the frames association looks at
+        std::vector<FrameFaces> all;     // associated against every earlier frame
+        std::vector<FrameFaces> window;  // only the frames association looks at
         for (int i = 0; i < count; ++i) {
             all.push_back(raw[size_t(i)]);
             associateFrame(all);
@@ -127,9 +127,9 @@ TEST(FaceRegionBuilder, GrowingRegionsEqualTracksWorkedOutFromAllFrames) {
 
 TEST(FaceRegionBuilder, NewPersonsAreReportedOnceInOrderOfTheirFirstFace) {
     FaceRegionBuilder builder({MediaTime(90, 30), FRAME, false, "😀"});
-    FrameDetectData first{
+    FrameFaces first{
         {{{0.1, 0.1, 0.2, 0.2}, "A"}, {{0.5, 0.5, 0.2, 0.2}, "B"}}, {}, MediaTime(0, 30)};
-    FrameDetectData second{
+    FrameFaces second{
         {{{0.1, 0.1, 0.2, 0.2}, "A"}, {{0.7, 0.1, 0.2, 0.2}, "C"}}, {}, MediaTime(1, 30)};
     auto fresh = builder.addFrame(first);
     ASSERT_EQ(fresh.size(), 2u);
@@ -140,6 +140,6 @@ TEST(FaceRegionBuilder, NewPersonsAreReportedOnceInOrderOfTheirFirstFace) {
     EXPECT_EQ(fresh[0].face.x, 0.7);
     auto regions = builder.regions();
     ASSERT_EQ(regions.size(), 3u);
-    EXPECT_NEAR(regions[0].objectInfor[0].nominalRect.x, 0.05, 1e-12);
-    EXPECT_NEAR(regions[0].objectInfor[0].nominalRect.width, 0.3, 1e-12);
+    EXPECT_NEAR(regions[0].samples[0].nominalRect.x, 0.05, 1e-12);
+    EXPECT_NEAR(regions[0].samples[0].nominalRect.width, 0.3, 1e-12);
 }

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "core/AssetHandler.h"
-#include "faces/FaceDetectorProcessor.h"
+#include "core/SourceVideo.h"
+#include "faces/FaceScan.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/media/VideoReader.h"
 #include "platform/vision/BlazeFaceDetector.h"
@@ -24,14 +24,14 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
                            "[1:v]scale=-2:220[a];[2:v]scale=-2:220[b];[0:v][a]overlay=x=40:y=60[l];"
                            "[l][b]overlay=x=360:y=60:enable=between(t\\,0.95\\,1.95)"));
 
-    auto asset = std::make_shared<AssetHandler>(clip);
+    auto asset = std::make_shared<SourceVideo>(clip);
     asset->waitUntilLoaded();
-    FaceDetectorProcessor processor;
-    std::optional<std::vector<ObjectDetected>> found;
+    FaceScan processor;
+    std::optional<std::vector<TrackedRegion>> found;
     std::string failure;
     processor.scanFaces(
-        asset, [](double, std::vector<ObjectDetected>) {},
-        [&](std::vector<ObjectDetected> regions) { found = std::move(regions); },
+        asset, [](double, std::vector<TrackedRegion>) {},
+        [&](std::vector<TrackedRegion> regions) { found = std::move(regions); },
         [&](const std::string& reason) { failure = reason; });
     ASSERT_TRUE(MainQueue::shared().runUntil([&] { return found || !failure.empty(); },
                                              std::chrono::seconds(120)));
@@ -41,13 +41,13 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
               [](const auto& a, const auto& b) { return a.startTime < b.startTime; });
 
     // Within one frame (0.1 s) of the truth; a track reaching the last frame ends at the end.
-    const ObjectDetected &always = (*found)[0], &briefly = (*found)[1];
+    const TrackedRegion &always = (*found)[0], &briefly = (*found)[1];
     EXPECT_NEAR(always.startTime.seconds(), 0, 1e-6);
     EXPECT_NEAR(always.endTime.seconds(), 3, 1e-6);
     EXPECT_NEAR(briefly.startTime.seconds(), 1.0, 0.1 + 1e-6);
     EXPECT_NEAR(briefly.endTime.seconds(), 1.9, 0.1 + 1e-6);
-    EXPECT_LT(always.objectInfor.front().nominalRect.midX(), 0.5);
-    EXPECT_GT(briefly.objectInfor.front().nominalRect.midX(), 0.5);
+    EXPECT_LT(always.samples.front().nominalRect.midX(), 0.5);
+    EXPECT_GT(briefly.samples.front().nominalRect.midX(), 0.5);
 
     // Regions are the detected face grown 1.5 times about its centre.
     auto reader = VideoReader::open(clip, {});
@@ -59,7 +59,7 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
     auto faces = (*detector.value)->detectFaceRectangles(frame.image);
     ASSERT_TRUE(faces && faces->size() == 1u);
     const Rect& face = faces->front().boundingBox;
-    const Rect& region = always.objectInfor.front().nominalRect;
+    const Rect& region = always.samples.front().nominalRect;
     EXPECT_NEAR(region.width / face.width, 1.5, 0.05);
     EXPECT_NEAR(region.height / face.height, 1.5, 0.05);
     EXPECT_NEAR(region.midX(), face.midX(), 0.01);

@@ -13,7 +13,7 @@ PoseData pose(std::optional<Point> nose, std::optional<Point> neck = std::nullop
     return {nose, neck, std::move(id)};
 }
 
-FrameDetectData frame(std::vector<FaceRect> faces, std::vector<PoseData> poses = {}) {
+FrameFaces frame(std::vector<FaceRect> faces, std::vector<PoseData> poses = {}) {
     return {std::move(faces), std::move(poses), MediaTime::zero()};
 }
 
@@ -22,7 +22,7 @@ const Rect box{0.4, 0.4, 0.2, 0.2};
 }  // namespace
 
 TEST(PersonAssociation, AFaceOverlappingOneEarlierFaceTakesItsIdAndPassesItToItsPose) {
-    std::vector<FrameDetectData> results{
+    std::vector<FrameFaces> results{
         frame({face(box, "A")}), frame({face({0.42, 0.41, 0.2, 0.2})}, {pose(Point{0.5, 0.5})})};
     associateFrame(results);
     EXPECT_EQ(results[1].faces[0].personid, "A");
@@ -31,14 +31,14 @@ TEST(PersonAssociation, AFaceOverlappingOneEarlierFaceTakesItsIdAndPassesItToIts
 
 TEST(PersonAssociation, TwoFacesOnOneEarlierFaceAndOneFaceOnTwo) {
     // Both current faces overlap A only: the first takes it, the second starts a person.
-    std::vector<FrameDetectData> results{
+    std::vector<FrameFaces> results{
         frame({face(box, "A")}), frame({face({0.35, 0.4, 0.2, 0.2}), face({0.45, 0.4, 0.2, 0.2})})};
     std::string fresh = results[1].faces[1].personid;
     associateFrame(results);
     EXPECT_EQ(results[1].faces[0].personid, "A");
     EXPECT_EQ(results[1].faces[1].personid, fresh);
     // One face overlapping two earlier faces takes the one it shares more of its area with.
-    std::vector<FrameDetectData> two{
+    std::vector<FrameFaces> two{
         frame({face({0.0, 0.4, 0.3, 0.2}, "L"), face({0.3, 0.4, 0.3, 0.2}, "R")}),
         frame({face({0.2, 0.4, 0.2, 0.2})})};
     associateFrame(two);
@@ -47,7 +47,7 @@ TEST(PersonAssociation, TwoFacesOnOneEarlierFaceAndOneFaceOnTwo) {
 
 TEST(PersonAssociation, LooksBackFiveFramesAtMost) {
     for (int missing : {3, 6}) {
-        std::vector<FrameDetectData> results{frame({face(box, "A")})};
+        std::vector<FrameFaces> results{frame({face(box, "A")})};
         for (int i = 0; i < missing; ++i) results.push_back(frame({}));
         results.push_back(frame({face(box)}));
         associateFrame(results);
@@ -70,7 +70,7 @@ TEST(PersonAssociation, NoseLinksToTheFaceHoldingItOrTheNearerCentre) {
 
 TEST(PersonAssociation, PosesMatchWhenEveryJointTheyShareIsNear) {
     auto matchedTo = [](PoseData current, PoseData earlier) {
-        std::vector<FrameDetectData> results{frame({}, {earlier}), frame({}, {current})};
+        std::vector<FrameFaces> results{frame({}, {earlier}), frame({}, {current})};
         associateFrame(results);
         return results[1].poses[0].personid == earlier.personid;
     };
@@ -82,7 +82,7 @@ TEST(PersonAssociation, PosesMatchWhenEveryJointTheyShareIsNear) {
 }
 
 TEST(PersonAssociation, APoseCarriesThePersonAcrossFramesWithoutFaceAndHandsTheIdToItsFace) {
-    std::vector<FrameDetectData> results{frame({face(box, "A")}, {pose(Point{0.5, 0.5}, {}, "A")})};
+    std::vector<FrameFaces> results{frame({face(box, "A")}, {pose(Point{0.5, 0.5}, {}, "A")})};
     // The face turns away for two frames; the body is still seen.
     for (double x : {0.51, 0.52}) {
         results.push_back(frame({}, {pose(Point{x, 0.5})}));

@@ -70,7 +70,7 @@ TEST(PersonTrack, APoseWithoutPosesAtTheAnchorsAddsNoSample) {
 }
 
 TEST(PersonTrack, TrackOfAnIdSpansItsFirstToLastFrameAndLeavesTheFramesAlone) {
-    std::vector<FrameDetectData> frames(5);
+    std::vector<FrameFaces> frames(5);
     for (int i = 0; i < 5; ++i) frames[size_t(i)].timeStamp = frameTime(i);
     frames[1].faces.push_back({{0.1, 0.1, 0.2, 0.2}, "X"});
     frames[1].faces.push_back(

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/Manager.h"
-#include "objects/ObjectDetectorProcessor.h"
-#include "support/ScriptedAssetSource.h"
+#include "objects/ObjectTrackingRun.h"
+#include "support/ScriptedSourceProbe.h"
 
 inline constexpr int FAKE_FPS = 25;
 
@@ -100,10 +100,10 @@ inline TrackScript slowly(TrackScript script) {
 }
 
 // A scripted 25 fps source of the given duration, made current.
-inline std::shared_ptr<AssetHandler> makeCurrentAsset(int64_t durationIn600ths) {
+inline std::shared_ptr<SourceVideo> makeCurrentAsset(int64_t durationIn600ths) {
     static std::vector<std::string> steps;
-    auto asset = std::make_shared<AssetHandler>(
-        "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<AssetTrack>{{0}},
+    auto asset = std::make_shared<SourceVideo>(
+        "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
                                                      std::set<std::string>{"isHDR"},
                                                      MediaTime(durationIn600ths, 600)));
     asset->waitUntilLoaded();

@@ -1,4 +1,4 @@
-#include "objects/CObject.h"
+#include "objects/ObjectEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +7,13 @@
 #include "core/Notifications.h"
 #include "objects/FakeTracking.h"
 #include "platform/dispatch/MainQueue.h"
-#include "shapes/EmojiCatalogue.h"
+#include "regions/EmojiCatalogue.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-struct CObjectTest : ::testing::Test {
+struct ObjectEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
         asset = makeCurrentAsset(6000);  // 10 s, 250 frames
@@ -27,7 +27,7 @@ struct CObjectTest : ::testing::Test {
             tokens.push_back(NotificationCenter::defaultCenter().addObserver(
                 *name, [this, label = std::string(label)](auto) {
                     posted.push_back(label);
-                    if (label == "delete") indexAtDelete = editor->seletedObjectIndex;
+                    if (label == "delete") indexAtDelete = editor->selectedObjectIndex;
                 }));
         tokens.push_back(NotificationCenter::defaultCenter().addObserver(
             Notifications::tracking, [this](auto p) { progress.push_back(p.value_or(-1)); }));
@@ -51,8 +51,8 @@ struct CObjectTest : ::testing::Test {
         track(3);
     }
 
-    std::shared_ptr<AssetHandler> asset;
-    std::optional<CObject> editor;
+    std::shared_ptr<SourceVideo> asset;
+    std::optional<ObjectEditor> editor;
     std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
     std::vector<std::string> posted;
     std::vector<double> progress;
@@ -65,25 +65,25 @@ MediaTime sec(double s) {
 
 }  // namespace
 
-TEST_F(CObjectTest, TrackingJoinsBothPassesIntoOneUnselectedCircleRegion) {
+TEST_F(ObjectEditorTest, TrackingJoinsBothPassesIntoOneUnselectedCircleRegion) {
     makeEditor();
     track(4);
     ASSERT_EQ(editor->objects.size(), 1u);
-    const ObjectDetected& region = editor->objects[0];
-    EXPECT_EQ(region.objectInfor.size(), 250u);
-    EXPECT_EQ(region.objectInfor.front().timeStamp, MediaTime::zero());
+    const TrackedRegion& region = editor->objects[0];
+    EXPECT_EQ(region.samples.size(), 250u);
+    EXPECT_EQ(region.samples.front().timeStamp, MediaTime::zero());
     // The top-left box as a lower-left rect.
-    EXPECT_DOUBLE_EQ(region.objectInfor.front().nominalRect.y, 0.6);
-    EXPECT_EQ(region.objectBlurType, ObjectBlurType::circle);
+    EXPECT_DOUBLE_EQ(region.samples.front().nominalRect.y, 0.6);
+    EXPECT_EQ(region.cover, Cover::circle);
     EXPECT_EQ(region.emoji, emojiList().front());
     // The last frame lies within one frame of the end: the span runs to the end of the video.
     EXPECT_EQ(region.endTime, sec(10));
     EXPECT_EQ(region.trimTime.end(), sec(10));
-    EXPECT_FALSE(editor->seletedObjectIndex);
+    EXPECT_FALSE(editor->selectedObjectIndex);
     EXPECT_EQ(progress.front(), 0);
     EXPECT_NEAR(progress.back(), 1.0, 1e-9);
     EXPECT_EQ(posted, std::vector<std::string>{"end"});
-    EXPECT_FALSE(editor->objectDetector.isTracking());
+    EXPECT_FALSE(editor->trackingRun.isTracking());
 
     // Marked at the first frame: nothing before it; the region starts at the mark.
     track(0);
@@ -91,14 +91,14 @@ TEST_F(CObjectTest, TrackingJoinsBothPassesIntoOneUnselectedCircleRegion) {
     EXPECT_EQ(editor->objects[1].startTime, MediaTime::zero());
 }
 
-TEST_F(CObjectTest, ARunThatAcceptsNoFrameAddsNoRegion) {
+TEST_F(ObjectEditorTest, ARunThatAcceptsNoFrameAddsNoRegion) {
     makeEditor([](int, const Rect& seed) { return std::optional(TrackedObject{seed, 0.1f}); });
     track(5);
     EXPECT_TRUE(editor->objects.empty());
     EXPECT_EQ(posted, std::vector<std::string>{"end"});
 }
 
-TEST_F(CObjectTest, CancellingEitherPassEndsTheRunWithoutARegion) {
+TEST_F(ObjectEditorTest, CancellingEitherPassEndsTheRunWithoutARegion) {
     makeEditor(slowly(followSeed));
     for (double cancelAt : {0.3, 0.8}) {  // during the forward pass, then the backward one
         posted.clear();
@@ -106,7 +106,7 @@ TEST_F(CObjectTest, CancellingEitherPassEndsTheRunWithoutARegion) {
         editor->trackObject({0.4, 0.1, 0.2, 0.3}, sec(5));
         ASSERT_TRUE(MainQueue::shared().runUntil(
             [&] { return !progress.empty() && progress.back() >= cancelAt; }, 30s));
-        editor->objectDetector.cancel();
+        editor->trackingRun.cancel();
         ASSERT_TRUE(MainQueue::shared().runUntil([&] { return !posted.empty(); }, 30s));
         MainQueue::shared().runUntil([] { return false; }, 50ms);
         EXPECT_EQ(posted, std::vector<std::string>{"end"});
@@ -118,49 +118,49 @@ TEST_F(CObjectTest, CancellingEitherPassEndsTheRunWithoutARegion) {
     }
 }
 
-TEST_F(CObjectTest, ResetDuringARunDropsItsRegion) {
+TEST_F(ObjectEditorTest, ResetDuringARunDropsItsRegion) {
     makeEditor(slowly(followSeed));
     editor->trackObject({0.4, 0.1, 0.2, 0.3}, sec(5));
     editor->reset();
     ASSERT_TRUE(
-        MainQueue::shared().runUntil([&] { return !editor->objectDetector.isTracking(); }, 30s));
+        MainQueue::shared().runUntil([&] { return !editor->trackingRun.isTracking(); }, 30s));
     EXPECT_TRUE(editor->objects.empty());
 }
 
-TEST_F(CObjectTest, SelectingEditingCancellingAndFinishing) {
+TEST_F(ObjectEditorTest, SelectingEditingCancellingAndFinishing) {
     trackTwoToFive();
     track(3);
     ASSERT_EQ(editor->objects.size(), 2u);
     posted.clear();
     editor->selectObject(2);  // one past the end
     EXPECT_TRUE(posted.empty());
-    EXPECT_EQ(editor->selectedBlurType(), ObjectBlurType::none);
+    EXPECT_EQ(editor->selectedCover(), Cover::none);
 
     editor->selectObject(1);
-    const ObjectDetected before = editor->objects[1];
-    editor->setStyle(ModelFilterType::pixellate);
+    const TrackedRegion before = editor->objects[1];
+    editor->setStyle(StyleKind::pixellate);
     editor->setIntensity(1.5);
-    EXPECT_EQ(editor->objects[1].modelFilterManager.current, 1);
+    EXPECT_EQ(editor->objects[1].style.current, 1);
     editor->setIntensity(-0.2);
-    EXPECT_EQ(editor->objects[1].modelFilterManager.current, 0);
+    EXPECT_EQ(editor->objects[1].style.current, 0);
     editor->setSoftness(0.7);
     editor->setEmoji("🐱");
     editor->setScale(3);
-    editor->setBlurType(4);  // not a type
-    editor->setBlurType(3);
-    EXPECT_EQ(editor->selectedBlurType(), ObjectBlurType::emoji);
+    editor->setCover(4);  // not a type
+    editor->setCover(3);
+    EXPECT_EQ(editor->selectedCover(), Cover::emoji);
     editor->changeTrim(0.35, 0.4);
     editor->cancelEditing();
-    const ObjectDetected& after = editor->objects[1];
-    EXPECT_EQ(after.modelFilterManager.type, before.modelFilterManager.type);
-    EXPECT_EQ(after.modelFilterManager.current, before.modelFilterManager.current);
+    const TrackedRegion& after = editor->objects[1];
+    EXPECT_EQ(after.style.type, before.style.type);
+    EXPECT_EQ(after.style.current, before.style.current);
     EXPECT_EQ(after.softness, before.softness);
     EXPECT_EQ(after.emoji, before.emoji);
     EXPECT_EQ(after.scale, before.scale);
-    EXPECT_EQ(after.objectBlurType, before.objectBlurType);
+    EXPECT_EQ(after.cover, before.cover);
     EXPECT_EQ(after.trimTime.start, before.trimTime.start);
-    EXPECT_FALSE(editor->seletedObjectIndex);
-    EXPECT_FALSE(editor->editingObjects);
+    EXPECT_FALSE(editor->selectedObjectIndex);
+    EXPECT_FALSE(editor->editSnapshot);
     std::vector<std::string> expected{"onEdit"};
     expected.insert(expected.end(), 8, "update");  // the rejected blur type posts nothing
     expected.insert(expected.end(), {"offEdit", "update"});
@@ -171,11 +171,11 @@ TEST_F(CObjectTest, SelectingEditingCancellingAndFinishing) {
     editor->setScale(2);
     editor->finishEditing();
     EXPECT_EQ(editor->objects[0].scale, 2);
-    EXPECT_FALSE(editor->editingObjects);
+    EXPECT_FALSE(editor->editSnapshot);
     EXPECT_EQ(posted, (std::vector<std::string>{"onEdit", "update", "offEdit"}));
 }
 
-TEST_F(CObjectTest, TrimOnlyNarrowsTheTrackedSpan) {
+TEST_F(ObjectEditorTest, TrimOnlyNarrowsTheTrackedSpan) {
     trackTwoToFive();
     ASSERT_EQ(editor->objects.size(), 1u);
     EXPECT_EQ(editor->objects[0].startTime, sec(2));
@@ -189,10 +189,10 @@ TEST_F(CObjectTest, TrimOnlyNarrowsTheTrackedSpan) {
     EXPECT_EQ(editor->objects[0].trimTime.end(), sec(4));
     editor->changeTrim(0.4, 0.3);  // crossed: empty, never negative
     EXPECT_EQ(editor->objects[0].trimTime.duration, MediaTime::zero());
-    EXPECT_FALSE(editor->objects[0].alreadyChangeTrimtime);
+    EXPECT_FALSE(editor->objects[0].trimmedByUser);
 }
 
-TEST_F(CObjectTest, RemovingPostsDeleteWhileTheIndexStillNamesTheRegion) {
+TEST_F(ObjectEditorTest, RemovingPostsDeleteWhileTheIndexStillNamesTheRegion) {
     trackTwoToFive();
     track(3);
     posted.clear();
@@ -202,6 +202,6 @@ TEST_F(CObjectTest, RemovingPostsDeleteWhileTheIndexStillNamesTheRegion) {
     editor->removeSelectedObject();
     EXPECT_EQ(indexAtDelete, 1);
     EXPECT_EQ(editor->objects.size(), 1u);
-    EXPECT_FALSE(editor->seletedObjectIndex);
+    EXPECT_FALSE(editor->selectedObjectIndex);
     EXPECT_EQ(posted, (std::vector<std::string>{"onEdit", "delete", "update"}));
 }

@@ -9,7 +9,7 @@
 
 #include "core/Manager.h"
 #include "core/Notifications.h"
-#include "objects/CObject.h"
+#include "objects/ObjectEditor.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/media/VideoWriter.h"
 #include "support/TempFolder.h"
@@ -87,11 +87,11 @@ TEST(ObjectTracking, ARegionFollowsTheSquareOverEachSpanInWhichItIsVisible) {
     TempFolder folder("objects");
     std::string clip = folder.file("square.mp4");
     ASSERT_NO_FATAL_FAILURE(writeClip(clip));
-    auto asset = std::make_shared<AssetHandler>(clip);
+    auto asset = std::make_shared<SourceVideo>(clip);
     asset->waitUntilLoaded();
     Manager::shared().setAsset(asset);
 
-    CObject editor;
+    ObjectEditor editor;
     int ended = 0;
     auto token = NotificationCenter::defaultCenter().addObserver(Notifications::endTrackingObject,
                                                                  [&](auto) { ++ended; });
@@ -102,16 +102,16 @@ TEST(ObjectTracking, ARegionFollowsTheSquareOverEachSpanInWhichItIsVisible) {
         int before = ended;
         ASSERT_TRUE(MainQueue::shared().runUntil([&] { return ended > before; }, 120s));
         ASSERT_EQ(editor.objects.size(), marked == 90 ? 1u : 2u);
-        const ObjectDetected& region = editor.objects.back();
+        const TrackedRegion& region = editor.objects.back();
 
         Span visible = visibleSpanAround(marked);
-        int first = int(std::lround(region.objectInfor.front().timeStamp.seconds() * FPS));
-        int last = int(std::lround(region.objectInfor.back().timeStamp.seconds() * FPS));
+        int first = int(std::lround(region.samples.front().timeStamp.seconds() * FPS));
+        int last = int(std::lround(region.samples.back().timeStamp.seconds() * FPS));
         EXPECT_NEAR(first, visible.first, 6) << marked;
         EXPECT_NEAR(last, visible.last, 6) << marked;
         double sum = 0;
         int counted = 0;
-        for (const ObjectInFor& s : region.objectInfor) {
+        for (const RegionSample& s : region.samples) {
             int i = int(std::lround(s.timeStamp.seconds() * FPS));
             if (!mostlyVisible(i)) continue;
             sum += iou(s.nominalRect, truth(i));

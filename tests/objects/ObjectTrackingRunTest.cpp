@@ -1,4 +1,4 @@
-#include "objects/ObjectDetectorProcessor.h"
+#include "objects/ObjectTrackingRun.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ const Rect BOX{0.25, 0.25, 0.5, 0.5};  // the same rect in either origin
 struct Outcome {
     bool ended = false;
     bool cancelled = false;
-    std::deque<ObjectInFor> samples;
+    std::deque<RegionSample> samples;
     std::optional<Image> thumbnail;
     std::vector<double> progress;
 };
@@ -36,7 +36,7 @@ struct ProcessorTest : ::testing::Test {
         return [this](double f) { outcome.progress.push_back(f); };
     }
     auto completion() {
-        return [this](std::deque<ObjectInFor> s, std::optional<Image> t) {
+        return [this](std::deque<RegionSample> s, std::optional<Image> t) {
             outcome = {true, false, std::move(s), std::move(t), outcome.progress};
         };
     }
@@ -56,13 +56,13 @@ struct ProcessorTest : ::testing::Test {
         EXPECT_FALSE(processor->isTracking());
     }
 
-    std::shared_ptr<AssetHandler> asset;
+    std::shared_ptr<SourceVideo> asset;
     std::shared_ptr<FakeFrames::Log> ranges = std::make_shared<FakeFrames::Log>();
-    std::optional<ObjectDetectorProcessor> processor;
+    std::optional<ObjectTrackingRun> processor;
     Outcome outcome;
 };
 
-std::vector<double> seconds(const std::deque<ObjectInFor>& samples) {
+std::vector<double> seconds(const std::deque<RegionSample>& samples) {
     std::vector<double> s;
     for (const auto& sample : samples) s.push_back(sample.timeStamp.seconds());
     return s;

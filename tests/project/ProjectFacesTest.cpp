@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "core/CEdit.h"
-#include "faces/CFace.h"
+#include "session/EditSession.h"
+#include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
-#include "project/ProjectBinding.h"
+#include "session/ProjectBinding.h"
 #include "project/ProjectReader.h"
 #include "project/ProjectWriter.h"
-#include "support/ScriptedAssetSource.h"
+#include "support/ScriptedSourceProbe.h"
 
 namespace {
 
@@ -28,26 +28,26 @@ std::string errorOf(const std::string& region) {
 TEST(ProjectFaces, FaceRegionsLoadIntoTheFaceEditorAndSaveToTheSameBytes) {
     MainQueue::shared().bindToCurrentThread();
     std::vector<std::string> steps;
-    AssetHandler asset("clip.mp4", std::make_unique<ScriptedSource>(
-                                       steps, std::vector<AssetTrack>{{0}}, std::set<std::string>{},
+    SourceVideo asset("clip.mp4", std::make_unique<ScriptedSource>(
+                                       steps, std::vector<SourceTrack>{{0}}, std::set<std::string>{},
                                        MediaTime(3000, 600)));  // 5 s
     asset.waitUntilLoaded();
     auto read = parseProject(ONE_FACE);
     ASSERT_TRUE(read.document) << read.error;
-    CEdit& edit = CEdit::shared();
+    EditSession& edit = EditSession::shared();
     ASSERT_FALSE(applyProject(*read.document, asset, edit));
-    const auto& faces = edit.cFace().objects;
+    const auto& faces = edit.faceEditor().objects;
     ASSERT_EQ(faces.size(), 2u);
-    EXPECT_EQ(faces[0].objectBlurType, ObjectBlurType::emoji);
-    EXPECT_EQ(faces[0].modelFilterManager.type, ModelFilterType::pixellate);
+    EXPECT_EQ(faces[0].cover, Cover::emoji);
+    EXPECT_EQ(faces[0].style.type, StyleKind::pixellate);
     EXPECT_EQ(faces[0].scale, 1.5);
     EXPECT_EQ(faces[0].emoji, "🐶");
-    EXPECT_TRUE(faces[0].alreadyChangeTrimtime);
-    EXPECT_EQ(faces[0].objectInfor[0].timeStamp, MediaTime(600, 600));  // sorted by time
+    EXPECT_TRUE(faces[0].trimmedByUser);
+    EXPECT_EQ(faces[0].samples[0].timeStamp, MediaTime(600, 600));  // sorted by time
     EXPECT_EQ(faces[0].trimTime.start, MediaTime(600, 600));
     EXPECT_EQ(faces[0].trimTime.end(), MediaTime(1200, 600));
     // Without a trim the span runs from the first sample, to the end when that is within a frame.
-    EXPECT_EQ(faces[1].objectBlurType, ObjectBlurType::none);
+    EXPECT_EQ(faces[1].cover, Cover::none);
     EXPECT_EQ(faces[1].trimTime.end(), MediaTime(3000, 600));
 
     std::string saved = projectText(projectFromEdits(edit, "clip.mp4"));

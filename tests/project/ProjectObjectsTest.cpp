@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
-#include "core/CEdit.h"
-#include "objects/CObject.h"
+#include "session/EditSession.h"
+#include "objects/ObjectEditor.h"
 #include "platform/dispatch/MainQueue.h"
-#include "project/ProjectBinding.h"
+#include "session/ProjectBinding.h"
 #include "project/ProjectReader.h"
 #include "project/ProjectWriter.h"
-#include "support/ScriptedAssetSource.h"
+#include "support/ScriptedSourceProbe.h"
 
 TEST(ProjectObjects, ObjectRegionsLoadIntoTheObjectEditorAndSaveToTheSameBytes) {
     MainQueue::shared().bindToCurrentThread();
     std::vector<std::string> steps;
-    AssetHandler asset("clip.mp4", std::make_unique<ScriptedSource>(
-                                       steps, std::vector<AssetTrack>{{0}}, std::set<std::string>{},
+    SourceVideo asset("clip.mp4", std::make_unique<ScriptedSource>(
+                                       steps, std::vector<SourceTrack>{{0}}, std::set<std::string>{},
                                        MediaTime(3000, 600)));  // 5 s
     asset.waitUntilLoaded();
     auto read = parseProject(R"({"veilcut": 1, "source": "clip.mp4", "objects": [
@@ -21,11 +21,11 @@ TEST(ProjectObjects, ObjectRegionsLoadIntoTheObjectEditorAndSaveToTheSameBytes) 
         {"type": "rectangle", "trim": {"start": 0.5, "end": 1},
          "samples": [{"t": 0.5, "rect": [0.5, 0.5, 0.2, 0.2]}]}]})");
     ASSERT_TRUE(read.document) << read.error;
-    CEdit& edit = CEdit::shared();
+    EditSession& edit = EditSession::shared();
     ASSERT_FALSE(applyProject(*read.document, asset, edit));
-    const auto& objects = edit.cObject().objects;
+    const auto& objects = edit.objectEditor().objects;
     ASSERT_EQ(objects.size(), 2u);
-    EXPECT_EQ(objects[0].objectBlurType, ObjectBlurType::circle);
+    EXPECT_EQ(objects[0].cover, Cover::circle);
     EXPECT_EQ(objects[0].trimTime.start, MediaTime(600, 600));
     EXPECT_EQ(objects[0].trimTime.end(), MediaTime(1200, 600));
     EXPECT_EQ(objects[1].trimTime.end(), MediaTime(600, 600));

@@ -32,12 +32,12 @@ TEST(ProjectReader, ReadsAHandWrittenProject) {
     ASSERT_TRUE(r.document) << r.error;
     const auto& d = *r.document;
     EXPECT_EQ(d.source, "clip.mp4");
-    EXPECT_EQ(d.background.style, ModelFilterType::motion);
+    EXPECT_EQ(d.background.style, StyleKind::motion);
     EXPECT_EQ(d.background.intensity, 0.6);
     EXPECT_EQ(d.background.softness, 0.2);
     ASSERT_EQ(d.shapes.size(), 2u);
-    EXPECT_EQ(d.shapes[0].type, ShapeBlurType::rectangle);
-    EXPECT_EQ(d.shapes[0].look.style, ModelFilterType::pixellate);
+    EXPECT_EQ(d.shapes[0].type, Cover::rectangle);
+    EXPECT_EQ(d.shapes[0].look.style, StyleKind::pixellate);
     EXPECT_EQ(resolveProjectTime(*d.shapes[0].trimStart, 600), MediaTime(300, 600));
     EXPECT_EQ(resolveProjectTime(*d.shapes[0].trimEnd, 600), MediaTime(3003, 1000));
     EXPECT_EQ(d.shapes[0].keyframes.at(0).rect, (Rect{0.5, 0.5, 0.2, 0.2}));

@@ -1,4 +1,4 @@
-#include "shapes/EmojiCatalogue.h"
+#include "regions/EmojiCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +92,6 @@ TEST(EmojiCatalogue, TableMatchesItsGenerator) {
     const std::string command = "python3 '" + (source / "scripts/gen-emoji-table.py").string() +
                                 "' '" + data.string() + "' '" + generated.string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(readFile(generated), readFile(source / "src/shapes/EmojiTable.inc"));
+    EXPECT_EQ(readFile(generated), readFile(source / "src/regions/EmojiTable.inc"));
     std::filesystem::remove(generated);
 }

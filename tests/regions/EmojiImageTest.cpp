@@ -1,10 +1,10 @@
-#include "shapes/EmojiImage.h"
+#include "regions/EmojiImage.h"
 
 #include <gtest/gtest.h>
 
 #include <opencv2/core.hpp>
 
-#include "shapes/EmojiCatalogue.h"
+#include "regions/EmojiCatalogue.h"
 
 TEST(EmojiImage, HdrPictureIsTheBoostedPicture) {
     const auto picture = makeEmojiImage("\U0001F436", EMOJI_FONT_SIZE);

@@ -5,8 +5,8 @@
 
 #include "platform/image/ImageOps.h"
 #include "platform/image/PixelGrid.h"
-#include "shapes/RegionMask.h"
-#include "shapes/ShapeMask.h"
+#include "regions/RegionMask.h"
+#include "regions/ShapeMask.h"
 
 namespace {
 

@@ -1,22 +1,22 @@
-#include "core/CEdit.h"
+#include "session/EditSession.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <opencv2/imgproc.hpp>
 
-#include "background/CBackground.h"
+#include "background/BackgroundEditor.h"
 #include "core/Manager.h"
 #include "core/Notifications.h"
-#include "faces/CFace.h"
+#include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/image/PixelGrid.h"
-#include "shapes/CShape.h"
-#include "support/ScriptedAssetSource.h"
+#include "shapes/ShapeEditor.h"
+#include "support/ScriptedSourceProbe.h"
 
 namespace {
 
-struct CEditTest : ::testing::Test {
+struct EditSessionTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
         Manager::shared().setAsset(nullptr);
@@ -31,13 +31,13 @@ struct CEditTest : ::testing::Test {
                 *name, [this, label = std::string(label)](auto) { posted.push_back(label); }));
     }
     void loadAsset() {
-        auto asset = std::make_shared<AssetHandler>(
-            "clip.mp4", std::make_unique<ScriptedSource>(stepLog, std::vector<AssetTrack>{{0}}));
+        auto asset = std::make_shared<SourceVideo>(
+            "clip.mp4", std::make_unique<ScriptedSource>(stepLog, std::vector<SourceTrack>{{0}}));
         asset->waitUntilLoaded();
         Manager::shared().setAsset(asset);
     }
 
-    CEdit& edit = CEdit::shared();
+    EditSession& edit = EditSession::shared();
     std::vector<std::string> stepLog;
     std::vector<std::string> posted;
     std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
@@ -45,39 +45,39 @@ struct CEditTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(CEditTest, SeekMapsFractionsOntoTheDurationsOwnTimescale) {
+TEST_F(EditSessionTest, SeekMapsFractionsOntoTheDurationsOwnTimescale) {
     loadAsset();  // duration 600/600
     record({{&Notifications::timeChange, "time"}});
     edit.seek(0);
-    EXPECT_EQ(edit.currTime.value, 0);
-    EXPECT_EQ(edit.currTime.timescale, 600);
+    EXPECT_EQ(edit.playhead.value, 0);
+    EXPECT_EQ(edit.playhead.timescale, 600);
     edit.seek(1);
-    EXPECT_EQ(edit.currTime.value, 600);
+    EXPECT_EQ(edit.playhead.value, 600);
     edit.seek(0.5);
-    EXPECT_EQ(edit.currTime.value, 300);
+    EXPECT_EQ(edit.playhead.value, 300);
     // Out-of-range fractions are clamped, never converted as they are.
     edit.seek(7.5);
-    EXPECT_EQ(edit.currTime.value, 600);
+    EXPECT_EQ(edit.playhead.value, 600);
     edit.seek(-1);
-    EXPECT_EQ(edit.currTime.value, 0);
+    EXPECT_EQ(edit.playhead.value, 0);
     EXPECT_EQ(posted.size(), 5u);
     edit.seek(std::nan(""));
     EXPECT_EQ(posted.size(), 5u);
 }
 
-TEST_F(CEditTest, SeekBeforeTheDurationIsKnownChangesNothing) {
+TEST_F(EditSessionTest, SeekBeforeTheDurationIsKnownChangesNothing) {
     record({{&Notifications::timeChange, "time"}});
-    edit.currTime = MediaTime(5, 10);
+    edit.playhead = MediaTime(5, 10);
     edit.seek(0.5);
-    EXPECT_EQ(edit.currTime, MediaTime(5, 10));
+    EXPECT_EQ(edit.playhead, MediaTime(5, 10));
     EXPECT_TRUE(posted.empty());
 }
 
-TEST_F(CEditTest, SelectToolStopsPlaybackAndPostsBothEventsEvenForTheSameTool) {
+TEST_F(EditSessionTest, SelectToolStopsPlaybackAndPostsBothEventsEvenForTheSameTool) {
     record({{&Notifications::playStatusChange, "play"}, {&Notifications::toolChange, "tool"}});
     edit.isPlay = true;
     edit.selectTool(2);
-    EXPECT_EQ(edit.tool, CEditTool::object);
+    EXPECT_EQ(edit.tool, EditTool::object);
     EXPECT_FALSE(edit.isPlay);
     edit.isPlay = true;
     edit.selectTool(2);
@@ -85,63 +85,63 @@ TEST_F(CEditTest, SelectToolStopsPlaybackAndPostsBothEventsEvenForTheSameTool) {
     EXPECT_EQ(posted, (std::vector<std::string>{"play", "tool", "play", "tool"}));
     edit.selectTool(5);
     edit.selectTool(-1);
-    EXPECT_EQ(edit.tool, CEditTool::object);
+    EXPECT_EQ(edit.tool, EditTool::object);
     EXPECT_EQ(posted.size(), 4u);
 }
 
-TEST_F(CEditTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag) {
-    edit.tool = CEditTool::shape;
-    edit.currTime = MediaTime(3, 1);
+TEST_F(EditSessionTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag) {
+    edit.tool = EditTool::shape;
+    edit.playhead = MediaTime(3, 1);
     edit.isPlay = true;
     edit.zoomScale = 2.5;
     edit.contentOffset = {10, 20};
     edit.cancelExport = true;
-    edit.cFace().trackState = CFaceTrackState::end;
-    edit.cFace().progressRate = 0.7;
-    edit.cBackground().modelFilterManager.current = 0.9;
-    edit.cShape().selectedShapeIndex = 3;
+    edit.faceEditor().scanState = FaceScanState::end;
+    edit.faceEditor().scanProgress = 0.7;
+    edit.backgroundEditor().style.current = 0.9;
+    edit.shapeEditor().selectedShapeIndex = 3;
     record({{&Notifications::toolChange, "tool"}, {&Notifications::timeChange, "time"}});
 
     edit.reset();
 
-    EXPECT_EQ(edit.tool, CEditTool::preview);
-    EXPECT_EQ(edit.currTime, MediaTime::zero());
+    EXPECT_EQ(edit.tool, EditTool::preview);
+    EXPECT_EQ(edit.playhead, MediaTime::zero());
     EXPECT_FALSE(edit.isPlay);
     EXPECT_EQ(edit.zoomScale, 1.0);
     EXPECT_EQ(edit.contentOffset, Point{});
     EXPECT_TRUE(edit.cancelExport);
-    EXPECT_EQ(edit.cFace().trackState, CFaceTrackState::start);
-    EXPECT_EQ(edit.cFace().progressRate, 0.0);
-    EXPECT_EQ(edit.cBackground().modelFilterManager.current, 0.5);
-    EXPECT_FALSE(edit.cShape().selectedShapeIndex);
+    EXPECT_EQ(edit.faceEditor().scanState, FaceScanState::start);
+    EXPECT_EQ(edit.faceEditor().scanProgress, 0.0);
+    EXPECT_EQ(edit.backgroundEditor().style.current, 0.5);
+    EXPECT_FALSE(edit.shapeEditor().selectedShapeIndex);
     EXPECT_TRUE(posted.empty());
     edit.cancelExport = false;
 }
 
-TEST_F(CEditTest, WithoutRegionsTheChainReturnsTheSourceItself) {
+TEST_F(EditSessionTest, WithoutRegionsTheChainReturnsTheSourceItself) {
     Image frame(cv::Mat(36, 64, CV_8UC4, cv::Scalar(10, 20, 30, 255)));
     std::vector<Rect> drawn{{1, 2, 3, 4}};
-    Image out = edit.applyBlurs(frame, MediaTime(1, 30), false, &drawn);
+    Image out = edit.applyBlurs(frame, MediaTime(1, 30), RenderPurpose::preview, &drawn);
     EXPECT_TRUE(out.sharesPixelsWith(frame));
     EXPECT_TRUE(drawn.empty());
 }
 
-TEST_F(CEditTest, TheChainChangesNothingOutsideTheAreasItSaysItDrew) {
+TEST_F(EditSessionTest, TheChainChangesNothingOutsideTheAreasItSaysItDrew) {
     cv::Mat pixels(180, 320, CV_8UC4);
     cv::randu(pixels, 0, 256);
     pixels.reshape(1, 180 * 320).col(3).setTo(255);
     const Image frame(pixels);
-    CShape& shapes = edit.cShape();
+    ShapeEditor& shapes = edit.shapeEditor();
     const MediaTimeRange span{MediaTime::zero(), MediaTime(10, 1)};
     shapes.shapes.emplace_back(span, Rect{0.1, 0.2, 0.3, 0.3}, "😀", false);
-    shapes.shapes.back().modelFilterManager.type = ModelFilterType::gaussian;
-    shapes.shapes.back().modelFilterManager.current = 0.5;
+    shapes.shapes.back().style.type = StyleKind::gaussian;
+    shapes.shapes.back().style.current = 0.5;
     shapes.shapes.emplace_back(span, Rect{0.6, 0.5, 0.2, 0.4}, "😀", false);
-    shapes.shapes.back().shapeBlurType = ShapeBlurType::emoji;
+    shapes.shapes.back().cover = Cover::emoji;
     shapes.publish();
 
     std::vector<Rect> drawn;
-    const Image out = edit.applyBlurs(frame, MediaTime(1, 1), true, &drawn);
+    const Image out = edit.applyBlurs(frame, MediaTime(1, 1), RenderPurpose::exportFile, &drawn);
     ASSERT_EQ(drawn.size(), 2u);
     cv::Mat outside(pixels.size(), CV_8U, cv::Scalar(255));
     for (const Rect& area : drawn)

@@ -1,4 +1,4 @@
-#include "render/VFExport.h"
+#include "session/Exporter.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -8,10 +8,10 @@
 #include <opencv2/core.hpp>
 #include <thread>
 
-#include "core/AssetHandler.h"
-#include "core/CEdit.h"
+#include "core/SourceVideo.h"
+#include "session/EditSession.h"
 #include "core/Manager.h"
-#include "faces/CFace.h"
+#include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/media/MediaFile.h"
 #include "platform/media/VideoReader.h"
@@ -36,7 +36,7 @@ struct ExportMedia : ::testing::Test {
     void TearDown() override { fs::remove_all(folder); }
 
     ExportSettings settingsFor(const std::string& clip) {
-        AssetHandler asset(testMediaPath(clip));
+        SourceVideo asset(testMediaPath(clip));
         asset.waitUntilLoaded();
         ExportSettings s;
         s.sourcePath = asset.path();
@@ -51,7 +51,7 @@ struct ExportMedia : ::testing::Test {
     ExportRun& start(const ExportSettings& settings, FrameHandler handler = {}) {
         runs.push_back(std::make_unique<ExportRun>());
         ExportRun& run = *runs.back();
-        VFExport::shared().exportVideo(
+        Exporter::shared().exportVideo(
             settings, std::move(handler),
             [&run](double p) {
                 run.progress.push_back(p);
@@ -63,7 +63,7 @@ struct ExportMedia : ::testing::Test {
 
     // Waits until the export has ended and its callbacks have been delivered.
     void finish() {
-        MainQueue::shared().runUntil([] { return !VFExport::shared().isExporting(); },
+        MainQueue::shared().runUntil([] { return !Exporter::shared().isExporting(); },
                                      std::chrono::seconds(120));
         MainQueue::shared().runPending();
     }
@@ -223,7 +223,7 @@ TEST_F(ExportMedia, CancelWhileWritingLeavesNoFileAndNoCallback) {
                                  std::chrono::seconds(60));
     ASSERT_GE(run.progress.size(), 3u);
     EXPECT_EQ(filesInFolder(), 1u);  // the partial file
-    VFExport::shared().cancel();
+    Exporter::shared().cancel();
     finish();
     EXPECT_FALSE(run.result);
     EXPECT_EQ(filesInFolder(), 0u);
@@ -270,19 +270,19 @@ TEST_F(ExportMedia, FullDiskFailsAndLeavesNoFile) {
 }
 
 TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
-    auto asset = std::make_shared<AssetHandler>(testMediaPath("noaudio.mp4"));
+    auto asset = std::make_shared<SourceVideo>(testMediaPath("noaudio.mp4"));
     asset->waitUntilLoaded();
     Manager::shared().setAsset(asset);
-    CEdit& edit = CEdit::shared();
-    CFace& face = edit.cFace();
+    EditSession& edit = EditSession::shared();
+    FaceEditor& face = edit.faceEditor();
     size_t before =
-        fs::exists(VFExport::shared().folder())
-            ? size_t(std::distance(fs::directory_iterator(VFExport::shared().folder()), {}))
+        fs::exists(Exporter::shared().folder())
+            ? size_t(std::distance(fs::directory_iterator(Exporter::shared().folder()), {}))
             : 0;
 
     // Cancelled while the scan still runs: no file, no call.
-    face.trackState = CFaceTrackState::start;
-    face.progressRate = 0.5;
+    face.scanState = FaceScanState::start;
+    face.scanProgress = 0.5;
     bool called = false;
     edit.exportVideo([&](double) {}, [&](const ExportResult&) { called = true; });
     MainQueue::shared().runUntil([] { return false; }, std::chrono::milliseconds(150));
@@ -301,8 +301,8 @@ TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
     edit.exportVideo([&](double p) { progress.push_back(p); },
                      [&](const ExportResult& r) { result = r; });
     MainQueue::shared().runUntil([&] { return !progress.empty(); }, std::chrono::seconds(5));
-    face.progressRate = 1.0;
-    face.trackState = CFaceTrackState::end;
+    face.scanProgress = 1.0;
+    face.scanState = FaceScanState::end;
     MainQueue::shared().runUntil([&] { return result.has_value(); }, std::chrono::seconds(60));
     ASSERT_TRUE(result && result->file) << (result ? result->error : "");
     ASSERT_GT(progress.size(), 60u);
@@ -311,7 +311,7 @@ TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_LT(progress.back(), 1.0);
     fs::remove(result->file->url);
-    EXPECT_EQ(size_t(std::distance(fs::directory_iterator(VFExport::shared().folder()), {})),
+    EXPECT_EQ(size_t(std::distance(fs::directory_iterator(Exporter::shared().folder()), {})),
               before);
     Manager::shared().setAsset(nullptr);
     edit.reset();

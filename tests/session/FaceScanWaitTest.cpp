@@ -1,21 +1,21 @@
-#include "core/FaceScanWait.h"
+#include "session/FaceScanWait.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "faces/CFace.h"
+#include "faces/FaceEditor.h"
 
 TEST(FaceScanWait, ReportsTheScansShareAndReturnsWhenItEnds) {
-    CFace face;
-    face.progressRate = 0.5;
+    FaceEditor face;
+    face.scanProgress = 0.5;
     std::atomic<bool> cancel{false};
     std::thread scan([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        face.progressRate = 0.75;
+        face.scanProgress = 0.75;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        face.progressRate = 1.0;
-        face.trackState = CFaceTrackState::end;
+        face.scanProgress = 1.0;
+        face.scanState = FaceScanState::end;
     });
     std::vector<double> reports;
     auto started = std::chrono::steady_clock::now();
@@ -31,7 +31,7 @@ TEST(FaceScanWait, ReportsTheScansShareAndReturnsWhenItEnds) {
 }
 
 TEST(FaceScanWait, CancelEndsTheWaitAtOnce) {
-    CFace face;
+    FaceEditor face;
     std::atomic<bool> cancel{false};
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -44,7 +44,7 @@ TEST(FaceScanWait, CancelEndsTheWaitAtOnce) {
 }
 
 TEST(FaceScanWait, TheScansEndWakesTheWaitAtOnce) {
-    CFace face;
+    FaceEditor face;
     const uint64_t seen = face.scanChanges();
     std::atomic<bool> woke{false};
     auto started = std::chrono::steady_clock::now();

@@ -1,26 +1,26 @@
-#include "render/EditGalleryCompositing.h"
+#include "session/PreviewCompositor.h"
 
 #include <gtest/gtest.h>
 
-#include "core/CEdit.h"
+#include "session/EditSession.h"
 #include "core/Manager.h"
 #include "platform/dispatch/MainQueue.h"
 
 namespace {
 
 // A source whose only facts are a stored size and a display matrix.
-class OrientedSource final : public AssetSource {
+class OrientedSource final : public SourceProbe {
 public:
     OrientedSource(Size stored, AffineTransform t) : stored_(stored), transform_(t) {}
     std::optional<MediaTime> duration() override { return MediaTime(600, 600); }
-    std::optional<std::vector<AssetTrack>> videoTracks() override { return std::vector<AssetTrack>{{0}}; }
-    std::optional<std::vector<AssetTrack>> audioTracks() override { return std::vector<AssetTrack>{}; }
-    std::optional<MediaTime> minFrameDuration(AssetTrack) override { return MediaTime(1, 30); }
-    std::optional<AffineTransform> preferredTransform(AssetTrack) override { return transform_; }
-    std::optional<float> nominalFrameRate(AssetTrack) override { return 30.0f; }
-    std::optional<Size> naturalSize(AssetTrack) override { return stored_; }
-    bool isHDR(AssetTrack) override { return false; }
-    std::string transferName(AssetTrack) override { return "BT.709"; }
+    std::optional<std::vector<SourceTrack>> videoTracks() override { return std::vector<SourceTrack>{{0}}; }
+    std::optional<std::vector<SourceTrack>> audioTracks() override { return std::vector<SourceTrack>{}; }
+    std::optional<MediaTime> minFrameDuration(SourceTrack) override { return MediaTime(1, 30); }
+    std::optional<AffineTransform> preferredTransform(SourceTrack) override { return transform_; }
+    std::optional<float> nominalFrameRate(SourceTrack) override { return 30.0f; }
+    std::optional<Size> naturalSize(SourceTrack) override { return stored_; }
+    bool isHDR(SourceTrack) override { return false; }
+    std::string transferName(SourceTrack) override { return "BT.709"; }
 
 private:
     Size stored_;
@@ -56,16 +56,16 @@ Image storedFrame(int width, int height) {
 struct CompositorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        CEdit::shared().reset();
+        EditSession::shared().reset();
     }
     void TearDown() override { Manager::shared().setAsset(nullptr); }
 
     Image render(Size stored, AffineTransform t) {
-        auto asset = std::make_shared<AssetHandler>("clip.mp4", std::make_unique<OrientedSource>(stored, t));
+        auto asset = std::make_shared<SourceVideo>("clip.mp4", std::make_unique<OrientedSource>(stored, t));
         asset->waitUntilLoaded();
         Manager::shared().setAsset(asset);
         Request request(storedFrame(int(stored.width), int(stored.height)));
-        EditGalleryCompositing().startVideoCompositionRequest(request);
+        PreviewCompositor().startVideoCompositionRequest(request);
         EXPECT_FALSE(request.error);
         return request.result.value_or(Image());
     }
@@ -97,14 +97,14 @@ TEST_F(CompositorTest, PassesFramesThroughWhileFactsAreMissing) {
     Manager::shared().setAsset(nullptr);
     Image frame = storedFrame(64, 36);
     Request request(frame);
-    EditGalleryCompositing().startVideoCompositionRequest(request);
+    PreviewCompositor().startVideoCompositionRequest(request);
     ASSERT_TRUE(request.result);
     EXPECT_TRUE(request.result->sharesPixelsWith(frame));
 }
 
 TEST_F(CompositorTest, MissingTracksOrFramesFailTheRequest) {
     for (Request request : {Request(storedFrame(8, 8), {}), Request(std::nullopt)}) {
-        EditGalleryCompositing().startVideoCompositionRequest(request);
+        PreviewCompositor().startVideoCompositionRequest(request);
         EXPECT_EQ(request.error, (CompositionError{"VFViewCompositing", 0}));
         EXPECT_FALSE(request.result);
     }

@@ -1,19 +1,19 @@
-#include "shapes/CShape.h"
+#include "shapes/ShapeEditor.h"
 
 #include <gtest/gtest.h>
 
 #include "core/Manager.h"
 #include "core/Notifications.h"
 #include "platform/dispatch/MainQueue.h"
-#include "support/ScriptedAssetSource.h"
+#include "support/ScriptedSourceProbe.h"
 
 namespace {
 
-struct CShapeTest : ::testing::Test {
+struct ShapeEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        auto asset = std::make_shared<AssetHandler>(
-            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<AssetTrack>{{0}},
+        auto asset = std::make_shared<SourceVideo>(
+            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
                                                          std::set<std::string>{"isHDR"},
                                                          MediaTime(6000, 600)));  // 10 s
         asset->waitUntilLoaded();
@@ -40,7 +40,7 @@ struct CShapeTest : ::testing::Test {
     }
     std::vector<std::string> take() { return std::exchange(posted, {}); }
 
-    CShape shapes;
+    ShapeEditor shapes;
     std::vector<std::string> steps;
     std::vector<std::string> posted;
     std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
@@ -48,10 +48,10 @@ struct CShapeTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(CShapeTest, AddingThenCancellingOrFinishing) {
+TEST_F(ShapeEditorTest, AddingThenCancellingOrFinishing) {
     shapes.insertShape({0.1, 0.2, 0.3, 0.4});
     ASSERT_EQ(shapes.shapes.size(), 1u);
-    const ShapeModel& s = shapes.shapes[0];
+    const Shape& s = shapes.shapes[0];
     EXPECT_NEAR(s.defaultRect.y, 1 - (0.2 + 0.4), 1e-12);  // converted to lower-left
     EXPECT_EQ(s.trimTime.end(), MediaTime(6000, 600));
     EXPECT_EQ(s.emoji, "😀");
@@ -70,11 +70,11 @@ TEST_F(CShapeTest, AddingThenCancellingOrFinishing) {
     EXPECT_EQ(take(), (std::vector<std::string>{"finishAdd", "offEdit"}));
 }
 
-TEST_F(CShapeTest, CancellingAnEditRestoresTheSnapshotInPlace) {
+TEST_F(ShapeEditorTest, CancellingAnEditRestoresTheSnapshotInPlace) {
     addShape({0.1, 0.1, 0.2, 0.2});
     addShape({0.5, 0.5, 0.2, 0.2});
     Rect before = shapes.shapes[0].defaultRect;
-    auto emojiBefore = shapes.shapes[0].emojiCIImage;
+    auto emojiBefore = shapes.shapes[0].emojiImage;
     shapes.selectShape(0);
     shapes.selectedKeyframeIndex = 0;
     shapes.insertKeyframe(MediaTime(600, 600), {0.7, 0.7, 0.1, 0.1});
@@ -82,17 +82,17 @@ TEST_F(CShapeTest, CancellingAnEditRestoresTheSnapshotInPlace) {
     shapes.setIntensity(0.9);
     shapes.cancelEditing();
     ASSERT_EQ(shapes.shapes.size(), 2u);
-    const ShapeModel& s = shapes.shapes[0];
+    const Shape& s = shapes.shapes[0];
     EXPECT_EQ(s.defaultRect, before);
     EXPECT_TRUE(s.keyframes.empty());
     EXPECT_EQ(s.emoji, "😀");
-    EXPECT_TRUE(s.emojiCIImage->sharesPixelsWith(*emojiBefore));
-    EXPECT_EQ(s.modelFilterManager.current, 0.5);
+    EXPECT_TRUE(s.emojiImage->sharesPixelsWith(*emojiBefore));
+    EXPECT_EQ(s.style.current, 0.5);
     EXPECT_FALSE(shapes.selectedShapeIndex);
     EXPECT_FALSE(shapes.editingShape);
 }
 
-TEST_F(CShapeTest, RemovingTheSelectedShapePostsInOrder) {
+TEST_F(ShapeEditorTest, RemovingTheSelectedShapePostsInOrder) {
     addShape({0.1, 0.1, 0.2, 0.2});
     shapes.selectShape(0);
     take();
@@ -103,7 +103,7 @@ TEST_F(CShapeTest, RemovingTheSelectedShapePostsInOrder) {
     EXPECT_TRUE(take().empty());
 }
 
-TEST_F(CShapeTest, TrimsKeepHalfASecondWithinTheirBounds) {
+TEST_F(ShapeEditorTest, TrimsKeepHalfASecondWithinTheirBounds) {
     addShape({0.1, 0.1, 0.2, 0.2});
     shapes.selectShape(0);
     shapes.changeTrimEnd(0.4);  // end 4 s
@@ -118,34 +118,34 @@ TEST_F(CShapeTest, TrimsKeepHalfASecondWithinTheirBounds) {
     EXPECT_NEAR(shapes.shapes[0].trimTime.end().seconds(), 10.0, 1e-9);
 }
 
-TEST_F(CShapeTest, SettersNeedASelectionAndValidValues) {
+TEST_F(ShapeEditorTest, SettersNeedASelectionAndValidValues) {
     addShape({0.1, 0.1, 0.2, 0.2});
-    shapes.setBlurType(2);  // no selection
-    EXPECT_EQ(shapes.shapes[0].shapeBlurType, ShapeBlurType::circle);
+    shapes.setCover(2);  // no selection
+    EXPECT_EQ(shapes.shapes[0].cover, Cover::circle);
     shapes.selectShape(0);
-    shapes.setBlurType(4);
-    EXPECT_EQ(shapes.selectedBlurType(), ShapeBlurType::circle);
-    shapes.setBlurType(3);
-    EXPECT_EQ(shapes.selectedBlurType(), ShapeBlurType::emoji);
+    shapes.setCover(4);
+    EXPECT_EQ(shapes.selectedCover(), Cover::circle);
+    shapes.setCover(3);
+    EXPECT_EQ(shapes.selectedCover(), Cover::emoji);
     shapes.setIntensity(-1);
-    EXPECT_EQ(shapes.shapes[0].modelFilterManager.current, 0.0);
+    EXPECT_EQ(shapes.shapes[0].style.current, 0.0);
     shapes.selectedKeyframeIndex = 5;
     take();
     shapes.removeSelectedKeyframe();  // out of range: still announced
     EXPECT_EQ(take(), (std::vector<std::string>{"deleteKey", "update"}));
 }
 
-TEST_F(CShapeTest, LaterShapesCoverEarlierOnesAndTheRendererSeesOnlyPublishedState) {
+TEST_F(ShapeEditorTest, LaterShapesCoverEarlierOnesAndTheRendererSeesOnlyPublishedState) {
     for (int i : {0, 1}) {
         addShape({0.0, 0.0, 0.5, 0.5});
         shapes.selectShape(i);
-        shapes.setBlurType(int(ShapeBlurType::rectangle));
+        shapes.setCover(int(Cover::rectangle));
         shapes.setIntensity(1);
         shapes.finishEditing();
     }
     // A colourful frame: chrome keeps colour, noir turns it grey, so the layers tell apart.
-    shapes.shapes[0].modelFilterManager.type = ModelFilterType::chrome;
-    shapes.shapes[1].modelFilterManager.type = ModelFilterType::noir;
+    shapes.shapes[0].style.type = StyleKind::chrome;
+    shapes.shapes[1].style.type = StyleKind::noir;
     shapes.publish();
     Image frame(cv::Mat(100, 100, CV_8UC4, cv::Scalar(40, 120, 200, 255)));
     auto greyAt = [&](const Image& out) {
@@ -154,20 +154,20 @@ TEST_F(CShapeTest, LaterShapesCoverEarlierOnesAndTheRendererSeesOnlyPublishedSta
         EXPECT_EQ(out.pixels.at<cv::Vec4b>(75, 75), cv::Vec4b(40, 120, 200, 255));
         return covered[0] == covered[1] && covered[1] == covered[2];
     };
-    EXPECT_TRUE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, false)));
+    EXPECT_TRUE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, RenderPurpose::preview)));
     // An unpublished change is not drawn; once published it is.
     std::swap(shapes.shapes[0], shapes.shapes[1]);
-    EXPECT_TRUE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, false)));
+    EXPECT_TRUE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, RenderPurpose::preview)));
     shapes.publish();
-    EXPECT_FALSE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, false)));
+    EXPECT_FALSE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, RenderPurpose::preview)));
 }
 
-TEST_F(CShapeTest, ResetEmptiesEverything) {
+TEST_F(ShapeEditorTest, ResetEmptiesEverything) {
     addShape({0.1, 0.1, 0.2, 0.2});
     shapes.selectShape(0);
     shapes.reset();
     EXPECT_TRUE(shapes.shapes.empty());
     EXPECT_FALSE(shapes.selectedShapeIndex);
     Image frame(cv::Mat(10, 10, CV_8UC4, cv::Scalar::all(9)));
-    EXPECT_TRUE(shapes.applyBlur(frame, MediaTime(0, 1), frame, false)->sharesPixelsWith(frame));
+    EXPECT_TRUE(shapes.applyBlur(frame, MediaTime(0, 1), frame, RenderPurpose::preview)->sharesPixelsWith(frame));
 }

@@ -1,4 +1,4 @@
-#include "shapes/ShapeModel.h"
+#include "shapes/Shape.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@ namespace {
 
 MediaTime sec(double s) { return MediaTime::fromSeconds(s, 600); }
 
-ShapeModel shapeOver(double from, double to, Rect rect = {0, 0, 0.2, 0.2}) {
-    return ShapeModel(MediaTimeRange{sec(from), sec(to - from)}, rect, "😀", false);
+Shape shapeOver(double from, double to, Rect rect = {0, 0, 0.2, 0.2}) {
+    return Shape(MediaTimeRange{sec(from), sec(to - from)}, rect, "😀", false);
 }
 
 void expectRect(const std::optional<Rect>& got, const Rect& want) {
@@ -20,7 +20,7 @@ void expectRect(const std::optional<Rect>& got, const Rect& want) {
 
 }  // namespace
 
-TEST(ShapeModel, DrawnOnlyInsideItsTrimWithBothEndsIncluded) {
+TEST(Shape, DrawnOnlyInsideItsTrimWithBothEndsIncluded) {
     Rect d{0.1, 0.1, 0.2, 0.2};
     auto shape = shapeOver(1, 3, d);
     expectRect(shape.rect(sec(1)), d);
@@ -29,7 +29,7 @@ TEST(ShapeModel, DrawnOnlyInsideItsTrimWithBothEndsIncluded) {
     EXPECT_FALSE(shape.rect(MediaTime(1801, 600)));
 }
 
-TEST(ShapeModel, OneKeyframeHoldsForTheWholeTrim) {
+TEST(Shape, OneKeyframeHoldsForTheWholeTrim) {
     auto shape = shapeOver(0, 10);
     Rect k{0.5, 0.5, 0.1, 0.1};
     shape.appendKeyframe(sec(6), k);
@@ -37,7 +37,7 @@ TEST(ShapeModel, OneKeyframeHoldsForTheWholeTrim) {
     expectRect(shape.rect(sec(9)), k);
 }
 
-TEST(ShapeModel, KeyframesInterpolateLinearlyFromTheDefaultRectAtTimeZero) {
+TEST(Shape, KeyframesInterpolateLinearlyFromTheDefaultRectAtTimeZero) {
     Rect d{0, 0, 0.2, 0.2}, k2{0.4, 0.2, 0.4, 0.2}, k4{0.8, 0.6, 0.2, 0.4};
     for (bool outOfOrder : {false, true}) {
         auto shape = shapeOver(0, 10, d);
@@ -57,7 +57,7 @@ TEST(ShapeModel, KeyframesInterpolateLinearlyFromTheDefaultRectAtTimeZero) {
     }
 }
 
-TEST(ShapeModel, KeyframesSharingATimeNeverDivideByZero) {
+TEST(Shape, KeyframesSharingATimeNeverDivideByZero) {
     auto shape = shapeOver(0, 10);
     Rect a{0.1, 0.1, 0.1, 0.1}, b{0.5, 0.5, 0.1, 0.1};
     shape.appendKeyframe(sec(2), a);
@@ -68,24 +68,24 @@ TEST(ShapeModel, KeyframesSharingATimeNeverDivideByZero) {
     expectRect(shape.rect(sec(3)), b);
 }
 
-TEST(ShapeModel, CopyHasNewIdsSharedMasksAndClampedIntensity) {
+TEST(Shape, CopyHasNewIdsSharedMasksAndClampedIntensity) {
     auto shape = shapeOver(0, 10);
     shape.appendKeyframe(sec(2), {0.1, 0.1, 0.1, 0.1});
-    shape.modelFilterManager.type = ModelFilterType::bokeh;
-    shape.modelFilterManager.current = 3.0;
-    shape.modelFilterManager.time = 7;
+    shape.style.type = StyleKind::bokeh;
+    shape.style.current = 3.0;
+    shape.style.time = 7;
     auto c = shape.copy();
     EXPECT_NE(c.id, shape.id);
     EXPECT_NE(c.keyframes[0].id, shape.keyframes[0].id);
     EXPECT_EQ(c.keyframes[0].time, shape.keyframes[0].time);
-    EXPECT_EQ(c.modelFilterManager.type, ModelFilterType::bokeh);
-    EXPECT_EQ(c.modelFilterManager.current, 1.0);
-    EXPECT_EQ(c.modelFilterManager.time, 0.0);
+    EXPECT_EQ(c.style.type, StyleKind::bokeh);
+    EXPECT_EQ(c.style.current, 1.0);
+    EXPECT_EQ(c.style.time, 0.0);
     ASSERT_TRUE(c.circle && shape.circle);
     EXPECT_TRUE(c.circle->sharesPixelsWith(*shape.circle));
 }
 
-TEST(ShapeModel, WrongKeyframeIndexChangesNothing) {
+TEST(Shape, WrongKeyframeIndexChangesNothing) {
     auto shape = shapeOver(0, 10);
     shape.appendKeyframe(sec(2), {0.1, 0.1, 0.1, 0.1});
     shape.setKeyframeRect(1, {0.9, 0.9, 0.1, 0.1});
@@ -93,13 +93,13 @@ TEST(ShapeModel, WrongKeyframeIndexChangesNothing) {
     EXPECT_EQ(shape.keyframes[0].nominalRect, (Rect{0.1, 0.1, 0.1, 0.1}));
 }
 
-TEST(ShapeModel, HdrEmojiPictureOnlyInExport) {
-    ShapeModel shape(MediaTimeRange{sec(0), sec(10)}, {0.25, 0.25, 0.5, 0.5}, "😀", true);
-    shape.shapeBlurType = ShapeBlurType::emoji;
-    ASSERT_TRUE(shape.emojiCIImage && shape.hdrEmojiCIImage);
+TEST(Shape, HdrEmojiPictureOnlyInExport) {
+    Shape shape(MediaTimeRange{sec(0), sec(10)}, {0.25, 0.25, 0.5, 0.5}, "😀", true);
+    shape.cover = Cover::emoji;
+    ASSERT_TRUE(shape.emojiImage && shape.hdrEmojiImage);
     Image frame(cv::Mat(200, 200, CV_8UC4, cv::Scalar::all(0)));
-    auto preview = shape.maskImage(frame, frame, sec(1), false);
-    auto exported = shape.maskImage(frame, frame, sec(1), true);
+    auto preview = shape.maskImage(frame, frame, sec(1), RenderPurpose::preview);
+    auto exported = shape.maskImage(frame, frame, sec(1), RenderPurpose::exportFile);
     ASSERT_TRUE(preview && exported);
     EXPECT_TRUE(preview->properties == ImageProperties{});
     EXPECT_TRUE(exported->properties.hdrGainMap);

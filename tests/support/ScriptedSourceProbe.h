@@ -6,34 +6,34 @@
 #include <string>
 #include <vector>
 
-#include "core/AssetHandler.h"
+#include "core/SourceVideo.h"
 
 // Records the order of the steps; `failing` names steps that fail.
-class ScriptedSource final : public AssetSource {
+class ScriptedSource final : public SourceProbe {
 public:
-    ScriptedSource(std::vector<std::string>& log, std::vector<AssetTrack> videos,
+    ScriptedSource(std::vector<std::string>& log, std::vector<SourceTrack> videos,
                    std::set<std::string> failing = {}, MediaTime duration = MediaTime(600, 600))
         : log_(log), videos_(std::move(videos)), failing_(std::move(failing)), duration_(duration) {}
 
     std::optional<MediaTime> duration() override { return step("duration", duration_); }
-    std::optional<std::vector<AssetTrack>> videoTracks() override { return step("videoTracks", videos_); }
-    std::optional<std::vector<AssetTrack>> audioTracks() override {
-        return step("audioTracks", std::vector<AssetTrack>{{7}});
+    std::optional<std::vector<SourceTrack>> videoTracks() override { return step("videoTracks", videos_); }
+    std::optional<std::vector<SourceTrack>> audioTracks() override {
+        return step("audioTracks", std::vector<SourceTrack>{{7}});
     }
-    std::optional<MediaTime> minFrameDuration(AssetTrack) override {
+    std::optional<MediaTime> minFrameDuration(SourceTrack) override {
         return step("minFrameDuration", MediaTime(1, 30));
     }
-    std::optional<AffineTransform> preferredTransform(AssetTrack) override {
+    std::optional<AffineTransform> preferredTransform(SourceTrack) override {
         return step("preferredTransform", AffineTransform{-1, 0, 0, 1, 1920, 0});  // mirrored
     }
-    std::optional<float> nominalFrameRate(AssetTrack) override {
+    std::optional<float> nominalFrameRate(SourceTrack) override {
         return step("nominalFrameRate", 25.0f);
     }
-    std::optional<Size> naturalSize(AssetTrack) override {
+    std::optional<Size> naturalSize(SourceTrack) override {
         return step("naturalSize", Size{1920, 1080});
     }
-    bool isHDR(AssetTrack) override { return step("isHDR", true).value_or(false); }
-    std::string transferName(AssetTrack) override { return "HLG"; }
+    bool isHDR(SourceTrack) override { return step("isHDR", true).value_or(false); }
+    std::string transferName(SourceTrack) override { return "HLG"; }
 
 private:
     template <typename T>
@@ -43,7 +43,7 @@ private:
         return value;
     }
     std::vector<std::string>& log_;
-    std::vector<AssetTrack> videos_;
+    std::vector<SourceTrack> videos_;
     std::set<std::string> failing_;
     MediaTime duration_;
 };

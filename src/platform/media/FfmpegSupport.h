@@ -10,7 +10,7 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 
 inline std::string averrorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/image/Geometry.h"
 
 enum class TransferFunction { unspecified, bt709, pq, hlg, itu2020, other };

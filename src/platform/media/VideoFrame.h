@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
 
 struct DecodedPicture;

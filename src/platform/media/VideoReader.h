@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 #include "platform/media/VideoFrame.h"
 
 struct VideoReaderSettings {

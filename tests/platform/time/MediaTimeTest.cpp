@@ -1,4 +1,4 @@
-#include "core/MediaTime.h"
+#include "platform/time/MediaTime.h"
 
 #include <gtest/gtest.h>
 
