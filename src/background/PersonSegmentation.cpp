@@ -20,7 +20,7 @@ constexpr double MASK_THRESHOLD = 0.5;
 std::unique_ptr<PersonSegmenter> selfieSegmenter() {
     auto made = SelfieSegmenter::create(ModelRegistry::fromEnvironment());
     if (!made) {
-        logLine(made.error);
+        logDebug(made.error);
         return nullptr;
     }
     return std::move(*made.value);
@@ -73,9 +73,9 @@ std::optional<Image> PersonSegmentation::personMask(const Image& image) const {
         if (auto input = reduced(image)) mask = segmenter->personMask(*input);
         release(std::move(segmenter));
     }
-    if (!mask) logLine("Error processing person segmentation request");
+    if (!mask) logDebug("Error processing person segmentation request");
     if (!mask || mask->empty() || mask->pixels.type() != CV_8UC1) {
-        logLine("error");
+        logDebug("error");
         return std::nullopt;
     }
     // Blurring before stretching, with the radius scaled to the mask's grid on each axis, gives

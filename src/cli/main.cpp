@@ -6,11 +6,12 @@
 
 #include "cli/Command.h"
 #include "platform/image/ImageThreads.h"
+#include "platform/log/Log.h"
 
 namespace {
 
 void printHelp() {
-    std::printf("usage: veilcut [--help] [--version] COMMAND [ARGS...]\n\n");
+    std::printf("usage: veilcut [--help] [--version] [--verbose] COMMAND [ARGS...]\n\n");
     std::printf("Veilcut hides faces, objects, backgrounds and shapes in videos.\n\n");
     std::printf("commands:\n");
     for (const Command& c : allCommands())
@@ -31,7 +32,17 @@ int main(int argc, char** argv) {
     // about 20 MB less at the median of 4K exports and 80 MB less at the worst, no slower.
     mallopt(M_ARENA_MAX, 1);
     configureImageThreads();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        optionsEnded = optionsEnded || arg == "--";
+        // The debug log is for every command: taken out here wherever it stands.
+        if (!optionsEnded && arg == "--verbose")
+            showDebugLog();
+        else
+            args.push_back(std::move(arg));
+    }
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         printHelp();
         return 0;

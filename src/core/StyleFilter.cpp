@@ -12,7 +12,7 @@ StyleFilter::StyleFilter(std::string name, std::map<std::string, double> def,
     : name(std::move(name)), def(std::move(def)), range(std::move(range)), fName(std::move(fName)) {
     const auto known = ImageFilterRegistry::inputsOf(this->fName);
     if (!known) {
-        logLine("unknown image filter " + this->fName);
+        logDebug("unknown image filter " + this->fName);
         std::abort();
     }
     for (const FilterInput& input : *known) {

@@ -143,7 +143,7 @@ void FaceScan::run(const std::shared_ptr<Running>& running,
     auto duration = asset.duration();
     auto tracks = asset.trackVideos();
     if (!tracks || tracks->empty()) {
-        logLine("Failed to find video track.");
+        logDebug("Failed to find video track.");
         return fail(asset.path() + ": no video track");
     }
     std::string error;
@@ -152,13 +152,13 @@ void FaceScan::run(const std::shared_ptr<Running>& running,
     settings.maxSide = int(DETECTION_FRAME_SIDE);
     auto reader = VideoReader::open(asset.path(), settings, &error);
     if (!reader || !duration || !duration->isNumeric()) {
-        logLine("Failed to create AVAssetReader.");
+        logDebug("Failed to create AVAssetReader.");
         return fail(asset.path() + ": " +
                     (error.empty() ? "the video's duration is unknown" : error));
     }
     auto detectors = makeDetectors(error);
     if (!detectors) {
-        logLine(error);
+        logDebug(error);
         return fail(error);
     }
     VideoReader* frames = reader.get();
@@ -182,7 +182,7 @@ void FaceScan::run(const std::shared_ptr<Running>& running,
             if (pass->cancelled) break;
             auto observations = detectors->faces->detectFaceRectangles(frame->image);
             if (!observations)
-                logLine("Lỗi khi thực hiện request: the face network gave no result");
+                logDebug("Lỗi khi thực hiện request: the face network gave no result");
             std::vector<FaceRect> faces =
                 observations ? makeFaceRects(*observations) : std::vector<FaceRect>{};
             if (!detected.push({std::move(*frame), std::move(faces)})) break;
@@ -200,7 +200,7 @@ void FaceScan::run(const std::shared_ptr<Running>& running,
         const VideoFrame& frame = item->frame;
         auto observations = detectors->poses->detectBodyPoses(frame.image);
         if (!observations)
-            logLine(
+            logDebug(
                 "Failed to perform human body pose detection: the pose networks gave no result");
         recent.push_back({std::move(item->faces),
                           observations ? makePoseData(*observations) : std::vector<PoseData>{},
@@ -226,7 +226,7 @@ void FaceScan::run(const std::shared_ptr<Running>& running,
 
     if (pass->cancelled || endStatus == ReadStatus::cancelled) return finish({});
     if (endStatus != ReadStatus::end) {
-        logLine(frames->error());
+        logDebug(frames->error());
         return fail(asset.path() + ": " + frames->error());
     }
     finish([pass, regions = builder.regions()]() mutable {

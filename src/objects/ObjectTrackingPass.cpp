@@ -33,12 +33,12 @@ ObjectTrackingPass::ObjectTrackingPass(ObjectTracker& requestHandler, const Rect
 
 std::optional<TrackedObject> ObjectTrackingPass::trackStep(const VideoFrame& frame) {
     if (frame.image.empty()) {
-        logLine("Không thể lấy image buffer từ sample buffer.");
+        logDebug("Không thể lấy image buffer từ sample buffer.");
         return std::nullopt;
     }
     auto found = requestHandler_.track(frame.image, observation_);
     if (!found) {
-        logLine("Lỗi khi thực hiện request: the tracker could not follow the box on this frame");
+        logDebug("Lỗi khi thực hiện request: the tracker could not follow the box on this frame");
         return std::nullopt;
     }
     return found;
@@ -55,7 +55,7 @@ void ObjectTrackingPass::judge(const VideoFrame& frame) {
     auto found = trackStep(frame);
     if (!found || !isUsableBox(found->boundingBox)) {
         failureScore_ += 1;
-        logLine("Failed");
+        logDebug("Failed");
     } else {
         const Rect& box = found->boundingBox;
         Rect reference = results_.empty()                        ? box
@@ -65,7 +65,7 @@ void ObjectTrackingPass::judge(const VideoFrame& frame) {
         if (rejected) {
             if (!results_.empty()) record(frame.time, reference);
             failureScore_ += 10;
-            logLine("Failed 10");
+            logDebug("Failed 10");
         } else {
             observation_ = box;
             record(frame.time, box);
@@ -73,7 +73,7 @@ void ObjectTrackingPass::judge(const VideoFrame& frame) {
             if (!thumbnail_) takeThumbnail(frame.image, box);
         }
     }
-    if (lost()) logLine("Cancel reading");
+    if (lost()) logDebug("Cancel reading");
 }
 
 void ObjectTrackingPass::takeThumbnail(const Image& frame, const Rect& box) {

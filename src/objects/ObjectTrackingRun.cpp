@@ -66,13 +66,13 @@ struct ObjectTrackingRun::PassJob {
     std::shared_ptr<ObjectFrameSource> openSource() const {
         auto tracks = asset->trackVideos();
         if (tracks && tracks->empty()) {
-            logLine("Failed to find video track.");
+            logDebug("Failed to find video track.");
             return nullptr;
         }
         std::shared_ptr<ObjectFrameSource> source =
             openFrames(asset->path(), int(ObjectTrackingRun::DETECTION_FRAME_SIDE));
         if (!source) {
-            logLine("Failed to create AVAssetReader.");
+            logDebug("Failed to create AVAssetReader.");
             return nullptr;
         }
         pass->attach(source);
@@ -160,7 +160,7 @@ void runBackward(PassJob& job, MediaTime rangeStart, MediaTime rangeEnd, double 
             MediaTime::fromSeconds(std::max(last - chunk * (i + 1), first), rangeEnd.timescale);
         MediaTime end = MediaTime::fromSeconds(last - chunk * i, rangeEnd.timescale);
         if (end < start) {
-            logLine("Tính sai start end time!");
+            logDebug("Tính sai start end time!");
             continue;
         }
         if (!source->setRange({start, end - start})) return job.finish(PassEnd::failed, &judged);

@@ -54,7 +54,7 @@ Rect visibleMaskRect(const Rect& visiblePart, const Rect& frameExtent, const Rec
 
 std::optional<Image> clipToMask(const Image& mask, const Image& image) {
     if (mask.empty() || image.empty()) {
-        logLine("Không thể tạo bộ lọc CISourceInCompositing.");
+        logDebug("Không thể tạo bộ lọc CISourceInCompositing.");
         return std::nullopt;
     }
     return ImageOps::sourceIn(image, mask);

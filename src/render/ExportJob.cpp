@@ -46,8 +46,8 @@ void ExportJob::run() {
     auto started = std::chrono::steady_clock::now();
     bool copied = prepare() && copy();
     if (cancelled()) {
-        if (writer_ && !writer_->discard()) logLine("Error removing file: " + writer_->error());
-        logLine("Canceled!");
+        if (writer_ && !writer_->discard()) logDebug("Error removing file: " + writer_->error());
+        logDebug("Canceled!");
         return;
     }
     if (copied && !writer_->finish()) {
@@ -56,17 +56,17 @@ void ExportJob::run() {
     }
     if (!copied) {
         if (writer_) {
-            if (!writer_->discard()) logLine("Error removing file: " + writer_->error());
-            logLine("Failed!");
+            if (!writer_->discard()) logDebug("Error removing file: " + writer_->error());
+            logDebug("Failed!");
         }
         fail(error_);
         return;
     }
-    logLine("Completed!");
+    logDebug("Completed!");
     std::ostringstream interval;
     interval << "TimeInterval: "
              << std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    logLine(interval.str());
+    logDebug(interval.str());
     std::string fileName = outputPath_.substr(outputPath_.find_last_of('/') + 1);
     ExportResult result{ExportedFile{outputPath_, fileName}, {}};
     MainQueue::shared().post([completion = completion_, result] {
@@ -101,7 +101,7 @@ bool ExportJob::prepare() {
                      ? VideoReader::open(settings_.sourcePath, readerSettings, &why)
                      : nullptr;
     if (!video) {
-        logLine("Failed to create AVAssetReader.");
+        logDebug("Failed to create AVAssetReader.");
         error_ = why.empty() ? settings_.sourcePath + ": no picture size" : why;
         return false;
     }
@@ -112,7 +112,7 @@ bool ExportJob::prepare() {
         audio =
             AudioReader::open(settings_.sourcePath, audioTracks.front(), AUDIO_SAMPLE_RATE, &why);
         if (!audio) {
-            logLine("Failed to create AVAssetReader.");
+            logDebug("Failed to create AVAssetReader.");
             error_ = why;
             return false;
         }
@@ -129,7 +129,7 @@ bool ExportJob::prepare() {
 
     writer_ = VideoWriter::create(outputPath_, &why);
     if (!writer_) {
-        logLine("failed to create AVAssetWriter.");
+        logDebug("failed to create AVAssetWriter.");
         error_ = why;
         return false;
     }
@@ -141,17 +141,17 @@ bool ExportJob::prepare() {
     writerSettings.timescale = video_->timescale();
     writerSettings.frameRate = video_->averageFrameRate();
     if (!writer_->addVideo(writerSettings)) {
-        logLine("failed to add video writer input.");
+        logDebug("failed to add video writer input.");
         error_ = writer_->error();
         return false;
     }
     if (audio_ && !writer_->addAudio(AUDIO_SAMPLE_RATE, AUDIO_BIT_RATE)) {
-        logLine("Failed to add audio writer input.");
+        logDebug("Failed to add audio writer input.");
         error_ = writer_->error();
         return false;
     }
     if (!writer_->start()) {
-        logLine("Failed to start writing.");
+        logDebug("Failed to start writing.");
         error_ = writer_->error();
         return false;
     }
@@ -200,7 +200,7 @@ bool ExportJob::copy() {
             });
         }
         if (!writer_->writeVideo(item->source, item->picture, item->changed)) {
-            logLine("Failed to write video frame.");
+            logDebug("Failed to write video frame.");
             error_ = writer_->error();
             ok = false;
             break;
@@ -237,7 +237,7 @@ bool ExportJob::writeAudioUntil(int64_t sample) {
         int64_t room = audioEndSample_ - chunk.start;
         if (int64_t(chunk.samples.size()) > room) chunk.samples.resize(size_t(room));
         if (!writer_->writeAudio(chunk)) {
-            logLine("Failed to write audio frame.");
+            logDebug("Failed to write audio frame.");
             error_ = writer_->error();
             return false;
         }

@@ -40,7 +40,7 @@ void Shape::appendKeyframe(const MediaTime& time, const Rect& rect) {
 
 void Shape::setKeyframeRect(int index, const Rect& rect) {
     if (index < 0 || index >= int(keyframes.size())) {
-        logLine("Wrong index keyframe");
+        logDebug("Wrong index keyframe");
         return;
     }
     keyframes[size_t(index)].nominalRect = rect;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <opencv2/core.hpp>
@@ -49,6 +50,23 @@ TEST_F(RenderCommandTest, WritesTheMovieUnderItsNameAndLeavesNothingElse) {
     EXPECT_EQ(strayFiles(), std::vector<std::string>{"out.mp4"});
     // Plain percentage lines when stderr is not a terminal, ending at 100 %.
     EXPECT_NE(r.err.find("exporting 100%"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCommandTest, FixedLogLinesShowOnlyWithVerbose) {
+    std::string out = (dir / "out.mp4").string();
+    auto quiet = runVeilcut(render(out));
+    ASSERT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_EQ(quiet.err.find("Completed!"), std::string::npos) << quiet.err;
+    EXPECT_EQ(quiet.err.find("TimeInterval"), std::string::npos) << quiet.err;
+    auto verbose = runVeilcut("--verbose " + render(out, "--overwrite"));
+    ASSERT_EQ(verbose.status, 0) << verbose.err;
+    EXPECT_NE(verbose.err.find("Completed!"), std::string::npos) << verbose.err;
+    auto afterTheCommand = runVeilcut(render(out, "--overwrite --verbose"));
+    EXPECT_NE(afterTheCommand.err.find("TimeInterval: "), std::string::npos) << afterTheCommand.err;
+    ::setenv("VEILCUT_LOG", "debug", 1);
+    auto byEnvironment = runVeilcut(render(out, "--overwrite"));
+    ::unsetenv("VEILCUT_LOG");
+    EXPECT_NE(byEnvironment.err.find("Completed!"), std::string::npos) << byEnvironment.err;
 }
 
 TEST_F(RenderCommandTest, NeverOverwritesUnlessToldAndNeverTheSource) {

@@ -1,6 +1,13 @@
 #pragma once
-// The one way the system prints its fixed log lines: one line to stderr. Any thread.
+// The one way the system prints its fixed log lines: one line to stderr, at debug level. A
+// normal run's terminal shows progress and errors only; the lines appear with `--verbose` or
+// with VEILCUT_LOG=debug in the environment. Any thread.
 
 #include <string_view>
 
-void logLine(std::string_view line);
+// Prints `line` when debug lines are shown.
+void logDebug(std::string_view line);
+// Shows debug lines from now on, whatever the environment says (`--verbose`).
+void showDebugLog();
+// Whether debug lines are shown.
+bool isDebugLogShown();
