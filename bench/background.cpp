@@ -30,7 +30,7 @@ const Image& frame() {
 BackgroundEditor& background(double softness) {
     static BackgroundEditor editor;
     editor.style.type = StyleKind::gaussian;
-    editor.style.current = 0.5;
+    editor.style.intensity = 0.5;
     editor.softness = softness;
     editor.publish();
     return editor;
@@ -38,7 +38,7 @@ BackgroundEditor& background(double softness) {
 
 void wholeStage(benchmark::State& state) {
     BackgroundEditor& editor = background(state.range(0) / 10.0);
-    for (auto _ : state) benchmark::DoNotOptimize(editor.applyBlur(frame()));
+    for (auto _ : state) benchmark::DoNotOptimize(editor.render(frame(), frame(), {}, nullptr));
 }
 
 void personMaskOnly(benchmark::State& state) {

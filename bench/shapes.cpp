@@ -21,13 +21,15 @@ Shape shape(Cover type, StyleKind style, Rect rect) {
                  false);
     s.cover = type;
     s.style.type = style;
-    s.style.current = 0.5;
+    s.style.intensity = 0.5;
     return s;
 }
 
 // 0: Gaussian circle, 1: pixellated rectangle, 2: emoji, 3: all three.
 const ShapeEditor& editor(int which) {
-    static ShapeEditor editors[4];
+    static const CurrentSource noSource;
+    static ShapeEditor editors[4] = {ShapeEditor(noSource), ShapeEditor(noSource),
+                                     ShapeEditor(noSource), ShapeEditor(noSource)};
     ShapeEditor& e = editors[which];
     if (e.shapes.empty()) {
         const Shape all[] = {
@@ -46,7 +48,8 @@ const ShapeEditor& editor(int which) {
 void shapeStage(benchmark::State& state) {
     const ShapeEditor& e = editor(int(state.range(0)));
     const MediaTime at = MediaTime::fromSeconds(1, 600);
-    for (auto _ : state) benchmark::DoNotOptimize(e.applyBlur(frame(), at, frame(), RenderPurpose::exportFile));
+    const FrameContext context{at, 1.0 / 30, RenderPurpose::exportFile, nullptr};
+    for (auto _ : state) benchmark::DoNotOptimize(e.render(frame(), frame(), context, nullptr));
 }
 
 void frameCopy(benchmark::State& state) {

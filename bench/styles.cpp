@@ -78,11 +78,11 @@ int main(int argc, char** argv) {
             style.type = type;
             double hdMs[3], previewMs[3];
             for (int i = 0; i < 3; ++i) {
-                style.current = intensities[i];
+                style.intensity = intensities[i];
                 hdMs[i] = medianMs(runs, [&] { (void)style.apply(hd); });
                 previewMs[i] = medianMs(runs, [&] { (void)style.apply(preview); });
             }
-            style.current = 1.0;
+            style.intensity = 1.0;
             const double regionMs = medianMs(runs * 3, [&] { (void)style.apply(hd, region); });
             std::printf("%-12s %8.2f %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %8.2f\n",
                         StyleCatalogue::entry(type).name.c_str(), hdMs[0], hdMs[1], hdMs[2],

@@ -48,7 +48,7 @@ void BackgroundEditor::changed() {
 }
 
 void BackgroundEditor::resetBackground() {
-    style.current = 0.5;
+    style.intensity = 0.5;
     style.type = StyleKind::normal;
     softness = 0;
     publish();
@@ -92,7 +92,15 @@ void BackgroundEditor::setSoftness(double value) {
     changed();
 }
 
-std::optional<Image> BackgroundEditor::applyBlur(const Image& source) const {
+std::optional<Image> BackgroundEditor::render(const Image& source, const Image&,
+                                              const FrameContext&,
+                                              std::vector<Rect>* drawn) const {
+    Image result = styledBackground(source);
+    if (drawn && !result.sharesPixelsWith(source)) drawn->push_back(source.extent);
+    return result;
+}
+
+Image BackgroundEditor::styledBackground(const Image& source) const {
     const auto look = snapshot_.load();
     if (look->style.type == StyleKind::normal || source.empty()) return source;
     auto mask = segmentation.personMask(source);

@@ -3,8 +3,8 @@
 // people in each frame, the edit workflow with undo by snapshot, and the background stage of the
 // per-frame chain (the first stage: the other regions are drawn over its result).
 //
-// Threads: every operation but `applyBlur` runs on the main thread. After each change the
-// editor publishes an immutable copy of its style and softness; `applyBlur` (render threads)
+// Threads: every operation but `render` runs on the main thread. After each change the
+// editor publishes an immutable copy of its style and softness; `render` (render threads)
 // reads only that copy, so a frame sees one consistent state and never waits for an edit. The
 // segmenter pool behind it is shared by the render threads (PersonSegmentation).
 
@@ -14,10 +14,11 @@
 #include <optional>
 
 #include "background/PersonSegmentation.h"
+#include "core/FrameStage.h"
 #include "core/RegionStyle.h"
 #include "platform/image/Image.h"
 
-class BackgroundEditor {
+class BackgroundEditor : public FrameStage {
 public:
     // Segmenters from the model cache.
     BackgroundEditor();
@@ -51,10 +52,13 @@ public:
     // it; code that changes the fields directly (loading a project) calls it after.
     void publish();
 
-    // The background stage: the people cut out of `source` laid over the styled `source`. The
-    // source itself when the style is `normal` (no segmentation runs) and whenever a step yields
-    // nothing, so never empty. Any thread.
-    std::optional<Image> applyBlur(const Image& source) const;
+    // The background stage, the first of the chain: the people cut out of `source` laid over
+    // the styled `source`, drawn over the whole frame. The source itself when the style is
+    // `normal` (no segmentation runs) and whenever a step yields nothing, so never empty. Any
+    // thread.
+    std::optional<Image> render(const Image& source, const Image& current,
+                                const FrameContext& context,
+                                std::vector<Rect>* drawn) const override;
 
 private:
     struct Look {
@@ -62,6 +66,7 @@ private:
         double softness;
     };
     void changed();  // publish, then post updateFilter
+    Image styledBackground(const Image& source) const;
 
     SnapshotSlot<const Look> snapshot_;
 };

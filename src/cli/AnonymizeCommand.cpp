@@ -133,15 +133,17 @@ int runAnonymize(Arguments args) {
         return failWith(problem);
     std::string error;
     int status = 0;
-    if (!scanVideo(request.input, request.smallFaces, error, status))
+    EditSession session;
+    if (!scanVideo(session, request.input, request.smallFaces, error, status))
         return failWith(error, status);
-    FaceEditor& faces = EditSession::shared().faceEditor();
+    FaceEditor& faces = session.faceEditor();
     hideEveryFace(faces, request.look);
-    EditSession::shared().backgroundEditor().setStyle(request.background);
+    session.backgroundEditor().setStyle(request.background);
     std::fprintf(stderr, "Hiding %zu %s\n", faces.objects.size(),
                  faces.objects.size() == 1 ? "person" : "persons");
-    if (!request.project.empty() &&
-        !saveProjectOfCurrentEdits(request.project, request.input, error))
-        return failWith(error, EXIT_WORK_FAILED);
-    return exportToFile(request.target);
+    if (!request.project.empty()) {
+        if (auto problem = session.saveProject(request.project))
+            return failWith(*problem, EXIT_WORK_FAILED);
+    }
+    return exportToFile(session, request.target);
 }

@@ -8,7 +8,7 @@
 
 #include "cli/Command.h"
 #include "cli/FrameAtTime.h"
-#include "cli/InputFile.h"
+#include "session/InputFile.h"
 #include "platform/image/ImageFile.h"
 #include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"

@@ -65,7 +65,7 @@ std::string exportTargetProblem(const ExportTarget& target) {
     return {};
 }
 
-int exportToFile(const ExportTarget& target) {
+int exportToFile(EditSession& edit, const ExportTarget& target) {
     if (auto problem = exportTargetProblem(target); !problem.empty()) return failWith(problem);
     fs::path out(target.outputPath);
     fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
@@ -73,7 +73,6 @@ int exportToFile(const ExportTarget& target) {
     InterruptGuard guard;
     ProgressReport progress("exporting");
     std::optional<ExportResult> result;
-    EditSession& edit = EditSession::shared();
     edit.exportVideo([&](double f) { progress.update(f); },
                      [&](const ExportResult& r) { result = r; }, folder.string());
 
@@ -84,7 +83,7 @@ int exportToFile(const ExportTarget& target) {
             if (interrupted && !cancelling) {
                 cancelling = true;
                 edit.cancelExport = true;
-                Exporter::shared().cancel();
+                edit.exporter().cancel();
             }
             // A cancelled export calls nothing: it is over once the engine has cleaned up.
             return result.has_value() || (cancelling && !edit.isExporting());

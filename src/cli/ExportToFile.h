@@ -8,6 +8,8 @@
 
 #include <string>
 
+class EditSession;
+
 struct ExportTarget {
     std::string sourcePath;
     std::string outputPath;
@@ -18,4 +20,4 @@ struct ExportTarget {
 std::string exportTargetProblem(const ExportTarget& target);
 // Runs the export; returns the exit status (0, 1 on failure, 130 when cancelled), having
 // printed the error line on failure.
-int exportToFile(const ExportTarget& target);
+int exportToFile(EditSession& session, const ExportTarget& target);

@@ -3,7 +3,6 @@
 
 #include "cli/Command.h"
 #include "cli/FrameAtTime.h"
-#include "cli/ProjectSession.h"
 #include "session/EditSession.h"
 #include "platform/image/ImageFile.h"
 #include "platform/media/VideoReader.h"
@@ -48,22 +47,22 @@ std::optional<std::string> parse(Arguments args, FrameRequest& r) {
 int runFrame(Arguments args) {
     FrameRequest request;
     if (auto problem = parse(args, request)) return failWith(*problem);
+    EditSession session;
+    if (auto problem = session.openProject(request.project)) return failWith(*problem);
     std::string error;
-    auto session = openProject(request.project, error);
-    if (!session) return failWith(error);
 
-    Size display = *session->asset->size();
+    Size display = *session.source()->size();
     Size size = request.preview ? previewRenderSize(display) : display;
     VideoReaderSettings settings;
-    settings.format = session->asset->isHDR() ? VideoPixelFormat::rgba16 : VideoPixelFormat::rgba8;
+    settings.format = session.source()->isHDR() ? VideoPixelFormat::rgba16 : VideoPixelFormat::rgba8;
     settings.width = int(size.width);
     settings.height = int(size.height);
-    auto reader = VideoReader::open(session->sourcePath, settings, &error);
+    auto reader = VideoReader::open(session.source()->path(), settings, &error);
     if (!reader) return failWith(error);
     auto frame = frameAt(*reader, request.seconds, error);
-    if (!frame) return failWith(session->sourcePath + ": " + error, EXIT_WORK_FAILED);
+    if (!frame) return failWith(session.source()->path() + ": " + error, EXIT_WORK_FAILED);
 
-    Image out = EditSession::shared().applyBlurs(frame->image, frame->time,
+    Image out = session.renderFrame(frame->image, frame->time,
                                                      request.preview ? RenderPurpose::preview : RenderPurpose::exportFile);
     if (!writeImageFile(out, request.output))
         return failWith(request.output + ": cannot be written", EXIT_WORK_FAILED);

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
-#include "cli/InputFile.h"
+#include "session/InputFile.h"
 #include "core/SourceVideo.h"
 
 namespace {

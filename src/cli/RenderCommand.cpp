@@ -3,7 +3,6 @@
 
 #include "cli/Command.h"
 #include "cli/ExportToFile.h"
-#include "cli/ProjectSession.h"
 #include "session/EditSession.h"
 #include "faces/FaceEditor.h"
 
@@ -30,12 +29,11 @@ int runRender(Arguments args) {
         }
     }
     if (project.empty() || target.outputPath.empty()) return failWith(USAGE);
-    std::string error;
-    auto session = openProject(project, error);
-    if (!session) return failWith(error);
-    target.sourcePath = session->sourcePath;
+    EditSession session;
+    if (auto problem = session.openProject(project)) return failWith(*problem);
+    target.sourcePath = session.source()->path();
     // The project's face regions are final: there is no scan to wait for.
-    EditSession::shared().faceEditor().scanProgress = 1;
-    EditSession::shared().faceEditor().scanState = FaceScanState::end;
-    return exportToFile(target);
+    session.faceEditor().scanProgress = 1;
+    session.faceEditor().scanState = FaceScanState::end;
+    return exportToFile(session, target);
 }

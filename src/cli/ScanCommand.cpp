@@ -54,9 +54,11 @@ int runScan(Arguments args) {
     if (input.empty()) return failWith(USAGE);
     std::string error;
     int status = 0;
-    if (!scanVideo(input, smallFaces, error, status)) return failWith(error, status);
-    printPersons(EditSession::shared().faceEditor().objects, json);
-    if (!project.empty() && !saveProjectOfCurrentEdits(project, input, error))
-        return failWith(error, EXIT_WORK_FAILED);
+    EditSession session;
+    if (!scanVideo(session, input, smallFaces, error, status)) return failWith(error, status);
+    printPersons(session.faceEditor().objects, json);
+    if (!project.empty()) {
+        if (auto problem = session.saveProject(project)) return failWith(*problem, EXIT_WORK_FAILED);
+    }
     return 0;
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli/Command.h"
-#include "cli/InputFile.h"
+#include "session/InputFile.h"
 #include "core/RegionStyle.h"
 #include "core/StyleKindName.h"
 #include "platform/image/ImageFile.h"
@@ -43,7 +43,7 @@ std::optional<std::string> parse(Arguments args, StyleRequest& r) {
                "' (gaussian, motion, pixellate, bokeh, "
                "crystal, chrome, fade, instant, mono, noir, process, tonal, transfer, normal)";
     r.style.type = *type;
-    if (!parseNumber(args[1], r.style.current) || r.style.current < 0 || r.style.current > 1)
+    if (!parseNumber(args[1], r.style.intensity) || r.style.intensity < 0 || r.style.intensity > 1)
         return "intensity must be a number from 0 to 1, not '" + args[1] + "'";
     for (size_t i = 2; i < args.size(); ++i) {
         const std::string& flag = args[i];

@@ -8,11 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
-#include "cli/FaceScanSession.h"
-#include "cli/InputFile.h"
 #include "cli/ProgressReport.h"
 #include "session/EditSession.h"
-#include "core/Manager.h"
 #include "core/Notifications.h"
 #include "objects/ObjectEditor.h"
 #include "platform/dispatch/MainQueue.h"
@@ -110,28 +107,21 @@ int runTrack(Arguments args) {
             "inside it and with a positive width and height");
     auto at = finiteNumber(atText);
     if (!at || *at < 0) return failWith("--at: expected a time in seconds, 0 or more");
-    if (auto reason = unreadableFileReason(input)) return failWith(*reason);
-
-    auto asset = std::make_shared<SourceVideo>(input);
-    asset->waitUntilLoaded();
-    auto videos = asset->trackVideos();
-    auto duration = asset->duration();
-    if (!videos || videos->empty() || !duration || !duration->isNumeric() ||
-        !asset->nominalFrameRate())
+    EditSession session;
+    if (auto reason = session.openSource(input)) return failWith(*reason);
+    auto duration = session.source()->duration();
+    if (!duration || !duration->isNumeric() || !session.source()->nominalFrameRate())
         return failWith(input + ": no video track");
     if (*at > duration->seconds())
         return failWith("--at: after the end of the video (" + std::to_string(duration->seconds()) +
                         " s)");
-    EditSession& edit = EditSession::shared();
-    edit.reset();
-    Manager::shared().setAsset(asset);
-    ObjectEditor& objects = edit.objectEditor();
+    ObjectEditor& objects = session.objectEditor();
     trackWithProgress(objects, *box, MediaTime::fromSeconds(*at, duration->timescale));
     if (objects.objects.empty())
         return failWith("the object was not found: no frame matched the box", EXIT_WORK_FAILED);
     printRegion(objects.objects.back(), json);
-    std::string error;
-    if (!project.empty() && !saveProjectOfCurrentEdits(project, input, error))
-        return failWith(error, EXIT_WORK_FAILED);
+    if (!project.empty()) {
+        if (auto problem = session.saveProject(project)) return failWith(*problem, EXIT_WORK_FAILED);
+    }
     return 0;
 }

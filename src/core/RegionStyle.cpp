@@ -20,7 +20,7 @@ FilterParameters RegionStyle::parameters(const Rect& extent) const {
     const StyleFilter& f = StyleCatalogue::entry(type);
     const auto driven = f.controlledInputs();
     if (!driven || f.fName.empty()) return params;
-    const double s = frameScale(extent), c = current;
+    const double s = frameScale(extent), c = intensity;
     for (const std::string& key : *driven) {
         const auto zero = f.zero.find(key);
         const auto range = f.range.find(key);
@@ -49,18 +49,18 @@ std::optional<Image> RegionStyle::apply(const Image& image, const Rect& area) co
     if (styled.empty()) return std::nullopt;
     if (f.controlledInputs()) return styled;
     // Photo effects are mixed over the source with opacity = intensity.
-    return ImageOps::fadedOver(styled, ImageOps::crop(image, area), current);
+    return ImageOps::fadedOver(styled, ImageOps::crop(image, area), intensity);
 }
 
 bool RegionStyle::setIntensity(double value) {
     if (std::isnan(value)) return false;
-    current = std::clamp(value, 0.0, 1.0);
+    intensity = std::clamp(value, 0.0, 1.0);
     return true;
 }
 
 RegionStyle RegionStyle::styleCopy() const {
     RegionStyle copy;
     copy.type = type;
-    copy.current = std::clamp(current, 0.0, 1.0);
+    copy.intensity = std::clamp(intensity, 0.0, 1.0);
     return copy;
 }

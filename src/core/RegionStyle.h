@@ -15,12 +15,12 @@ class RegionStyle {
 public:
     double time = 0;  // kept with the style; nothing here reads it
     StyleKind type = StyleKind::gaussian;
-    double current = 0.5;         // intensity, 0...1
+    double intensity = 0.5;  // 0...1
     Size relativeSize{512, 512};  // the frame size at which parameter values apply unscaled
 
     // Sets the intensity clamped to 0...1; false, changing nothing, for a NaN.
     bool setIntensity(double value);
-    // A fresh manager with this style and this intensity clamped to 0...1, the other fields at
+    // A fresh RegionStyle with this style and this intensity clamped to 0...1, the other fields at
     // their defaults: what a region's copy (the undo snapshot) takes.
     RegionStyle styleCopy() const;
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/Manager.h"
 #include "core/Notifications.h"
 #include "platform/log/Log.h"
 
@@ -22,7 +21,8 @@ MediaTime atFraction(const MediaTime& duration, double fraction) {
 
 }  // namespace
 
-FaceEditor::FaceEditor(FaceScanDetectorFactory detectors) : faceScan(std::move(detectors)) {
+FaceEditor::FaceEditor(const CurrentSource& source, FaceScanDetectorFactory detectors)
+    : faceScan(std::move(detectors)), source_(source) {
     publish();
 }
 
@@ -102,7 +102,7 @@ void FaceEditor::completionMerge(std::vector<TrackedRegion> regions, const Media
 }
 
 void FaceEditor::startFaceScan(std::function<void(const std::string&)> onFailure) {
-    auto asset = Manager::shared().asset();
+    auto asset = source_.get();
     if (!asset) return;
     auto duration = asset->duration();
     auto rate = asset->nominalFrameRate();
@@ -159,7 +159,7 @@ int FaceEditor::selectedCover() const {
 }
 
 void FaceEditor::trimFace(double from, double to) {
-    auto asset = Manager::shared().asset();
+    auto asset = source_.get();
     auto duration = asset ? asset->duration() : std::nullopt;
     TrackedRegion* face = selectedFace();
     if (!duration || !duration->isNumeric() || !face) return;
@@ -168,12 +168,11 @@ void FaceEditor::trimFace(double from, double to) {
     changed();
 }
 
-std::optional<Image> FaceEditor::renderRegions(const Image& source, const MediaTime& time,
-                                          const Image& current, RenderPurpose purpose,
-                                          std::vector<Rect>* drawn) const {
+std::optional<Image> FaceEditor::render(const Image& source, const Image& current,
+                                        const FrameContext& context,
+                                        std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
     if (list->empty()) return current;
-    auto asset = Manager::shared().asset();
-    double frameDuration = asset ? asset->frameDuration() : 1.0 / 30;
-    return ::renderRegions(*list, source, time, current, purpose, frameDuration, drawn);
+    return renderRegions(*list, source, context.time, current, context.purpose,
+                         context.frameDuration, drawn);
 }

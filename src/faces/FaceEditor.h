@@ -20,6 +20,8 @@
 #include <vector>
 #include "platform/dispatch/SnapshotSlot.h"
 
+#include "core/CurrentSource.h"
+#include "core/FrameStage.h"
 #include "platform/time/MediaTime.h"
 #include "core/StyleKind.h"
 #include "faces/FaceScan.h"
@@ -29,9 +31,11 @@
 
 enum class FaceScanState { start = 0, end = 1 };
 
-class FaceEditor : public RegionStyleEditor {
+class FaceEditor : public RegionStyleEditor, public FrameStage {
 public:
-    explicit FaceEditor(FaceScanDetectorFactory detectors = makeBlazeDetectors);
+    // `source` is the session's: the scan and the trims read it; it outlives the editor.
+    explicit FaceEditor(const CurrentSource& source,
+                        FaceScanDetectorFactory detectors = makeBlazeDetectors);
 
     std::atomic<FaceScanState> scanState{FaceScanState::start};
     FaceScan faceScan;
@@ -73,11 +77,10 @@ public:
     // Makes the current `objects` what the renderer draws. The operations above call it; code
     // that changes `objects` directly (loading a project) calls it after.
     void publish();
-    // The face stage of the chain; any thread. Never nothing: with no regions, `current`. The
-    // areas it draws over `current` are appended to `drawn` when given.
-    std::optional<Image> renderRegions(const Image& source, const MediaTime& time,
-                                       const Image& current, RenderPurpose purpose,
-                                       std::vector<Rect>* drawn = nullptr) const;
+    // The face stage of the chain; any thread. Never nothing: with no regions, `current`.
+    std::optional<Image> render(const Image& source, const Image& current,
+                                const FrameContext& context,
+                                std::vector<Rect>* drawn) const override;
 
 private:
     TrackedRegion* selectedFace();
@@ -88,6 +91,7 @@ private:
     // Wakes whoever waits for the scan; after every change of `scanState` or `scanProgress`.
     void signalScanChange();
 
+    const CurrentSource& source_;
     SnapshotSlot<const std::vector<TrackedRegion>> snapshot_;
     // Bumped by reset: reports of a scan started before it belong to another video.
     uint64_t scanGeneration_ = 0;

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include "core/Manager.h"
 #include "core/Notifications.h"
 #include "regions/EmojiCatalogue.h"
 
@@ -29,7 +28,8 @@ struct TrackingRun {
 
 }  // namespace
 
-ObjectEditor::ObjectEditor(ObjectTrackingServices services) : trackingRun(std::move(services)) {
+ObjectEditor::ObjectEditor(const CurrentSource& source, ObjectTrackingServices services)
+    : trackingRun(std::move(services)), source_(source) {
     publish();
 }
 
@@ -63,7 +63,7 @@ void ObjectEditor::changed() {
 }
 
 void ObjectEditor::trackObject(const Rect& rect, const MediaTime& time) {
-    std::shared_ptr<const SourceVideo> asset = Manager::shared().asset();
+    std::shared_ptr<const SourceVideo> asset = source_.get();
     auto duration = asset ? asset->duration() : std::nullopt;
     auto rate = asset ? asset->nominalFrameRate() : std::nullopt;
     if (!duration || !duration->isNumeric() || !rate || !(*rate > 0) || trackingRun.isTracking())
@@ -140,7 +140,7 @@ Cover ObjectEditor::selectedCover() const {
 }
 
 void ObjectEditor::changeTrim(double start, double end) {
-    auto asset = Manager::shared().asset();
+    auto asset = source_.get();
     auto duration = asset ? asset->duration() : std::nullopt;
     TrackedRegion* region = selectedObject();
     if (!duration || !duration->isNumeric() || !region) return;
@@ -148,12 +148,11 @@ void ObjectEditor::changeTrim(double start, double end) {
     changed();
 }
 
-std::optional<Image> ObjectEditor::renderRegions(const Image& source, const MediaTime& time,
-                                            const Image& current, RenderPurpose purpose,
-                                            std::vector<Rect>* drawn) const {
+std::optional<Image> ObjectEditor::render(const Image& source, const Image& current,
+                                          const FrameContext& context,
+                                          std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
     if (list->empty()) return current;
-    auto asset = Manager::shared().asset();
-    double frameDuration = asset ? asset->frameDuration() : 1.0 / 30;
-    return ::renderRegions(*list, source, time, current, purpose, frameDuration, drawn);
+    return renderRegions(*list, source, context.time, current, context.purpose,
+                         context.frameDuration, drawn);
 }

@@ -17,6 +17,8 @@
 #include <vector>
 #include "platform/dispatch/SnapshotSlot.h"
 
+#include "core/CurrentSource.h"
+#include "core/FrameStage.h"
 #include "platform/time/MediaTime.h"
 #include "core/StyleKind.h"
 #include "regions/TrackedRegion.h"
@@ -24,9 +26,10 @@
 #include "regions/RegionStyleEditor.h"
 #include "platform/image/Image.h"
 
-class ObjectEditor : public RegionStyleEditor {
+class ObjectEditor : public RegionStyleEditor, public FrameStage {
 public:
-    explicit ObjectEditor(ObjectTrackingServices services = {});
+    // `source` is the session's: tracking and trims read it; it outlives the editor.
+    explicit ObjectEditor(const CurrentSource& source, ObjectTrackingServices services = {});
 
     ObjectTrackingRun trackingRun;
     std::vector<TrackedRegion> objects;  // later ones are drawn over earlier ones
@@ -54,11 +57,10 @@ public:
     // Makes the current `objects` what the renderer draws. The operations above call it; code
     // that changes `objects` directly (loading a project) calls it after.
     void publish();
-    // The object stage of the chain; any thread. Never nothing: with no regions, `current`. The
-    // areas it draws over `current` are appended to `drawn` when given.
-    std::optional<Image> renderRegions(const Image& source, const MediaTime& time,
-                                       const Image& current, RenderPurpose purpose,
-                                       std::vector<Rect>* drawn = nullptr) const;
+    // The object stage of the chain; any thread. Never nothing: with no regions, `current`.
+    std::optional<Image> render(const Image& source, const Image& current,
+                                const FrameContext& context,
+                                std::vector<Rect>* drawn) const override;
 
 private:
     TrackedRegion* selectedObject();
@@ -66,6 +68,7 @@ private:
     const TrackedRegion* selectedObject() const;
     void changed() override;  // publish, then post updateFilter
 
+    const CurrentSource& source_;
     SnapshotSlot<const std::vector<TrackedRegion>> snapshot_;
     // Bumped by reset: a run started before it tracked another video.
     uint64_t runGeneration_ = 0;

@@ -1,43 +1,81 @@
 #include "session/EditSession.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <thread>
 
-#include "background/BackgroundEditor.h"
+#include "project/ProjectReader.h"
+#include "project/ProjectWriter.h"
 #include "session/FaceScanWait.h"
-#include "core/Manager.h"
+#include "session/InputFile.h"
+#include "session/ProjectBinding.h"
 #include "core/Notifications.h"
-#include "faces/FaceEditor.h"
-#include "objects/ObjectEditor.h"
 #include "platform/dispatch/BackgroundQueue.h"
 #include "platform/dispatch/MainQueue.h"
-#include "session/Exporter.h"
-#include "shapes/ShapeEditor.h"
 
-template <typename T>
-T& EditSession::Lazy<T>::get() {
-    std::call_once(once, [this] { editor = std::make_unique<T>(); });
-    return *editor;
-}
+EditSession::EditSession() = default;
 
-EditSession& EditSession::shared() {
-    static EditSession edit;
-    return edit;
+EditSession::~EditSession() {
+    cancelExport = true;
+    exporter_.cancel();
+    faces_.faceScan.cancel();
+    objects_.trackingRun.cancel();
+    // The export's worker reads the editors until it has handed over or ended.
+    while (isExporting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-EditSession::~EditSession() = default;
+void EditSession::setSource(std::shared_ptr<SourceVideo> source) {
+    reset();
+    source_.set(std::move(source));
+}
 
-FaceEditor& EditSession::faceEditor() {
-    return face_.get();
+std::optional<std::string> EditSession::openSource(const std::string& path) {
+    if (auto reason = unreadableFileReason(path)) return reason;
+    auto source = std::make_shared<SourceVideo>(path);
+    source->waitUntilLoaded();
+    auto videos = source->trackVideos();
+    if (!videos || videos->empty() || !source->size()) return path + ": no video track";
+    setSource(std::move(source));
+    return std::nullopt;
 }
-ObjectEditor& EditSession::objectEditor() {
-    return object_.get();
+
+std::optional<std::string> EditSession::openProject(const std::string& projectPath) {
+    namespace fs = std::filesystem;
+    if (auto reason = unreadableFileReason(projectPath)) return reason;
+    auto read = readProjectFile(projectPath);
+    if (!read.document) return read.error;
+    fs::path sourcePath(read.document->source);
+    if (sourcePath.is_relative()) sourcePath = fs::path(projectPath).parent_path() / sourcePath;
+    std::string path = sourcePath.lexically_normal().string();
+    if (auto reason = unreadableFileReason(path)) return projectPath + ": source " + *reason;
+    if (auto reason = openSource(path)) return reason;
+    if (auto problem = applyProject(*read.document, *source(), *this))
+        return projectPath + ": " + *problem;
+    return std::nullopt;
 }
-BackgroundEditor& EditSession::backgroundEditor() {
-    return background_.get();
+
+std::optional<std::string> EditSession::saveProject(const std::string& projectPath) {
+    namespace fs = std::filesystem;
+    auto video = source();
+    if (!video) return "no source video";
+    std::error_code ec;
+    fs::path folder = fs::absolute(fs::path(projectPath), ec).parent_path();
+    fs::path sourcePath = fs::absolute(fs::path(video->path()), ec);
+    fs::path relative = sourcePath.lexically_relative(folder);
+    std::string error;
+    if (!writeProjectFile(projectFromEdits(*this, (relative.empty() ? sourcePath : relative).string()),
+                          projectPath, &error))
+        return error;
+    return std::nullopt;
 }
-ShapeEditor& EditSession::shapeEditor() {
-    return shape_.get();
+
+void EditSession::startFaceScan(bool smallFaces,
+                                std::function<void(const std::string&)> onFailure) {
+    faces_.faceScan.setDetectors(smallFaces ? makeBlazeDetectorsForSmallFaces
+                                            : makeBlazeDetectors);
+    faces_.startFaceScan(std::move(onFailure));
 }
 
 void EditSession::reset() {
@@ -46,14 +84,14 @@ void EditSession::reset() {
     isPlay = false;
     zoomScale = 1.0;
     contentOffset = {};
-    faceEditor().reset();
-    objectEditor().reset();
-    backgroundEditor().resetBackground();
-    shapeEditor().reset();
+    faces_.reset();
+    objects_.reset();
+    background_.resetBackground();
+    shapes_.reset();
 }
 
 void EditSession::seek(double toFraction) {
-    auto asset = Manager::shared().asset();
+    auto asset = source_.get();
     if (!asset || std::isnan(toFraction)) return;
     auto duration = asset->duration();
     if (!duration || !duration->isNumeric()) return;
@@ -74,31 +112,29 @@ void EditSession::selectTool(int index) {
     center.post(Notifications::toolChange);
 }
 
-Image EditSession::applyBlurs(const Image& image, const MediaTime& time, RenderPurpose purpose,
-                        std::vector<Rect>* drawn) {
+Image EditSession::renderFrame(const Image& image, const MediaTime& time, RenderPurpose purpose,
+                               std::vector<Rect>* drawn) const {
     if (drawn) drawn->clear();
-    std::vector<Rect> regions;
-    std::vector<Rect>* areas = drawn ? &regions : nullptr;
-    auto background = backgroundEditor().applyBlur(image);
-    if (!background) return image;
-    auto faces = faceEditor().renderRegions(image, time, *background, purpose, areas);
-    if (!faces) return image;
-    auto objects = objectEditor().renderRegions(image, time, *faces, purpose, areas);
-    if (!objects) return image;
-    auto shapes = shapeEditor().applyBlur(image, time, *objects, purpose, areas);
-    if (!shapes) return image;
-    if (drawn) {
-        if (background->sharesPixelsWith(image))
-            *drawn = std::move(regions);
-        else
-            drawn->push_back(image.extent);
+    FrameContext context{time, 1.0 / 30, purpose, source_.get()};
+    if (context.source) context.frameDuration = context.source->frameDuration();
+    std::vector<Rect> areas;
+    Image current = image;
+    for (const FrameStage* stage : stages_) {
+        auto next = stage->render(image, current, context, drawn ? &areas : nullptr);
+        if (!next) return image;
+        current = std::move(*next);
     }
-    return *shapes;
+    if (drawn) {
+        // A stage that restyled the whole frame leaves nothing of the source to keep.
+        bool whole = std::find(areas.begin(), areas.end(), image.extent) != areas.end();
+        *drawn = whole ? std::vector<Rect>{image.extent} : std::move(areas);
+    }
+    return current;
 }
 
 void EditSession::exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder) {
     cancelExport = false;
-    auto asset = Manager::shared().asset();
+    auto asset = source_.get();
     auto size = asset ? asset->size() : std::nullopt;
     if (!size) {
         MainQueue::shared().post([completion] {
@@ -112,7 +148,7 @@ void EditSession::exportVideo(ExportProgress progress, ExportCompletion completi
     settings.width = int(size->width);
     settings.height = int(size->height);
     settings.folder = std::move(folder);
-    double p0 = faceEditor().scanProgress.load();
+    double p0 = faces_.scanProgress.load();
     double share = (1 - p0) * 0.5;
     startingExports_.fetch_add(1);
     BackgroundQueue::dispatch([this, settings, p0, share, progress, completion] {
@@ -126,12 +162,12 @@ void EditSession::exportVideo(ExportProgress progress, ExportCompletion completi
                 if (progress) progress(fraction);
             });
         };
-        if (!waitForFaceScan(faceEditor(), cancelExport, p0, share, report) || cancelExport) return;
-        auto& engine = Exporter::shared();
+        if (!waitForFaceScan(faces_, cancelExport, p0, share, report) || cancelExport) return;
+        auto& engine = exporter_;
         engine.exportVideo(
             settings,
             [this](const Image& source, const MediaTime& time, std::vector<Rect>& drawn) {
-                return applyBlurs(source, time, RenderPurpose::exportFile, &drawn);
+                return renderFrame(source, time, RenderPurpose::exportFile, &drawn);
             },
             [progress, share](double e) {
                 if (progress) progress(share + (1 - share) * e);
@@ -144,5 +180,5 @@ void EditSession::exportVideo(ExportProgress progress, ExportCompletion completi
 
 bool EditSession::isExporting() const {
     // In this order: Exporter counts the export before the hand-over ends.
-    return startingExports_.load() > 0 || Exporter::shared().isExporting();
+    return startingExports_.load() > 0 || exporter_.isExporting();
 }

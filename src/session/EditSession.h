@@ -1,33 +1,40 @@
 #pragma once
-// The edit state of the one video being edited: tool, playhead, play state, preview zoom, the
-// export cancel flag, and the four region editors (made on first use, never destroyed).
+// The one video being edited: its source, the four editors, the tool, playhead, play state and
+// preview zoom, the per-frame chain and the export. A front end (the command line, the editor
+// window) makes one and passes it by reference; nothing here is global.
 //
 // Threads: everything is main-thread state, except `cancelExport` (atomic; the export's
-// worker reads it) and `applyBlurs`, which the render threads call; the editors' stages read
-// only immutable snapshots, so a frame sees one consistent edit state.
+// worker reads it), `source` and `renderFrame`, which the render threads call: the editors'
+// stages read only immutable snapshots, so a frame sees one consistent edit state. The
+// destructor cancels the scan, tracking and export, and waits for the export's worker to let
+// go of the session.
 
 #include <atomic>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
-#include "session/EditTool.h"
-#include "platform/time/MediaTime.h"
-#include "platform/image/Geometry.h"
+#include "background/BackgroundEditor.h"
+#include "core/CurrentSource.h"
 #include "core/RenderPurpose.h"
+#include "faces/FaceEditor.h"
+#include "objects/ObjectEditor.h"
+#include "platform/image/Geometry.h"
 #include "platform/image/Image.h"
+#include "platform/time/MediaTime.h"
 #include "render/ExportJob.h"
-
-class FaceEditor;
-class ObjectEditor;
-class BackgroundEditor;
-class ShapeEditor;
+#include "session/EditTool.h"
+#include "session/Exporter.h"
+#include "shapes/ShapeEditor.h"
 
 class EditSession {
 public:
-    static EditSession& shared();
+    EditSession();
     ~EditSession();
+    EditSession(const EditSession&) = delete;
+    EditSession& operator=(const EditSession&) = delete;
 
     EditTool tool = EditTool::preview;
     MediaTime playhead = MediaTime::zero();
@@ -36,12 +43,33 @@ public:
     Point contentOffset;
     std::atomic<bool> cancelExport{false};
 
-    FaceEditor& faceEditor();
-    ObjectEditor& objectEditor();
-    BackgroundEditor& backgroundEditor();
-    ShapeEditor& shapeEditor();
+    FaceEditor& faceEditor() { return faces_; }
+    ObjectEditor& objectEditor() { return objects_; }
+    BackgroundEditor& backgroundEditor() { return background_; }
+    ShapeEditor& shapeEditor() { return shapes_; }
+    const FaceEditor& faceEditor() const { return faces_; }
+    Exporter& exporter() { return exporter_; }
 
-    // Back to the initial state (all but `cancelExport`), emptying every editor. Posts nothing.
+    // The video being edited; null until one is set. Any thread.
+    std::shared_ptr<SourceVideo> source() const { return source_.get(); }
+    // Empties every editor (see `reset`), then makes `source` the video being edited.
+    void setSource(std::shared_ptr<SourceVideo> source);
+    // Opens the video at `path` as the one being edited, every editor emptied, once its facts
+    // have loaded. The one-line reason when it cannot be edited (unreadable, no video track),
+    // or nothing. Main thread; blocks while the facts load (a probe of the file).
+    std::optional<std::string> openSource(const std::string& path);
+    // Opens a project: reads and checks the document, opens its source (named relative to the
+    // project's folder) and fills the editors from it. The one-line reason, or nothing.
+    std::optional<std::string> openProject(const std::string& projectPath);
+    // Writes the current edits to `projectPath`, naming the source relative to the project's
+    // folder. The one-line reason it could not be written, or nothing. Main thread.
+    std::optional<std::string> saveProject(const std::string& projectPath);
+    // Scans the source for faces (see FaceEditor::startFaceScan); `smallFaces` also searches
+    // tiles of each frame. Main thread.
+    void startFaceScan(bool smallFaces = false,
+                       std::function<void(const std::string&)> onFailure = {});
+    // Back to the initial state (all but `cancelExport` and the source), emptying every editor.
+    // Posts nothing.
     void reset();
     // Moves the playhead to a fraction (clamped to 0...1) of the source's duration and posts
     // `timeChange`; does nothing while the duration is unknown or for a fraction that is NaN.
@@ -50,17 +78,17 @@ public:
     // `toolChange`. An index that is no tool is ignored.
     void selectTool(int index);
     // The per-frame chain: background, faces, objects, shapes. A stage that yields nothing
-    // drops every blur of the frame: the source comes back unchanged. When `drawn` is given it
+    // drops every edit of the frame: the source comes back unchanged. When `drawn` is given it
     // is set to areas outside which the result equals `image` (the whole frame once the
     // background is styled). Any thread.
-    Image applyBlurs(const Image& image, const MediaTime& time, RenderPurpose purpose,
-                     std::vector<Rect>* drawn = nullptr);
-    // Exports the current source with every edit (Exporter); returns at once. Waits on the
-    // background queue for the face scan first. `progress` gets the overall fraction: 0 to s
-    // while the scan finishes, s to 1 while writing, s = half of what the scan had left.
-    // `completion` gets the file or the reason for a failure (also when there is no source);
-    // setting `cancelExport` or calling Exporter's cancel ends it with no file and no call.
-    // Both are delivered on the main queue. The file goes to `folder`, or to Exporter's own
+    Image renderFrame(const Image& image, const MediaTime& time, RenderPurpose purpose,
+                      std::vector<Rect>* drawn = nullptr) const;
+    // Exports the current source with every edit; returns at once. Waits on the background
+    // queue for the face scan first. `progress` gets the overall fraction: 0 to s while the
+    // scan finishes, s to 1 while writing, s = half of what the scan had left. `completion`
+    // gets the file or the reason for a failure (also when there is no source); setting
+    // `cancelExport` or calling the exporter's cancel ends it with no file and no call. Both
+    // are delivered on the main queue. The file goes to `folder`, or to the exporter's own
     // scratch folder when it is empty. Main thread.
     void exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder = {});
     // True from `exportVideo` until its export has ended and cleaned up, including the wait
@@ -68,17 +96,14 @@ public:
     bool isExporting() const;
 
 private:
-    EditSession() = default;
-    // Exports between `exportVideo` and the hand-over to Exporter (or their early end).
+    CurrentSource source_;
+    FaceEditor faces_{source_};
+    ObjectEditor objects_{source_};
+    BackgroundEditor background_;
+    ShapeEditor shapes_{source_};
+    // In chain order.
+    const FrameStage* const stages_[4] = {&background_, &faces_, &objects_, &shapes_};
+    Exporter exporter_;
+    // Exports between `exportVideo` and the hand-over to the exporter (or their early end).
     std::atomic<int> startingExports_{0};
-    template <typename T>
-    struct Lazy {
-        std::once_flag once;
-        std::unique_ptr<T> editor;
-        T& get();
-    };
-    Lazy<FaceEditor> face_;
-    Lazy<ObjectEditor> object_;
-    Lazy<BackgroundEditor> background_;
-    Lazy<ShapeEditor> shape_;
 };

@@ -18,11 +18,6 @@ std::string scratchFolder() {
 
 }  // namespace
 
-Exporter& Exporter::shared() {
-    static Exporter engine;
-    return engine;
-}
-
 Exporter::Exporter() : folder_(scratchFolder()) {}
 
 void Exporter::exportVideo(ExportSettings settings, FrameHandler handler, ExportProgress progress,

@@ -8,8 +8,9 @@
 // its file and calls nothing. Progress (the fraction of the video written) and completion are
 // delivered on the main queue.
 //
-// Threads: any thread may call; the work runs on the background queue. One engine for the
-// process; each export replaces the one `cancel` reaches.
+// Threads: any thread may call; the work runs on the background queue. Each export replaces
+// the one `cancel` reaches. The owner (the edit session) waits for `isExporting` to turn false
+// before destroying it.
 
 #include <atomic>
 #include <memory>
@@ -20,8 +21,6 @@
 
 class Exporter {
 public:
-    static Exporter& shared();
-
     const std::string& folder() const { return folder_; }
 
     // Starts an export and returns at once; from then on `cancel` reaches it.
@@ -32,9 +31,9 @@ public:
     // True from `exportVideo` until its export has ended and cleaned up.
     bool isExporting() const { return running_.load() > 0; }
 
-private:
     Exporter();
 
+private:
     const std::string folder_;
     std::mutex mutex_;
     std::weak_ptr<ExportJob> current_;

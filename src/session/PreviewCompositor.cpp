@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "session/EditSession.h"
-#include "core/Manager.h"
 #include "platform/image/Orientation.h"
 
 Size previewRenderSize(Size size) {
@@ -14,14 +13,14 @@ Size previewRenderSize(Size size) {
 
 void PreviewCompositor::renderFrame(const Image& source, const MediaTime& time,
                                          const Image& output, const Completion& completion) {
-    auto asset = Manager::shared().asset();
+    auto asset = session_.source();
     auto transform = asset ? asset->preferredTransform() : std::nullopt;
     auto size = asset ? asset->size() : std::nullopt;
     if (!transform || !size || !(size->width > 0) || !(size->height > 0))
         return completion(source);
     Size box = previewRenderSize(*size);
     Image upright = orientAndScale(source, *transform, int(box.width), int(box.height));
-    Image result = EditSession::shared().applyBlurs(upright, time, RenderPurpose::preview);
+    Image result = session_.renderFrame(upright, time, RenderPurpose::preview);
     if (output.pixels.size() == result.pixels.size() && output.pixels.type() == result.pixels.type()) {
         // The render context's buffer is the frame handed back to the player.
         cv::Mat target = output.pixels;

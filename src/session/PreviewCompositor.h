@@ -8,10 +8,19 @@
 
 inline constexpr double PREVIEW_BOX_SIDE = 1024;
 
+class EditSession;
+
 class PreviewCompositor : public FrameCompositor {
+public:
+    // Renders `session`'s edits; the session outlives the compositor.
+    explicit PreviewCompositor(const EditSession& session) : session_(session) {}
+
 protected:
     void renderFrame(const Image& source, const MediaTime& time, const Image& output,
                      const Completion& completion) override;
+
+private:
+    const EditSession& session_;
 };
 
 // The preview size of a video of upright size `size`: fitted into the preview box.

@@ -30,7 +30,7 @@ TrackedRegion regionFromProject(const ProjectRegion& r, const SourceVideo& sourc
     TrackedRegion region(std::move(samples), Image(), r.emoji.empty() ? firstEmoji() : r.emoji,
                           r.type, source.isHDR());
     region.style.type = r.look.style;
-    region.style.current = r.look.intensity;
+    region.style.intensity = r.look.intensity;
     region.setSoftness(r.look.softness);
     region.scale = r.scale;
     region.updateTimeRange(duration, source.frameDuration());
@@ -45,7 +45,7 @@ TrackedRegion regionFromProject(const ProjectRegion& r, const SourceVideo& sourc
 ProjectRegion projectRegion(const TrackedRegion& region) {
     ProjectRegion r;
     r.type = region.cover;
-    r.look = {region.style.type, region.style.current, region.softness};
+    r.look = {region.style.type, region.style.intensity, region.softness};
     r.scale = region.scale;
     r.emoji = region.emoji;
     r.trimStart = region.trimTime.start;
@@ -76,7 +76,7 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const S
         shape.maxEndTime = maxEnd;
         shape.cover = s.type;
         shape.style.type = s.look.style;
-        shape.style.current = s.look.intensity;
+        shape.style.intensity = s.look.intensity;
         shape.setSoftness(s.look.softness);
         for (const auto& k : s.keyframes)
             shape.appendKeyframe(resolveProjectTime(k.t, timescale), k.rect);
@@ -86,7 +86,7 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const S
     edit.reset();
     BackgroundEditor& background = edit.backgroundEditor();
     background.style.type = document.background.style;
-    background.style.current = document.background.intensity;
+    background.style.intensity = document.background.intensity;
     background.softness = document.background.softness;
     background.publish();
     FaceEditor& faceEditor = edit.faceEditor();
@@ -106,7 +106,7 @@ ProjectDocument projectFromEdits(EditSession& edit, const std::string& sourcePat
     ProjectDocument d;
     d.source = sourcePath;
     const BackgroundEditor& background = edit.backgroundEditor();
-    d.background = {background.style.type, background.style.current,
+    d.background = {background.style.type, background.style.intensity,
                     background.softness};
     for (const TrackedRegion& face : edit.faceEditor().objects) d.faces.push_back(projectRegion(face));
     for (const TrackedRegion& object : edit.objectEditor().objects)
@@ -114,7 +114,7 @@ ProjectDocument projectFromEdits(EditSession& edit, const std::string& sourcePat
     for (const Shape& shape : edit.shapeEditor().shapes) {
         ProjectShape s;
         s.type = shape.cover;
-        s.look = {shape.style.type, shape.style.current, shape.softness};
+        s.look = {shape.style.type, shape.style.intensity, shape.softness};
         s.emoji = shape.emoji;
         s.trimStart = shape.trimTime.start;
         s.trimEnd = shape.trimTime.end();

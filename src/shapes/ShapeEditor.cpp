@@ -4,7 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include "core/Manager.h"
 #include "core/Notifications.h"
 #include "platform/image/ImageOps.h"
 #include "regions/EmojiCatalogue.h"
@@ -19,10 +18,9 @@ Rect fromTopLeft(const Rect& r) {
     return {r.x, 1 - (r.y + r.height), r.width, r.height};
 }
 
-std::optional<MediaTime> sourceDuration() {
-    auto asset = Manager::shared().asset();
-    if (!asset) return std::nullopt;
-    auto d = asset->duration();
+std::optional<MediaTime> durationOf(const std::shared_ptr<SourceVideo>& source) {
+    if (!source) return std::nullopt;
+    auto d = source->duration();
     if (!d || !d->isNumeric()) return std::nullopt;
     return d;
 }
@@ -36,7 +34,7 @@ MediaTime atFraction(const MediaTime& duration, double fraction) {
 
 }  // namespace
 
-ShapeEditor::ShapeEditor() {
+ShapeEditor::ShapeEditor(const CurrentSource& source) : source_(source) {
     publish();
 }
 
@@ -69,10 +67,11 @@ void ShapeEditor::changed() {
 }
 
 void ShapeEditor::insertShape(const Rect& topLeftRect) {
-    auto duration = sourceDuration();
+    auto source = source_.get();
+    auto duration = durationOf(source);
     if (!duration) return;
     auto emojis = emojiList();
-    bool hdr = Manager::shared().asset()->isHDR();
+    bool hdr = source->isHDR();
     shapes.emplace_back(MediaTimeRange{MediaTime(0, duration->timescale), *duration},
                         fromTopLeft(topLeftRect), emojis.empty() ? "" : emojis.front(), hdr);
     selectedShapeIndex = int(shapes.size()) - 1;
@@ -156,7 +155,7 @@ void ShapeEditor::updateSelectedKeyframe(const Rect& topLeftRect) {
 }
 
 void ShapeEditor::moveKeyframe(int index, double fraction) {
-    auto duration = sourceDuration();
+    auto duration = durationOf(source_.get());
     Shape* shape = selectedShape();
     if (!duration || !shape) return;
     if (index >= 0 && index < int(shape->keyframes.size()))
@@ -165,7 +164,7 @@ void ShapeEditor::moveKeyframe(int index, double fraction) {
 }
 
 void ShapeEditor::changeTrimStart(double fraction) {
-    auto duration = sourceDuration();
+    auto duration = durationOf(source_.get());
     Shape* shape = selectedShape();
     if (!duration || !shape) return;
     MediaTime end = shape->trimTime.end();
@@ -177,7 +176,7 @@ void ShapeEditor::changeTrimStart(double fraction) {
 }
 
 void ShapeEditor::changeTrimEnd(double fraction) {
-    auto duration = sourceDuration();
+    auto duration = durationOf(source_.get());
     Shape* shape = selectedShape();
     if (!duration || !shape) return;
     MediaTime start = shape->trimTime.start;
@@ -201,12 +200,13 @@ Cover ShapeEditor::selectedCover() const {
     return shape ? shape->cover : Cover::none;
 }
 
-std::optional<Image> ShapeEditor::applyBlur(const Image& source, const MediaTime& time,
-                                       const Image& current, RenderPurpose purpose,
-                                       std::vector<Rect>* drawn) const {
+std::optional<Image> ShapeEditor::render(const Image& source, const Image& current,
+                                         const FrameContext& context,
+                                         std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
     std::vector<Image> layers;
     for (const Shape& shape : *list)
-        if (auto layer = shape.layer(source, time, purpose)) layers.push_back(std::move(*layer));
+        if (auto layer = shape.layer(source, context.time, context.purpose))
+            layers.push_back(std::move(*layer));
     return ImageOps::sourceOver(layers, current, drawn);
 }

@@ -4,7 +4,7 @@
 // the per-frame chain.
 //
 // Threads: every operation runs on the main thread. After each change the editor publishes an
-// immutable copy of the shape list; `applyBlur` (render threads) reads only that copy, so a
+// immutable copy of the shape list; `render` (render threads) reads only that copy, so a
 // frame sees one consistent state and never takes a lock.
 // Rects handed in by the interface are normalised with the origin at the top-left.
 
@@ -15,16 +15,19 @@
 #include <vector>
 #include "platform/dispatch/SnapshotSlot.h"
 
+#include "core/CurrentSource.h"
+#include "core/FrameStage.h"
 #include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
 #include "regions/LookEditor.h"
 #include "shapes/Shape.h"
 
-class ShapeEditor : public LookEditor {
+class ShapeEditor : public LookEditor, public FrameStage {
 public:
     using ShapeList = std::vector<Shape>;
 
-    ShapeEditor();
+    // `source` is the session's: new shapes span its duration; it outlives the editor.
+    explicit ShapeEditor(const CurrentSource& source);
 
     std::vector<Shape> shapes;
     std::optional<int> selectedShapeIndex;
@@ -52,10 +55,10 @@ public:
     // Makes the current `shapes` what the renderer draws. The operations above call it; code
     // that changes `shapes` directly (loading a project) calls it after.
     void publish();
-    // The shape stage of the chain; any thread. Never nothing: with no shapes, `current`. The
-    // areas it draws over `current` are appended to `drawn` when given.
-    std::optional<Image> applyBlur(const Image& source, const MediaTime& time, const Image& current,
-                                   RenderPurpose purpose, std::vector<Rect>* drawn = nullptr) const;
+    // The shape stage of the chain; any thread. Never nothing: with no shapes, `current`.
+    std::optional<Image> render(const Image& source, const Image& current,
+                                const FrameContext& context,
+                                std::vector<Rect>* drawn) const override;
 
 private:
     Shape* selectedShape();
@@ -63,5 +66,6 @@ private:
     RegionLook* selectedLook() override { return selectedShape(); }
     void changed() override;  // publish, then post updateFilter
 
+    const CurrentSource& source_;
     SnapshotSlot<const ShapeList> snapshot_;
 };

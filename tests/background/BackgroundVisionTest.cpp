@@ -35,7 +35,7 @@ TEST(BackgroundStage, ThePersonStaysSharpOnABlurredBackground) {
 
     BackgroundEditor background;
     background.setStyle(StyleKind::gaussian);
-    auto out = background.applyBlur(frame);
+    auto out = background.render(frame, frame, {}, nullptr);
     ASSERT_TRUE(out);
     ASSERT_EQ(out->pixels.size(), frame.pixels.size());
 

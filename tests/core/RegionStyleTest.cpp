@@ -28,7 +28,7 @@ Image testFrame(int width, int height, int depth = CV_8U) {
 RegionStyle styleOf(StyleKind type, double intensity) {
     RegionStyle m;
     m.type = type;
-    m.current = intensity;
+    m.intensity = intensity;
     return m;
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Manager.h"
+#include "core/CurrentSource.h"
 #include "core/Notifications.h"
 #include "platform/dispatch/MainQueue.h"
 #include "support/ScriptedSourceProbe.h"
@@ -28,7 +28,7 @@ struct FaceEditorTest : ::testing::Test {
             "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
                                                          std::set<std::string>{}, VIDEO));
         asset->waitUntilLoaded();
-        Manager::shared().setAsset(asset);
+        source.set(asset);
         for (auto [name, label] :
              std::initializer_list<std::pair<const NotificationName*, const char*>>{
                  {&Notifications::onEditFace, "onEdit"},
@@ -41,10 +41,10 @@ struct FaceEditorTest : ::testing::Test {
         face.progressMerge({trackedFrom(5, 35), trackedFrom(1, 2)}, 0.9, VIDEO, FRAME);
         take();
     }
-    void TearDown() override { Manager::shared().setAsset(nullptr); }
     std::vector<std::string> take() { return std::exchange(posted, {}); }
 
-    FaceEditor face{[](std::string& error) -> std::optional<FaceScanDetectors> {
+    CurrentSource source;
+    FaceEditor face{source, [](std::string& error) -> std::optional<FaceScanDetectors> {
         error = "no detectors in unit tests";
         return std::nullopt;
     }};
@@ -100,9 +100,9 @@ TEST_F(FaceEditorTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
     EXPECT_EQ(face.objects[0].trimTime.duration, sec(0));
     face.trimFace(0.25, 0.75);
     face.setIntensity(1.7);
-    EXPECT_EQ(face.objects[0].style.current, 1.0);
+    EXPECT_EQ(face.objects[0].style.intensity, 1.0);
     face.setIntensity(-0.2);
-    EXPECT_EQ(face.objects[0].style.current, 0.0);
+    EXPECT_EQ(face.objects[0].style.intensity, 0.0);
     face.setCover(4);
     EXPECT_EQ(face.selectedCover(), 0);
     face.endFaceEdit();
@@ -118,13 +118,13 @@ TEST_F(FaceEditorTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
     EXPECT_EQ(face.objects[0].id, id);
     EXPECT_EQ(face.objects[0].endTime, VIDEO);
     EXPECT_EQ(face.objects[0].trimTime.end(), sec(30));
-    EXPECT_EQ(face.objects[0].style.current, 0.0);
+    EXPECT_EQ(face.objects[0].style.intensity, 0.0);
 }
 
 TEST_F(FaceEditorTest, TheRendererDrawsOnlyPublishedRegions) {
     Image frame(cv::Mat(100, 100, CV_8UC4, cv::Scalar(40, 120, 200, 255)));
     auto drawnAt = [&](double s) {
-        auto out = face.renderRegions(frame, sec(s), frame, RenderPurpose::exportFile);
+        auto out = face.render(frame, frame, {sec(s), FRAME, RenderPurpose::exportFile, nullptr}, nullptr);
         return !out->sharesPixelsWith(frame);
     };
     EXPECT_FALSE(drawnAt(10));  // every region starts as type none

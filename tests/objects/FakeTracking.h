@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/Manager.h"
+#include "core/SourceVideo.h"
 #include "objects/ObjectTrackingRun.h"
 #include "support/ScriptedSourceProbe.h"
 
@@ -99,14 +99,13 @@ inline TrackScript slowly(TrackScript script) {
     };
 }
 
-// A scripted 25 fps source of the given duration, made current.
-inline std::shared_ptr<SourceVideo> makeCurrentAsset(int64_t durationIn600ths) {
+// A scripted 25 fps source of the given duration.
+inline std::shared_ptr<SourceVideo> makeScriptedAsset(int64_t durationIn600ths) {
     static std::vector<std::string> steps;
     auto asset = std::make_shared<SourceVideo>(
         "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
                                                      std::set<std::string>{"isHDR"},
                                                      MediaTime(durationIn600ths, 600)));
     asset->waitUntilLoaded();
-    Manager::shared().setAsset(asset);
     return asset;
 }

@@ -16,7 +16,8 @@ namespace {
 struct ObjectEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        asset = makeCurrentAsset(6000);  // 10 s, 250 frames
+        asset = makeScriptedAsset(6000);  // 10 s, 250 frames
+        source.set(asset);
         for (auto [name, label] :
              std::initializer_list<std::pair<const NotificationName*, const char*>>{
                  {&Notifications::endTrackingObject, "end"},
@@ -32,10 +33,8 @@ struct ObjectEditorTest : ::testing::Test {
         tokens.push_back(NotificationCenter::defaultCenter().addObserver(
             Notifications::tracking, [this](auto p) { progress.push_back(p.value_or(-1)); }));
     }
-    void TearDown() override { Manager::shared().setAsset(nullptr); }
-
     void makeEditor(TrackScript script = followSeed) {
-        editor.emplace(fakeServices(250, std::move(script)));
+        editor.emplace(source, fakeServices(250, std::move(script)));
     }
     void track(double at) {
         posted.clear();
@@ -51,6 +50,7 @@ struct ObjectEditorTest : ::testing::Test {
         track(3);
     }
 
+    CurrentSource source;
     std::shared_ptr<SourceVideo> asset;
     std::optional<ObjectEditor> editor;
     std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
@@ -140,9 +140,9 @@ TEST_F(ObjectEditorTest, SelectingEditingCancellingAndFinishing) {
     const TrackedRegion before = editor->objects[1];
     editor->setStyle(StyleKind::pixellate);
     editor->setIntensity(1.5);
-    EXPECT_EQ(editor->objects[1].style.current, 1);
+    EXPECT_EQ(editor->objects[1].style.intensity, 1);
     editor->setIntensity(-0.2);
-    EXPECT_EQ(editor->objects[1].style.current, 0);
+    EXPECT_EQ(editor->objects[1].style.intensity, 0);
     editor->setSoftness(0.7);
     editor->setEmoji("🐱");
     editor->setScale(3);
@@ -153,7 +153,7 @@ TEST_F(ObjectEditorTest, SelectingEditingCancellingAndFinishing) {
     editor->cancelEditing();
     const TrackedRegion& after = editor->objects[1];
     EXPECT_EQ(after.style.type, before.style.type);
-    EXPECT_EQ(after.style.current, before.style.current);
+    EXPECT_EQ(after.style.intensity, before.style.intensity);
     EXPECT_EQ(after.softness, before.softness);
     EXPECT_EQ(after.emoji, before.emoji);
     EXPECT_EQ(after.scale, before.scale);

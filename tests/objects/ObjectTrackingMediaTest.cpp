@@ -7,7 +7,7 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include "core/Manager.h"
+#include "core/CurrentSource.h"
 #include "core/Notifications.h"
 #include "objects/ObjectEditor.h"
 #include "platform/dispatch/MainQueue.h"
@@ -89,9 +89,9 @@ TEST(ObjectTracking, ARegionFollowsTheSquareOverEachSpanInWhichItIsVisible) {
     ASSERT_NO_FATAL_FAILURE(writeClip(clip));
     auto asset = std::make_shared<SourceVideo>(clip);
     asset->waitUntilLoaded();
-    Manager::shared().setAsset(asset);
-
-    ObjectEditor editor;
+    CurrentSource source;
+    source.set(asset);
+    ObjectEditor editor{source};
     int ended = 0;
     auto token = NotificationCenter::defaultCenter().addObserver(Notifications::endTrackingObject,
                                                                  [&](auto) { ++ended; });
@@ -121,5 +121,4 @@ TEST(ObjectTracking, ARegionFollowsTheSquareOverEachSpanInWhichItIsVisible) {
         EXPECT_GE(sum / counted, 0.7) << marked;
         EXPECT_FALSE(region.thumbnail.empty());
     }
-    Manager::shared().setAsset(nullptr);
 }

@@ -25,11 +25,10 @@ struct Outcome {
 
 struct ProcessorTest : ::testing::Test {
     void SetUp() override { MainQueue::shared().bindToCurrentThread(); }
-    void TearDown() override { Manager::shared().setAsset(nullptr); }
 
     // A processor over `frames` frames of 25 fps whose tracker answers by `script`.
     void makeProcessor(int frames, TrackScript script = followSeed) {
-        asset = makeCurrentAsset(int64_t(frames) * 600 / FAKE_FPS);
+        asset = makeScriptedAsset(int64_t(frames) * 600 / FAKE_FPS);
         processor.emplace(fakeServices(frames, std::move(script), ranges));
     }
     auto progress() {

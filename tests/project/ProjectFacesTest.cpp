@@ -34,7 +34,7 @@ TEST(ProjectFaces, FaceRegionsLoadIntoTheFaceEditorAndSaveToTheSameBytes) {
     asset.waitUntilLoaded();
     auto read = parseProject(ONE_FACE);
     ASSERT_TRUE(read.document) << read.error;
-    EditSession& edit = EditSession::shared();
+    EditSession edit;
     ASSERT_FALSE(applyProject(*read.document, asset, edit));
     const auto& faces = edit.faceEditor().objects;
     ASSERT_EQ(faces.size(), 2u);

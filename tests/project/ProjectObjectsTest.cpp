@@ -21,7 +21,7 @@ TEST(ProjectObjects, ObjectRegionsLoadIntoTheObjectEditorAndSaveToTheSameBytes) 
         {"type": "rectangle", "trim": {"start": 0.5, "end": 1},
          "samples": [{"t": 0.5, "rect": [0.5, 0.5, 0.2, 0.2]}]}]})");
     ASSERT_TRUE(read.document) << read.error;
-    EditSession& edit = EditSession::shared();
+    EditSession edit;
     ASSERT_FALSE(applyProject(*read.document, asset, edit));
     const auto& objects = edit.objectEditor().objects;
     ASSERT_EQ(objects.size(), 2u);

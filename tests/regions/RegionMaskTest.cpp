@@ -4,6 +4,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "platform/image/ImageOps.h"
+#include "platform/log/Log.h"
 #include "platform/image/PixelGrid.h"
 #include "regions/RegionMask.h"
 #include "regions/ShapeMask.h"
@@ -115,8 +116,14 @@ TEST(RegionMask, ClipKeepsTheStyledFrameOnlyUnderTheMask) {
         const cv::Mat outside = ImageOps::crop(*cut, {350, 250, 1, 1}).pixels;
         EXPECT_EQ(cv::countNonZero(outside.reshape(1)), 0);
     }
+    // The failure's fixed log line is a debug line.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(clipToMask(Image(), frameOf(10, 10)));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    showDebugLog();
     testing::internal::CaptureStderr();
     EXPECT_FALSE(clipToMask(Image(), frameOf(10, 10)));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Không thể tạo bộ lọc CISourceInCompositing.\n");
+    showDebugLog(false);
 }

@@ -82,7 +82,7 @@ TEST(TrackedRegion, CopyIsANewRegionWithTheSameLookAndSharedMasks) {
     r.scale = 1.5;
     r.setSoftness(0.3);
     r.style.type = StyleKind::pixellate;
-    r.style.current = 1.7;
+    r.style.intensity = 1.7;
     r.trimmedByUser = true;
     auto c = r.copy();
     EXPECT_NE(c.id, r.id);
@@ -92,7 +92,7 @@ TEST(TrackedRegion, CopyIsANewRegionWithTheSameLookAndSharedMasks) {
     EXPECT_EQ(c.scale, 1.5);
     EXPECT_EQ(c.softness, 0.3);
     EXPECT_EQ(c.style.type, StyleKind::pixellate);
-    EXPECT_EQ(c.style.current, 1.0);
+    EXPECT_EQ(c.style.intensity, 1.0);
     EXPECT_FALSE(c.trimmedByUser);
     ASSERT_TRUE(c.circle && c.emojiImage);
     EXPECT_TRUE(c.circle->sharesPixelsWith(*r.circle));
@@ -102,7 +102,7 @@ TEST(TrackedRegion, CopyIsANewRegionWithTheSameLookAndSharedMasks) {
 TEST(TrackedRegion, RectangleCoversItsSampleAndScaleEnlargesItAboutTheCentre) {
     auto r = region({sample(0, {0.2, 0.2, 0.4, 0.4})}, Cover::rectangle);
     r.style.type = StyleKind::noir;
-    r.style.current = 1;
+    r.style.intensity = 1;
     Image frame = colourFrame();
     Image out = renderRegions({r}, frame, sec(0), frame, RenderPurpose::preview, FRAME);
     EXPECT_TRUE(grey(at(out, 40, 40)));
@@ -119,7 +119,7 @@ TEST(TrackedRegion, RegionsAreDrawnInOrderAndSkippedWhenTheyCannotBe) {
     Rect whole{0.25, 0.25, 0.5, 0.5};
     auto chrome = region({sample(0, whole)}, Cover::circle);
     chrome.style.type = StyleKind::chrome;
-    chrome.style.current = 1;
+    chrome.style.intensity = 1;
     auto noir = chrome;
     noir.style.type = StyleKind::noir;
     Image frame = colourFrame();

@@ -6,7 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "background/BackgroundEditor.h"
-#include "core/Manager.h"
+#include "core/CurrentSource.h"
 #include "core/Notifications.h"
 #include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
@@ -19,10 +19,7 @@ namespace {
 struct EditSessionTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        Manager::shared().setAsset(nullptr);
-        edit.reset();
     }
-    void TearDown() override { Manager::shared().setAsset(nullptr); }
 
     // Observes the given events and records their order.
     void record(std::initializer_list<std::pair<const NotificationName*, const char*>> events) {
@@ -34,10 +31,10 @@ struct EditSessionTest : ::testing::Test {
         auto asset = std::make_shared<SourceVideo>(
             "clip.mp4", std::make_unique<ScriptedSource>(stepLog, std::vector<SourceTrack>{{0}}));
         asset->waitUntilLoaded();
-        Manager::shared().setAsset(asset);
+        edit.setSource(asset);
     }
 
-    EditSession& edit = EditSession::shared();
+    EditSession edit;
     std::vector<std::string> stepLog;
     std::vector<std::string> posted;
     std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
@@ -98,7 +95,7 @@ TEST_F(EditSessionTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag)
     edit.cancelExport = true;
     edit.faceEditor().scanState = FaceScanState::end;
     edit.faceEditor().scanProgress = 0.7;
-    edit.backgroundEditor().style.current = 0.9;
+    edit.backgroundEditor().style.intensity = 0.9;
     edit.shapeEditor().selectedShapeIndex = 3;
     record({{&Notifications::toolChange, "tool"}, {&Notifications::timeChange, "time"}});
 
@@ -112,7 +109,7 @@ TEST_F(EditSessionTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag)
     EXPECT_TRUE(edit.cancelExport);
     EXPECT_EQ(edit.faceEditor().scanState, FaceScanState::start);
     EXPECT_EQ(edit.faceEditor().scanProgress, 0.0);
-    EXPECT_EQ(edit.backgroundEditor().style.current, 0.5);
+    EXPECT_EQ(edit.backgroundEditor().style.intensity, 0.5);
     EXPECT_FALSE(edit.shapeEditor().selectedShapeIndex);
     EXPECT_TRUE(posted.empty());
     edit.cancelExport = false;
@@ -121,7 +118,7 @@ TEST_F(EditSessionTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag)
 TEST_F(EditSessionTest, WithoutRegionsTheChainReturnsTheSourceItself) {
     Image frame(cv::Mat(36, 64, CV_8UC4, cv::Scalar(10, 20, 30, 255)));
     std::vector<Rect> drawn{{1, 2, 3, 4}};
-    Image out = edit.applyBlurs(frame, MediaTime(1, 30), RenderPurpose::preview, &drawn);
+    Image out = edit.renderFrame(frame, MediaTime(1, 30), RenderPurpose::preview, &drawn);
     EXPECT_TRUE(out.sharesPixelsWith(frame));
     EXPECT_TRUE(drawn.empty());
 }
@@ -135,13 +132,13 @@ TEST_F(EditSessionTest, TheChainChangesNothingOutsideTheAreasItSaysItDrew) {
     const MediaTimeRange span{MediaTime::zero(), MediaTime(10, 1)};
     shapes.shapes.emplace_back(span, Rect{0.1, 0.2, 0.3, 0.3}, "😀", false);
     shapes.shapes.back().style.type = StyleKind::gaussian;
-    shapes.shapes.back().style.current = 0.5;
+    shapes.shapes.back().style.intensity = 0.5;
     shapes.shapes.emplace_back(span, Rect{0.6, 0.5, 0.2, 0.4}, "😀", false);
     shapes.shapes.back().cover = Cover::emoji;
     shapes.publish();
 
     std::vector<Rect> drawn;
-    const Image out = edit.applyBlurs(frame, MediaTime(1, 1), RenderPurpose::exportFile, &drawn);
+    const Image out = edit.renderFrame(frame, MediaTime(1, 1), RenderPurpose::exportFile, &drawn);
     ASSERT_EQ(drawn.size(), 2u);
     cv::Mat outside(pixels.size(), CV_8U, cv::Scalar(255));
     for (const Rect& area : drawn)

@@ -10,7 +10,7 @@
 
 #include "core/SourceVideo.h"
 #include "session/EditSession.h"
-#include "core/Manager.h"
+#include "core/CurrentSource.h"
 #include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/media/MediaFile.h"
@@ -51,7 +51,7 @@ struct ExportMedia : ::testing::Test {
     ExportRun& start(const ExportSettings& settings, FrameHandler handler = {}) {
         runs.push_back(std::make_unique<ExportRun>());
         ExportRun& run = *runs.back();
-        Exporter::shared().exportVideo(
+        exporter.exportVideo(
             settings, std::move(handler),
             [&run](double p) {
                 run.progress.push_back(p);
@@ -63,7 +63,7 @@ struct ExportMedia : ::testing::Test {
 
     // Waits until the export has ended and its callbacks have been delivered.
     void finish() {
-        MainQueue::shared().runUntil([] { return !Exporter::shared().isExporting(); },
+        MainQueue::shared().runUntil([this] { return !exporter.isExporting(); },
                                      std::chrono::seconds(120));
         MainQueue::shared().runPending();
     }
@@ -87,6 +87,7 @@ struct ExportMedia : ::testing::Test {
 
     fs::path folder;
     std::vector<std::unique_ptr<ExportRun>> runs;
+    Exporter exporter;
 };
 
 std::unique_ptr<MediaFile> probe(const std::string& path) {
@@ -223,7 +224,7 @@ TEST_F(ExportMedia, CancelWhileWritingLeavesNoFileAndNoCallback) {
                                  std::chrono::seconds(60));
     ASSERT_GE(run.progress.size(), 3u);
     EXPECT_EQ(filesInFolder(), 1u);  // the partial file
-    Exporter::shared().cancel();
+    exporter.cancel();
     finish();
     EXPECT_FALSE(run.result);
     EXPECT_EQ(filesInFolder(), 0u);
@@ -272,13 +273,12 @@ TEST_F(ExportMedia, FullDiskFailsAndLeavesNoFile) {
 TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
     auto asset = std::make_shared<SourceVideo>(testMediaPath("noaudio.mp4"));
     asset->waitUntilLoaded();
-    Manager::shared().setAsset(asset);
-    EditSession& edit = EditSession::shared();
+    EditSession edit;
+    edit.setSource(asset);
     FaceEditor& face = edit.faceEditor();
+    const std::string scratch = edit.exporter().folder();
     size_t before =
-        fs::exists(Exporter::shared().folder())
-            ? size_t(std::distance(fs::directory_iterator(Exporter::shared().folder()), {}))
-            : 0;
+        fs::exists(scratch) ? size_t(std::distance(fs::directory_iterator(scratch), {})) : 0;
 
     // Cancelled while the scan still runs: no file, no call.
     face.scanState = FaceScanState::start;
@@ -311,8 +311,5 @@ TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_LT(progress.back(), 1.0);
     fs::remove(result->file->url);
-    EXPECT_EQ(size_t(std::distance(fs::directory_iterator(Exporter::shared().folder()), {})),
-              before);
-    Manager::shared().setAsset(nullptr);
-    edit.reset();
+    EXPECT_EQ(size_t(std::distance(fs::directory_iterator(scratch), {})), before);
 }

@@ -4,10 +4,12 @@
 
 #include <thread>
 
+#include "core/CurrentSource.h"
 #include "faces/FaceEditor.h"
 
 TEST(FaceScanWait, ReportsTheScansShareAndReturnsWhenItEnds) {
-    FaceEditor face;
+    CurrentSource source;
+    FaceEditor face{source};
     face.scanProgress = 0.5;
     std::atomic<bool> cancel{false};
     std::thread scan([&] {
@@ -31,7 +33,8 @@ TEST(FaceScanWait, ReportsTheScansShareAndReturnsWhenItEnds) {
 }
 
 TEST(FaceScanWait, CancelEndsTheWaitAtOnce) {
-    FaceEditor face;
+    CurrentSource source;
+    FaceEditor face{source};
     std::atomic<bool> cancel{false};
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -44,7 +47,8 @@ TEST(FaceScanWait, CancelEndsTheWaitAtOnce) {
 }
 
 TEST(FaceScanWait, TheScansEndWakesTheWaitAtOnce) {
-    FaceEditor face;
+    CurrentSource source;
+    FaceEditor face{source};
     const uint64_t seen = face.scanChanges();
     std::atomic<bool> woke{false};
     auto started = std::chrono::steady_clock::now();

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "session/EditSession.h"
-#include "core/Manager.h"
 #include "platform/dispatch/MainQueue.h"
 
 namespace {
@@ -54,21 +53,18 @@ Image storedFrame(int width, int height) {
 }
 
 struct CompositorTest : ::testing::Test {
-    void SetUp() override {
-        MainQueue::shared().bindToCurrentThread();
-        EditSession::shared().reset();
-    }
-    void TearDown() override { Manager::shared().setAsset(nullptr); }
+    void SetUp() override { MainQueue::shared().bindToCurrentThread(); }
 
     Image render(Size stored, AffineTransform t) {
         auto asset = std::make_shared<SourceVideo>("clip.mp4", std::make_unique<OrientedSource>(stored, t));
         asset->waitUntilLoaded();
-        Manager::shared().setAsset(asset);
+        session.setSource(asset);
         Request request(storedFrame(int(stored.width), int(stored.height)));
-        PreviewCompositor().startVideoCompositionRequest(request);
+        PreviewCompositor(session).startVideoCompositionRequest(request);
         EXPECT_FALSE(request.error);
         return request.result.value_or(Image());
     }
+    EditSession session;
     static bool isRed(const cv::Vec4b& p) { return p[2] > 200 && p[0] < 50; }
 };
 
@@ -94,17 +90,16 @@ TEST_F(CompositorTest, TurnsAQuarterTurnedVideoUpright) {
 }
 
 TEST_F(CompositorTest, PassesFramesThroughWhileFactsAreMissing) {
-    Manager::shared().setAsset(nullptr);
     Image frame = storedFrame(64, 36);
     Request request(frame);
-    PreviewCompositor().startVideoCompositionRequest(request);
+    PreviewCompositor(session).startVideoCompositionRequest(request);
     ASSERT_TRUE(request.result);
     EXPECT_TRUE(request.result->sharesPixelsWith(frame));
 }
 
 TEST_F(CompositorTest, MissingTracksOrFramesFailTheRequest) {
     for (Request request : {Request(storedFrame(8, 8), {}), Request(std::nullopt)}) {
-        PreviewCompositor().startVideoCompositionRequest(request);
+        PreviewCompositor(session).startVideoCompositionRequest(request);
         EXPECT_EQ(request.error, (CompositionError{"VFViewCompositing", 0}));
         EXPECT_FALSE(request.result);
     }

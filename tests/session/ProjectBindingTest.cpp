@@ -21,7 +21,7 @@ struct ProjectBindingTest : ::testing::Test {
                                                          MediaTime(3000, 600)));  // 5 s
         asset->waitUntilLoaded();
     }
-    void TearDown() override { EditSession::shared().reset(); }
+    EditSession edit;
     ProjectDocument parse(const std::string& text) {
         auto r = parseProject(text);
         EXPECT_TRUE(r.document) << r.error;
@@ -38,8 +38,8 @@ TEST_F(ProjectBindingTest, LoadsShapesResolvingSecondsAndDefaults) {
     auto d = parse(R"({"veilcut": 1, "source": "clip.mp4", "shapes": [
         {"type": "emoji", "rect": [0, 0, 0.5, 0.5], "trim": {"start": 1.5},
          "keyframes": [{"t": 2, "rect": [0.5, 0.5, 0.5, 0.5]}]}]})");
-    ASSERT_FALSE(applyProject(d, *asset, EditSession::shared()));
-    const auto& shapes = EditSession::shared().shapeEditor().shapes;
+    ASSERT_FALSE(applyProject(d, *asset, edit));
+    const auto& shapes = edit.shapeEditor().shapes;
     ASSERT_EQ(shapes.size(), 1u);
     EXPECT_EQ(shapes[0].trimTime.start, MediaTime(900, 600));
     EXPECT_EQ(shapes[0].trimTime.end(), MediaTime(3000, 600));
@@ -53,23 +53,23 @@ TEST_F(ProjectBindingTest, SavingTheLoadedEditsGivesAStableDocument) {
         "background": {"style": "crystal", "intensity": 0.8, "softness": 0.4}, "shapes": [
         {"type": "rectangle", "style": "bokeh", "intensity": 0.3, "softness": 0.7,
          "rect": [0.1, 0.1, 0.2, 0.2], "trim": {"start": 0.25, "end": 4}}]})");
-    ASSERT_FALSE(applyProject(d, *asset, EditSession::shared()));
-    const BackgroundEditor& background = EditSession::shared().backgroundEditor();
+    ASSERT_FALSE(applyProject(d, *asset, edit));
+    const BackgroundEditor& background = edit.backgroundEditor();
     EXPECT_EQ(background.style.type, StyleKind::crystal);
-    EXPECT_EQ(background.style.current, 0.8);
+    EXPECT_EQ(background.style.intensity, 0.8);
     EXPECT_EQ(background.softness, 0.4);
-    std::string saved = projectText(projectFromEdits(EditSession::shared(), "clip.mp4"));
-    ASSERT_FALSE(applyProject(parse(saved), *asset, EditSession::shared()));
-    EXPECT_EQ(projectText(projectFromEdits(EditSession::shared(), "clip.mp4")), saved);
+    std::string saved = projectText(projectFromEdits(edit, "clip.mp4"));
+    ASSERT_FALSE(applyProject(parse(saved), *asset, edit));
+    EXPECT_EQ(projectText(projectFromEdits(edit, "clip.mp4")), saved);
     EXPECT_NE(saved.find("\"bokeh\""), std::string::npos);
     EXPECT_NE(saved.find("\"crystal\""), std::string::npos);
 }
 
 TEST_F(ProjectBindingTest, ATrimBeyondTheSourceIsRejectedAndEditsStayUntouched) {
-    EditSession::shared().shapeEditor().shapes.emplace_back(MediaTimeRange{MediaTime(0, 1), MediaTime(1, 1)},
+    edit.shapeEditor().shapes.emplace_back(MediaTimeRange{MediaTime(0, 1), MediaTime(1, 1)},
                                                  Rect{0, 0, 1, 1}, "😀", false);
     auto d = parse(R"({"veilcut": 1, "source": "clip.mp4", "shapes": [
         {"rect": [0, 0, 1, 1], "trim": {"end": 9}, "maxEnd": 6}]})");
-    EXPECT_EQ(applyProject(d, *asset, EditSession::shared()), "shapes[0].trim: end must not be after maxEnd");
-    EXPECT_EQ(EditSession::shared().shapeEditor().shapes.size(), 1u);
+    EXPECT_EQ(applyProject(d, *asset, edit), "shapes[0].trim: end must not be after maxEnd");
+    EXPECT_EQ(edit.shapeEditor().shapes.size(), 1u);
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Manager.h"
+#include "core/CurrentSource.h"
 #include "core/Notifications.h"
 #include "platform/dispatch/MainQueue.h"
 #include "support/ScriptedSourceProbe.h"
@@ -17,7 +17,7 @@ struct ShapeEditorTest : ::testing::Test {
                                                          std::set<std::string>{"isHDR"},
                                                          MediaTime(6000, 600)));  // 10 s
         asset->waitUntilLoaded();
-        Manager::shared().setAsset(asset);
+        source.set(asset);
         for (auto [name, label] : std::initializer_list<std::pair<const NotificationName*, const char*>>{
                  {&Notifications::onEditShape, "onEdit"},
                  {&Notifications::offEditShape, "offEdit"},
@@ -31,7 +31,6 @@ struct ShapeEditorTest : ::testing::Test {
             tokens.push_back(NotificationCenter::defaultCenter().addObserver(
                 *name, [this, label = std::string(label)](auto) { posted.push_back(label); }));
     }
-    void TearDown() override { Manager::shared().setAsset(nullptr); }
 
     // Adds a finished shape with the given top-left rect.
     void addShape(Rect topLeft) {
@@ -40,7 +39,8 @@ struct ShapeEditorTest : ::testing::Test {
     }
     std::vector<std::string> take() { return std::exchange(posted, {}); }
 
-    ShapeEditor shapes;
+    CurrentSource source;
+    ShapeEditor shapes{source};
     std::vector<std::string> steps;
     std::vector<std::string> posted;
     std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
@@ -87,7 +87,7 @@ TEST_F(ShapeEditorTest, CancellingAnEditRestoresTheSnapshotInPlace) {
     EXPECT_TRUE(s.keyframes.empty());
     EXPECT_EQ(s.emoji, "😀");
     EXPECT_TRUE(s.emojiImage->sharesPixelsWith(*emojiBefore));
-    EXPECT_EQ(s.style.current, 0.5);
+    EXPECT_EQ(s.style.intensity, 0.5);
     EXPECT_FALSE(shapes.selectedShapeIndex);
     EXPECT_FALSE(shapes.editingShape);
 }
@@ -128,7 +128,7 @@ TEST_F(ShapeEditorTest, SettersNeedASelectionAndValidValues) {
     shapes.setCover(3);
     EXPECT_EQ(shapes.selectedCover(), Cover::emoji);
     shapes.setIntensity(-1);
-    EXPECT_EQ(shapes.shapes[0].style.current, 0.0);
+    EXPECT_EQ(shapes.shapes[0].style.intensity, 0.0);
     shapes.selectedKeyframeIndex = 5;
     take();
     shapes.removeSelectedKeyframe();  // out of range: still announced
@@ -154,12 +154,12 @@ TEST_F(ShapeEditorTest, LaterShapesCoverEarlierOnesAndTheRendererSeesOnlyPublish
         EXPECT_EQ(out.pixels.at<cv::Vec4b>(75, 75), cv::Vec4b(40, 120, 200, 255));
         return covered[0] == covered[1] && covered[1] == covered[2];
     };
-    EXPECT_TRUE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, RenderPurpose::preview)));
+    EXPECT_TRUE(greyAt(*shapes.render(frame, frame, {MediaTime(300, 600), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)));
     // An unpublished change is not drawn; once published it is.
     std::swap(shapes.shapes[0], shapes.shapes[1]);
-    EXPECT_TRUE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, RenderPurpose::preview)));
+    EXPECT_TRUE(greyAt(*shapes.render(frame, frame, {MediaTime(300, 600), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)));
     shapes.publish();
-    EXPECT_FALSE(greyAt(*shapes.applyBlur(frame, MediaTime(300, 600), frame, RenderPurpose::preview)));
+    EXPECT_FALSE(greyAt(*shapes.render(frame, frame, {MediaTime(300, 600), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)));
 }
 
 TEST_F(ShapeEditorTest, ResetEmptiesEverything) {
@@ -169,5 +169,5 @@ TEST_F(ShapeEditorTest, ResetEmptiesEverything) {
     EXPECT_TRUE(shapes.shapes.empty());
     EXPECT_FALSE(shapes.selectedShapeIndex);
     Image frame(cv::Mat(10, 10, CV_8UC4, cv::Scalar::all(9)));
-    EXPECT_TRUE(shapes.applyBlur(frame, MediaTime(0, 1), frame, RenderPurpose::preview)->sharesPixelsWith(frame));
+    EXPECT_TRUE(shapes.render(frame, frame, {MediaTime(0, 1), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)->sharesPixelsWith(frame));
 }

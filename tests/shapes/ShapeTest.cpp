@@ -72,14 +72,14 @@ TEST(Shape, CopyHasNewIdsSharedMasksAndClampedIntensity) {
     auto shape = shapeOver(0, 10);
     shape.appendKeyframe(sec(2), {0.1, 0.1, 0.1, 0.1});
     shape.style.type = StyleKind::bokeh;
-    shape.style.current = 3.0;
+    shape.style.intensity = 3.0;
     shape.style.time = 7;
     auto c = shape.copy();
     EXPECT_NE(c.id, shape.id);
     EXPECT_NE(c.keyframes[0].id, shape.keyframes[0].id);
     EXPECT_EQ(c.keyframes[0].time, shape.keyframes[0].time);
     EXPECT_EQ(c.style.type, StyleKind::bokeh);
-    EXPECT_EQ(c.style.current, 1.0);
+    EXPECT_EQ(c.style.intensity, 1.0);
     EXPECT_EQ(c.style.time, 0.0);
     ASSERT_TRUE(c.circle && shape.circle);
     EXPECT_TRUE(c.circle->sharesPixelsWith(*shape.circle));

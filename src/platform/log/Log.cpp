@@ -23,8 +23,8 @@ bool askedForByEnvironment() {
 
 }  // namespace
 
-void showDebugLog() {
-    forced().store(true);
+void showDebugLog(bool shown) {
+    forced().store(shown);
 }
 
 bool isDebugLogShown() {

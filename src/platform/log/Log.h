@@ -7,7 +7,8 @@
 
 // Prints `line` when debug lines are shown.
 void logDebug(std::string_view line);
-// Shows debug lines from now on, whatever the environment says (`--verbose`).
-void showDebugLog();
+// Shows debug lines from now on whatever the environment says (`--verbose`), or, with false,
+// goes back to what the environment says.
+void showDebugLog(bool shown = true);
 // Whether debug lines are shown.
 bool isDebugLogShown();

@@ -1,4 +1,4 @@
-#include "cli/InputFile.h"
+#include "session/InputFile.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,0 @@
-#include "core/Manager.h"
-
-Manager& Manager::shared() {
-    static Manager manager;
-    return manager;
-}
