@@ -15,6 +15,7 @@
 #include "core/StyleKindName.h"
 #include "faces/FaceEditor.h"
 #include "regions/EmojiImage.h"
+#include "session/ExportTarget.h"
 
 namespace {
 
@@ -128,9 +129,9 @@ void hideEveryFace(FaceEditor& faces, const Look& look) {
 int runAnonymize(Arguments args) {
     AnonymizeRequest request;
     if (auto problem = parse(args, request)) return failWith(*problem);
-    request.target.sourcePath = request.input;
-    if (auto problem = exportTargetProblem(request.target); !problem.empty())
-        return failWith(problem);
+    std::string problem = exportTargetProblem(request.target.outputPath, request.input,
+                                              request.target.overwrite);
+    if (!problem.empty()) return failWith(problem);
     std::string error;
     int status = 0;
     EditSession session;

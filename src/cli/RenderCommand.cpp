@@ -4,7 +4,6 @@
 #include "cli/Command.h"
 #include "cli/ExportToFile.h"
 #include "session/EditSession.h"
-#include "faces/FaceEditor.h"
 
 namespace {
 
@@ -31,9 +30,5 @@ int runRender(Arguments args) {
     if (project.empty() || target.outputPath.empty()) return failWith(USAGE);
     EditSession session;
     if (auto problem = session.openProject(project)) return failWith(*problem);
-    target.sourcePath = session.source()->path();
-    // The project's face regions are final: there is no scan to wait for.
-    session.faceEditor().scanProgress = 1;
-    session.faceEditor().scanState = FaceScanState::end;
     return exportToFile(session, target);
 }

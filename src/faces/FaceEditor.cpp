@@ -38,6 +38,11 @@ void FaceEditor::reset() {
     publish();
 }
 
+bool FaceEditor::hasScanToWaitFor() const {
+    return scanState.load() == FaceScanState::end || faceScan.isScanning() ||
+           scanProgress.load() > 0;
+}
+
 uint64_t FaceEditor::scanChanges() const {
     std::lock_guard lock(scanChangeMutex_);
     return scanChanges_;

@@ -67,6 +67,9 @@ public:
     void completionMerge(std::vector<TrackedRegion> regions, const MediaTime& duration,
                          double frameDuration);
 
+    // Whether a scan is under way or has reported: one that never started (or was cancelled
+    // by `reset`) will never end, so nothing should wait for it. Main thread.
+    bool hasScanToWaitFor() const;
     // A count of the scan's reports and its end so far: pass it to `waitForScanChange` to sleep
     // until the next one. Any thread.
     uint64_t scanChanges() const;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <thread>
+#include <utility>
 
 #include "project/ProjectReader.h"
 #include "project/ProjectWriter.h"
@@ -132,13 +133,15 @@ Image EditSession::renderFrame(const Image& image, const MediaTime& time, Render
     return current;
 }
 
-void EditSession::exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder) {
+void EditSession::exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder,
+                              std::function<void()> ended) {
     cancelExport = false;
     auto asset = source_.get();
     auto size = asset ? asset->size() : std::nullopt;
     if (!size) {
-        MainQueue::shared().post([completion] {
+        MainQueue::shared().post([completion, ended] {
             if (completion) completion({std::nullopt, "no source video"});
+            if (ended) ended();
         });
         return;
     }
@@ -148,21 +151,30 @@ void EditSession::exportVideo(ExportProgress progress, ExportCompletion completi
     settings.width = int(size->width);
     settings.height = int(size->height);
     settings.folder = std::move(folder);
-    double p0 = faces_.scanProgress.load();
+    // A scan that never started would be waited for forever: the faces are as they are.
+    const bool waitForScan = faces_.hasScanToWaitFor();
+    double p0 = waitForScan ? faces_.scanProgress.load() : 1.0;
     double share = (1 - p0) * 0.5;
     startingExports_.fetch_add(1);
-    BackgroundQueue::dispatch([this, settings, p0, share, progress, completion] {
+    BackgroundQueue::dispatch([this, settings, waitForScan, p0, share, progress, completion,
+                               ended] {
         // Counted until Exporter has taken over, so `isExporting` has no gap before the file.
+        // An export that ends before the hand-over says so itself, once no longer counted.
         struct Started {
             std::atomic<int>& count;
-            ~Started() { count.fetch_sub(1); }
-        } started{startingExports_};
+            std::function<void()> ended;
+            ~Started() {
+                count.fetch_sub(1);
+                if (ended) MainQueue::shared().post(std::move(ended));
+            }
+        } started{startingExports_, ended};
         auto report = [progress](double fraction) {
             MainQueue::shared().post([progress, fraction] {
                 if (progress) progress(fraction);
             });
         };
-        if (!waitForFaceScan(faces_, cancelExport, p0, share, report) || cancelExport) return;
+        if (waitForScan && !waitForFaceScan(faces_, cancelExport, p0, share, report)) return;
+        if (cancelExport) return;
         auto& engine = exporter_;
         engine.exportVideo(
             settings,
@@ -172,10 +184,15 @@ void EditSession::exportVideo(ExportProgress progress, ExportCompletion completi
             [progress, share](double e) {
                 if (progress) progress(share + (1 - share) * e);
             },
-            completion);
+            completion, std::exchange(started.ended, {}));
         // A cancel that came between the check above and the start reaches the export here.
         if (cancelExport) engine.cancel();
     });
+}
+
+std::shared_ptr<ExportHandle> EditSession::exportTo(const std::string& outputPath,
+                                                   ExportOptions options) {
+    return ExportHandle::start(*this, outputPath, std::move(options));
 }
 
 bool EditSession::isExporting() const {

@@ -26,6 +26,7 @@
 #include "platform/time/MediaTime.h"
 #include "render/ExportJob.h"
 #include "session/EditTool.h"
+#include "session/ExportHandle.h"
 #include "session/Exporter.h"
 #include "shapes/ShapeEditor.h"
 
@@ -84,18 +85,28 @@ public:
     Image renderFrame(const Image& image, const MediaTime& time, RenderPurpose purpose,
                       std::vector<Rect>* drawn = nullptr) const;
     // Exports the current source with every edit; returns at once. Waits on the background
-    // queue for the face scan first. `progress` gets the overall fraction: 0 to s while the
+    // queue for the face scan first, when one is under way or has reported. `progress` gets the overall fraction: 0 to s while the
     // scan finishes, s to 1 while writing, s = half of what the scan had left. `completion`
     // gets the file or the reason for a failure (also when there is no source); setting
     // `cancelExport` or calling the exporter's cancel ends it with no file and no call. Both
     // are delivered on the main queue. The file goes to `folder`, or to the exporter's own
-    // scratch folder when it is empty. Main thread.
-    void exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder = {});
+    // scratch folder when it is empty. `ended` is posted once the export has ended and let go
+    // of the session, whatever the outcome. Main thread.
+    void exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder = {},
+                     std::function<void()> ended = {});
     // True from `exportVideo` until its export has ended and cleaned up, including the wait
     // for the face scan before the file is made. Any thread.
     bool isExporting() const;
+    // Exports the source with every edit to `outputPath` under the rules of ExportTarget,
+    // through a temporary file renamed into place when complete (see ExportHandle). Main
+    // thread.
+    std::shared_ptr<ExportHandle> exportTo(const std::string& outputPath, ExportOptions options);
+    // Expires when the session is destroyed: what may outlive it (an export handle) reaches it
+    // through this. Main thread.
+    std::weak_ptr<EditSession*> lifetime() const { return lifetime_; }
 
 private:
+    std::shared_ptr<EditSession*> lifetime_ = std::make_shared<EditSession*>(this);
     CurrentSource source_;
     FaceEditor faces_{source_};
     ObjectEditor objects_{source_};

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/dispatch/BackgroundQueue.h"
+#include "platform/dispatch/MainQueue.h"
 #include "platform/dispatch/Uuid.h"
 
 namespace {
@@ -21,7 +22,7 @@ std::string scratchFolder() {
 Exporter::Exporter() : folder_(scratchFolder()) {}
 
 void Exporter::exportVideo(ExportSettings settings, FrameHandler handler, ExportProgress progress,
-                           ExportCompletion completion) {
+                           ExportCompletion completion, std::function<void()> ended) {
     std::string folder = settings.folder.empty() ? folder_ : settings.folder;
     std::string path = (std::filesystem::path(folder) / (makeUuidString() + ".mp4")).string();
     auto job = std::make_shared<ExportJob>(std::move(settings), std::move(path), std::move(handler),
@@ -31,10 +32,11 @@ void Exporter::exportVideo(ExportSettings settings, FrameHandler handler, Export
         current_ = job;
     }
     running_.fetch_add(1);
-    BackgroundQueue::dispatch([this, job]() mutable {
+    BackgroundQueue::dispatch([this, job, ended = std::move(ended)]() mutable {
         job->run();
         job.reset();  // readers and writer closed before the export counts as ended
         running_.fetch_sub(1);
+        if (ended) MainQueue::shared().post(std::move(ended));
     });
 }
 

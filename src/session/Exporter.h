@@ -13,6 +13,7 @@
 // before destroying it.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,9 +24,10 @@ class Exporter {
 public:
     const std::string& folder() const { return folder_; }
 
-    // Starts an export and returns at once; from then on `cancel` reaches it.
+    // Starts an export and returns at once; from then on `cancel` reaches it. `ended` is posted
+    // to the main queue once the export has ended and cleaned up, after `completion` (if any).
     void exportVideo(ExportSettings settings, FrameHandler handler, ExportProgress progress,
-                     ExportCompletion completion);
+                     ExportCompletion completion, std::function<void()> ended = {});
     // Stops the export in progress; its file is deleted.
     void cancel();
     // True from `exportVideo` until its export has ended and cleaned up.
