@@ -112,15 +112,15 @@ std::optional<std::string> parse(Arguments args, AnonymizeRequest& r) {
 
 // Every face region gets the same look; the face editor's setters keep their rules.
 void hideEveryFace(FaceEditor& faces, const Look& look) {
-    for (int i = 0; i < int(faces.objects.size()); ++i) {
-        faces.selectFace(i);
+    for (int i = 0; i < int(faces.regions().size()); ++i) {
+        faces.select(i);
         faces.setCover(int(look.type));
         faces.setStyle(look.style);
         faces.setIntensity(look.intensity);
         faces.setSoftness(look.softness);
         faces.setScale(look.scale);
         if (!look.emoji.empty()) faces.setEmoji(look.emoji);
-        faces.endFaceEdit();
+        faces.finishEdit();
     }
 }
 
@@ -140,8 +140,8 @@ int runAnonymize(Arguments args) {
     FaceEditor& faces = session.faceEditor();
     hideEveryFace(faces, request.look);
     session.backgroundEditor().setStyle(request.background);
-    std::fprintf(stderr, "Hiding %zu %s\n", faces.objects.size(),
-                 faces.objects.size() == 1 ? "person" : "persons");
+    std::fprintf(stderr, "Hiding %zu %s\n", faces.regions().size(),
+                 faces.regions().size() == 1 ? "person" : "persons");
     if (!request.project.empty()) {
         if (auto problem = session.saveProject(request.project))
             return failWith(*problem, EXIT_WORK_FAILED);

@@ -22,10 +22,10 @@ bool scanVideo(EditSession& session, const std::string& path, bool smallFaces, s
     FaceEditor& faces = session.faceEditor();
     ProgressReport progress("Scanning faces");
     auto token = NotificationCenter::defaultCenter().addObserver(
-        Notifications::progressing, [&](auto) { progress.update(faces.scanProgress.load()); });
+        Notifications::progressing, [&](auto) { progress.update(faces.scanProgress()); });
     std::optional<std::string> failure;
     session.startFaceScan(smallFaces, [&](const std::string& reason) { failure = reason; });
-    MainQueue::shared().runUntil([&] { return faces.scanState.load() == FaceScanState::end; },
+    MainQueue::shared().runUntil([&] { return faces.scanState() == FaceScanState::end; },
                                  std::chrono::hours(24 * 365));
     if (failure) {
         progress.finish();

@@ -56,7 +56,7 @@ int runScan(Arguments args) {
     int status = 0;
     EditSession session;
     if (!scanVideo(session, input, smallFaces, error, status)) return failWith(error, status);
-    printPersons(session.faceEditor().objects, json);
+    printPersons(session.faceEditor().regions(), json);
     if (!project.empty()) {
         if (auto problem = session.saveProject(project)) return failWith(*problem, EXIT_WORK_FAILED);
     }

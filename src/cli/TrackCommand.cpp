@@ -76,7 +76,7 @@ void trackWithProgress(ObjectEditor& objects, const Rect& box, const MediaTime& 
     auto onEnd = center.addObserver(Notifications::endTrackingObject, [&](auto) { ended = true; });
     objects.trackObject(box, at);
     // A pass that cannot read the video ends without a report; the tracker then goes idle.
-    MainQueue::shared().runUntil([&] { return ended || !objects.trackingRun.isTracking(); },
+    MainQueue::shared().runUntil([&] { return ended || !objects.isTracking(); },
                                  std::chrono::hours(24 * 365));
     progress.finish();
 }
@@ -117,9 +117,9 @@ int runTrack(Arguments args) {
                         " s)");
     ObjectEditor& objects = session.objectEditor();
     trackWithProgress(objects, *box, MediaTime::fromSeconds(*at, duration->timescale));
-    if (objects.objects.empty())
+    if (objects.regions().empty())
         return failWith("the object was not found: no frame matched the box", EXIT_WORK_FAILED);
-    printRegion(objects.objects.back(), json);
+    printRegion(objects.regions().back(), json);
     if (!project.empty()) {
         if (auto problem = session.saveProject(project)) return failWith(*problem, EXIT_WORK_FAILED);
     }

@@ -1,10 +1,6 @@
 #include "faces/FaceEditor.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "core/Notifications.h"
-#include "platform/log/Log.h"
 
 namespace {
 
@@ -12,35 +8,29 @@ void post(const NotificationName& name) {
     NotificationCenter::defaultCenter().post(name);
 }
 
-// A fraction of the video as a media time in the duration's timescale; out-of-range fractions
-// are clamped so the conversion stays defined.
-MediaTime atFraction(const MediaTime& duration, double fraction) {
-    double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
-    return MediaTime::fromSeconds(duration.seconds() * f, duration.timescale);
-}
-
 }  // namespace
 
 FaceEditor::FaceEditor(const CurrentSource& source, FaceScanDetectorFactory detectors)
-    : faceScan(std::move(detectors)), source_(source) {
-    publish();
-}
+    : RegionListEditor(source, UserTrim::marksRegion,
+                       {Notifications::onEditFace, Notifications::offEditFace}),
+      faceScan_(std::move(detectors)) {}
 
 void FaceEditor::reset() {
-    faceScan.cancel();
+    faceScan_.cancel();
     ++scanGeneration_;
-    scanState = FaceScanState::start;
-    objects.clear();
-    selectedFaceIndex.reset();
-    editSnapshot.reset();
-    scanProgress = 0;
+    scanState_ = FaceScanState::start;
+    scanProgress_ = 0;
+    clear();
     signalScanChange();
-    publish();
+}
+
+void FaceEditor::setScanDetectors(FaceScanDetectorFactory detectors) {
+    faceScan_.setDetectors(std::move(detectors));
 }
 
 bool FaceEditor::hasScanToWaitFor() const {
-    return scanState.load() == FaceScanState::end || faceScan.isScanning() ||
-           scanProgress.load() > 0;
+    return scanState_.load() == FaceScanState::end || faceScan_.isScanning() ||
+           scanProgress_.load() > 0;
 }
 
 uint64_t FaceEditor::scanChanges() const {
@@ -61,123 +51,61 @@ void FaceEditor::signalScanChange() {
     scanChange_.notify_all();
 }
 
-void FaceEditor::publish() {
-    snapshot_.store(std::make_shared<const std::vector<TrackedRegion>>(objects));
-}
-
-void FaceEditor::changed() {
-    publish();
-    post(Notifications::updateFilter);
-}
-
-TrackedRegion* FaceEditor::selectedFace() {
-    if (!selectedFaceIndex || *selectedFaceIndex < 0 || *selectedFaceIndex >= int(objects.size()))
-        return nullptr;
-    return &objects[size_t(*selectedFaceIndex)];
-}
-
 void FaceEditor::merge(std::vector<TrackedRegion>& regions, const MediaTime& duration,
-                  double frameDuration) {
+                       double frameDuration) {
     for (size_t i = 0; i < regions.size(); ++i) {
-        if (i >= objects.size()) {
-            objects.push_back(std::move(regions[i]));
+        if (i >= regions_.size()) {
+            regions_.push_back(std::move(regions[i]));
             continue;
         }
-        objects[i].setSamples(std::move(regions[i].samples));
-        objects[i].updateTimeRange(duration, frameDuration);
+        regions_[i].setSamples(std::move(regions[i].samples));
+        regions_[i].updateTimeRange(duration, frameDuration);
     }
     publish();
 }
 
 void FaceEditor::progressMerge(std::vector<TrackedRegion> regions, double fraction,
-                          const MediaTime& duration, double frameDuration) {
-    scanProgress = fraction;
+                               const MediaTime& duration, double frameDuration) {
+    scanProgress_ = fraction;
     signalScanChange();
     merge(regions, duration, frameDuration);
     post(Notifications::progressing);
 }
 
 void FaceEditor::completionMerge(std::vector<TrackedRegion> regions, const MediaTime& duration,
-                            double frameDuration) {
+                                 double frameDuration) {
     merge(regions, duration, frameDuration);
-    scanState = FaceScanState::end;
-    signalScanChange();
-    post(Notifications::endProcess);
+    endScan();
     post(Notifications::updateFilter);
 }
 
+void FaceEditor::endScan() {
+    scanState_ = FaceScanState::end;
+    signalScanChange();
+    post(Notifications::endProcess);
+}
+
 void FaceEditor::startFaceScan(std::function<void(const std::string&)> onFailure) {
-    auto asset = source_.get();
-    if (!asset) return;
-    auto duration = asset->duration();
-    auto rate = asset->nominalFrameRate();
+    auto source = source_.get();
+    if (!source) return;
+    auto duration = source->duration();
+    auto rate = source->nominalFrameRate();
     if (!duration || !duration->isNumeric() || !rate || !(*rate > 0)) return;
     const MediaTime d = *duration;
     const double frameDuration = 1.0 / *rate;
     const uint64_t generation = scanGeneration_;
-    faceScan.scanFaces(
-        asset,
-        [this, d, frameDuration, generation](double fraction, std::vector<TrackedRegion> regions) {
+    faceScan_.scanFaces(
+        source,
+        [this, d, frameDuration, generation](double fraction, std::vector<TrackedRegion> found) {
             if (generation == scanGeneration_)
-                progressMerge(std::move(regions), fraction, d, frameDuration);
+                progressMerge(std::move(found), fraction, d, frameDuration);
         },
-        [this, d, frameDuration, generation](std::vector<TrackedRegion> regions) {
-            if (generation == scanGeneration_)
-                completionMerge(std::move(regions), d, frameDuration);
+        [this, d, frameDuration, generation](std::vector<TrackedRegion> found) {
+            if (generation == scanGeneration_) completionMerge(std::move(found), d, frameDuration);
         },
         [this, onFailure, generation](const std::string& reason) {
             if (generation != scanGeneration_) return;
-            scanState = FaceScanState::end;
-            signalScanChange();
-            post(Notifications::endProcess);
+            endScan();
             if (onFailure) onFailure(reason);
         });
-}
-
-void FaceEditor::selectFace(int index) {
-    if (index < 0 || index >= int(objects.size())) return;
-    selectedFaceIndex = index;
-    editSnapshot = objects[size_t(index)].copy();
-    post(Notifications::onEditFace);
-}
-
-void FaceEditor::cancelFaceEdit() {
-    if (TrackedRegion* face = selectedFace(); face && editSnapshot)
-        *face = std::move(*editSnapshot);
-    editSnapshot.reset();
-    selectedFaceIndex.reset();
-    publish();
-    post(Notifications::offEditFace);
-    post(Notifications::updateFilter);
-}
-
-void FaceEditor::endFaceEdit() {
-    selectedFaceIndex.reset();
-    editSnapshot.reset();
-    post(Notifications::offEditFace);
-}
-
-int FaceEditor::selectedCover() const {
-    if (!selectedFaceIndex || *selectedFaceIndex < 0 || *selectedFaceIndex >= int(objects.size()))
-        return 0;
-    return int(objects[size_t(*selectedFaceIndex)].cover);
-}
-
-void FaceEditor::trimFace(double from, double to) {
-    auto asset = source_.get();
-    auto duration = asset ? asset->duration() : std::nullopt;
-    TrackedRegion* face = selectedFace();
-    if (!duration || !duration->isNumeric() || !face) return;
-    face->trimTime = face->trimWithin(atFraction(*duration, from), atFraction(*duration, to));
-    face->trimmedByUser = true;
-    changed();
-}
-
-std::optional<Image> FaceEditor::render(const Image& source, const Image& current,
-                                        const FrameContext& context,
-                                        std::vector<Rect>* drawn) const {
-    auto list = snapshot_.load();
-    if (list->empty()) return current;
-    return renderRegions(*list, source, context.time, current, context.purpose,
-                         context.frameDuration, drawn);
 }

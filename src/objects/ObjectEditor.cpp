@@ -1,7 +1,5 @@
 #include "objects/ObjectEditor.h"
 
-#include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "core/Notifications.h"
@@ -13,13 +11,6 @@ void post(const NotificationName& name, NotificationCenter::Payload payload = st
     NotificationCenter::defaultCenter().post(name, payload);
 }
 
-// A fraction of the source as a media time in the duration's timescale; NaN counts as 0 and
-// fractions outside 0...1 are clamped, so the conversion stays defined.
-MediaTime atFraction(const MediaTime& duration, double fraction) {
-    double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
-    return MediaTime::fromSeconds(duration.seconds() * f, duration.timescale);
-}
-
 // One tracking run: the forward samples, then the backward ones in front of them.
 struct TrackingRun {
     std::vector<RegionSample> samples;
@@ -29,44 +20,29 @@ struct TrackingRun {
 }  // namespace
 
 ObjectEditor::ObjectEditor(const CurrentSource& source, ObjectTrackingServices services)
-    : trackingRun(std::move(services)), source_(source) {
-    publish();
-}
+    : RegionListEditor(source, UserTrim::leavesRegionUnmarked,
+                       {Notifications::onEditObjects, Notifications::offEditObjects}),
+      trackingRun_(std::move(services)) {}
 
 void ObjectEditor::reset() {
     ++runGeneration_;
-    trackingRun.cancel();
-    objects.clear();
-    selectedObjectIndex.reset();
-    editSnapshot.reset();
-    publish();
+    trackingRun_.cancel();
+    clear();
 }
 
-const TrackedRegion* ObjectEditor::selectedObject() const {
-    if (!selectedObjectIndex || *selectedObjectIndex < 0 ||
-        *selectedObjectIndex >= int(objects.size()))
-        return nullptr;
-    return &objects[size_t(*selectedObjectIndex)];
+bool ObjectEditor::isTracking() const {
+    return trackingRun_.isTracking();
 }
 
-TrackedRegion* ObjectEditor::selectedObject() {
-    return const_cast<TrackedRegion*>(std::as_const(*this).selectedObject());
-}
-
-void ObjectEditor::publish() {
-    snapshot_.store(std::make_shared<const std::vector<TrackedRegion>>(objects));
-}
-
-void ObjectEditor::changed() {
-    publish();
-    post(Notifications::updateFilter);
+void ObjectEditor::cancelTracking() {
+    trackingRun_.cancel();
 }
 
 void ObjectEditor::trackObject(const Rect& rect, const MediaTime& time) {
     std::shared_ptr<const SourceVideo> asset = source_.get();
     auto duration = asset ? asset->duration() : std::nullopt;
     auto rate = asset ? asset->nominalFrameRate() : std::nullopt;
-    if (!duration || !duration->isNumeric() || !rate || !(*rate > 0) || trackingRun.isTracking())
+    if (!duration || !duration->isNumeric() || !rate || !(*rate > 0) || trackingRun_.isTracking())
         return;
     const double frameDuration = 1.0 / *rate;
     const bool hdr = asset->isHDR();
@@ -83,10 +59,9 @@ void ObjectEditor::trackObject(const Rect& rect, const MediaTime& time) {
         if (run->thumbnail && generation == runGeneration_) {
             auto emojis = emojiList();
             TrackedRegion region(std::move(run->samples), *run->thumbnail,
-                                  emojis.empty() ? "" : emojis.front(), Cover::circle,
-                                  hdr);
+                                 emojis.empty() ? "" : emojis.front(), Cover::circle, hdr);
             region.updateTimeRange(duration, frameDuration);
-            objects.push_back(std::move(region));
+            regions_.push_back(std::move(region));
             publish();
         }
         post(Notifications::endTrackingObject);
@@ -95,64 +70,18 @@ void ObjectEditor::trackObject(const Rect& rect, const MediaTime& time) {
                            std::deque<RegionSample> forward, std::optional<Image> thumbnail) {
         run->samples.assign(forward.begin(), forward.end());
         run->thumbnail = std::move(thumbnail);
-        trackingRun.trackBackward(asset, MediaTime::zero(), time, rect, progress, backwardDone,
-                                     cancelled);
+        trackingRun_.trackBackward(asset, MediaTime::zero(), time, rect, progress, backwardDone,
+                                   cancelled);
     };
-    trackingRun.trackForward(asset, time, rect, progress, forwardDone, cancelled);
-}
-
-void ObjectEditor::selectObject(int index) {
-    if (index < 0 || index >= int(objects.size())) return;
-    selectedObjectIndex = index;
-    editSnapshot = objects[size_t(index)].copy();
-    post(Notifications::onEditObjects);
-}
-
-void ObjectEditor::cancelEditing() {
-    if (TrackedRegion* region = selectedObject(); region && editSnapshot)
-        *region = *editSnapshot;
-    selectedObjectIndex.reset();
-    editSnapshot.reset();
-    publish();
-    post(Notifications::offEditObjects);
-    post(Notifications::updateFilter);
-}
-
-void ObjectEditor::finishEditing() {
-    selectedObjectIndex.reset();
-    editSnapshot.reset();
-    post(Notifications::offEditObjects);
+    trackingRun_.trackForward(asset, time, rect, progress, forwardDone, cancelled);
 }
 
 void ObjectEditor::removeSelectedObject() {
-    if (!selectedObject()) return;
-    objects.erase(objects.begin() + *selectedObjectIndex);
+    auto index = selectedIndex();
+    if (!selectedRegion()) return;
+    regions_.erase(regions_.begin() + *index);
     publish();
     post(Notifications::deleteObject);
-    selectedObjectIndex.reset();
-    editSnapshot.reset();
+    dropSelection();
     post(Notifications::updateFilter);
-}
-
-Cover ObjectEditor::selectedCover() const {
-    const TrackedRegion* region = selectedObject();
-    return region ? region->cover : Cover::none;
-}
-
-void ObjectEditor::changeTrim(double start, double end) {
-    auto asset = source_.get();
-    auto duration = asset ? asset->duration() : std::nullopt;
-    TrackedRegion* region = selectedObject();
-    if (!duration || !duration->isNumeric() || !region) return;
-    region->trimTime = region->trimWithin(atFraction(*duration, start), atFraction(*duration, end));
-    changed();
-}
-
-std::optional<Image> ObjectEditor::render(const Image& source, const Image& current,
-                                          const FrameContext& context,
-                                          std::vector<Rect>* drawn) const {
-    auto list = snapshot_.load();
-    if (list->empty()) return current;
-    return renderRegions(*list, source, context.time, current, context.purpose,
-                         context.frameDuration, drawn);
 }

@@ -21,9 +21,8 @@ EditSession::EditSession() = default;
 EditSession::~EditSession() {
     cancelExport = true;
     exporter_.cancel();
-    faces_.faceScan.cancel();
-    objects_.trackingRun.cancel();
-    // The export's worker reads the editors until it has handed over or ended.
+    // The scan and tracking passes are cancelled by their editors as they go. The export's
+    // worker reads the editors until it has handed over or ended.
     while (isExporting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
@@ -74,8 +73,7 @@ std::optional<std::string> EditSession::saveProject(const std::string& projectPa
 
 void EditSession::startFaceScan(bool smallFaces,
                                 std::function<void(const std::string&)> onFailure) {
-    faces_.faceScan.setDetectors(smallFaces ? makeBlazeDetectorsForSmallFaces
-                                            : makeBlazeDetectors);
+    faces_.setScanDetectors(smallFaces ? makeBlazeDetectorsForSmallFaces : makeBlazeDetectors);
     faces_.startFaceScan(std::move(onFailure));
 }
 
@@ -153,7 +151,7 @@ void EditSession::exportVideo(ExportProgress progress, ExportCompletion completi
     settings.folder = std::move(folder);
     // A scan that never started would be waited for forever: the faces are as they are.
     const bool waitForScan = faces_.hasScanToWaitFor();
-    double p0 = waitForScan ? faces_.scanProgress.load() : 1.0;
+    double p0 = waitForScan ? faces_.scanProgress() : 1.0;
     double share = (1 - p0) * 0.5;
     startingExports_.fetch_add(1);
     BackgroundQueue::dispatch([this, settings, waitForScan, p0, share, progress, completion,

@@ -18,13 +18,13 @@ bool waitForFaceScan(const FaceEditor& face, const std::atomic<bool>& cancel, do
     while (true) {
         // Taken before the look, so a change right after it still ends the sleep below.
         const uint64_t seen = face.scanChanges();
-        if (face.scanState.load() == FaceScanState::end) return true;
+        if (face.scanState() == FaceScanState::end) return true;
         if (cancel.load()) return false;
         auto now = Clock::now();
         if (now >= nextReport) {
             nextReport = now + REPORT_INTERVAL;
             double remaining = 1 - p0;
-            double p = face.scanProgress.load();
+            double p = face.scanProgress();
             report(remaining > 0 ? std::max(0.0, p - p0) / remaining * share : 0.0);
         }
         // The cancel flag signals nobody: it is seen at the next report at the latest.

@@ -89,13 +89,11 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const S
     background.style.intensity = document.background.intensity;
     background.softness = document.background.softness;
     background.publish();
-    FaceEditor& faceEditor = edit.faceEditor();
-    for (const auto& r : document.faces) faceEditor.objects.push_back(regionFromProject(r, source));
-    faceEditor.publish();
-    ObjectEditor& objectEditor = edit.objectEditor();
-    for (const auto& r : document.objects)
-        objectEditor.objects.push_back(regionFromProject(r, source));
-    objectEditor.publish();
+    std::vector<TrackedRegion> faces, objects;
+    for (const auto& r : document.faces) faces.push_back(regionFromProject(r, source));
+    for (const auto& r : document.objects) objects.push_back(regionFromProject(r, source));
+    edit.faceEditor().load(std::move(faces));
+    edit.objectEditor().load(std::move(objects));
     ShapeEditor& shapeEditor = edit.shapeEditor();
     shapeEditor.shapes = std::move(shapes);
     shapeEditor.publish();
@@ -108,8 +106,8 @@ ProjectDocument projectFromEdits(EditSession& edit, const std::string& sourcePat
     const BackgroundEditor& background = edit.backgroundEditor();
     d.background = {background.style.type, background.style.intensity,
                     background.softness};
-    for (const TrackedRegion& face : edit.faceEditor().objects) d.faces.push_back(projectRegion(face));
-    for (const TrackedRegion& object : edit.objectEditor().objects)
+    for (const TrackedRegion& face : edit.faceEditor().regions()) d.faces.push_back(projectRegion(face));
+    for (const TrackedRegion& object : edit.objectEditor().regions())
         d.objects.push_back(projectRegion(object));
     for (const Shape& shape : edit.shapeEditor().shapes) {
         ProjectShape s;

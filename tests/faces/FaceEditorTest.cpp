@@ -56,69 +56,69 @@ struct FaceEditorTest : ::testing::Test {
 }  // namespace
 
 TEST_F(FaceEditorTest, SelectingOutsideTheListDoesNothing) {
-    face.selectFace(2);
-    face.selectFace(-1);
-    EXPECT_FALSE(face.selectedFaceIndex);
+    face.select(2);
+    face.select(-1);
+    EXPECT_FALSE(face.selectedIndex());
     EXPECT_TRUE(take().empty());
     face.setCover(1);  // nothing selected
-    EXPECT_EQ(face.objects[0].cover, Cover::none);
-    EXPECT_EQ(face.selectedCover(), 0);
+    EXPECT_EQ(face.regions()[0].cover, Cover::none);
+    EXPECT_EQ(face.selectedCover(), Cover::none);
 }
 
 TEST_F(FaceEditorTest, CancelPutsTheCopyFromSelectionBackAndEndKeepsTheChanges) {
-    std::string id = face.objects[0].id;
-    face.selectFace(0);
+    std::string id = face.regions()[0].id;
+    face.select(0);
     face.setCover(int(Cover::emoji));
     face.setScale(1.5);
-    face.trimFace(0.25, 0.75);
+    face.trim(0.25, 0.75);
     EXPECT_EQ(take(), (std::vector<std::string>{"onEdit", "update", "update", "update"}));
-    face.cancelFaceEdit();
+    face.cancelEdit();
     EXPECT_EQ(take(), (std::vector<std::string>{"offEdit", "update"}));
-    EXPECT_EQ(face.objects[0].cover, Cover::none);
-    EXPECT_EQ(face.objects[0].scale, 1.0);
-    EXPECT_NE(face.objects[0].id, id);
-    EXPECT_FALSE(face.objects[0].trimmedByUser);
-    EXPECT_FALSE(face.selectedFaceIndex || face.editSnapshot);
+    EXPECT_EQ(face.regions()[0].cover, Cover::none);
+    EXPECT_EQ(face.regions()[0].scale, 1.0);
+    EXPECT_NE(face.regions()[0].id, id);
+    EXPECT_FALSE(face.regions()[0].trimmedByUser);
+    EXPECT_FALSE(face.selectedIndex() || face.isEditing());
 
-    face.selectFace(1);
+    face.select(1);
     face.setCover(int(Cover::circle));
-    face.endFaceEdit();
-    EXPECT_EQ(face.objects[1].cover, Cover::circle);
-    EXPECT_FALSE(face.editSnapshot);
+    face.finishEdit();
+    EXPECT_EQ(face.regions()[1].cover, Cover::circle);
+    EXPECT_FALSE(face.isEditing());
     EXPECT_EQ(take().back(), "offEdit");
 }
 
 TEST_F(FaceEditorTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
-    face.selectFace(0);
-    face.trimFace(0, 1);
-    EXPECT_EQ(face.objects[0].trimTime.start, sec(5));
-    EXPECT_EQ(face.objects[0].trimTime.end(), sec(35));
-    face.trimFace(0.25, 0.75);
-    EXPECT_EQ(face.objects[0].trimTime.start, sec(10));
-    EXPECT_EQ(face.objects[0].trimTime.end(), sec(30));
-    face.trimFace(0.6, 0.4);  // crossed handles: an empty trim, never a negative one
-    EXPECT_EQ(face.objects[0].trimTime.duration, sec(0));
-    face.trimFace(0.25, 0.75);
+    face.select(0);
+    face.trim(0, 1);
+    EXPECT_EQ(face.regions()[0].trimTime.start, sec(5));
+    EXPECT_EQ(face.regions()[0].trimTime.end(), sec(35));
+    face.trim(0.25, 0.75);
+    EXPECT_EQ(face.regions()[0].trimTime.start, sec(10));
+    EXPECT_EQ(face.regions()[0].trimTime.end(), sec(30));
+    face.trim(0.6, 0.4);  // crossed handles: an empty trim, never a negative one
+    EXPECT_EQ(face.regions()[0].trimTime.duration, sec(0));
+    face.trim(0.25, 0.75);
     face.setIntensity(1.7);
-    EXPECT_EQ(face.objects[0].style.intensity, 1.0);
+    EXPECT_EQ(face.regions()[0].style.intensity, 1.0);
     face.setIntensity(-0.2);
-    EXPECT_EQ(face.objects[0].style.intensity, 0.0);
+    EXPECT_EQ(face.regions()[0].style.intensity, 0.0);
     face.setCover(4);
-    EXPECT_EQ(face.selectedCover(), 0);
-    face.endFaceEdit();
+    EXPECT_EQ(face.selectedCover(), Cover::none);
+    face.finishEdit();
     take();
 
     // The scan goes on: the person is seen until the end, a third person appears.
-    std::string id = face.objects[0].id;
+    std::string id = face.regions()[0].id;
     face.completionMerge({trackedFrom(5, 39.99), trackedFrom(1, 2), trackedFrom(3, 4)}, VIDEO,
                          FRAME);
     EXPECT_EQ(take(), (std::vector<std::string>{"end", "update"}));
-    EXPECT_EQ(face.scanState, FaceScanState::end);
-    ASSERT_EQ(face.objects.size(), 3u);
-    EXPECT_EQ(face.objects[0].id, id);
-    EXPECT_EQ(face.objects[0].endTime, VIDEO);
-    EXPECT_EQ(face.objects[0].trimTime.end(), sec(30));
-    EXPECT_EQ(face.objects[0].style.intensity, 0.0);
+    EXPECT_EQ(face.scanState(), FaceScanState::end);
+    ASSERT_EQ(face.regions().size(), 3u);
+    EXPECT_EQ(face.regions()[0].id, id);
+    EXPECT_EQ(face.regions()[0].endTime, VIDEO);
+    EXPECT_EQ(face.regions()[0].trimTime.end(), sec(30));
+    EXPECT_EQ(face.regions()[0].style.intensity, 0.0);
 }
 
 TEST_F(FaceEditorTest, TheRendererDrawsOnlyPublishedRegions) {
@@ -128,16 +128,15 @@ TEST_F(FaceEditorTest, TheRendererDrawsOnlyPublishedRegions) {
         return !out->sharesPixelsWith(frame);
     };
     EXPECT_FALSE(drawnAt(10));  // every region starts as type none
-    face.selectFace(0);
-    face.objects[0].cover = Cover::rectangle;  // changed, not published
-    EXPECT_FALSE(drawnAt(10));
+    face.select(0);
+    face.setCover(int(Cover::rectangle));
     face.setIntensity(1);
     EXPECT_TRUE(drawnAt(10));
     EXPECT_FALSE(drawnAt(36));
     face.reset();
     EXPECT_FALSE(drawnAt(10));
-    EXPECT_TRUE(face.objects.empty());
-    EXPECT_EQ(face.scanProgress, 0.0);
+    EXPECT_TRUE(face.regions().empty());
+    EXPECT_EQ(face.scanProgress(), 0.0);
 }
 
 TEST_F(FaceEditorTest, AScanThatCannotRunEndsWithoutFaces) {
@@ -147,6 +146,6 @@ TEST_F(FaceEditorTest, AScanThatCannotRunEndsWithoutFaces) {
     // The scripted source names no real file: the reader cannot be made.
     ASSERT_TRUE(
         MainQueue::shared().runUntil([&] { return !reason.empty(); }, std::chrono::seconds(10)));
-    EXPECT_EQ(face.scanState, FaceScanState::end);
-    EXPECT_TRUE(face.objects.empty());
+    EXPECT_EQ(face.scanState(), FaceScanState::end);
+    EXPECT_TRUE(face.regions().empty());
 }

@@ -28,7 +28,7 @@ struct ObjectEditorTest : ::testing::Test {
             tokens.push_back(NotificationCenter::defaultCenter().addObserver(
                 *name, [this, label = std::string(label)](auto) {
                     posted.push_back(label);
-                    if (label == "delete") indexAtDelete = editor->selectedObjectIndex;
+                    if (label == "delete") indexAtDelete = editor->selectedIndex();
                 }));
         tokens.push_back(NotificationCenter::defaultCenter().addObserver(
             Notifications::tracking, [this](auto p) { progress.push_back(p.value_or(-1)); }));
@@ -68,8 +68,8 @@ MediaTime sec(double s) {
 TEST_F(ObjectEditorTest, TrackingJoinsBothPassesIntoOneUnselectedCircleRegion) {
     makeEditor();
     track(4);
-    ASSERT_EQ(editor->objects.size(), 1u);
-    const TrackedRegion& region = editor->objects[0];
+    ASSERT_EQ(editor->regions().size(), 1u);
+    const TrackedRegion& region = editor->regions()[0];
     EXPECT_EQ(region.samples.size(), 250u);
     EXPECT_EQ(region.samples.front().timeStamp, MediaTime::zero());
     // The top-left box as a lower-left rect.
@@ -79,22 +79,22 @@ TEST_F(ObjectEditorTest, TrackingJoinsBothPassesIntoOneUnselectedCircleRegion) {
     // The last frame lies within one frame of the end: the span runs to the end of the video.
     EXPECT_EQ(region.endTime, sec(10));
     EXPECT_EQ(region.trimTime.end(), sec(10));
-    EXPECT_FALSE(editor->selectedObjectIndex);
+    EXPECT_FALSE(editor->selectedIndex());
     EXPECT_EQ(progress.front(), 0);
     EXPECT_NEAR(progress.back(), 1.0, 1e-9);
     EXPECT_EQ(posted, std::vector<std::string>{"end"});
-    EXPECT_FALSE(editor->trackingRun.isTracking());
+    EXPECT_FALSE(editor->isTracking());
 
     // Marked at the first frame: nothing before it; the region starts at the mark.
     track(0);
-    ASSERT_EQ(editor->objects.size(), 2u);
-    EXPECT_EQ(editor->objects[1].startTime, MediaTime::zero());
+    ASSERT_EQ(editor->regions().size(), 2u);
+    EXPECT_EQ(editor->regions()[1].startTime, MediaTime::zero());
 }
 
 TEST_F(ObjectEditorTest, ARunThatAcceptsNoFrameAddsNoRegion) {
     makeEditor([](int, const Rect& seed) { return std::optional(TrackedObject{seed, 0.1f}); });
     track(5);
-    EXPECT_TRUE(editor->objects.empty());
+    EXPECT_TRUE(editor->regions().empty());
     EXPECT_EQ(posted, std::vector<std::string>{"end"});
 }
 
@@ -106,11 +106,11 @@ TEST_F(ObjectEditorTest, CancellingEitherPassEndsTheRunWithoutARegion) {
         editor->trackObject({0.4, 0.1, 0.2, 0.3}, sec(5));
         ASSERT_TRUE(MainQueue::shared().runUntil(
             [&] { return !progress.empty() && progress.back() >= cancelAt; }, 30s));
-        editor->trackingRun.cancel();
+        editor->cancelTracking();
         ASSERT_TRUE(MainQueue::shared().runUntil([&] { return !posted.empty(); }, 30s));
         MainQueue::shared().runUntil([] { return false; }, 50ms);
         EXPECT_EQ(posted, std::vector<std::string>{"end"});
-        EXPECT_TRUE(editor->objects.empty());
+        EXPECT_TRUE(editor->regions().empty());
         // Cancelled in the forward pass: the backward pass never started.
         if (cancelAt < 0.5) {
             EXPECT_LT(progress.back(), 0.5);
@@ -123,35 +123,35 @@ TEST_F(ObjectEditorTest, ResetDuringARunDropsItsRegion) {
     editor->trackObject({0.4, 0.1, 0.2, 0.3}, sec(5));
     editor->reset();
     ASSERT_TRUE(
-        MainQueue::shared().runUntil([&] { return !editor->trackingRun.isTracking(); }, 30s));
-    EXPECT_TRUE(editor->objects.empty());
+        MainQueue::shared().runUntil([&] { return !editor->isTracking(); }, 30s));
+    EXPECT_TRUE(editor->regions().empty());
 }
 
 TEST_F(ObjectEditorTest, SelectingEditingCancellingAndFinishing) {
     trackTwoToFive();
     track(3);
-    ASSERT_EQ(editor->objects.size(), 2u);
+    ASSERT_EQ(editor->regions().size(), 2u);
     posted.clear();
-    editor->selectObject(2);  // one past the end
+    editor->select(2);  // one past the end
     EXPECT_TRUE(posted.empty());
     EXPECT_EQ(editor->selectedCover(), Cover::none);
 
-    editor->selectObject(1);
-    const TrackedRegion before = editor->objects[1];
+    editor->select(1);
+    const TrackedRegion before = editor->regions()[1];
     editor->setStyle(StyleKind::pixellate);
     editor->setIntensity(1.5);
-    EXPECT_EQ(editor->objects[1].style.intensity, 1);
+    EXPECT_EQ(editor->regions()[1].style.intensity, 1);
     editor->setIntensity(-0.2);
-    EXPECT_EQ(editor->objects[1].style.intensity, 0);
+    EXPECT_EQ(editor->regions()[1].style.intensity, 0);
     editor->setSoftness(0.7);
     editor->setEmoji("🐱");
     editor->setScale(3);
     editor->setCover(4);  // not a type
     editor->setCover(3);
     EXPECT_EQ(editor->selectedCover(), Cover::emoji);
-    editor->changeTrim(0.35, 0.4);
-    editor->cancelEditing();
-    const TrackedRegion& after = editor->objects[1];
+    editor->trim(0.35, 0.4);
+    editor->cancelEdit();
+    const TrackedRegion& after = editor->regions()[1];
     EXPECT_EQ(after.style.type, before.style.type);
     EXPECT_EQ(after.style.intensity, before.style.intensity);
     EXPECT_EQ(after.softness, before.softness);
@@ -159,37 +159,37 @@ TEST_F(ObjectEditorTest, SelectingEditingCancellingAndFinishing) {
     EXPECT_EQ(after.scale, before.scale);
     EXPECT_EQ(after.cover, before.cover);
     EXPECT_EQ(after.trimTime.start, before.trimTime.start);
-    EXPECT_FALSE(editor->selectedObjectIndex);
-    EXPECT_FALSE(editor->editSnapshot);
+    EXPECT_FALSE(editor->selectedIndex());
+    EXPECT_FALSE(editor->isEditing());
     std::vector<std::string> expected{"onEdit"};
     expected.insert(expected.end(), 8, "update");  // the rejected blur type posts nothing
     expected.insert(expected.end(), {"offEdit", "update"});
     EXPECT_EQ(posted, expected);
 
     posted.clear();
-    editor->selectObject(0);
+    editor->select(0);
     editor->setScale(2);
-    editor->finishEditing();
-    EXPECT_EQ(editor->objects[0].scale, 2);
-    EXPECT_FALSE(editor->editSnapshot);
+    editor->finishEdit();
+    EXPECT_EQ(editor->regions()[0].scale, 2);
+    EXPECT_FALSE(editor->isEditing());
     EXPECT_EQ(posted, (std::vector<std::string>{"onEdit", "update", "offEdit"}));
 }
 
 TEST_F(ObjectEditorTest, TrimOnlyNarrowsTheTrackedSpan) {
     trackTwoToFive();
-    ASSERT_EQ(editor->objects.size(), 1u);
-    EXPECT_EQ(editor->objects[0].startTime, sec(2));
-    EXPECT_EQ(editor->objects[0].endTime, sec(5));
-    editor->selectObject(0);
-    editor->changeTrim(0, 1);
-    EXPECT_EQ(editor->objects[0].trimTime.start, sec(2));
-    EXPECT_EQ(editor->objects[0].trimTime.end(), sec(5));
-    editor->changeTrim(0.3, 0.4);
-    EXPECT_EQ(editor->objects[0].trimTime.start, sec(3));
-    EXPECT_EQ(editor->objects[0].trimTime.end(), sec(4));
-    editor->changeTrim(0.4, 0.3);  // crossed: empty, never negative
-    EXPECT_EQ(editor->objects[0].trimTime.duration, MediaTime::zero());
-    EXPECT_FALSE(editor->objects[0].trimmedByUser);
+    ASSERT_EQ(editor->regions().size(), 1u);
+    EXPECT_EQ(editor->regions()[0].startTime, sec(2));
+    EXPECT_EQ(editor->regions()[0].endTime, sec(5));
+    editor->select(0);
+    editor->trim(0, 1);
+    EXPECT_EQ(editor->regions()[0].trimTime.start, sec(2));
+    EXPECT_EQ(editor->regions()[0].trimTime.end(), sec(5));
+    editor->trim(0.3, 0.4);
+    EXPECT_EQ(editor->regions()[0].trimTime.start, sec(3));
+    EXPECT_EQ(editor->regions()[0].trimTime.end(), sec(4));
+    editor->trim(0.4, 0.3);  // crossed: empty, never negative
+    EXPECT_EQ(editor->regions()[0].trimTime.duration, MediaTime::zero());
+    EXPECT_FALSE(editor->regions()[0].trimmedByUser);
 }
 
 TEST_F(ObjectEditorTest, RemovingPostsDeleteWhileTheIndexStillNamesTheRegion) {
@@ -198,10 +198,10 @@ TEST_F(ObjectEditorTest, RemovingPostsDeleteWhileTheIndexStillNamesTheRegion) {
     posted.clear();
     editor->removeSelectedObject();  // nothing selected
     EXPECT_TRUE(posted.empty());
-    editor->selectObject(1);
+    editor->select(1);
     editor->removeSelectedObject();
     EXPECT_EQ(indexAtDelete, 1);
-    EXPECT_EQ(editor->objects.size(), 1u);
-    EXPECT_FALSE(editor->selectedObjectIndex);
+    EXPECT_EQ(editor->regions().size(), 1u);
+    EXPECT_FALSE(editor->selectedIndex());
     EXPECT_EQ(posted, (std::vector<std::string>{"onEdit", "delete", "update"}));
 }

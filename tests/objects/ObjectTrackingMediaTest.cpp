@@ -101,8 +101,8 @@ TEST(ObjectTracking, ARegionFollowsTheSquareOverEachSpanInWhichItIsVisible) {
                            MediaTime(marked, FPS));
         int before = ended;
         ASSERT_TRUE(MainQueue::shared().runUntil([&] { return ended > before; }, 120s));
-        ASSERT_EQ(editor.objects.size(), marked == 90 ? 1u : 2u);
-        const TrackedRegion& region = editor.objects.back();
+        ASSERT_EQ(editor.regions().size(), marked == 90 ? 1u : 2u);
+        const TrackedRegion& region = editor.regions().back();
 
         Span visible = visibleSpanAround(marked);
         int first = int(std::lround(region.samples.front().timeStamp.seconds() * FPS));

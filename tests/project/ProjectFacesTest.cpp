@@ -36,7 +36,7 @@ TEST(ProjectFaces, FaceRegionsLoadIntoTheFaceEditorAndSaveToTheSameBytes) {
     ASSERT_TRUE(read.document) << read.error;
     EditSession edit;
     ASSERT_FALSE(applyProject(*read.document, asset, edit));
-    const auto& faces = edit.faceEditor().objects;
+    const auto& faces = edit.faceEditor().regions();
     ASSERT_EQ(faces.size(), 2u);
     EXPECT_EQ(faces[0].cover, Cover::emoji);
     EXPECT_EQ(faces[0].style.type, StyleKind::pixellate);

@@ -23,7 +23,7 @@ TEST(ProjectObjects, ObjectRegionsLoadIntoTheObjectEditorAndSaveToTheSameBytes) 
     ASSERT_TRUE(read.document) << read.error;
     EditSession edit;
     ASSERT_FALSE(applyProject(*read.document, asset, edit));
-    const auto& objects = edit.objectEditor().objects;
+    const auto& objects = edit.objectEditor().regions();
     ASSERT_EQ(objects.size(), 2u);
     EXPECT_EQ(objects[0].cover, Cover::circle);
     EXPECT_EQ(objects[0].trimTime.start, MediaTime(600, 600));

@@ -93,8 +93,8 @@ TEST_F(EditSessionTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag)
     edit.zoomScale = 2.5;
     edit.contentOffset = {10, 20};
     edit.cancelExport = true;
-    edit.faceEditor().scanState = FaceScanState::end;
-    edit.faceEditor().scanProgress = 0.7;
+    edit.faceEditor().progressMerge({}, 0.7, MediaTime(1, 1), 1.0 / 30);
+    edit.faceEditor().completionMerge({}, MediaTime(1, 1), 1.0 / 30);
     edit.backgroundEditor().style.intensity = 0.9;
     edit.shapeEditor().selectedShapeIndex = 3;
     record({{&Notifications::toolChange, "tool"}, {&Notifications::timeChange, "time"}});
@@ -107,8 +107,8 @@ TEST_F(EditSessionTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag)
     EXPECT_EQ(edit.zoomScale, 1.0);
     EXPECT_EQ(edit.contentOffset, Point{});
     EXPECT_TRUE(edit.cancelExport);
-    EXPECT_EQ(edit.faceEditor().scanState, FaceScanState::start);
-    EXPECT_EQ(edit.faceEditor().scanProgress, 0.0);
+    EXPECT_EQ(edit.faceEditor().scanState(), FaceScanState::start);
+    EXPECT_EQ(edit.faceEditor().scanProgress(), 0.0);
     EXPECT_EQ(edit.backgroundEditor().style.intensity, 0.5);
     EXPECT_FALSE(edit.shapeEditor().selectedShapeIndex);
     EXPECT_TRUE(posted.empty());

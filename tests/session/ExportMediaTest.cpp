@@ -281,8 +281,7 @@ TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
         fs::exists(scratch) ? size_t(std::distance(fs::directory_iterator(scratch), {})) : 0;
 
     // Cancelled while the scan still runs: no file, no call.
-    face.scanState = FaceScanState::start;
-    face.scanProgress = 0.5;
+    face.progressMerge({}, 0.5, MediaTime(2, 1), 1.0 / 30);
     bool called = false;
     edit.exportVideo([&](double) {}, [&](const ExportResult&) { called = true; });
     MainQueue::shared().runUntil([] { return false; }, std::chrono::milliseconds(150));
@@ -301,8 +300,7 @@ TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
     edit.exportVideo([&](double p) { progress.push_back(p); },
                      [&](const ExportResult& r) { result = r; });
     MainQueue::shared().runUntil([&] { return !progress.empty(); }, std::chrono::seconds(5));
-    face.scanProgress = 1.0;
-    face.scanState = FaceScanState::end;
+    face.completionMerge({}, MediaTime(2, 1), 1.0 / 30);
     MainQueue::shared().runUntil([&] { return result.has_value(); }, std::chrono::seconds(60));
     ASSERT_TRUE(result && result->file) << (result ? result->error : "");
     ASSERT_GT(progress.size(), 60u);

@@ -10,14 +10,16 @@
 TEST(FaceScanWait, ReportsTheScansShareAndReturnsWhenItEnds) {
     CurrentSource source;
     FaceEditor face{source};
-    face.scanProgress = 0.5;
+    const MediaTime duration(2, 1);
+    face.progressMerge({}, 0.5, duration, 1.0 / 30);
     std::atomic<bool> cancel{false};
+    // Reports with no regions, as the scan's would arrive while this thread waits.
     std::thread scan([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        face.scanProgress = 0.75;
+        face.progressMerge({}, 0.75, duration, 1.0 / 30);
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        face.scanProgress = 1.0;
-        face.scanState = FaceScanState::end;
+        face.progressMerge({}, 1.0, duration, 1.0 / 30);
+        face.completionMerge({}, duration, 1.0 / 30);
     });
     std::vector<double> reports;
     auto started = std::chrono::steady_clock::now();

@@ -1,0 +1,127 @@
+#include "regions/RegionListEditor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "core/Notifications.h"
+
+namespace {
+
+// A fraction of the source as a media time in the duration's timescale; NaN counts as 0 and
+// fractions outside 0...1 are clamped, so the conversion stays defined.
+MediaTime atFraction(const MediaTime& duration, double fraction) {
+    double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
+    return MediaTime::fromSeconds(duration.seconds() * f, duration.timescale);
+}
+
+}  // namespace
+
+RegionListEditor::RegionListEditor(const CurrentSource& source, UserTrim userTrim,
+                                   EditEvents events)
+    : source_(source), userTrim_(userTrim), events_(events) {
+    publish();
+}
+
+void RegionListEditor::load(std::vector<TrackedRegion> regions) {
+    regions_ = std::move(regions);
+    dropSelection();
+    publish();
+}
+
+void RegionListEditor::dropSelection() {
+    selectedIndex_.reset();
+    editSnapshot_.reset();
+}
+
+void RegionListEditor::clear() {
+    load({});
+}
+
+const TrackedRegion* RegionListEditor::selectedRegion() const {
+    if (!selectedIndex_ || *selectedIndex_ < 0 || *selectedIndex_ >= int(regions_.size()))
+        return nullptr;
+    return &regions_[size_t(*selectedIndex_)];
+}
+
+TrackedRegion* RegionListEditor::selectedRegion() {
+    return const_cast<TrackedRegion*>(std::as_const(*this).selectedRegion());
+}
+
+void RegionListEditor::publish() {
+    snapshot_.store(std::make_shared<const std::vector<TrackedRegion>>(regions_));
+}
+
+void RegionListEditor::changed() {
+    publish();
+    NotificationCenter::defaultCenter().post(Notifications::updateFilter);
+}
+
+void RegionListEditor::select(int index) {
+    if (index < 0 || index >= int(regions_.size())) return;
+    selectedIndex_ = index;
+    editSnapshot_ = regions_[size_t(index)].copy();
+    NotificationCenter::defaultCenter().post(events_.began);
+}
+
+void RegionListEditor::cancelEdit() {
+    if (TrackedRegion* region = selectedRegion(); region && editSnapshot_)
+        *region = std::move(*editSnapshot_);
+    editSnapshot_.reset();
+    selectedIndex_.reset();
+    publish();
+    auto& center = NotificationCenter::defaultCenter();
+    center.post(events_.ended);
+    center.post(Notifications::updateFilter);
+}
+
+void RegionListEditor::finishEdit() {
+    dropSelection();
+    NotificationCenter::defaultCenter().post(events_.ended);
+}
+
+Cover RegionListEditor::selectedCover() const {
+    const TrackedRegion* region = selectedRegion();
+    return region ? region->cover : Cover::none;
+}
+
+void RegionListEditor::setCover(int raw) {
+    auto cover = coverFromRaw(raw);
+    TrackedRegion* region = selectedRegion();
+    if (!cover || !region) return;
+    region->cover = *cover;
+    changed();
+}
+
+void RegionListEditor::setStyle(StyleKind style) {
+    TrackedRegion* region = selectedRegion();
+    if (!region) return;
+    region->style.type = style;
+    changed();
+}
+
+void RegionListEditor::setScale(double value) {
+    TrackedRegion* region = selectedRegion();
+    if (!region) return;
+    region->scale = value;
+    changed();
+}
+
+void RegionListEditor::trim(double from, double to) {
+    auto source = source_.get();
+    auto duration = source ? source->duration() : std::nullopt;
+    TrackedRegion* region = selectedRegion();
+    if (!duration || !duration->isNumeric() || !region) return;
+    region->trimTime = region->trimWithin(atFraction(*duration, from), atFraction(*duration, to));
+    if (userTrim_ == UserTrim::marksRegion) region->trimmedByUser = true;
+    changed();
+}
+
+std::optional<Image> RegionListEditor::render(const Image& source, const Image& current,
+                                              const FrameContext& context,
+                                              std::vector<Rect>* drawn) const {
+    auto list = snapshot_.load();
+    if (list->empty()) return current;
+    return renderRegions(*list, source, context.time, current, context.purpose,
+                         context.frameDuration, drawn);
+}
