@@ -29,10 +29,10 @@ const Image& frame() {
 
 BackgroundEditor& background(double softness) {
     static BackgroundEditor editor;
-    editor.style.type = StyleKind::gaussian;
-    editor.style.intensity = 0.5;
-    editor.softness = softness;
-    editor.publish();
+    RegionStyle style;
+    style.type = StyleKind::gaussian;
+    style.intensity = 0.5;
+    editor.load(style, softness);
     return editor;
 }
 
@@ -43,7 +43,7 @@ void wholeStage(benchmark::State& state) {
 
 void personMaskOnly(benchmark::State& state) {
     BackgroundEditor& editor = background(0);
-    for (auto _ : state) benchmark::DoNotOptimize(editor.segmentation.personMask(frame()));
+    for (auto _ : state) benchmark::DoNotOptimize(editor.segmentation().personMask(frame()));
 }
 
 void styleOnly(benchmark::State& state) {

@@ -31,16 +31,12 @@ const ShapeEditor& editor(int which) {
     static ShapeEditor editors[4] = {ShapeEditor(noSource), ShapeEditor(noSource),
                                      ShapeEditor(noSource), ShapeEditor(noSource)};
     ShapeEditor& e = editors[which];
-    if (e.shapes.empty()) {
-        const Shape all[] = {
+    if (e.shapes().empty()) {
+        const std::vector<Shape> all = {
             shape(Cover::circle, StyleKind::gaussian, {0.3, 0.1, 0.2, 0.3}),
             shape(Cover::rectangle, StyleKind::pixellate, {0.4, 0.5, 0.2, 0.3}),
             shape(Cover::emoji, StyleKind::normal, {0.7, 0.6, 0.2, 0.3})};
-        if (which == 3)
-            e.shapes.assign(std::begin(all), std::end(all));
-        else
-            e.shapes.push_back(all[which]);
-        e.publish();
+        e.load(which == 3 ? all : std::vector<Shape>{all[size_t(which)]});
     }
     return e;
 }

@@ -29,17 +29,17 @@ double softnessSigma(double softness) {
 
 }  // namespace
 
-BackgroundEditor::BackgroundEditor() : style(offStyle()) {
+BackgroundEditor::BackgroundEditor() : style_(offStyle()) {
     publish();
 }
 
 BackgroundEditor::BackgroundEditor(PersonSegmentation::SegmenterFactory segmenters)
-    : segmentation(std::move(segmenters)), style(offStyle()) {
+    : segmentation_(std::move(segmenters)), style_(offStyle()) {
     publish();
 }
 
 void BackgroundEditor::publish() {
-    snapshot_.store(std::make_shared<const Look>(Look{style, softness}));
+    snapshot_.store(std::make_shared<const Look>(Look{style_, softness_}));
 }
 
 void BackgroundEditor::changed() {
@@ -47,48 +47,54 @@ void BackgroundEditor::changed() {
     post(Notifications::updateFilter);
 }
 
+void BackgroundEditor::load(RegionStyle style, double softness) {
+    style_ = style;
+    softness_ = softness;
+    publish();
+}
+
 void BackgroundEditor::resetBackground() {
-    style.intensity = 0.5;
-    style.type = StyleKind::normal;
-    softness = 0;
+    style_.intensity = 0.5;
+    style_.type = StyleKind::normal;
+    softness_ = 0;
     publish();
 }
 
 void BackgroundEditor::beginBackgroundEdit(int index) {
-    editSnapshotStyle = style.styleCopy();
-    editSnapshotSoftness = softness;
+    editSnapshotStyle_ = style_.styleCopy();
+    editSnapshotSoftness_ = softness_;
     post(Notifications::onEditBackground, double(index));
 }
 
 void BackgroundEditor::cancelBackgroundEdit() {
-    if (editSnapshotStyle && editSnapshotSoftness) {
-        style = *editSnapshotStyle;
-        softness = *editSnapshotSoftness;
+    if (editSnapshotStyle_ && editSnapshotSoftness_) {
+        style_ = *editSnapshotStyle_;
+        softness_ = *editSnapshotSoftness_;
     }
-    editSnapshotStyle.reset();
-    editSnapshotSoftness.reset();
+    editSnapshotStyle_.reset();
+    editSnapshotSoftness_.reset();
     publish();
     post(Notifications::offEditBackground);
     post(Notifications::updateFilter);
 }
 
 void BackgroundEditor::endBackgroundEdit() {
-    editSnapshotStyle.reset();
-    editSnapshotSoftness.reset();
+    editSnapshotStyle_.reset();
+    editSnapshotSoftness_.reset();
     post(Notifications::offEditBackground);
 }
 
 void BackgroundEditor::setStyle(StyleKind type) {
-    style.type = type;
+    style_.type = type;
     changed();
 }
 
 void BackgroundEditor::setIntensity(double value) {
-    if (style.setIntensity(value)) changed();
+    if (style_.setIntensity(value)) changed();
 }
 
 void BackgroundEditor::setSoftness(double value) {
-    softness = value;
+    softness_ = value;
     changed();
 }
 
@@ -103,7 +109,7 @@ std::optional<Image> BackgroundEditor::render(const Image& source, const Image&,
 Image BackgroundEditor::styledBackground(const Image& source) const {
     const auto look = snapshot_.load();
     if (look->style.type == StyleKind::normal || source.empty()) return source;
-    auto mask = segmentation.personMask(source);
+    auto mask = segmentation_.personMask(source);
     if (!mask) return source;
     // Soft mask: the hard outline blurred by the softness (the hard mask itself at softness 0).
     const Image softMask =

@@ -25,13 +25,16 @@ public:
     // Segmenters made by `segmenters` (tests count and fake them).
     explicit BackgroundEditor(PersonSegmentation::SegmenterFactory segmenters);
 
-    PersonSegmentation segmentation;
-    // The style holder; style `normal` means the tool is off.
-    RegionStyle style;
-    double softness = 0;  // softness of the people's outline; the blur sigma is softness × 20
-    std::optional<RegionStyle> editSnapshotStyle;  // the state when editing began
-    std::optional<double> editSnapshotSoftness;
+    // The style (`normal` means the tool is off) and the softness of the people's outline
+    // (the blur sigma is softness × 20).
+    const RegionStyle& style() const { return style_; }
+    double softness() const { return softness_; }
+    // The style and softness from when editing began are kept to go back to.
+    bool isEditing() const { return editSnapshotStyle_.has_value(); }
+    const PersonSegmentation& segmentation() const { return segmentation_; }
 
+    // Sets the style and softness (loading a project) and publishes them. Posts nothing.
+    void load(RegionStyle style, double softness);
     // Style `normal`, intensity 0.5, softness 0. Posts nothing.
     void resetBackground();
     // Keeps the current style and softness for a cancel and posts `onEditBackground` with the
@@ -48,10 +51,6 @@ public:
     void setIntensity(double value);  // clamped to 0...1; a NaN is ignored
     void setSoftness(double value);   // as given; the stage treats what is not a softness as 0
 
-    // Makes the current style and softness what the renderer draws. The operations above call
-    // it; code that changes the fields directly (loading a project) calls it after.
-    void publish();
-
     // The background stage, the first of the chain: the people cut out of `source` laid over
     // the styled `source`, drawn over the whole frame. The source itself when the style is
     // `normal` (no segmentation runs) and whenever a step yields nothing, so never empty. Any
@@ -65,8 +64,15 @@ private:
         RegionStyle style;
         double softness;
     };
+    // Makes the current style and softness what the renderer draws.
+    void publish();
     void changed();  // publish, then post updateFilter
     Image styledBackground(const Image& source) const;
 
+    PersonSegmentation segmentation_;
+    RegionStyle style_;
+    double softness_ = 0;
+    std::optional<RegionStyle> editSnapshotStyle_;
+    std::optional<double> editSnapshotSoftness_;
     SnapshotSlot<const Look> snapshot_;
 };

@@ -84,19 +84,16 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const S
     }
 
     edit.reset();
-    BackgroundEditor& background = edit.backgroundEditor();
-    background.style.type = document.background.style;
-    background.style.intensity = document.background.intensity;
-    background.softness = document.background.softness;
-    background.publish();
+    RegionStyle background;
+    background.type = document.background.style;
+    background.intensity = document.background.intensity;
+    edit.backgroundEditor().load(background, document.background.softness);
     std::vector<TrackedRegion> faces, objects;
     for (const auto& r : document.faces) faces.push_back(regionFromProject(r, source));
     for (const auto& r : document.objects) objects.push_back(regionFromProject(r, source));
     edit.faceEditor().load(std::move(faces));
     edit.objectEditor().load(std::move(objects));
-    ShapeEditor& shapeEditor = edit.shapeEditor();
-    shapeEditor.shapes = std::move(shapes);
-    shapeEditor.publish();
+    edit.shapeEditor().load(std::move(shapes));
     return std::nullopt;
 }
 
@@ -104,12 +101,12 @@ ProjectDocument projectFromEdits(EditSession& edit, const std::string& sourcePat
     ProjectDocument d;
     d.source = sourcePath;
     const BackgroundEditor& background = edit.backgroundEditor();
-    d.background = {background.style.type, background.style.intensity,
-                    background.softness};
-    for (const TrackedRegion& face : edit.faceEditor().regions()) d.faces.push_back(projectRegion(face));
+    d.background = {background.style().type, background.style().intensity, background.softness()};
+    for (const TrackedRegion& face : edit.faceEditor().regions())
+        d.faces.push_back(projectRegion(face));
     for (const TrackedRegion& object : edit.objectEditor().regions())
         d.objects.push_back(projectRegion(object));
-    for (const Shape& shape : edit.shapeEditor().shapes) {
+    for (const Shape& shape : edit.shapeEditor().shapes()) {
         ProjectShape s;
         s.type = shape.cover;
         s.look = {shape.style.type, shape.style.intensity, shape.softness};

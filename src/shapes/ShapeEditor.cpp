@@ -39,26 +39,35 @@ ShapeEditor::ShapeEditor(const CurrentSource& source) : source_(source) {
 }
 
 void ShapeEditor::reset() {
-    shapes.clear();
-    selectedShapeIndex.reset();
-    addingShape = false;
-    editingShape.reset();
-    selectedKeyframeIndex.reset();
-    publish();
+    load({});
 }
 
 const Shape* ShapeEditor::selectedShape() const {
-    if (!selectedShapeIndex || *selectedShapeIndex < 0 || *selectedShapeIndex >= int(shapes.size()))
+    if (!selectedShapeIndex_ || *selectedShapeIndex_ < 0 ||
+        *selectedShapeIndex_ >= int(shapes_.size()))
         return nullptr;
-    return &shapes[size_t(*selectedShapeIndex)];
+    return &shapes_[size_t(*selectedShapeIndex_)];
 }
 
 Shape* ShapeEditor::selectedShape() {
     return const_cast<Shape*>(std::as_const(*this).selectedShape());
 }
 
+void ShapeEditor::load(ShapeList shapes) {
+    shapes_ = std::move(shapes);
+    selectedShapeIndex_.reset();
+    addingShape_ = false;
+    editingShape_.reset();
+    selectedKeyframeIndex_.reset();
+    publish();
+}
+
+void ShapeEditor::selectKeyframe(std::optional<int> index) {
+    selectedKeyframeIndex_ = index;
+}
+
 void ShapeEditor::publish() {
-    snapshot_.store(std::make_shared<const ShapeList>(shapes));
+    snapshot_.store(std::make_shared<const ShapeList>(shapes_));
 }
 
 void ShapeEditor::changed() {
@@ -72,60 +81,60 @@ void ShapeEditor::insertShape(const Rect& topLeftRect) {
     if (!duration) return;
     auto emojis = emojiList();
     bool hdr = source->isHDR();
-    shapes.emplace_back(MediaTimeRange{MediaTime(0, duration->timescale), *duration},
+    shapes_.emplace_back(MediaTimeRange{MediaTime(0, duration->timescale), *duration},
                         fromTopLeft(topLeftRect), emojis.empty() ? "" : emojis.front(), hdr);
-    selectedShapeIndex = int(shapes.size()) - 1;
-    addingShape = true;
+    selectedShapeIndex_ = int(shapes_.size()) - 1;
+    addingShape_ = true;
     post(Notifications::onEditShape);
     changed();
 }
 
 void ShapeEditor::removeNewShape() {
-    selectedShapeIndex.reset();
-    addingShape = false;
-    if (!shapes.empty()) shapes.pop_back();
+    selectedShapeIndex_.reset();
+    addingShape_ = false;
+    if (!shapes_.empty()) shapes_.pop_back();
     post(Notifications::cancelAddShape);
     changed();
 }
 
 void ShapeEditor::selectShape(int index) {
-    if (index < 0 || index >= int(shapes.size())) return;
-    selectedShapeIndex = index;
-    editingShape = shapes[size_t(index)].copy();
+    if (index < 0 || index >= int(shapes_.size())) return;
+    selectedShapeIndex_ = index;
+    editingShape_ = shapes_[size_t(index)].copy();
     post(Notifications::onEditShape);
 }
 
 void ShapeEditor::cancelEditing() {
-    if (addingShape) {
+    if (addingShape_) {
         removeNewShape();
     } else {
-        if (Shape* shape = selectedShape(); shape && editingShape) *shape = *editingShape;
-        selectedShapeIndex.reset();
-        editingShape.reset();
+        if (Shape* shape = selectedShape(); shape && editingShape_) *shape = *editingShape_;
+        selectedShapeIndex_.reset();
+        editingShape_.reset();
         changed();
     }
     post(Notifications::offEditShape);
 }
 
 void ShapeEditor::finishEditing() {
-    if (!selectedShapeIndex) return;
-    selectedShapeIndex.reset();
-    if (addingShape) {
-        addingShape = false;
+    if (!selectedShapeIndex_) return;
+    selectedShapeIndex_.reset();
+    if (addingShape_) {
+        addingShape_ = false;
         post(Notifications::finishAddShape);
     } else {
-        editingShape.reset();
+        editingShape_.reset();
     }
     post(Notifications::offEditShape);
 }
 
 void ShapeEditor::removeSelectedShape() {
     if (!selectedShape()) return;
-    shapes.erase(shapes.begin() + *selectedShapeIndex);
+    shapes_.erase(shapes_.begin() + *selectedShapeIndex_);
     post(Notifications::deleteShape);
     post(Notifications::offEditShape);
-    selectedShapeIndex.reset();
-    editingShape.reset();
+    selectedShapeIndex_.reset();
+    editingShape_.reset();
     changed();
 }
 
@@ -139,8 +148,8 @@ void ShapeEditor::insertKeyframe(const MediaTime& time, const Rect& topLeftRect)
 
 void ShapeEditor::removeSelectedKeyframe() {
     Shape* shape = selectedShape();
-    if (!shape || !selectedKeyframeIndex) return;
-    int index = *selectedKeyframeIndex;
+    if (!shape || !selectedKeyframeIndex_) return;
+    int index = *selectedKeyframeIndex_;
     if (index >= 0 && index < int(shape->keyframes.size()))
         shape->keyframes.erase(shape->keyframes.begin() + index);
     post(Notifications::deleteKey);
@@ -149,8 +158,8 @@ void ShapeEditor::removeSelectedKeyframe() {
 
 void ShapeEditor::updateSelectedKeyframe(const Rect& topLeftRect) {
     Shape* shape = selectedShape();
-    if (!shape || !selectedKeyframeIndex) return;
-    shape->setKeyframeRect(*selectedKeyframeIndex, fromTopLeft(topLeftRect));
+    if (!shape || !selectedKeyframeIndex_) return;
+    shape->setKeyframeRect(*selectedKeyframeIndex_, fromTopLeft(topLeftRect));
     changed();
 }
 

@@ -29,13 +29,21 @@ public:
     // `source` is the session's: new shapes span its duration; it outlives the editor.
     explicit ShapeEditor(const CurrentSource& source);
 
-    std::vector<Shape> shapes;
-    std::optional<int> selectedShapeIndex;
-    bool addingShape = false;
-    std::optional<Shape> editingShape;
-    std::optional<int> selectedKeyframeIndex;
+    // The shapes in drawing order, and the one selected for editing (if any).
+    const ShapeList& shapes() const { return shapes_; }
+    std::optional<int> selectedShapeIndex() const { return selectedShapeIndex_; }
+    // The selected shape was just added: cancelling removes it.
+    bool isAddingShape() const { return addingShape_; }
+    // A copy of the selected shape is kept to go back to.
+    bool isEditing() const { return editingShape_.has_value(); }
+    std::optional<int> selectedKeyframeIndex() const { return selectedKeyframeIndex_; }
 
+    // Replaces every shape (loading a project) and publishes them; ends any edit. Posts
+    // nothing.
+    void load(ShapeList shapes);
     void reset();
+    // The keyframe the keyframe operations act on. Posts nothing.
+    void selectKeyframe(std::optional<int> index);
 
     void insertShape(const Rect& topLeftRect);
     void removeNewShape();
@@ -52,9 +60,6 @@ public:
     void setCover(int raw);
     Cover selectedCover() const;
 
-    // Makes the current `shapes` what the renderer draws. The operations above call it; code
-    // that changes `shapes` directly (loading a project) calls it after.
-    void publish();
     // The shape stage of the chain; any thread. Never nothing: with no shapes, `current`.
     std::optional<Image> render(const Image& source, const Image& current,
                                 const FrameContext& context,
@@ -65,7 +70,14 @@ private:
     const Shape* selectedShape() const;
     RegionLook* selectedLook() override { return selectedShape(); }
     void changed() override;  // publish, then post updateFilter
+    // Makes the current list what the renderer draws.
+    void publish();
 
     const CurrentSource& source_;
+    ShapeList shapes_;
+    std::optional<int> selectedShapeIndex_;
+    bool addingShape_ = false;
+    std::optional<Shape> editingShape_;
+    std::optional<int> selectedKeyframeIndex_;
     SnapshotSlot<const ShapeList> snapshot_;
 };

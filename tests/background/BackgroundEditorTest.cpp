@@ -105,8 +105,9 @@ struct BackgroundEditorTest : ::testing::Test {
 
 TEST_F(BackgroundEditorTest, NormalStyleReturnsTheFrameItselfWithoutSegmenting) {
     auto editor = editorWith(maskWith({256, 144}, {0, 0, 128, 144}));
-    editor->style.intensity = 0.9;
-    editor->publish();
+    RegionStyle off = editor->style();
+    off.intensity = 0.9;
+    editor->load(off, editor->softness());
     const Image frame = redFrame();
     auto out = editor->render(frame, frame, {}, nullptr);
     ASSERT_TRUE(out);
@@ -123,7 +124,7 @@ TEST_F(BackgroundEditorTest, AFrameWithoutPeopleComesBackFullyStyled) {
     texture.reshape(1, int(texture.total())).col(3).setTo(255);
     const Image frame(texture);
     auto out = editor->render(frame, frame, {}, nullptr);
-    auto styled = editor->style.apply(frame);
+    auto styled = editor->style().apply(frame);
     ASSERT_TRUE(out && styled);
     EXPECT_LE(cv::norm(out->pixels, styled->pixels, cv::NORM_INF), 1);
     EXPECT_EQ(log.calls, 1);
@@ -200,7 +201,7 @@ TEST_F(BackgroundEditorTest, CancelPutsBackStyleAndSoftnessAndTheRendererFollows
     editor->beginBackgroundEdit(0);
     editor->setStyle(StyleKind::gaussian);
     editor->cancelBackgroundEdit();
-    EXPECT_EQ(editor->style.type, StyleKind::normal);
+    EXPECT_EQ(editor->style().type, StyleKind::normal);
     const Image frame = redFrame();
     EXPECT_TRUE(editor->render(frame, frame, {}, nullptr)->sharesPixelsWith(frame));
     EXPECT_EQ(log.calls, 0);  // back to off: the renderer segments nothing
@@ -210,11 +211,11 @@ TEST_F(BackgroundEditorTest, CancelPutsBackStyleAndSoftnessAndTheRendererFollows
     editor->beginBackgroundEdit(1);
     editor->setStyle(StyleKind::pixellate);
     editor->setSoftness(0.4);
-    EXPECT_EQ(editor->editSnapshotStyle->type, StyleKind::gaussian);
+    EXPECT_TRUE(editor->isEditing());
     editor->cancelBackgroundEdit();
-    EXPECT_EQ(editor->style.type, StyleKind::gaussian);
-    EXPECT_EQ(editor->softness, 0);
-    EXPECT_FALSE(editor->editSnapshotStyle || editor->editSnapshotSoftness);
+    EXPECT_EQ(editor->style().type, StyleKind::gaussian);
+    EXPECT_EQ(editor->softness(), 0);
+    EXPECT_FALSE(editor->isEditing());
     EXPECT_EQ(take(), (std::vector<std::string>{"update", "onEdit 1", "update", "update", "offEdit",
                                                 "update"}));
 
@@ -223,7 +224,7 @@ TEST_F(BackgroundEditorTest, CancelPutsBackStyleAndSoftnessAndTheRendererFollows
     editor->setIntensity(0.8);
     editor->endBackgroundEdit();
     editor->cancelBackgroundEdit();
-    EXPECT_EQ(editor->style.intensity, 0.8);
+    EXPECT_EQ(editor->style().intensity, 0.8);
     EXPECT_EQ(take(),
               (std::vector<std::string>{"onEdit 2", "update", "offEdit", "offEdit", "update"}));
 }
@@ -231,22 +232,24 @@ TEST_F(BackgroundEditorTest, CancelPutsBackStyleAndSoftnessAndTheRendererFollows
 TEST_F(BackgroundEditorTest, SettersClampTheIntensityOnlyAndResetPostsNothing) {
     auto editor = editorWith(maskWith({256, 144}, {0, 0, 128, 144}));
     editor->setIntensity(1.7);
-    EXPECT_EQ(editor->style.intensity, 1);
+    EXPECT_EQ(editor->style().intensity, 1);
     editor->setIntensity(-0.2);
-    EXPECT_EQ(editor->style.intensity, 0);
+    EXPECT_EQ(editor->style().intensity, 0);
     editor->setIntensity(std::nan(""));
-    EXPECT_EQ(editor->style.intensity, 0);
+    EXPECT_EQ(editor->style().intensity, 0);
     editor->setSoftness(2.5);
-    EXPECT_EQ(editor->softness, 2.5);
+    EXPECT_EQ(editor->softness(), 2.5);
     editor->setStyle(StyleKind::bokeh);
     EXPECT_EQ(take().size(), 4u);
 
     for (double intensity : {0.0, 0.93}) {
-        editor->style.intensity = intensity;
+        RegionStyle style = editor->style();
+        style.intensity = intensity;
+        editor->load(style, editor->softness());
         editor->resetBackground();
-        EXPECT_EQ(editor->style.intensity, 0.5);
-        EXPECT_EQ(editor->style.type, StyleKind::normal);
-        EXPECT_EQ(editor->softness, 0);
+        EXPECT_EQ(editor->style().intensity, 0.5);
+        EXPECT_EQ(editor->style().type, StyleKind::normal);
+        EXPECT_EQ(editor->softness(), 0);
     }
     EXPECT_TRUE(take().empty());
     EXPECT_EQ(editor->render(redFrame(), redFrame(), {}, nullptr)->width(), 640);

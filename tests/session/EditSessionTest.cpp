@@ -95,8 +95,10 @@ TEST_F(EditSessionTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag)
     edit.cancelExport = true;
     edit.faceEditor().progressMerge({}, 0.7, MediaTime(1, 1), 1.0 / 30);
     edit.faceEditor().completionMerge({}, MediaTime(1, 1), 1.0 / 30);
-    edit.backgroundEditor().style.intensity = 0.9;
-    edit.shapeEditor().selectedShapeIndex = 3;
+    edit.backgroundEditor().setIntensity(0.9);
+    edit.shapeEditor().load(
+        {Shape({MediaTime::zero(), MediaTime(1, 1)}, Rect{0.1, 0.1, 0.2, 0.2}, "😀", false)});
+    edit.shapeEditor().selectShape(0);
     record({{&Notifications::toolChange, "tool"}, {&Notifications::timeChange, "time"}});
 
     edit.reset();
@@ -109,8 +111,8 @@ TEST_F(EditSessionTest, ResetRestoresTheInitialStateButKeepsTheExportCancelFlag)
     EXPECT_TRUE(edit.cancelExport);
     EXPECT_EQ(edit.faceEditor().scanState(), FaceScanState::start);
     EXPECT_EQ(edit.faceEditor().scanProgress(), 0.0);
-    EXPECT_EQ(edit.backgroundEditor().style.intensity, 0.5);
-    EXPECT_FALSE(edit.shapeEditor().selectedShapeIndex);
+    EXPECT_EQ(edit.backgroundEditor().style().intensity, 0.5);
+    EXPECT_FALSE(edit.shapeEditor().selectedShapeIndex());
     EXPECT_TRUE(posted.empty());
     edit.cancelExport = false;
 }
@@ -130,12 +132,13 @@ TEST_F(EditSessionTest, TheChainChangesNothingOutsideTheAreasItSaysItDrew) {
     const Image frame(pixels);
     ShapeEditor& shapes = edit.shapeEditor();
     const MediaTimeRange span{MediaTime::zero(), MediaTime(10, 1)};
-    shapes.shapes.emplace_back(span, Rect{0.1, 0.2, 0.3, 0.3}, "😀", false);
-    shapes.shapes.back().style.type = StyleKind::gaussian;
-    shapes.shapes.back().style.intensity = 0.5;
-    shapes.shapes.emplace_back(span, Rect{0.6, 0.5, 0.2, 0.4}, "😀", false);
-    shapes.shapes.back().cover = Cover::emoji;
-    shapes.publish();
+    std::vector<Shape> list;
+    list.emplace_back(span, Rect{0.1, 0.2, 0.3, 0.3}, "😀", false);
+    list.back().style.type = StyleKind::gaussian;
+    list.back().style.intensity = 0.5;
+    list.emplace_back(span, Rect{0.6, 0.5, 0.2, 0.4}, "😀", false);
+    list.back().cover = Cover::emoji;
+    shapes.load(list);
 
     std::vector<Rect> drawn;
     const Image out = edit.renderFrame(frame, MediaTime(1, 1), RenderPurpose::exportFile, &drawn);
@@ -150,6 +153,4 @@ TEST_F(EditSessionTest, TheChainChangesNothingOutsideTheAreasItSaysItDrew) {
     cv::cvtColor(difference, changedOutside, cv::COLOR_RGBA2GRAY);
     changedOutside.setTo(0, outside == 0);
     EXPECT_EQ(cv::countNonZero(changedOutside), 0);
-    shapes.shapes.clear();
-    shapes.publish();
 }

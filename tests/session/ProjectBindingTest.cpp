@@ -39,7 +39,7 @@ TEST_F(ProjectBindingTest, LoadsShapesResolvingSecondsAndDefaults) {
         {"type": "emoji", "rect": [0, 0, 0.5, 0.5], "trim": {"start": 1.5},
          "keyframes": [{"t": 2, "rect": [0.5, 0.5, 0.5, 0.5]}]}]})");
     ASSERT_FALSE(applyProject(d, *asset, edit));
-    const auto& shapes = edit.shapeEditor().shapes;
+    const auto& shapes = edit.shapeEditor().shapes();
     ASSERT_EQ(shapes.size(), 1u);
     EXPECT_EQ(shapes[0].trimTime.start, MediaTime(900, 600));
     EXPECT_EQ(shapes[0].trimTime.end(), MediaTime(3000, 600));
@@ -55,9 +55,9 @@ TEST_F(ProjectBindingTest, SavingTheLoadedEditsGivesAStableDocument) {
          "rect": [0.1, 0.1, 0.2, 0.2], "trim": {"start": 0.25, "end": 4}}]})");
     ASSERT_FALSE(applyProject(d, *asset, edit));
     const BackgroundEditor& background = edit.backgroundEditor();
-    EXPECT_EQ(background.style.type, StyleKind::crystal);
-    EXPECT_EQ(background.style.intensity, 0.8);
-    EXPECT_EQ(background.softness, 0.4);
+    EXPECT_EQ(background.style().type, StyleKind::crystal);
+    EXPECT_EQ(background.style().intensity, 0.8);
+    EXPECT_EQ(background.softness(), 0.4);
     std::string saved = projectText(projectFromEdits(edit, "clip.mp4"));
     ASSERT_FALSE(applyProject(parse(saved), *asset, edit));
     EXPECT_EQ(projectText(projectFromEdits(edit, "clip.mp4")), saved);
@@ -66,10 +66,10 @@ TEST_F(ProjectBindingTest, SavingTheLoadedEditsGivesAStableDocument) {
 }
 
 TEST_F(ProjectBindingTest, ATrimBeyondTheSourceIsRejectedAndEditsStayUntouched) {
-    edit.shapeEditor().shapes.emplace_back(MediaTimeRange{MediaTime(0, 1), MediaTime(1, 1)},
-                                                 Rect{0, 0, 1, 1}, "😀", false);
+    edit.shapeEditor().load(
+        {Shape(MediaTimeRange{MediaTime(0, 1), MediaTime(1, 1)}, Rect{0, 0, 1, 1}, "😀", false)});
     auto d = parse(R"({"veilcut": 1, "source": "clip.mp4", "shapes": [
         {"rect": [0, 0, 1, 1], "trim": {"end": 9}, "maxEnd": 6}]})");
     EXPECT_EQ(applyProject(d, *asset, edit), "shapes[0].trim: end must not be after maxEnd");
-    EXPECT_EQ(edit.shapeEditor().shapes.size(), 1u);
+    EXPECT_EQ(edit.shapeEditor().shapes().size(), 1u);
 }

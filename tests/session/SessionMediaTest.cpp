@@ -54,7 +54,7 @@ TEST_F(SessionMedia, OpensEditsAndExportsToTheNamedFileAlone) {
     // A second session's edits are its own.
     EditSession other;
     ASSERT_NO_FATAL_FAILURE(open(other, "two-audio.mp4"));
-    EXPECT_TRUE(other.shapeEditor().shapes.empty());
+    EXPECT_TRUE(other.shapeEditor().shapes().empty());
 
     std::vector<double> progress;
     ExportOptions options;
