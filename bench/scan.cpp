@@ -97,13 +97,13 @@ struct StandInPoses : BodyPoseDetector {
 };
 
 Measure scan(const std::string& path, FaceScanDetectorFactory detectors) {
-    auto asset = std::make_shared<SourceVideo>(path);
-    asset->waitUntilLoaded();
+    auto video = std::make_shared<SourceVideo>(path);
+    video->waitUntilLoaded();
     FaceScan processor(std::move(detectors));
     std::optional<std::vector<TrackedRegion>> result;
     std::string failure;
     processor.scanFaces(
-        asset, [](double, std::vector<TrackedRegion>) {},
+        video, [](double, std::vector<TrackedRegion>) {},
         [&](std::vector<TrackedRegion> regions) { result = std::move(regions); },
         [&](const std::string& reason) { failure = reason.empty() ? "failed" : reason; });
     MainQueue::shared().runUntil([&] { return result || !failure.empty(); },

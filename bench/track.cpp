@@ -89,7 +89,7 @@ Measure decodeInChunks(const std::string& path, double seconds) {
     return since(c, frames);
 }
 
-Measure trackPass(const std::shared_ptr<SourceVideo>& asset, bool forward) {
+Measure trackPass(const std::shared_ptr<SourceVideo>& video, bool forward) {
     ObjectTrackingRun processor;
     const Rect box{0.63, 0.63, 0.23, 0.2};  // the still checkerboard of the test picture
     size_t frames = 0;
@@ -101,9 +101,9 @@ Measure trackPass(const std::shared_ptr<SourceVideo>& asset, bool forward) {
     auto cancelled = [&] { done = true; };
     Clock c;
     if (forward)
-        processor.trackForward(asset, MediaTime::zero(), box, {}, completion, cancelled);
+        processor.trackForward(video, MediaTime::zero(), box, {}, completion, cancelled);
     else
-        processor.trackBackward(asset, MediaTime::zero(), *asset->duration(), box, {}, completion,
+        processor.trackBackward(video, MediaTime::zero(), *video->duration(), box, {}, completion,
                                 cancelled);
     MainQueue::shared().runUntil([&] { return done; }, std::chrono::hours(1));
     return since(c, int(frames));
@@ -114,13 +114,13 @@ Measure trackPass(const std::shared_ptr<SourceVideo>& asset, bool forward) {
 int main(int argc, char** argv) {
     int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
     std::string path = clip(seconds);
-    auto asset = std::make_shared<SourceVideo>(path);
-    asset->waitUntilLoaded();
+    auto video = std::make_shared<SourceVideo>(path);
+    video->waitUntilLoaded();
     std::printf("%s, frames fitted into 768 px, BGRA\n", path.c_str());
     Measure decode = decodeForward(path);
-    Measure chunks = decodeInChunks(path, asset->duration()->seconds());
-    Measure forward = trackPass(asset, true);
-    Measure backward = trackPass(asset, false);
+    Measure chunks = decodeInChunks(path, video->duration()->seconds());
+    Measure forward = trackPass(video, true);
+    Measure backward = trackPass(video, false);
     print("decode forwards", decode, decode);
     print("decode in backward chunks", chunks, decode);
     print("forward pass", forward, decode);

@@ -32,7 +32,7 @@ T must(Loaded<T> loaded) {
 
 // Each service is made once and warmed up: every repetition re-enters these functions, and a
 // fresh network's first forward pass (layer allocation) would otherwise be what gets timed.
-BlazeFaceDetector& faceScan(bool tiles) {
+BlazeFaceDetector& faceDetector(bool tiles) {
     static std::unique_ptr<BlazeFaceDetector> whole, tiled;
     std::unique_ptr<BlazeFaceDetector>& d = tiles ? tiled : whole;
     if (!d) {
@@ -44,7 +44,7 @@ BlazeFaceDetector& faceScan(bool tiles) {
 }
 
 void faces(benchmark::State& state) {
-    BlazeFaceDetector& detector = faceScan(state.range(0) != 0);
+    BlazeFaceDetector& detector = faceDetector(state.range(0) != 0);
     for (auto _ : state) benchmark::DoNotOptimize(detector.detectFaceRectangles(frame()));
 }
 

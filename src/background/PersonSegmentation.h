@@ -4,9 +4,9 @@
 //
 // Threads: `personMask` may be called from any number of render threads at once (the preview
 // compositor's threads and the export's filter thread). A segmenter owns a network and serves
-// one thread at a time, so the processor keeps a small pool: a call takes an idle segmenter (or
+// one thread at a time, so the segmentation keeps a small pool: a call takes an idle segmenter (or
 // makes one), runs it without any lock held and puts it back. The pool grows to the number of
-// threads that segment at the same time and lives as long as the processor.
+// threads that segment at the same time and lives as long as the segmentation.
 
 #include <atomic>
 #include <functional>

@@ -20,21 +20,21 @@ nlohmann::ordered_json orNull(const std::optional<T>& v) {
     return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json(nullptr);
 }
 
-nlohmann::ordered_json factsJson(const SourceVideo& asset) {
-    auto size = asset.size();
-    auto transform = asset.preferredTransform();
-    auto videos = asset.trackVideos();
-    auto audios = asset.trackAudios();
+nlohmann::ordered_json factsJson(const SourceVideo& video) {
+    auto size = video.size();
+    auto transform = video.preferredTransform();
+    auto videos = video.trackVideos();
+    auto audios = video.trackAudios();
     return {
-        {"path", asset.path()},
-        {"duration", timeJson(asset.duration())},
+        {"path", video.path()},
+        {"duration", timeJson(video.duration())},
         {"width", size ? nlohmann::ordered_json(std::lround(size->width)) : nullptr},
         {"height", size ? nlohmann::ordered_json(std::lround(size->height)) : nullptr},
         {"rotation", transform ? nlohmann::ordered_json(rotationDegrees(*transform)) : nullptr},
-        {"frameRate", orNull(asset.nominalFrameRate())},
-        {"minFrameDuration", timeJson(asset.minFrameDuration())},
-        {"hdr", asset.isHDR()},
-        {"transfer", orNull(asset.transferName())},
+        {"frameRate", orNull(video.nominalFrameRate())},
+        {"minFrameDuration", timeJson(video.minFrameDuration())},
+        {"hdr", video.isHDR()},
+        {"transfer", orNull(video.transferName())},
         {"videoTracks", videos ? nlohmann::ordered_json(videos->size()) : nullptr},
         {"audioTracks", audios ? nlohmann::ordered_json(audios->size()) : nullptr},
     };
@@ -80,9 +80,9 @@ int runInfo(Arguments args) {
     if (!path) return failWith("info: missing FILE (usage: veilcut info FILE [--json])");
     if (auto reason = unreadableFileReason(*path)) return failWith(*reason);
 
-    SourceVideo asset(*path);
-    asset.waitUntilLoaded();
-    auto facts = factsJson(asset);
+    SourceVideo video(*path);
+    video.waitUntilLoaded();
+    auto facts = factsJson(video);
     if (json)
         std::printf("%s\n", facts.dump(2).c_str());
     else

@@ -9,9 +9,9 @@
 namespace {
 
 // Reads the facts from a file. A file FFmpeg cannot open gives empty facts at every step.
-class FileAssetSource final : public SourceProbe {
+class FileSourceProbe final : public SourceProbe {
 public:
-    explicit FileAssetSource(const std::string& path) : path_(path) {}
+    explicit FileSourceProbe(const std::string& path) : path_(path) {}
 
     std::optional<MediaTime> duration() override { return file() ? file_->duration() : std::nullopt; }
     std::optional<std::vector<SourceTrack>> videoTracks() override {
@@ -64,7 +64,7 @@ private:
 }  // namespace
 
 std::unique_ptr<SourceProbe> makeFileSourceProbe(const std::string& path) {
-    return std::make_unique<FileAssetSource>(path);
+    return std::make_unique<FileSourceProbe>(path);
 }
 
 Size displaySize(Size natural, const std::optional<AffineTransform>& transform) {

@@ -41,7 +41,7 @@ Image thumbnail(const Image& frame, const Rect& face) {
 }  // namespace
 
 struct FaceScan::Pass {
-    std::shared_ptr<const SourceVideo> asset;
+    std::shared_ptr<const SourceVideo> video;
     Progress progress;
     Completion completion;
     Failure failure;
@@ -95,10 +95,10 @@ FaceScan::~FaceScan() {
     cancel();
 }
 
-void FaceScan::scanFaces(std::shared_ptr<const SourceVideo> asset, Progress progress,
+void FaceScan::scanFaces(std::shared_ptr<const SourceVideo> video, Progress progress,
                                       Completion completion, Failure failure) {
     auto pass = std::make_shared<Pass>();
-    pass->asset = std::move(asset);
+    pass->video = std::move(video);
     pass->progress = std::move(progress);
     pass->completion = std::move(completion);
     pass->failure = std::move(failure);
@@ -139,21 +139,21 @@ void FaceScan::run(const std::shared_ptr<Running>& running,
             if (pass->failure) pass->failure(reason);
         });
     };
-    const SourceVideo& asset = *pass->asset;
-    auto duration = asset.duration();
-    auto tracks = asset.trackVideos();
+    const SourceVideo& video = *pass->video;
+    auto duration = video.duration();
+    auto tracks = video.trackVideos();
     if (!tracks || tracks->empty()) {
         logDebug("Failed to find video track.");
-        return fail(asset.path() + ": no video track");
+        return fail(video.path() + ": no video track");
     }
     std::string error;
     VideoReaderSettings settings;
     settings.format = VideoPixelFormat::rgba8;
     settings.maxSide = int(DETECTION_FRAME_SIDE);
-    auto reader = VideoReader::open(asset.path(), settings, &error);
+    auto reader = VideoReader::open(video.path(), settings, &error);
     if (!reader || !duration || !duration->isNumeric()) {
         logDebug("Failed to create AVAssetReader.");
-        return fail(asset.path() + ": " +
+        return fail(video.path() + ": " +
                     (error.empty() ? "the video's duration is unknown" : error));
     }
     auto detectors = makeDetectors(error);
@@ -191,7 +191,7 @@ void FaceScan::run(const std::shared_ptr<Running>& running,
         detected.close();
     });
 
-    FaceRegionBuilder builder({*duration, asset.frameDuration(), asset.isHDR(),
+    FaceRegionBuilder builder({*duration, video.frameDuration(), video.isHDR(),
                                emojiList().empty() ? std::string() : emojiList().front()});
     std::vector<FrameFaces> recent;  // the frames association looks back at
     auto lastReport = std::chrono::steady_clock::now();
@@ -227,7 +227,7 @@ void FaceScan::run(const std::shared_ptr<Running>& running,
     if (pass->cancelled || endStatus == ReadStatus::cancelled) return finish({});
     if (endStatus != ReadStatus::end) {
         logDebug(frames->error());
-        return fail(asset.path() + ": " + frames->error());
+        return fail(video.path() + ": " + frames->error());
     }
     finish([pass, regions = builder.regions()]() mutable {
         if (pass->completion) pass->completion(std::move(regions));

@@ -10,7 +10,7 @@
 //
 // Threads: `scanFaces` and `cancel` are called on the main thread; the pass runs on the
 // background queue; every callback is delivered on the main queue. A pass holds nothing of
-// the processor, so the processor may go away while a pass is still winding down.
+// the scan, so the scan may go away while a pass is still winding down.
 
 #include <atomic>
 #include <functional>
@@ -52,11 +52,11 @@ public:
     explicit FaceScan(FaceScanDetectorFactory detectors = makeBlazeDetectors);
     ~FaceScan();
 
-    // Starts a pass over `asset` (its facts loaded) and returns at once. `completion` gets the
+    // Starts a pass over `video` (its facts loaded) and returns at once. `completion` gets the
     // final regions when the whole video was read; `failure` is called instead when the pass
     // cannot start or the video cannot be read to its end, so a waiting caller is never left
     // hanging. A cancelled pass calls neither; progress reports already posted still arrive.
-    void scanFaces(std::shared_ptr<const SourceVideo> asset, Progress progress,
+    void scanFaces(std::shared_ptr<const SourceVideo> video, Progress progress,
                    Completion completion, Failure failure = {});
     // Stops the running pass at its next frame.
     void cancel();

@@ -39,13 +39,13 @@ void ObjectEditor::cancelTracking() {
 }
 
 void ObjectEditor::trackObject(const Rect& rect, const MediaTime& time) {
-    std::shared_ptr<const SourceVideo> asset = source_.get();
-    auto duration = asset ? asset->duration() : std::nullopt;
-    auto rate = asset ? asset->nominalFrameRate() : std::nullopt;
+    std::shared_ptr<const SourceVideo> video = source_.get();
+    auto duration = video ? video->duration() : std::nullopt;
+    auto rate = video ? video->nominalFrameRate() : std::nullopt;
     if (!duration || !duration->isNumeric() || !rate || !(*rate > 0) || trackingRun_.isTracking())
         return;
     const double frameDuration = 1.0 / *rate;
-    const bool hdr = asset->isHDR();
+    const bool hdr = video->isHDR();
     auto run = std::make_shared<TrackingRun>();
     const uint64_t generation = runGeneration_;
     post(Notifications::tracking, 0.0);
@@ -66,14 +66,14 @@ void ObjectEditor::trackObject(const Rect& rect, const MediaTime& time) {
         }
         post(Notifications::endTrackingObject);
     };
-    auto forwardDone = [this, run, asset, time, rect, progress, cancelled, backwardDone](
+    auto forwardDone = [this, run, video, time, rect, progress, cancelled, backwardDone](
                            std::deque<RegionSample> forward, std::optional<Image> thumbnail) {
         run->samples.assign(forward.begin(), forward.end());
         run->thumbnail = std::move(thumbnail);
-        trackingRun_.trackBackward(asset, MediaTime::zero(), time, rect, progress, backwardDone,
+        trackingRun_.trackBackward(video, MediaTime::zero(), time, rect, progress, backwardDone,
                                    cancelled);
     };
-    trackingRun_.trackForward(asset, time, rect, progress, forwardDone, cancelled);
+    trackingRun_.trackForward(video, time, rect, progress, forwardDone, cancelled);
 }
 
 void ObjectEditor::removeSelectedObject() {

@@ -49,12 +49,12 @@ Rect fromTopLeft(const Rect& r) {
 
 }  // namespace
 
-// Everything a pass needs on its thread and to report back; the processor may go away
-// meanwhile, so it holds the processor's state only weakly.
+// Everything a pass needs on its thread and to report back; the tracking run may go away
+// meanwhile, so it holds the tracking run's state only weakly.
 struct ObjectTrackingRun::PassJob {
     std::weak_ptr<Shared> shared;
     std::shared_ptr<Pass> pass;
-    std::shared_ptr<const SourceVideo> asset;
+    std::shared_ptr<const SourceVideo> video;
     ObjectFrameSourceOpener openFrames;
     std::unique_ptr<ObjectTracker> requestHandler;
     Rect box;  // lower-left
@@ -64,13 +64,13 @@ struct ObjectTrackingRun::PassJob {
     ObjectTrackingRun::Cancelled cancelled;
 
     std::shared_ptr<ObjectFrameSource> openSource() const {
-        auto tracks = asset->trackVideos();
+        auto tracks = video->trackVideos();
         if (tracks && tracks->empty()) {
             logDebug("Failed to find video track.");
             return nullptr;
         }
         std::shared_ptr<ObjectFrameSource> source =
-            openFrames(asset->path(), int(ObjectTrackingRun::DETECTION_FRAME_SIDE));
+            openFrames(video->path(), int(ObjectTrackingRun::DETECTION_FRAME_SIDE));
         if (!source) {
             logDebug("Failed to create AVAssetReader.");
             return nullptr;
@@ -196,39 +196,39 @@ ObjectTrackingRun::~ObjectTrackingRun() {
 }
 
 std::shared_ptr<PassJob> ObjectTrackingRun::beginPass(
-    std::shared_ptr<const SourceVideo> asset, const Rect& rect, Progress progress,
+    std::shared_ptr<const SourceVideo> video, const Rect& rect, Progress progress,
     Completion completion, Cancelled cancelled) {
-    auto duration = asset ? asset->duration() : std::nullopt;
+    auto duration = video ? video->duration() : std::nullopt;
     if (!duration) return nullptr;
     shared_->reader = std::make_shared<Pass>();
     return std::make_shared<PassJob>(
-        PassJob{shared_, shared_->reader, std::move(asset), shared_->services.openFrames,
+        PassJob{shared_, shared_->reader, std::move(video), shared_->services.openFrames,
                 shared_->services.makeTracker(), fromTopLeft(rect), duration->seconds(),
                 std::move(progress), std::move(completion), std::move(cancelled)});
 }
 
-void ObjectTrackingRun::trackForward(std::shared_ptr<const SourceVideo> asset,
+void ObjectTrackingRun::trackForward(std::shared_ptr<const SourceVideo> video,
                                            const MediaTime& startTime, const Rect& rect,
                                            Progress progress, Completion completion,
                                            Cancelled cancelled) {
-    auto job = beginPass(std::move(asset), rect, std::move(progress), std::move(completion),
+    auto job = beginPass(std::move(video), rect, std::move(progress), std::move(completion),
                          std::move(cancelled));
     if (!job) return;
-    MediaTime end = *job->asset->duration();
+    MediaTime end = *job->video->duration();
     // Nothing to read; the completion still comes through the main queue, like every other.
     if (!(startTime < end)) return job->finish(PassEnd::completed, nullptr);
     BackgroundQueue::dispatch([job, startTime, end] { runForward(*job, startTime, end); });
 }
 
-void ObjectTrackingRun::trackBackward(std::shared_ptr<const SourceVideo> asset,
+void ObjectTrackingRun::trackBackward(std::shared_ptr<const SourceVideo> video,
                                             const MediaTime& rangeStart, const MediaTime& rangeEnd,
                                             const Rect& rect, Progress progress,
                                             Completion completion, Cancelled cancelled) {
     shared_->cancelReverse = false;
-    auto job = beginPass(std::move(asset), rect, std::move(progress), std::move(completion),
+    auto job = beginPass(std::move(video), rect, std::move(progress), std::move(completion),
                          std::move(cancelled));
     if (!job) return;
-    float rate = job->asset->nominalFrameRate().value_or(0);
+    float rate = job->video->nominalFrameRate().value_or(0);
     double frameRate = rate > 0 && std::isfinite(rate) ? rate : 30.0;
     BackgroundQueue::dispatch([job, rangeStart, rangeEnd, frameRate] {
         runBackward(*job, rangeStart, rangeEnd, frameRate);

@@ -8,7 +8,7 @@
 // Threads: the operations and `cancel` run on the main thread. Each pass runs on the background
 // queue with a tracker of its own; progress (once per frame), completion and cancellation are
 // delivered on the main queue. Only one pass runs at a time. Callbacks of a pass still running
-// when the processor is destroyed are dropped.
+// when the tracking run is destroyed are dropped.
 
 #include <atomic>
 #include <deque>
@@ -43,12 +43,12 @@ public:
 
     // `rect` is normalised to the displayed frame with its origin at the top-left. Progress is
     // (pts − startTime) / duration. A start at or after the end completes at once, empty.
-    void trackForward(std::shared_ptr<const SourceVideo> asset, const MediaTime& startTime,
+    void trackForward(std::shared_ptr<const SourceVideo> video, const MediaTime& startTime,
                       const Rect& rect, Progress progress, Completion completion,
                       Cancelled cancelled);
     // Tracks over [rangeStart, rangeEnd) from rangeEnd back; progress is (D − pts) / D.
     // Clears `cancelReverse` first.
-    void trackBackward(std::shared_ptr<const SourceVideo> asset, const MediaTime& rangeStart,
+    void trackBackward(std::shared_ptr<const SourceVideo> video, const MediaTime& rangeStart,
                        const MediaTime& rangeEnd, const Rect& rect, Progress progress,
                        Completion completion, Cancelled cancelled);
     // Sets `cancelReverse` and cancels the pass under way, if any: it reports cancelled().
@@ -65,7 +65,7 @@ public:
 
 private:
     // Makes the pass under way and what its thread needs; nothing when the duration is unknown.
-    std::shared_ptr<PassJob> beginPass(std::shared_ptr<const SourceVideo> asset, const Rect& rect,
+    std::shared_ptr<PassJob> beginPass(std::shared_ptr<const SourceVideo> video, const Rect& rect,
                                        Progress progress, Completion completion,
                                        Cancelled cancelled);
 

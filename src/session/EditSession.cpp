@@ -90,9 +90,9 @@ void EditSession::reset() {
 }
 
 void EditSession::seek(double toFraction) {
-    auto asset = source_.get();
-    if (!asset || std::isnan(toFraction)) return;
-    auto duration = asset->duration();
+    auto video = source_.get();
+    if (!video || std::isnan(toFraction)) return;
+    auto duration = video->duration();
     if (!duration || !duration->isNumeric()) return;
     double fraction = std::clamp(toFraction, 0.0, 1.0);
     // Stay below 2^63 so the conversion to a 64-bit value is always defined.
@@ -134,8 +134,8 @@ Image EditSession::renderFrame(const Image& image, const MediaTime& time, Render
 void EditSession::exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder,
                               std::function<void()> ended) {
     cancelExport = false;
-    auto asset = source_.get();
-    auto size = asset ? asset->size() : std::nullopt;
+    auto video = source_.get();
+    auto size = video ? video->size() : std::nullopt;
     if (!size) {
         MainQueue::shared().post([completion, ended] {
             if (completion) completion({std::nullopt, "no source video"});
@@ -144,8 +144,8 @@ void EditSession::exportVideo(ExportProgress progress, ExportCompletion completi
         return;
     }
     ExportSettings settings;
-    settings.sourcePath = asset->path();
-    settings.isHDR = asset->isHDR();
+    settings.sourcePath = video->path();
+    settings.isHDR = video->isHDR();
     settings.width = int(size->width);
     settings.height = int(size->height);
     settings.folder = std::move(folder);

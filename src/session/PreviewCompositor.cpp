@@ -13,9 +13,9 @@ Size previewRenderSize(Size size) {
 
 void PreviewCompositor::renderFrame(const Image& source, const MediaTime& time,
                                          const Image& output, const Completion& completion) {
-    auto asset = session_.source();
-    auto transform = asset ? asset->preferredTransform() : std::nullopt;
-    auto size = asset ? asset->size() : std::nullopt;
+    auto video = session_.source();
+    auto transform = video ? video->preferredTransform() : std::nullopt;
+    auto size = video ? video->size() : std::nullopt;
     if (!transform || !size || !(size->width > 0) || !(size->height > 0))
         return completion(source);
     Size box = previewRenderSize(*size);

@@ -6,14 +6,14 @@
 namespace {
 
 std::unique_ptr<SourceVideo> load(const std::string& clip) {
-    auto asset = std::make_unique<SourceVideo>(testMediaPath(clip));
-    asset->waitUntilLoaded();
-    return asset;
+    auto video = std::make_unique<SourceVideo>(testMediaPath(clip));
+    video->waitUntilLoaded();
+    return video;
 }
 
 }  // namespace
 
-TEST(AssetHandlerMedia, OrdinaryClipWithAudio) {
+TEST(SourceVideoMedia, OrdinaryClipWithAudio) {
     auto a = load("hd.mp4");
     EXPECT_EQ(a->size(), (Size{1920, 1080}));
     EXPECT_NEAR(a->duration()->seconds(), 2.0, 0.05);
@@ -24,13 +24,13 @@ TEST(AssetHandlerMedia, OrdinaryClipWithAudio) {
     EXPECT_FALSE(a->isHDR());
 }
 
-TEST(AssetHandlerMedia, PortraitClipIsUprightWithAQuarterTurn) {
+TEST(SourceVideoMedia, PortraitClipIsUprightWithAQuarterTurn) {
     auto a = load("portrait.mp4");
     EXPECT_EQ(a->size(), (Size{1080, 1920}));
     EXPECT_EQ(rotationDegrees(*a->preferredTransform()), 90);
 }
 
-TEST(AssetHandlerMedia, HdrTransferFunctions) {
+TEST(SourceVideoMedia, HdrTransferFunctions) {
     auto hlg = load("hlg.mp4");
     EXPECT_TRUE(hlg->isHDR());
     EXPECT_EQ(hlg->transferName(), "HLG");
@@ -39,7 +39,7 @@ TEST(AssetHandlerMedia, HdrTransferFunctions) {
     EXPECT_EQ(pq->transferName(), "PQ");
 }
 
-TEST(AssetHandlerMedia, TrackCountsOddSizesAndVariableRate) {
+TEST(SourceVideoMedia, TrackCountsOddSizesAndVariableRate) {
     EXPECT_EQ(load("two-audio.mp4")->trackAudios()->size(), 2u);
     EXPECT_EQ(load("noaudio.mp4")->trackAudios()->size(), 0u);
     EXPECT_EQ(load("odd.mp4")->size(), (Size{1279, 719}));
@@ -50,7 +50,7 @@ TEST(AssetHandlerMedia, TrackCountsOddSizesAndVariableRate) {
     EXPECT_EQ(vfr->duration()->timescale, 90000);
 }
 
-TEST(AssetHandlerMedia, AudioOnlyAndBrokenFilesGiveEmptyVideoFactsAndStillBecomeReady) {
+TEST(SourceVideoMedia, AudioOnlyAndBrokenFilesGiveEmptyVideoFactsAndStillBecomeReady) {
     auto audio = load("audio-only.mp4");
     EXPECT_TRUE(audio->isReady());
     EXPECT_TRUE(audio->trackVideos()->empty());

@@ -7,42 +7,42 @@
 
 TEST(SourceVideo, LoadsEveryFactInItsFixedOrderAndIsReadyLast) {
     std::vector<std::string> log;
-    SourceVideo asset("clip.mp4", std::make_unique<ScriptedSource>(log, std::vector<SourceTrack>{{0}}));
-    asset.waitUntilLoaded();
+    SourceVideo video("clip.mp4", std::make_unique<ScriptedSourceProbe>(log, std::vector<SourceTrack>{{0}}));
+    video.waitUntilLoaded();
     EXPECT_EQ(log, (std::vector<std::string>{"duration", "videoTracks", "audioTracks",
                                              "minFrameDuration", "preferredTransform",
                                              "nominalFrameRate", "naturalSize", "isHDR"}));
-    EXPECT_TRUE(asset.isReady());
-    EXPECT_EQ(asset.duration(), MediaTime(1, 1));
-    EXPECT_EQ(asset.size(), (Size{1920, 1080}));  // mirrored sides come out positive
-    EXPECT_TRUE(asset.isHDR());
-    EXPECT_DOUBLE_EQ(asset.frameDuration(), 1.0 / 25);
+    EXPECT_TRUE(video.isReady());
+    EXPECT_EQ(video.duration(), MediaTime(1, 1));
+    EXPECT_EQ(video.size(), (Size{1920, 1080}));  // mirrored sides come out positive
+    EXPECT_TRUE(video.isHDR());
+    EXPECT_DOUBLE_EQ(video.frameDuration(), 1.0 / 25);
 }
 
 TEST(SourceVideo, AFailedStepLeavesOnlyItsFactEmpty) {
     std::vector<std::string> log;
-    SourceVideo asset("clip.mp4", std::make_unique<ScriptedSource>(
+    SourceVideo video("clip.mp4", std::make_unique<ScriptedSourceProbe>(
                                        log, std::vector<SourceTrack>{{0}},
                                        std::set<std::string>{"duration", "preferredTransform"}));
-    asset.waitUntilLoaded();
-    EXPECT_FALSE(asset.duration());
-    EXPECT_FALSE(asset.preferredTransform());
+    video.waitUntilLoaded();
+    EXPECT_FALSE(video.duration());
+    EXPECT_FALSE(video.preferredTransform());
     // Without a transform the natural size is taken as it is.
-    EXPECT_EQ(asset.size(), (Size{1920, 1080}));
-    EXPECT_EQ(asset.nominalFrameRate(), 25.0f);
-    EXPECT_TRUE(asset.isReady());
+    EXPECT_EQ(video.size(), (Size{1920, 1080}));
+    EXPECT_EQ(video.nominalFrameRate(), 25.0f);
+    EXPECT_TRUE(video.isReady());
 }
 
 TEST(SourceVideo, WithoutAVideoTrackTheTrackFactsStayEmpty) {
     std::vector<std::string> log;
-    SourceVideo asset("song.m4a", std::make_unique<ScriptedSource>(log, std::vector<SourceTrack>{}));
-    asset.waitUntilLoaded();
+    SourceVideo video("song.m4a", std::make_unique<ScriptedSourceProbe>(log, std::vector<SourceTrack>{}));
+    video.waitUntilLoaded();
     EXPECT_EQ(log, (std::vector<std::string>{"duration", "videoTracks", "audioTracks"}));
-    EXPECT_FALSE(asset.size());
-    EXPECT_FALSE(asset.minFrameDuration());
-    EXPECT_FALSE(asset.isHDR());
-    EXPECT_DOUBLE_EQ(asset.frameDuration(), 1.0 / 30);  // the fallback rate
-    EXPECT_TRUE(asset.isReady());
+    EXPECT_FALSE(video.size());
+    EXPECT_FALSE(video.minFrameDuration());
+    EXPECT_FALSE(video.isHDR());
+    EXPECT_DOUBLE_EQ(video.frameDuration(), 1.0 / 30);  // the fallback rate
+    EXPECT_TRUE(video.isReady());
 }
 
 TEST(SourceVideo, DisplaySizeAndRotationOfTransforms) {

@@ -24,11 +24,11 @@ TrackedRegion trackedFrom(double from, double to) {
 struct FaceEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        auto asset = std::make_shared<SourceVideo>(
-            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
+        auto video = std::make_shared<SourceVideo>(
+            "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
                                                          std::set<std::string>{}, VIDEO));
-        asset->waitUntilLoaded();
-        source.set(asset);
+        video->waitUntilLoaded();
+        source.set(video);
         for (auto [name, label] :
              std::initializer_list<std::pair<const NotificationName*, const char*>>{
                  {&Notifications::onEditFace, "onEdit"},

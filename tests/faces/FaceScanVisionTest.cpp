@@ -24,13 +24,13 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
                            "[1:v]scale=-2:220[a];[2:v]scale=-2:220[b];[0:v][a]overlay=x=40:y=60[l];"
                            "[l][b]overlay=x=360:y=60:enable=between(t\\,0.95\\,1.95)"));
 
-    auto asset = std::make_shared<SourceVideo>(clip);
-    asset->waitUntilLoaded();
-    FaceScan processor;
+    auto video = std::make_shared<SourceVideo>(clip);
+    video->waitUntilLoaded();
+    FaceScan scan;
     std::optional<std::vector<TrackedRegion>> found;
     std::string failure;
-    processor.scanFaces(
-        asset, [](double, std::vector<TrackedRegion>) {},
+    scan.scanFaces(
+        video, [](double, std::vector<TrackedRegion>) {},
         [&](std::vector<TrackedRegion> regions) { found = std::move(regions); },
         [&](const std::string& reason) { failure = reason; });
     ASSERT_TRUE(MainQueue::shared().runUntil([&] { return found || !failure.empty(); },

@@ -100,12 +100,12 @@ inline TrackScript slowly(TrackScript script) {
 }
 
 // A scripted 25 fps source of the given duration.
-inline std::shared_ptr<SourceVideo> makeScriptedAsset(int64_t durationIn600ths) {
+inline std::shared_ptr<SourceVideo> makeScriptedVideo(int64_t durationIn600ths) {
     static std::vector<std::string> steps;
-    auto asset = std::make_shared<SourceVideo>(
-        "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
+    auto video = std::make_shared<SourceVideo>(
+        "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
                                                      std::set<std::string>{"isHDR"},
                                                      MediaTime(durationIn600ths, 600)));
-    asset->waitUntilLoaded();
-    return asset;
+    video->waitUntilLoaded();
+    return video;
 }

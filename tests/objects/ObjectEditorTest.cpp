@@ -16,8 +16,8 @@ namespace {
 struct ObjectEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        asset = makeScriptedAsset(6000);  // 10 s, 250 frames
-        source.set(asset);
+        video = makeScriptedVideo(6000);  // 10 s, 250 frames
+        source.set(video);
         for (auto [name, label] :
              std::initializer_list<std::pair<const NotificationName*, const char*>>{
                  {&Notifications::endTrackingObject, "end"},
@@ -51,7 +51,7 @@ struct ObjectEditorTest : ::testing::Test {
     }
 
     CurrentSource source;
-    std::shared_ptr<SourceVideo> asset;
+    std::shared_ptr<SourceVideo> video;
     std::optional<ObjectEditor> editor;
     std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
     std::vector<std::string> posted;

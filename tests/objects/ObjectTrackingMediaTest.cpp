@@ -87,10 +87,10 @@ TEST(ObjectTracking, ARegionFollowsTheSquareOverEachSpanInWhichItIsVisible) {
     TempFolder folder("objects");
     std::string clip = folder.file("square.mp4");
     ASSERT_NO_FATAL_FAILURE(writeClip(clip));
-    auto asset = std::make_shared<SourceVideo>(clip);
-    asset->waitUntilLoaded();
+    auto video = std::make_shared<SourceVideo>(clip);
+    video->waitUntilLoaded();
     CurrentSource source;
-    source.set(asset);
+    source.set(video);
     ObjectEditor editor{source};
     int ended = 0;
     auto token = NotificationCenter::defaultCenter().addObserver(Notifications::endTrackingObject,

@@ -23,13 +23,13 @@ struct Outcome {
     std::vector<double> progress;
 };
 
-struct ProcessorTest : ::testing::Test {
+struct TrackingRunTest : ::testing::Test {
     void SetUp() override { MainQueue::shared().bindToCurrentThread(); }
 
-    // A processor over `frames` frames of 25 fps whose tracker answers by `script`.
-    void makeProcessor(int frames, TrackScript script = followSeed) {
-        asset = makeScriptedAsset(int64_t(frames) * 600 / FAKE_FPS);
-        processor.emplace(fakeServices(frames, std::move(script), ranges));
+    // A tracking run over `frames` frames of 25 fps whose tracker answers by `script`.
+    void makeTrackingRun(int frames, TrackScript script = followSeed) {
+        video = makeScriptedVideo(int64_t(frames) * 600 / FAKE_FPS);
+        trackingRun.emplace(fakeServices(frames, std::move(script), ranges));
     }
     auto progress() {
         return [this](double f) { outcome.progress.push_back(f); };
@@ -43,21 +43,21 @@ struct ProcessorTest : ::testing::Test {
         return [this] { outcome.ended = outcome.cancelled = true; };
     }
     void forward(double from) {
-        processor->trackForward(asset, MediaTime::fromSeconds(from, 600), BOX, progress(),
+        trackingRun->trackForward(video, MediaTime::fromSeconds(from, 600), BOX, progress(),
                                 completion(), cancelled());
     }
     void backward(double to) {
-        processor->trackBackward(asset, MediaTime::zero(), MediaTime::fromSeconds(to, 600), BOX,
+        trackingRun->trackBackward(video, MediaTime::zero(), MediaTime::fromSeconds(to, 600), BOX,
                                  progress(), completion(), cancelled());
     }
     void waitForEnd() {
         ASSERT_TRUE(MainQueue::shared().runUntil([&] { return outcome.ended; }, 20s));
-        EXPECT_FALSE(processor->isTracking());
+        EXPECT_FALSE(trackingRun->isTracking());
     }
 
-    std::shared_ptr<SourceVideo> asset;
+    std::shared_ptr<SourceVideo> video;
     std::shared_ptr<FakeFrames::Log> ranges = std::make_shared<FakeFrames::Log>();
-    std::optional<ObjectTrackingRun> processor;
+    std::optional<ObjectTrackingRun> trackingRun;
     Outcome outcome;
 };
 
@@ -69,8 +69,8 @@ std::vector<double> seconds(const std::deque<RegionSample>& samples) {
 
 }  // namespace
 
-TEST_F(ProcessorTest, ForwardFromTheEndCompletesEmptyWhileBackwardCoversTheWholeVideo) {
-    makeProcessor(120);  // 4.8 s
+TEST_F(TrackingRunTest, ForwardFromTheEndCompletesEmptyWhileBackwardCoversTheWholeVideo) {
+    makeTrackingRun(120);  // 4.8 s
     forward(4.8);
     waitForEnd();
     EXPECT_FALSE(outcome.cancelled);
@@ -98,8 +98,8 @@ TEST_F(ProcessorTest, ForwardFromTheEndCompletesEmptyWhileBackwardCoversTheWhole
     EXPECT_NEAR(outcome.progress.back(), 1.0, 1e-9);
 }
 
-TEST_F(ProcessorTest, BackwardFromZeroReadsNothingAndAShortRangeIsOneChunk) {
-    makeProcessor(100);
+TEST_F(TrackingRunTest, BackwardFromZeroReadsNothingAndAShortRangeIsOneChunk) {
+    makeTrackingRun(100);
     backward(0);
     waitForEnd();
     EXPECT_FALSE(outcome.cancelled);
@@ -116,9 +116,9 @@ TEST_F(ProcessorTest, BackwardFromZeroReadsNothingAndAShortRangeIsOneChunk) {
     EXPECT_EQ(outcome.samples.size(), 30u);
 }
 
-TEST_F(ProcessorTest, ThreeRejectionsInARowEndThePassWithThreeHeldSamples) {
+TEST_F(TrackingRunTest, ThreeRejectionsInARowEndThePassWithThreeHeldSamples) {
     const Rect away{0.0, 0.0, 0.1, 0.1};
-    makeProcessor(100, [&](int frame, const Rect& seed) -> std::optional<TrackedObject> {
+    makeTrackingRun(100, [&](int frame, const Rect& seed) -> std::optional<TrackedObject> {
         return TrackedObject{frame < 10 ? seed : away, 1.0f};
     });
     forward(0);
@@ -133,7 +133,7 @@ TEST_F(ProcessorTest, ThreeRejectionsInARowEndThePassWithThreeHeldSamples) {
 
     // Going backwards the held box is the earliest result, and held samples go in front.
     outcome = {};
-    processor.emplace(fakeServices(100, [&](int frame, const Rect& seed) {
+    trackingRun.emplace(fakeServices(100, [&](int frame, const Rect& seed) {
         return std::optional(TrackedObject{frame >= 60 ? seed : away, 1.0f});
     }));
     backward(4);
@@ -143,10 +143,10 @@ TEST_F(ProcessorTest, ThreeRejectionsInARowEndThePassWithThreeHeldSamples) {
     EXPECT_EQ(outcome.samples.front().nominalRect, BOX);
 }
 
-TEST_F(ProcessorTest, FailedStepsCountOneAndRejectionsBeforeAnyResultRecordNothing) {
+TEST_F(TrackingRunTest, FailedStepsCountOneAndRejectionsBeforeAnyResultRecordNothing) {
     // Two frames rejected for low confidence before any result (10 each, nothing recorded),
     // then failed steps (1 each): the tenth failure takes the score past 29.
-    makeProcessor(100, [](int frame, const Rect& seed) -> std::optional<TrackedObject> {
+    makeTrackingRun(100, [](int frame, const Rect& seed) -> std::optional<TrackedObject> {
         if (frame < 2) return TrackedObject{seed, 0.2f};
         if (frame < 40) return std::nullopt;
         return TrackedObject{seed, 1.0f};
@@ -159,7 +159,7 @@ TEST_F(ProcessorTest, FailedStepsCountOneAndRejectionsBeforeAnyResultRecordNothi
 
     // 29 failed steps are survived; an accepted frame resets the score.
     outcome = {};
-    processor.emplace(fakeServices(100, [](int frame, const Rect& seed) {
+    trackingRun.emplace(fakeServices(100, [](int frame, const Rect& seed) {
         return frame % 30 == 29 ? std::optional(TrackedObject{seed, 1.0f}) : std::nullopt;
     }));
     forward(0);
@@ -167,8 +167,8 @@ TEST_F(ProcessorTest, FailedStepsCountOneAndRejectionsBeforeAnyResultRecordNothi
     EXPECT_EQ(seconds(outcome.samples), (std::vector<double>{29 / 25.0, 59 / 25.0, 89 / 25.0}));
 }
 
-TEST_F(ProcessorTest, TheThumbnailIsTheFirstAcceptedBoxInRgba) {
-    makeProcessor(10);
+TEST_F(TrackingRunTest, TheThumbnailIsTheFirstAcceptedBoxInRgba) {
+    makeTrackingRun(10);
     forward(0.2);
     waitForEnd();
     ASSERT_TRUE(outcome.thumbnail);
@@ -179,24 +179,24 @@ TEST_F(ProcessorTest, TheThumbnailIsTheFirstAcceptedBoxInRgba) {
     EXPECT_NEAR(outcome.progress.front(), 0.0, 1e-9);
 }
 
-TEST_F(ProcessorTest, CancellingEndsEitherPassWithCancelled) {
+TEST_F(TrackingRunTest, CancellingEndsEitherPassWithCancelled) {
     for (bool forwards : {true, false}) {
         outcome = {};
-        makeProcessor(500, slowly(followSeed));
+        makeTrackingRun(500, slowly(followSeed));
         if (forwards)
             forward(0);
         else
             backward(20);
         ASSERT_TRUE(MainQueue::shared().runUntil([&] { return outcome.progress.size() > 3; }, 20s));
-        processor->cancel();
+        trackingRun->cancel();
         waitForEnd();
         EXPECT_TRUE(outcome.cancelled) << forwards;
-        EXPECT_TRUE(processor->cancelReverse());
+        EXPECT_TRUE(trackingRun->cancelReverse());
     }
 }
 
-TEST_F(ProcessorTest, ACancelBeforeThePassOpensItsFramesIsNotLost) {
-    makeProcessor(500);
+TEST_F(TrackingRunTest, ACancelBeforeThePassOpensItsFramesIsNotLost) {
+    makeTrackingRun(500);
     // The frames open only once the cancel has been made.
     std::promise<void> cancelMade;
     ObjectTrackingServices services = fakeServices(500, followSeed);
@@ -205,22 +205,22 @@ TEST_F(ProcessorTest, ACancelBeforeThePassOpensItsFramesIsNotLost) {
         gate.wait();
         return open(p, side);
     };
-    processor.emplace(services);
+    trackingRun.emplace(services);
     forward(0);
-    processor->cancel();
+    trackingRun->cancel();
     cancelMade.set_value();
     waitForEnd();
     EXPECT_TRUE(outcome.cancelled);
 }
 
-TEST_F(ProcessorTest, AVideoThatCannotBeOpenedEndsThePassWithoutACallback) {
-    makeProcessor(10);
+TEST_F(TrackingRunTest, AVideoThatCannotBeOpenedEndsThePassWithoutACallback) {
+    makeTrackingRun(10);
     ObjectTrackingServices services = fakeServices(10, followSeed);
     services.openFrames = [](const std::string&, int) { return nullptr; };
-    processor.emplace(services);
+    trackingRun.emplace(services);
     forward(0);
-    EXPECT_TRUE(processor->isTracking());
-    ASSERT_TRUE(MainQueue::shared().runUntil([&] { return !processor->isTracking(); }, 20s));
+    EXPECT_TRUE(trackingRun->isTracking());
+    ASSERT_TRUE(MainQueue::shared().runUntil([&] { return !trackingRun->isTracking(); }, 20s));
     EXPECT_FALSE(outcome.ended);
 }
 

@@ -28,14 +28,14 @@ std::string errorOf(const std::string& region) {
 TEST(ProjectFaces, FaceRegionsLoadIntoTheFaceEditorAndSaveToTheSameBytes) {
     MainQueue::shared().bindToCurrentThread();
     std::vector<std::string> steps;
-    SourceVideo asset("clip.mp4", std::make_unique<ScriptedSource>(
+    SourceVideo video("clip.mp4", std::make_unique<ScriptedSourceProbe>(
                                        steps, std::vector<SourceTrack>{{0}}, std::set<std::string>{},
                                        MediaTime(3000, 600)));  // 5 s
-    asset.waitUntilLoaded();
+    video.waitUntilLoaded();
     auto read = parseProject(ONE_FACE);
     ASSERT_TRUE(read.document) << read.error;
     EditSession edit;
-    ASSERT_FALSE(applyProject(*read.document, asset, edit));
+    ASSERT_FALSE(applyProject(*read.document, video, edit));
     const auto& faces = edit.faceEditor().regions();
     ASSERT_EQ(faces.size(), 2u);
     EXPECT_EQ(faces[0].cover, Cover::emoji);
@@ -51,7 +51,7 @@ TEST(ProjectFaces, FaceRegionsLoadIntoTheFaceEditorAndSaveToTheSameBytes) {
     EXPECT_EQ(faces[1].trimTime.end(), MediaTime(3000, 600));
 
     std::string saved = projectText(projectFromEdits(edit, "clip.mp4"));
-    ASSERT_FALSE(applyProject(*parseProject(saved).document, asset, edit));
+    ASSERT_FALSE(applyProject(*parseProject(saved).document, video, edit));
     EXPECT_EQ(projectText(projectFromEdits(edit, "clip.mp4")), saved);
     edit.reset();
 }

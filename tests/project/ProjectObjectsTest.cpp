@@ -11,10 +11,10 @@
 TEST(ProjectObjects, ObjectRegionsLoadIntoTheObjectEditorAndSaveToTheSameBytes) {
     MainQueue::shared().bindToCurrentThread();
     std::vector<std::string> steps;
-    SourceVideo asset("clip.mp4", std::make_unique<ScriptedSource>(
+    SourceVideo video("clip.mp4", std::make_unique<ScriptedSourceProbe>(
                                        steps, std::vector<SourceTrack>{{0}}, std::set<std::string>{},
                                        MediaTime(3000, 600)));  // 5 s
-    asset.waitUntilLoaded();
+    video.waitUntilLoaded();
     auto read = parseProject(R"({"veilcut": 1, "source": "clip.mp4", "objects": [
         {"type": "circle", "samples": [{"t": 1, "rect": [0.2, 0.2, 0.1, 0.1]},
                                        {"t": 2, "rect": [0.3, 0.2, 0.1, 0.1]}]},
@@ -22,7 +22,7 @@ TEST(ProjectObjects, ObjectRegionsLoadIntoTheObjectEditorAndSaveToTheSameBytes) 
          "samples": [{"t": 0.5, "rect": [0.5, 0.5, 0.2, 0.2]}]}]})");
     ASSERT_TRUE(read.document) << read.error;
     EditSession edit;
-    ASSERT_FALSE(applyProject(*read.document, asset, edit));
+    ASSERT_FALSE(applyProject(*read.document, video, edit));
     const auto& objects = edit.objectEditor().regions();
     ASSERT_EQ(objects.size(), 2u);
     EXPECT_EQ(objects[0].cover, Cover::circle);
@@ -31,7 +31,7 @@ TEST(ProjectObjects, ObjectRegionsLoadIntoTheObjectEditorAndSaveToTheSameBytes) 
     EXPECT_EQ(objects[1].trimTime.end(), MediaTime(600, 600));
 
     std::string saved = projectText(projectFromEdits(edit, "clip.mp4"));
-    ASSERT_FALSE(applyProject(*parseProject(saved).document, asset, edit));
+    ASSERT_FALSE(applyProject(*parseProject(saved).document, video, edit));
     EXPECT_EQ(projectText(projectFromEdits(edit, "clip.mp4")), saved);
     edit.reset();
 }

@@ -31,7 +31,7 @@ struct RegionListEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
         auto video = std::make_shared<SourceVideo>(
-            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
+            "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
                                                          std::set<std::string>{}, VIDEO));
         video->waitUntilLoaded();
         source.set(video);

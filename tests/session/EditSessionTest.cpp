@@ -28,10 +28,10 @@ struct EditSessionTest : ::testing::Test {
                 *name, [this, label = std::string(label)](auto) { posted.push_back(label); }));
     }
     void loadAsset() {
-        auto asset = std::make_shared<SourceVideo>(
-            "clip.mp4", std::make_unique<ScriptedSource>(stepLog, std::vector<SourceTrack>{{0}}));
-        asset->waitUntilLoaded();
-        edit.setSource(asset);
+        auto video = std::make_shared<SourceVideo>(
+            "clip.mp4", std::make_unique<ScriptedSourceProbe>(stepLog, std::vector<SourceTrack>{{0}}));
+        video->waitUntilLoaded();
+        edit.setSource(video);
     }
 
     EditSession edit;

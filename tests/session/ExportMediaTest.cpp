@@ -36,13 +36,13 @@ struct ExportMedia : ::testing::Test {
     void TearDown() override { fs::remove_all(folder); }
 
     ExportSettings settingsFor(const std::string& clip) {
-        SourceVideo asset(testMediaPath(clip));
-        asset.waitUntilLoaded();
+        SourceVideo video(testMediaPath(clip));
+        video.waitUntilLoaded();
         ExportSettings s;
-        s.sourcePath = asset.path();
-        s.isHDR = asset.isHDR();
-        s.width = int(asset.size().value_or(Size{}).width);
-        s.height = int(asset.size().value_or(Size{}).height);
+        s.sourcePath = video.path();
+        s.isHDR = video.isHDR();
+        s.width = int(video.size().value_or(Size{}).width);
+        s.height = int(video.size().value_or(Size{}).height);
         s.folder = folder.string();
         return s;
     }
@@ -271,10 +271,10 @@ TEST_F(ExportMedia, FullDiskFailsAndLeavesNoFile) {
 }
 
 TEST_F(ExportMedia, EditStateWaitsForTheScanAndMapsProgress) {
-    auto asset = std::make_shared<SourceVideo>(testMediaPath("noaudio.mp4"));
-    asset->waitUntilLoaded();
+    auto video = std::make_shared<SourceVideo>(testMediaPath("noaudio.mp4"));
+    video->waitUntilLoaded();
     EditSession edit;
-    edit.setSource(asset);
+    edit.setSource(video);
     FaceEditor& face = edit.faceEditor();
     const std::string scratch = edit.exporter().folder();
     size_t before =

@@ -56,9 +56,9 @@ struct CompositorTest : ::testing::Test {
     void SetUp() override { MainQueue::shared().bindToCurrentThread(); }
 
     Image render(Size stored, AffineTransform t) {
-        auto asset = std::make_shared<SourceVideo>("clip.mp4", std::make_unique<OrientedSource>(stored, t));
-        asset->waitUntilLoaded();
-        session.setSource(asset);
+        auto video = std::make_shared<SourceVideo>("clip.mp4", std::make_unique<OrientedSource>(stored, t));
+        video->waitUntilLoaded();
+        session.setSource(video);
         Request request(storedFrame(int(stored.width), int(stored.height)));
         PreviewCompositor(session).startVideoCompositionRequest(request);
         EXPECT_FALSE(request.error);

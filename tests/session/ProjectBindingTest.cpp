@@ -15,11 +15,11 @@ namespace {
 struct ProjectBindingTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        asset = std::make_unique<SourceVideo>(
-            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
+        video = std::make_unique<SourceVideo>(
+            "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
                                                          std::set<std::string>{},
                                                          MediaTime(3000, 600)));  // 5 s
-        asset->waitUntilLoaded();
+        video->waitUntilLoaded();
     }
     EditSession edit;
     ProjectDocument parse(const std::string& text) {
@@ -29,7 +29,7 @@ struct ProjectBindingTest : ::testing::Test {
     }
 
     std::vector<std::string> steps;
-    std::unique_ptr<SourceVideo> asset;
+    std::unique_ptr<SourceVideo> video;
 };
 
 }  // namespace
@@ -38,7 +38,7 @@ TEST_F(ProjectBindingTest, LoadsShapesResolvingSecondsAndDefaults) {
     auto d = parse(R"({"veilcut": 1, "source": "clip.mp4", "shapes": [
         {"type": "emoji", "rect": [0, 0, 0.5, 0.5], "trim": {"start": 1.5},
          "keyframes": [{"t": 2, "rect": [0.5, 0.5, 0.5, 0.5]}]}]})");
-    ASSERT_FALSE(applyProject(d, *asset, edit));
+    ASSERT_FALSE(applyProject(d, *video, edit));
     const auto& shapes = edit.shapeEditor().shapes();
     ASSERT_EQ(shapes.size(), 1u);
     EXPECT_EQ(shapes[0].trimTime.start, MediaTime(900, 600));
@@ -53,13 +53,13 @@ TEST_F(ProjectBindingTest, SavingTheLoadedEditsGivesAStableDocument) {
         "background": {"style": "crystal", "intensity": 0.8, "softness": 0.4}, "shapes": [
         {"type": "rectangle", "style": "bokeh", "intensity": 0.3, "softness": 0.7,
          "rect": [0.1, 0.1, 0.2, 0.2], "trim": {"start": 0.25, "end": 4}}]})");
-    ASSERT_FALSE(applyProject(d, *asset, edit));
+    ASSERT_FALSE(applyProject(d, *video, edit));
     const BackgroundEditor& background = edit.backgroundEditor();
     EXPECT_EQ(background.style().type, StyleKind::crystal);
     EXPECT_EQ(background.style().intensity, 0.8);
     EXPECT_EQ(background.softness(), 0.4);
     std::string saved = projectText(projectFromEdits(edit, "clip.mp4"));
-    ASSERT_FALSE(applyProject(parse(saved), *asset, edit));
+    ASSERT_FALSE(applyProject(parse(saved), *video, edit));
     EXPECT_EQ(projectText(projectFromEdits(edit, "clip.mp4")), saved);
     EXPECT_NE(saved.find("\"bokeh\""), std::string::npos);
     EXPECT_NE(saved.find("\"crystal\""), std::string::npos);
@@ -70,6 +70,6 @@ TEST_F(ProjectBindingTest, ATrimBeyondTheSourceIsRejectedAndEditsStayUntouched) 
         {Shape(MediaTimeRange{MediaTime(0, 1), MediaTime(1, 1)}, Rect{0, 0, 1, 1}, "😀", false)});
     auto d = parse(R"({"veilcut": 1, "source": "clip.mp4", "shapes": [
         {"rect": [0, 0, 1, 1], "trim": {"end": 9}, "maxEnd": 6}]})");
-    EXPECT_EQ(applyProject(d, *asset, edit), "shapes[0].trim: end must not be after maxEnd");
+    EXPECT_EQ(applyProject(d, *video, edit), "shapes[0].trim: end must not be after maxEnd");
     EXPECT_EQ(edit.shapeEditor().shapes().size(), 1u);
 }

@@ -12,12 +12,12 @@ namespace {
 struct ShapeEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        auto asset = std::make_shared<SourceVideo>(
-            "clip.mp4", std::make_unique<ScriptedSource>(steps, std::vector<SourceTrack>{{0}},
+        auto video = std::make_shared<SourceVideo>(
+            "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
                                                          std::set<std::string>{"isHDR"},
                                                          MediaTime(6000, 600)));  // 10 s
-        asset->waitUntilLoaded();
-        source.set(asset);
+        video->waitUntilLoaded();
+        source.set(video);
         for (auto [name, label] : std::initializer_list<std::pair<const NotificationName*, const char*>>{
                  {&Notifications::onEditShape, "onEdit"},
                  {&Notifications::offEditShape, "offEdit"},

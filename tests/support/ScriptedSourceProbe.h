@@ -1,5 +1,5 @@
 #pragma once
-// A source of asset facts for tests: fixed facts (a 1 s clip unless told otherwise, 1920x1080 with a mirroring
+// A source of video facts for tests: fixed facts (a 1 s clip unless told otherwise, 1920x1080 with a mirroring
 // transform, 25 fps, HDR), a log of the steps in the order they were asked, and steps that fail.
 
 #include <set>
@@ -9,9 +9,9 @@
 #include "core/SourceVideo.h"
 
 // Records the order of the steps; `failing` names steps that fail.
-class ScriptedSource final : public SourceProbe {
+class ScriptedSourceProbe final : public SourceProbe {
 public:
-    ScriptedSource(std::vector<std::string>& log, std::vector<SourceTrack> videos,
+    ScriptedSourceProbe(std::vector<std::string>& log, std::vector<SourceTrack> videos,
                    std::set<std::string> failing = {}, MediaTime duration = MediaTime(600, 600))
         : log_(log), videos_(std::move(videos)), failing_(std::move(failing)), duration_(duration) {}
 
