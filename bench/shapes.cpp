@@ -17,8 +17,7 @@ const Image& frame() {
 }
 
 Shape shape(Cover type, StyleKind style, Rect rect) {
-    Shape s(MediaTimeRange{MediaTime::zero(), MediaTime::fromSeconds(20, 600)}, rect, "😀",
-                 false);
+    Shape s(MediaTimeRange{MediaTime::zero(), MediaTime::fromSeconds(20, 600)}, rect, "😀", false);
     s.cover = type;
     s.style.type = style;
     s.style.intensity = 0.5;

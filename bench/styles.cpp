@@ -17,8 +17,8 @@
 
 #include <opencv2/core.hpp>
 
-#include "core/StyleCatalogue.h"
 #include "core/RegionStyle.h"
+#include "core/StyleCatalogue.h"
 #include "platform/image/TestCard.h"
 
 namespace {

@@ -99,8 +99,7 @@ void BackgroundEditor::setSoftness(double value) {
 }
 
 std::optional<Image> BackgroundEditor::render(const Image& source, const Image&,
-                                              const FrameContext&,
-                                              std::vector<Rect>* drawn) const {
+                                              const FrameContext&, std::vector<Rect>* drawn) const {
     Image result = styledBackground(source);
     if (drawn && !result.sharesPixelsWith(source)) drawn->push_back(source.extent);
     return result;

@@ -8,10 +8,10 @@
 // reads only that copy, so a frame sees one consistent state and never waits for an edit. The
 // segmenter pool behind it is shared by the render threads (PersonSegmentation).
 
-#include "platform/dispatch/SnapshotSlot.h"
 #include <atomic>
 #include <memory>
 #include <optional>
+#include "platform/dispatch/SnapshotSlot.h"
 
 #include "background/PersonSegmentation.h"
 #include "core/FrameStage.h"

@@ -39,11 +39,9 @@ std::optional<Image> reduced(const Image& frame) {
 
 }  // namespace
 
-PersonSegmentation::PersonSegmentation()
-    : PersonSegmentation(selfieSegmenter) {}
+PersonSegmentation::PersonSegmentation() : PersonSegmentation(selfieSegmenter) {}
 
-PersonSegmentation::PersonSegmentation(SegmenterFactory factory)
-    : factory_(std::move(factory)) {}
+PersonSegmentation::PersonSegmentation(SegmenterFactory factory) : factory_(std::move(factory)) {}
 
 PersonSegmentation::~PersonSegmentation() = default;
 

@@ -11,10 +11,10 @@
 #include "cli/Command.h"
 #include "cli/ExportToFile.h"
 #include "cli/FaceScanSession.h"
-#include "session/EditSession.h"
 #include "core/StyleKindName.h"
 #include "faces/FaceEditor.h"
 #include "regions/EmojiImage.h"
+#include "session/EditSession.h"
 #include "session/ExportTarget.h"
 
 namespace {
@@ -81,8 +81,7 @@ std::optional<std::string> parse(Arguments args, AnonymizeRequest& r) {
             r.project = value;
         } else if (a == "--type") {
             auto type = coverFromName(value);
-            if (!type || *type == Cover::none)
-                return "--type must be circle, rectangle or emoji";
+            if (!type || *type == Cover::none) return "--type must be circle, rectangle or emoji";
             r.look.type = *type;
         } else if (a == "--style") {
             auto style = styleKindFromName(value);
@@ -129,8 +128,8 @@ void hideEveryFace(FaceEditor& faces, const Look& look) {
 int runAnonymize(Arguments args) {
     AnonymizeRequest request;
     if (auto problem = parse(args, request)) return failWith(*problem);
-    std::string problem = exportTargetProblem(request.target.outputPath, request.input,
-                                              request.target.overwrite);
+    std::string problem =
+        exportTargetProblem(request.target.outputPath, request.input, request.target.overwrite);
     if (!problem.empty()) return failWith(problem);
     std::string error;
     int status = 0;

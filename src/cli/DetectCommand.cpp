@@ -8,12 +8,12 @@
 
 #include "cli/Command.h"
 #include "cli/FrameAtTime.h"
-#include "session/InputFile.h"
 #include "platform/image/ImageFile.h"
 #include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/DetectionDrawing.h"
 #include "platform/vision/SelfieSegmenter.h"
+#include "session/InputFile.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include "cli/Command.h"
 #include "cli/ProgressReport.h"
+#include "platform/dispatch/MainQueue.h"
 #include "session/EditSession.h"
 #include "session/ExportTarget.h"
-#include "platform/dispatch/MainQueue.h"
 
 namespace {
 

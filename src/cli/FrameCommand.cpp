@@ -3,9 +3,9 @@
 
 #include "cli/Command.h"
 #include "cli/FrameAtTime.h"
-#include "session/EditSession.h"
 #include "platform/image/ImageFile.h"
 #include "platform/media/VideoReader.h"
+#include "session/EditSession.h"
 #include "session/PreviewCompositor.h"
 
 namespace {
@@ -54,7 +54,8 @@ int runFrame(Arguments args) {
     Size display = *session.source()->size();
     Size size = request.preview ? previewRenderSize(display) : display;
     VideoReaderSettings settings;
-    settings.format = session.source()->isHDR() ? VideoPixelFormat::rgba16 : VideoPixelFormat::rgba8;
+    settings.format =
+        session.source()->isHDR() ? VideoPixelFormat::rgba16 : VideoPixelFormat::rgba8;
     settings.width = int(size.width);
     settings.height = int(size.height);
     auto reader = VideoReader::open(session.source()->path(), settings, &error);
@@ -62,8 +63,9 @@ int runFrame(Arguments args) {
     auto frame = frameAt(*reader, request.seconds, error);
     if (!frame) return failWith(session.source()->path() + ": " + error, EXIT_WORK_FAILED);
 
-    Image out = session.renderFrame(frame->image, frame->time,
-                                                     request.preview ? RenderPurpose::preview : RenderPurpose::exportFile);
+    Image out =
+        session.renderFrame(frame->image, frame->time,
+                            request.preview ? RenderPurpose::preview : RenderPurpose::exportFile);
     if (!writeImageFile(out, request.output))
         return failWith(request.output + ": cannot be written", EXIT_WORK_FAILED);
     return 0;

@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
-#include "session/InputFile.h"
 #include "core/SourceVideo.h"
+#include "session/InputFile.h"
 
 namespace {
 

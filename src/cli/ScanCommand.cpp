@@ -6,8 +6,8 @@
 
 #include "cli/Command.h"
 #include "cli/FaceScanSession.h"
-#include "session/EditSession.h"
 #include "faces/FaceEditor.h"
+#include "session/EditSession.h"
 
 namespace {
 
@@ -58,7 +58,8 @@ int runScan(Arguments args) {
     if (!scanVideo(session, input, smallFaces, error, status)) return failWith(error, status);
     printPersons(session.faceEditor().regions(), json);
     if (!project.empty()) {
-        if (auto problem = session.saveProject(project)) return failWith(*problem, EXIT_WORK_FAILED);
+        if (auto problem = session.saveProject(project))
+            return failWith(*problem, EXIT_WORK_FAILED);
     }
     return 0;
 }

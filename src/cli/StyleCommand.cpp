@@ -7,11 +7,11 @@
 #include <string>
 
 #include "cli/Command.h"
-#include "session/InputFile.h"
 #include "core/RegionStyle.h"
 #include "core/StyleKindName.h"
 #include "platform/image/ImageFile.h"
 #include "platform/image/TestCard.h"
+#include "session/InputFile.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 
 #include "cli/Command.h"
 #include "cli/ProgressReport.h"
-#include "session/EditSession.h"
 #include "core/Notifications.h"
 #include "objects/ObjectEditor.h"
 #include "platform/dispatch/MainQueue.h"
+#include "session/EditSession.h"
 
 namespace {
 
@@ -121,7 +121,8 @@ int runTrack(Arguments args) {
         return failWith("the object was not found: no frame matched the box", EXIT_WORK_FAILED);
     printRegion(objects.regions().back(), json);
     if (!project.empty()) {
-        if (auto problem = session.saveProject(project)) return failWith(*problem, EXIT_WORK_FAILED);
+        if (auto problem = session.saveProject(project))
+            return failWith(*problem, EXIT_WORK_FAILED);
     }
     return 0;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-
 #include "core/StyleCatalogue.h"
 #include "platform/image/ImageOps.h"
 

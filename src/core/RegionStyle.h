@@ -15,7 +15,7 @@ class RegionStyle {
 public:
     double time = 0;  // kept with the style; nothing here reads it
     StyleKind type = StyleKind::gaussian;
-    double intensity = 0.5;  // 0...1
+    double intensity = 0.5;       // 0...1
     Size relativeSize{512, 512};  // the frame size at which parameter values apply unscaled
 
     // Sets the intensity clamped to 0...1; false, changing nothing, for a NaN.

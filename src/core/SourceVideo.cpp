@@ -78,8 +78,7 @@ int rotationDegrees(const AffineTransform& t) {
     return whole < 0 ? whole + 360 : whole;
 }
 
-SourceVideo::SourceVideo(std::string path)
-    : SourceVideo(path, makeFileSourceProbe(path)) {}
+SourceVideo::SourceVideo(std::string path) : SourceVideo(path, makeFileSourceProbe(path)) {}
 
 SourceVideo::SourceVideo(std::string path, std::unique_ptr<SourceProbe> source)
     : path_(std::move(path)), state_(std::make_shared<State>()) {

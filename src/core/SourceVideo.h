@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/time/MediaTime.h"
 #include "platform/image/Geometry.h"
+#include "platform/time/MediaTime.h"
 
 class MediaFile;
 
@@ -66,8 +66,12 @@ public:
 
     std::optional<MediaTime> duration() const { return read(&Facts::duration); }
     std::optional<MediaTime> minFrameDuration() const { return read(&Facts::minFrameDuration); }
-    std::optional<std::vector<SourceTrack>> trackVideos() const { return read(&Facts::trackVideos); }
-    std::optional<std::vector<SourceTrack>> trackAudios() const { return read(&Facts::trackAudios); }
+    std::optional<std::vector<SourceTrack>> trackVideos() const {
+        return read(&Facts::trackVideos);
+    }
+    std::optional<std::vector<SourceTrack>> trackAudios() const {
+        return read(&Facts::trackAudios);
+    }
     std::optional<AffineTransform> preferredTransform() const {
         return read(&Facts::preferredTransform);
     }

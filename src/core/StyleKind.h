@@ -22,10 +22,8 @@ enum class StyleKind {
 };
 
 inline constexpr std::array<StyleKind, 14> allStyleKinds = {
-    StyleKind::normal,    StyleKind::gaussian, StyleKind::motion,
-    StyleKind::pixellate, StyleKind::bokeh,    StyleKind::crystal,
-    StyleKind::chrome,    StyleKind::fade,     StyleKind::instant,
-    StyleKind::mono,      StyleKind::noir,     StyleKind::process,
-    StyleKind::tonal,     StyleKind::transfer,
+    StyleKind::normal,  StyleKind::gaussian, StyleKind::motion, StyleKind::pixellate,
+    StyleKind::bokeh,   StyleKind::crystal,  StyleKind::chrome, StyleKind::fade,
+    StyleKind::instant, StyleKind::mono,     StyleKind::noir,   StyleKind::process,
+    StyleKind::tonal,   StyleKind::transfer,
 };
-

@@ -5,13 +5,15 @@
 namespace {
 
 constexpr std::array<std::string_view, allStyleKinds.size()> NAMES = {
-    "normal", "gaussian", "motion", "pixellate", "bokeh", "crystal", "chrome",
-    "fade",   "instant",  "mono",   "noir",      "process", "tonal", "transfer",
+    "normal", "gaussian", "motion", "pixellate", "bokeh",   "crystal", "chrome",
+    "fade",   "instant",  "mono",   "noir",      "process", "tonal",   "transfer",
 };
 
 }  // namespace
 
-std::string_view styleKindName(StyleKind type) { return NAMES[size_t(type)]; }
+std::string_view styleKindName(StyleKind type) {
+    return NAMES[size_t(type)];
+}
 
 std::optional<StyleKind> styleKindFromName(std::string_view name) {
     for (size_t i = 0; i < NAMES.size(); ++i)

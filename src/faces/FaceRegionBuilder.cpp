@@ -64,8 +64,7 @@ FaceRegionBuilder::FaceRegionBuilder(Settings settings) : settings_(std::move(se
 
 FaceRegionBuilder::~FaceRegionBuilder() = default;
 
-std::vector<FaceRegionBuilder::NewPerson> FaceRegionBuilder::addFrame(
-    const FrameFaces& frame) {
+std::vector<FaceRegionBuilder::NewPerson> FaceRegionBuilder::addFrame(const FrameFaces& frame) {
     const size_t index = frameTimes_.size();
     frameTimes_.push_back(frame.timeStamp);
     std::unordered_set<std::string> done;

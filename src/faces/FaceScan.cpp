@@ -8,13 +8,13 @@
 #include "faces/FaceRegionBuilder.h"
 #include "faces/PersonAssociation.h"
 #include "platform/dispatch/BackgroundQueue.h"
+#include "platform/dispatch/BoundedQueue.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/image/ImageOps.h"
 #include "platform/log/Log.h"
 #include "platform/media/VideoReader.h"
 #include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
-#include "platform/dispatch/BoundedQueue.h"
 #include "regions/EmojiCatalogue.h"
 
 namespace {
@@ -88,15 +88,14 @@ void FaceScan::setDetectors(FaceScanDetectorFactory detectors) {
     detectors_ = std::move(detectors);
 }
 
-FaceScan::FaceScan(FaceScanDetectorFactory detectors)
-    : detectors_(std::move(detectors)) {}
+FaceScan::FaceScan(FaceScanDetectorFactory detectors) : detectors_(std::move(detectors)) {}
 
 FaceScan::~FaceScan() {
     cancel();
 }
 
 void FaceScan::scanFaces(std::shared_ptr<const SourceVideo> video, Progress progress,
-                                      Completion completion, Failure failure) {
+                         Completion completion, Failure failure) {
     auto pass = std::make_shared<Pass>();
     pass->video = std::move(video);
     pass->progress = std::move(progress);
@@ -121,9 +120,8 @@ bool FaceScan::isScanning() const {
     return running_->pass != nullptr;
 }
 
-void FaceScan::run(const std::shared_ptr<Running>& running,
-                                const std::shared_ptr<Pass>& pass,
-                                const FaceScanDetectorFactory& makeDetectors) {
+void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_ptr<Pass>& pass,
+                   const FaceScanDetectorFactory& makeDetectors) {
     // Ends the pass on the main queue: the running pass is cleared first, then `then` runs.
     auto finish = [running, pass](std::function<void()> then) {
         MainQueue::shared().post([running, pass, then = std::move(then)] {

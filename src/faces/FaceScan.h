@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "regions/TrackedRegion.h"
 #include "platform/vision/BodyPoseDetector.h"
 #include "platform/vision/FaceRectangleDetector.h"
+#include "regions/TrackedRegion.h"
 
 class SourceVideo;
 

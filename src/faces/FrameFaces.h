@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "platform/time/MediaTime.h"
 #include "faces/FaceRect.h"
 #include "faces/PoseData.h"
+#include "platform/time/MediaTime.h"
 
 struct FrameFaces {
     std::vector<FaceRect> faces;

@@ -97,8 +97,7 @@ std::vector<RegionSample> trackSamples(std::vector<PersonFrame> slice) {
     return samples;
 }
 
-std::vector<RegionSample> personTrack(std::span<const FrameFaces> frames,
-                                     const std::string& id) {
+std::vector<RegionSample> personTrack(std::span<const FrameFaces> frames, const std::string& id) {
     auto hasId = [&](const auto& r) { return r.personid == id; };
     std::vector<PersonFrame> slice;
     size_t seenLength = 0;

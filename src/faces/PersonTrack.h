@@ -38,5 +38,4 @@ std::optional<Rect> estimateFace(const std::optional<Rect>& startFace,
 std::vector<RegionSample> trackSamples(std::vector<PersonFrame> slice);
 
 // The track of person `id` in `frames` (the frames themselves are not changed).
-std::vector<RegionSample> personTrack(std::span<const FrameFaces> frames,
-                                     const std::string& id);
+std::vector<RegionSample> personTrack(std::span<const FrameFaces> frames, const std::string& id);

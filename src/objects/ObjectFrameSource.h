@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/time/MediaTime.h"
 #include "platform/media/VideoFrame.h"
 #include "platform/media/VideoReader.h"
+#include "platform/time/MediaTime.h"
 
 class ObjectFrameSource {
 public:

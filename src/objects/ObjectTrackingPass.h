@@ -14,9 +14,9 @@
 #include <optional>
 #include <utility>
 
-#include "regions/RegionSample.h"
 #include "platform/media/VideoFrame.h"
 #include "platform/vision/ObjectTracker.h"
+#include "regions/RegionSample.h"
 
 enum class TrackDirection { forward, backward };
 

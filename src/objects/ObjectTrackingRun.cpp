@@ -195,9 +195,9 @@ ObjectTrackingRun::~ObjectTrackingRun() {
     cancel();
 }
 
-std::shared_ptr<PassJob> ObjectTrackingRun::beginPass(
-    std::shared_ptr<const SourceVideo> video, const Rect& rect, Progress progress,
-    Completion completion, Cancelled cancelled) {
+std::shared_ptr<PassJob> ObjectTrackingRun::beginPass(std::shared_ptr<const SourceVideo> video,
+                                                      const Rect& rect, Progress progress,
+                                                      Completion completion, Cancelled cancelled) {
     auto duration = video ? video->duration() : std::nullopt;
     if (!duration) return nullptr;
     shared_->reader = std::make_shared<Pass>();
@@ -208,9 +208,9 @@ std::shared_ptr<PassJob> ObjectTrackingRun::beginPass(
 }
 
 void ObjectTrackingRun::trackForward(std::shared_ptr<const SourceVideo> video,
-                                           const MediaTime& startTime, const Rect& rect,
-                                           Progress progress, Completion completion,
-                                           Cancelled cancelled) {
+                                     const MediaTime& startTime, const Rect& rect,
+                                     Progress progress, Completion completion,
+                                     Cancelled cancelled) {
     auto job = beginPass(std::move(video), rect, std::move(progress), std::move(completion),
                          std::move(cancelled));
     if (!job) return;
@@ -221,9 +221,9 @@ void ObjectTrackingRun::trackForward(std::shared_ptr<const SourceVideo> video,
 }
 
 void ObjectTrackingRun::trackBackward(std::shared_ptr<const SourceVideo> video,
-                                            const MediaTime& rangeStart, const MediaTime& rangeEnd,
-                                            const Rect& rect, Progress progress,
-                                            Completion completion, Cancelled cancelled) {
+                                      const MediaTime& rangeStart, const MediaTime& rangeEnd,
+                                      const Rect& rect, Progress progress, Completion completion,
+                                      Cancelled cancelled) {
     shared_->cancelReverse = false;
     auto job = beginPass(std::move(video), rect, std::move(progress), std::move(completion),
                          std::move(cancelled));

@@ -18,8 +18,8 @@
 
 #include "core/SourceVideo.h"
 #include "objects/ObjectFrameSource.h"
-#include "regions/RegionSample.h"
 #include "platform/vision/ObjectTracker.h"
+#include "regions/RegionSample.h"
 
 // What the passes are built on; tests replace both.
 struct ObjectTrackingServices {

@@ -8,10 +8,10 @@
 #include <variant>
 #include <vector>
 
-#include "platform/time/MediaTime.h"
 #include "core/StyleKind.h"
-#include "regions/Cover.h"
 #include "platform/image/Geometry.h"
+#include "platform/time/MediaTime.h"
+#include "regions/Cover.h"
 
 inline constexpr int PROJECT_FORMAT_VERSION = 1;
 

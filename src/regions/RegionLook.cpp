@@ -65,8 +65,7 @@ std::optional<Image> RegionLook::styledLayer(Cover cover, const Rect& rect, cons
                                              RenderPurpose purpose) const {
     auto area = coverArea(cover, rect, frame.extent);
     if (!area) return std::nullopt;
-    auto styled =
-        cover == Cover::emoji ? std::optional(frame) : style.apply(frame, *area);
+    auto styled = cover == Cover::emoji ? std::optional(frame) : style.apply(frame, *area);
     if (!styled) return std::nullopt;
     return coverLayer(cover, rect, *styled, frame, purpose);
 }
@@ -96,8 +95,9 @@ std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
 std::optional<Image> RegionLook::coverLayer(Cover cover, const Rect& rect, const Image& styled,
                                             const Image& frame, RenderPurpose purpose) const {
     if (cover == Cover::emoji) {
-        const auto& picture =
-            purpose == RenderPurpose::exportFile && isHDR && emojiImage ? hdrEmojiReductions_ : emojiReductions_;
+        const auto& picture = purpose == RenderPurpose::exportFile && isHDR && emojiImage
+                                  ? hdrEmojiReductions_
+                                  : emojiReductions_;
         if (!picture) return std::nullopt;
         return placeMask(*picture, frame, rect, PlacementMode::fit);
     }

@@ -12,8 +12,8 @@
 
 #include "core/RegionStyle.h"
 #include "core/RenderPurpose.h"
-#include "regions/Cover.h"
 #include "platform/image/Image.h"
+#include "regions/Cover.h"
 
 class ReductionCache;
 

@@ -2,8 +2,8 @@
 // One sample of a tracked region: where the thing was seen in one frame. The rect is normalised
 // to the upright frame, origin at the lower-left, y up. Plain value; any thread.
 
-#include "platform/time/MediaTime.h"
 #include "platform/image/Geometry.h"
+#include "platform/time/MediaTime.h"
 
 struct RegionSample {
     MediaTime timeStamp;

@@ -67,7 +67,7 @@ MediaTimeRange TrackedRegion::trimWithin(const MediaTime& from, const MediaTime&
 }
 
 std::optional<RegionSample> TrackedRegion::sampleAt(const MediaTime& t,
-                                                         double frameDuration) const {
+                                                    double frameDuration) const {
     if (t < trimTime.start) return std::nullopt;
     MediaTime limit = trimTime.end() + MediaTime::fromSeconds(frameDuration, t.timescale);
     if (t > limit) return std::nullopt;
@@ -85,7 +85,7 @@ std::optional<RegionSample> TrackedRegion::sampleAt(const MediaTime& t,
 }
 
 std::optional<Image> TrackedRegion::layer(const Image& frame, const MediaTime& t,
-                                           double frameDuration, RenderPurpose purpose) const {
+                                          double frameDuration, RenderPurpose purpose) const {
     auto sample = sampleAt(t, frameDuration);
     if (cover == Cover::none || !sample) return std::nullopt;
     return styledLayer(cover, scaledAboutCentre(sample->nominalRect, scale), frame, purpose);

@@ -12,18 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/time/MediaTime.h"
-#include "regions/Cover.h"
-#include "regions/RegionSample.h"
 #include "platform/dispatch/Uuid.h"
 #include "platform/image/Image.h"
+#include "platform/time/MediaTime.h"
+#include "regions/Cover.h"
 #include "regions/RegionLook.h"
+#include "regions/RegionSample.h"
 
 class TrackedRegion : public RegionLook {
 public:
     // Samples are sorted by time (stable); the trim spans the first to the last sample.
-    TrackedRegion(std::vector<RegionSample> samples, Image thumbnail, std::string emoji,
-                   Cover type, bool isHDR);
+    TrackedRegion(std::vector<RegionSample> samples, Image thumbnail, std::string emoji, Cover type,
+                  bool isHDR);
 
     std::string id = makeUuidString();
     std::vector<RegionSample> samples;  // by timeStamp ascending

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/dispatch/BoundedQueue.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/image/PixelGrid.h"
 #include "platform/log/Log.h"
@@ -11,7 +12,6 @@
 #include "platform/media/MediaFile.h"
 #include "platform/media/VideoReader.h"
 #include "platform/media/VideoWriter.h"
-#include "platform/dispatch/BoundedQueue.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
+#include "platform/time/MediaTime.h"
 
 class AudioReader;
 class VideoReader;

@@ -7,14 +7,14 @@
 #include <thread>
 #include <utility>
 
+#include "core/Notifications.h"
+#include "platform/dispatch/BackgroundQueue.h"
+#include "platform/dispatch/MainQueue.h"
 #include "project/ProjectReader.h"
 #include "project/ProjectWriter.h"
 #include "session/FaceScanWait.h"
 #include "session/InputFile.h"
 #include "session/ProjectBinding.h"
-#include "core/Notifications.h"
-#include "platform/dispatch/BackgroundQueue.h"
-#include "platform/dispatch/MainQueue.h"
 
 EditSession::EditSession() = default;
 
@@ -65,8 +65,9 @@ std::optional<std::string> EditSession::saveProject(const std::string& projectPa
     fs::path sourcePath = fs::absolute(fs::path(video->path()), ec);
     fs::path relative = sourcePath.lexically_relative(folder);
     std::string error;
-    if (!writeProjectFile(projectFromEdits(*this, (relative.empty() ? sourcePath : relative).string()),
-                          projectPath, &error))
+    if (!writeProjectFile(
+            projectFromEdits(*this, (relative.empty() ? sourcePath : relative).string()),
+            projectPath, &error))
         return error;
     return std::nullopt;
 }
@@ -131,8 +132,8 @@ Image EditSession::renderFrame(const Image& image, const MediaTime& time, Render
     return current;
 }
 
-void EditSession::exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder,
-                              std::function<void()> ended) {
+void EditSession::exportVideo(ExportProgress progress, ExportCompletion completion,
+                              std::string folder, std::function<void()> ended) {
     cancelExport = false;
     auto video = source_.get();
     auto size = video ? video->size() : std::nullopt;
@@ -154,42 +155,42 @@ void EditSession::exportVideo(ExportProgress progress, ExportCompletion completi
     double p0 = waitForScan ? faces_.scanProgress() : 1.0;
     double share = (1 - p0) * 0.5;
     startingExports_.fetch_add(1);
-    BackgroundQueue::dispatch([this, settings, waitForScan, p0, share, progress, completion,
-                               ended] {
-        // Counted until Exporter has taken over, so `isExporting` has no gap before the file.
-        // An export that ends before the hand-over says so itself, once no longer counted.
-        struct Started {
-            std::atomic<int>& count;
-            std::function<void()> ended;
-            ~Started() {
-                count.fetch_sub(1);
-                if (ended) MainQueue::shared().post(std::move(ended));
-            }
-        } started{startingExports_, ended};
-        auto report = [progress](double fraction) {
-            MainQueue::shared().post([progress, fraction] {
-                if (progress) progress(fraction);
-            });
-        };
-        if (waitForScan && !waitForFaceScan(faces_, cancelExport, p0, share, report)) return;
-        if (cancelExport) return;
-        auto& engine = exporter_;
-        engine.exportVideo(
-            settings,
-            [this](const Image& source, const MediaTime& time, std::vector<Rect>& drawn) {
-                return renderFrame(source, time, RenderPurpose::exportFile, &drawn);
-            },
-            [progress, share](double e) {
-                if (progress) progress(share + (1 - share) * e);
-            },
-            completion, std::exchange(started.ended, {}));
-        // A cancel that came between the check above and the start reaches the export here.
-        if (cancelExport) engine.cancel();
-    });
+    BackgroundQueue::dispatch(
+        [this, settings, waitForScan, p0, share, progress, completion, ended] {
+            // Counted until Exporter has taken over, so `isExporting` has no gap before the file.
+            // An export that ends before the hand-over says so itself, once no longer counted.
+            struct Started {
+                std::atomic<int>& count;
+                std::function<void()> ended;
+                ~Started() {
+                    count.fetch_sub(1);
+                    if (ended) MainQueue::shared().post(std::move(ended));
+                }
+            } started{startingExports_, ended};
+            auto report = [progress](double fraction) {
+                MainQueue::shared().post([progress, fraction] {
+                    if (progress) progress(fraction);
+                });
+            };
+            if (waitForScan && !waitForFaceScan(faces_, cancelExport, p0, share, report)) return;
+            if (cancelExport) return;
+            auto& engine = exporter_;
+            engine.exportVideo(
+                settings,
+                [this](const Image& source, const MediaTime& time, std::vector<Rect>& drawn) {
+                    return renderFrame(source, time, RenderPurpose::exportFile, &drawn);
+                },
+                [progress, share](double e) {
+                    if (progress) progress(share + (1 - share) * e);
+                },
+                completion, std::exchange(started.ended, {}));
+            // A cancel that came between the check above and the start reaches the export here.
+            if (cancelExport) engine.cancel();
+        });
 }
 
 std::shared_ptr<ExportHandle> EditSession::exportTo(const std::string& outputPath,
-                                                   ExportOptions options) {
+                                                    ExportOptions options) {
     return ExportHandle::start(*this, outputPath, std::move(options));
 }
 

@@ -85,12 +85,12 @@ public:
     Image renderFrame(const Image& image, const MediaTime& time, RenderPurpose purpose,
                       std::vector<Rect>* drawn = nullptr) const;
     // Exports the current source with every edit; returns at once. Waits on the background
-    // queue for the face scan first, when one is under way or has reported. `progress` gets the overall fraction: 0 to s while the
-    // scan finishes, s to 1 while writing, s = half of what the scan had left. `completion`
-    // gets the file or the reason for a failure (also when there is no source); setting
-    // `cancelExport` or calling the exporter's cancel ends it with no file and no call. Both
-    // are delivered on the main queue. The file goes to `folder`, or to the exporter's own
-    // scratch folder when it is empty. `ended` is posted once the export has ended and let go
+    // queue for the face scan first, when one is under way or has reported. `progress` gets the
+    // overall fraction: 0 to s while the scan finishes, s to 1 while writing, s = half of what the
+    // scan had left. `completion` gets the file or the reason for a failure (also when there is no
+    // source); setting `cancelExport` or calling the exporter's cancel ends it with no file and no
+    // call. Both are delivered on the main queue. The file goes to `folder`, or to the exporter's
+    // own scratch folder when it is empty. `ended` is posted once the export has ended and let go
     // of the session, whatever the outcome. Main thread.
     void exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder = {},
                      std::function<void()> ended = {});

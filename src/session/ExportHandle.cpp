@@ -16,9 +16,9 @@ std::shared_ptr<ExportHandle> ExportHandle::start(EditSession& session,
     handle->outputPath_ = outputPath;
     handle->options_ = std::move(options);
     auto source = session.source();
-    std::string problem = source ? exportTargetProblem(outputPath, source->path(),
-                                                       handle->options_.overwrite)
-                                 : "no source video";
+    std::string problem =
+        source ? exportTargetProblem(outputPath, source->path(), handle->options_.overwrite)
+               : "no source video";
     if (!problem.empty()) {
         MainQueue::shared().post([handle, problem] {
             handle->finish({ExportOutcome::Status::failed, problem});
@@ -36,14 +36,16 @@ std::shared_ptr<ExportHandle> ExportHandle::start(EditSession& session,
             fs::rename(result.file->url, handle->outputPath_, ec);
             if (ec) {
                 fs::remove(result.file->url, ec);
-                return handle->finish({ExportOutcome::Status::failed,
-                                       handle->outputPath_ + ": cannot be written"});
+                return handle->finish(
+                    {ExportOutcome::Status::failed, handle->outputPath_ + ": cannot be written"});
             }
             handle->finish({ExportOutcome::Status::written, {}});
         },
         exportFolderOf(outputPath),
         // A cancelled export calls no completion: it is over once it has ended.
-        [handle] { handle->finish({ExportOutcome::Status::cancelled, {}}); });
+        [handle] {
+            handle->finish({ExportOutcome::Status::cancelled, {}});
+        });
     return handle;
 }
 

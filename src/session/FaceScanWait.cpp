@@ -11,8 +11,8 @@ constexpr auto REPORT_INTERVAL = std::chrono::milliseconds(100);
 
 }  // namespace
 
-bool waitForFaceScan(const FaceEditor& face, const std::atomic<bool>& cancel, double p0, double share,
-                     const std::function<void(double)>& report) {
+bool waitForFaceScan(const FaceEditor& face, const std::atomic<bool>& cancel, double p0,
+                     double share, const std::function<void(double)>& report) {
     using Clock = std::chrono::steady_clock;
     auto nextReport = Clock::now() + REPORT_INTERVAL;
     while (true) {

@@ -13,5 +13,5 @@
 class FaceEditor;
 
 // True once the scan has ended; false as soon as `cancel` is set.
-bool waitForFaceScan(const FaceEditor& face, const std::atomic<bool>& cancel, double p0, double share,
-                     const std::function<void(double)>& report);
+bool waitForFaceScan(const FaceEditor& face, const std::atomic<bool>& cancel, double p0,
+                     double share, const std::function<void(double)>& report);

@@ -13,6 +13,6 @@ void FrameCompositor::startVideoCompositionRequest(CompositionRequest& request) 
 }
 
 void FrameCompositor::renderFrame(const Image& source, const MediaTime&, const Image&,
-                                const Completion& completion) {
+                                  const Completion& completion) {
     completion(source);
 }

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
+#include "platform/time/MediaTime.h"
 
 struct CompositionError {
     std::string domain;

@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
-#include "session/EditSession.h"
 #include "platform/image/Orientation.h"
+#include "session/EditSession.h"
 
 Size previewRenderSize(Size size) {
     double k = std::min(PREVIEW_BOX_SIDE / size.width, PREVIEW_BOX_SIDE / size.height);
     return {std::round(size.width * k), std::round(size.height * k)};
 }
 
-void PreviewCompositor::renderFrame(const Image& source, const MediaTime& time,
-                                         const Image& output, const Completion& completion) {
+void PreviewCompositor::renderFrame(const Image& source, const MediaTime& time, const Image& output,
+                                    const Completion& completion) {
     auto video = session_.source();
     auto transform = video ? video->preferredTransform() : std::nullopt;
     auto size = video ? video->size() : std::nullopt;

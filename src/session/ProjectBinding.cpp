@@ -2,12 +2,12 @@
 
 #include "background/BackgroundEditor.h"
 #include "core/SourceVideo.h"
-#include "session/EditSession.h"
 #include "faces/FaceEditor.h"
 #include "objects/ObjectEditor.h"
-#include "regions/TrackedRegion.h"
-#include "shapes/ShapeEditor.h"
 #include "regions/EmojiCatalogue.h"
+#include "regions/TrackedRegion.h"
+#include "session/EditSession.h"
+#include "shapes/ShapeEditor.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ TrackedRegion regionFromProject(const ProjectRegion& r, const SourceVideo& sourc
     std::vector<RegionSample> samples;
     for (const auto& s : r.samples) samples.push_back({resolveProjectTime(s.t, timescale), s.rect});
     TrackedRegion region(std::move(samples), Image(), r.emoji.empty() ? firstEmoji() : r.emoji,
-                          r.type, source.isHDR());
+                         r.type, source.isHDR());
     region.style.type = r.look.style;
     region.style.intensity = r.look.intensity;
     region.setSoftness(r.look.softness);
@@ -72,7 +72,7 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const S
         MediaTime maxEnd = resolve(s.maxEnd, std::max(*duration, end));
         if (end > maxEnd) return shapePath(i, "trim") + ": end must not be after maxEnd";
         Shape shape(MediaTimeRange{start, end - start}, s.rect,
-                         s.emoji.empty() ? firstEmoji() : s.emoji, source.isHDR());
+                    s.emoji.empty() ? firstEmoji() : s.emoji, source.isHDR());
         shape.maxEndTime = maxEnd;
         shape.cover = s.type;
         shape.style.type = s.look.style;

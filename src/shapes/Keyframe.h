@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/time/MediaTime.h"
 #include "platform/dispatch/Uuid.h"
 #include "platform/image/Geometry.h"
+#include "platform/time/MediaTime.h"
 
 struct Keyframe {
     std::string id = makeUuidString();

@@ -67,14 +67,14 @@ std::optional<Rect> Shape::rect(const MediaTime& t) const {
 }
 
 std::optional<Image> Shape::maskImage(const Image& styled, const Image& frame,
-                                           const MediaTime& time, RenderPurpose purpose) const {
+                                      const MediaTime& time, RenderPurpose purpose) const {
     auto r = rect(time);
     if (cover == Cover::none || !r) return std::nullopt;
     return coverLayer(cover, *r, styled, frame, purpose);
 }
 
 std::optional<Image> Shape::layer(const Image& frame, const MediaTime& time,
-                                       RenderPurpose purpose) const {
+                                  RenderPurpose purpose) const {
     auto r = rect(time);
     if (cover == Cover::none || !r) return std::nullopt;
     return styledLayer(cover, *r, frame, purpose);

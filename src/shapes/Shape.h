@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
-#include "regions/RegionLook.h"
+#include "platform/time/MediaTime.h"
 #include "regions/Cover.h"
+#include "regions/RegionLook.h"
 #include "shapes/Keyframe.h"
 
 class Shape : public RegionLook {
@@ -42,5 +42,6 @@ public:
                                    RenderPurpose purpose) const;
     // The same layer with `frame` styled here, only where the layer can show: what the shape
     // stage draws. Nothing when the shape is not drawn at `time`.
-    std::optional<Image> layer(const Image& frame, const MediaTime& time, RenderPurpose purpose) const;
+    std::optional<Image> layer(const Image& frame, const MediaTime& time,
+                               RenderPurpose purpose) const;
 };

@@ -82,7 +82,7 @@ void ShapeEditor::insertShape(const Rect& topLeftRect) {
     auto emojis = emojiList();
     bool hdr = source->isHDR();
     shapes_.emplace_back(MediaTimeRange{MediaTime(0, duration->timescale), *duration},
-                        fromTopLeft(topLeftRect), emojis.empty() ? "" : emojis.front(), hdr);
+                         fromTopLeft(topLeftRect), emojis.empty() ? "" : emojis.front(), hdr);
     selectedShapeIndex_ = int(shapes_.size()) - 1;
     addingShape_ = true;
     post(Notifications::onEditShape);

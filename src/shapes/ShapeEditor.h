@@ -17,8 +17,8 @@
 
 #include "core/CurrentSource.h"
 #include "core/FrameStage.h"
-#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
+#include "platform/time/MediaTime.h"
 #include "regions/LookEditor.h"
 #include "shapes/Shape.h"
 

@@ -9,9 +9,9 @@
 
 #include <opencv2/core.hpp>
 
-#include "platform/log/Log.h"
 #include "core/Notifications.h"
 #include "platform/dispatch/MainQueue.h"
+#include "platform/log/Log.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "core/StyleCatalogue.h"
 #include "core/RegionStyle.h"
+#include "core/StyleCatalogue.h"
 #include "platform/image/ImageOps.h"
 #include "platform/image/PhotoEffectFilter.h"
 
@@ -40,8 +40,7 @@ double largestDifference(const cv::Mat& a, const cv::Mat& b) {
 
 TEST(RegionStyle, MapsIntensityOntoFilterInputsAsTheWorkedExamplesSay) {
     const Rect unit{0, 0, 512, 512};
-    EXPECT_DOUBLE_EQ(styleOf(StyleKind::gaussian, 0.5).parameters(unit).at("inputRadius"),
-                     20);
+    EXPECT_DOUBLE_EQ(styleOf(StyleKind::gaussian, 0.5).parameters(unit).at("inputRadius"), 20);
     EXPECT_DOUBLE_EQ(styleOf(StyleKind::gaussian, 1).parameters(unit).at("inputRadius"), 40);
     EXPECT_DOUBLE_EQ(styleOf(StyleKind::gaussian, 0).parameters(unit).at("inputRadius"), 0);
 
@@ -50,8 +49,7 @@ TEST(RegionStyle, MapsIntensityOntoFilterInputsAsTheWorkedExamplesSay) {
     EXPECT_DOUBLE_EQ(RegionStyle().frameScale(preview), 2);
     EXPECT_DOUBLE_EQ(styleOf(StyleKind::pixellate, 0).parameters(hd).at("inputScale"), 3.75);
     EXPECT_DOUBLE_EQ(styleOf(StyleKind::crystal, 0).parameters(hd).at("inputRadius"), 3.75);
-    EXPECT_DOUBLE_EQ(styleOf(StyleKind::pixellate, 1).parameters(preview).at("inputScale"),
-                     2 * 28);
+    EXPECT_DOUBLE_EQ(styleOf(StyleKind::pixellate, 1).parameters(preview).at("inputScale"), 2 * 28);
 
     const auto motion = styleOf(StyleKind::motion, 1).parameters(preview);
     EXPECT_DOUBLE_EQ(motion.at("inputRadius"), 80);
@@ -86,8 +84,7 @@ TEST(RegionStyle, NormalReturnsTheVeryImageAndEmptyGivesNothing) {
 
 TEST(RegionStyle, ColourEffectIsMixedOverTheSourceByIntensity) {
     const Image frame = testFrame(96, 64);
-    for (StyleKind type :
-         {StyleKind::chrome, StyleKind::mono, StyleKind::transfer}) {
+    for (StyleKind type : {StyleKind::chrome, StyleKind::mono, StyleKind::transfer}) {
         const PhotoEffect effect = PhotoEffect(int(type) - int(StyleKind::chrome));
         const Image full = PhotoEffectFilter(effect).apply(frame);
         const auto none = styleOf(type, 0).apply(frame);
@@ -127,9 +124,8 @@ TEST(RegionStyle, MotionSmearsVerticalEdgesOnly) {
 
 TEST(RegionStyle, BlurStrengthGrowsWithIntensityAndFrameSize) {
     const Image frame = testFrame(256, 144);
-    for (StyleKind type :
-         {StyleKind::gaussian, StyleKind::motion, StyleKind::pixellate,
-          StyleKind::bokeh, StyleKind::crystal}) {
+    for (StyleKind type : {StyleKind::gaussian, StyleKind::motion, StyleKind::pixellate,
+                           StyleKind::bokeh, StyleKind::crystal}) {
         double previous = 1e9;
         for (double c : {0.1, 0.5, 1.0}) {
             const auto out = styleOf(type, c).apply(frame);
@@ -187,8 +183,7 @@ TEST(RegionStyle, DeepFramesLookLikeShallowOnes) {
 TEST(RegionStyle, StylesFromSeveralThreadsAtOnceAlike) {
     const Image frame = testFrame(160, 90);
     std::vector<Image> expected;
-    for (StyleKind type : allStyleKinds)
-        expected.push_back(*styleOf(type, 0.7).apply(frame));
+    for (StyleKind type : allStyleKinds) expected.push_back(*styleOf(type, 0.7).apply(frame));
     std::vector<std::thread> threads;
     std::vector<int> mismatches(4, 0);
     for (int t = 0; t < 4; ++t)

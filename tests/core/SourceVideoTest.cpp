@@ -4,10 +4,10 @@
 
 #include "support/ScriptedSourceProbe.h"
 
-
 TEST(SourceVideo, LoadsEveryFactInItsFixedOrderAndIsReadyLast) {
     std::vector<std::string> log;
-    SourceVideo video("clip.mp4", std::make_unique<ScriptedSourceProbe>(log, std::vector<SourceTrack>{{0}}));
+    SourceVideo video("clip.mp4",
+                      std::make_unique<ScriptedSourceProbe>(log, std::vector<SourceTrack>{{0}}));
     video.waitUntilLoaded();
     EXPECT_EQ(log, (std::vector<std::string>{"duration", "videoTracks", "audioTracks",
                                              "minFrameDuration", "preferredTransform",
@@ -22,8 +22,8 @@ TEST(SourceVideo, LoadsEveryFactInItsFixedOrderAndIsReadyLast) {
 TEST(SourceVideo, AFailedStepLeavesOnlyItsFactEmpty) {
     std::vector<std::string> log;
     SourceVideo video("clip.mp4", std::make_unique<ScriptedSourceProbe>(
-                                       log, std::vector<SourceTrack>{{0}},
-                                       std::set<std::string>{"duration", "preferredTransform"}));
+                                      log, std::vector<SourceTrack>{{0}},
+                                      std::set<std::string>{"duration", "preferredTransform"}));
     video.waitUntilLoaded();
     EXPECT_FALSE(video.duration());
     EXPECT_FALSE(video.preferredTransform());
@@ -35,7 +35,8 @@ TEST(SourceVideo, AFailedStepLeavesOnlyItsFactEmpty) {
 
 TEST(SourceVideo, WithoutAVideoTrackTheTrackFactsStayEmpty) {
     std::vector<std::string> log;
-    SourceVideo video("song.m4a", std::make_unique<ScriptedSourceProbe>(log, std::vector<SourceTrack>{}));
+    SourceVideo video("song.m4a",
+                      std::make_unique<ScriptedSourceProbe>(log, std::vector<SourceTrack>{}));
     video.waitUntilLoaded();
     EXPECT_EQ(log, (std::vector<std::string>{"duration", "videoTracks", "audioTracks"}));
     EXPECT_FALSE(video.size());

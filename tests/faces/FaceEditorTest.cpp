@@ -6,29 +6,17 @@
 #include "core/Notifications.h"
 #include "platform/dispatch/MainQueue.h"
 #include "support/ScriptedSourceProbe.h"
+#include "support/TrackedRegions.h"
 
 namespace {
 
 constexpr double FRAME = 1.0 / 30;
 const MediaTime VIDEO = MediaTime(24000, 600);  // 40 s
 
-MediaTime sec(double s) {
-    return MediaTime::fromSeconds(s, 600);
-}
-
-TrackedRegion trackedFrom(double from, double to) {
-    return TrackedRegion({{sec(from), {0.1, 0.1, 0.2, 0.2}}, {sec(to), {0.2, 0.1, 0.2, 0.2}}},
-                          Image(), "😀", Cover::none, false);
-}
-
 struct FaceEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        auto video = std::make_shared<SourceVideo>(
-            "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
-                                                         std::set<std::string>{}, VIDEO));
-        video->waitUntilLoaded();
-        source.set(video);
+        source.set(loadedScriptedVideo(steps, VIDEO));
         for (auto [name, label] :
              std::initializer_list<std::pair<const NotificationName*, const char*>>{
                  {&Notifications::onEditFace, "onEdit"},
@@ -45,9 +33,9 @@ struct FaceEditorTest : ::testing::Test {
 
     CurrentSource source;
     FaceEditor face{source, [](std::string& error) -> std::optional<FaceScanDetectors> {
-        error = "no detectors in unit tests";
-        return std::nullopt;
-    }};
+                        error = "no detectors in unit tests";
+                        return std::nullopt;
+                    }};
     std::vector<std::string> steps;
     std::vector<std::string> posted;
     std::vector<std::unique_ptr<NotificationCenter::Token>> tokens;
@@ -124,7 +112,8 @@ TEST_F(FaceEditorTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
 TEST_F(FaceEditorTest, TheRendererDrawsOnlyPublishedRegions) {
     Image frame(cv::Mat(100, 100, CV_8UC4, cv::Scalar(40, 120, 200, 255)));
     auto drawnAt = [&](double s) {
-        auto out = face.render(frame, frame, {sec(s), FRAME, RenderPurpose::exportFile, nullptr}, nullptr);
+        auto out =
+            face.render(frame, frame, {sec(s), FRAME, RenderPurpose::exportFile, nullptr}, nullptr);
         return !out->sharesPixelsWith(frame);
     };
     EXPECT_FALSE(drawnAt(10));  // every region starts as type none

@@ -55,7 +55,7 @@ std::vector<FrameFaces> syntheticScan(int frames, unsigned seed) {
 
 // The regions straight from their definition: every track worked out again from all frames.
 std::vector<TrackedRegion> regionsFromAllFrames(const std::vector<FrameFaces>& results,
-                                                 const MediaTime& duration) {
+                                                const MediaTime& duration) {
     std::vector<FrameFaces> snapshot = results;
     std::vector<std::string> persons;
     for (const auto& frame : snapshot)

@@ -22,8 +22,8 @@ const Rect box{0.4, 0.4, 0.2, 0.2};
 }  // namespace
 
 TEST(PersonAssociation, AFaceOverlappingOneEarlierFaceTakesItsIdAndPassesItToItsPose) {
-    std::vector<FrameFaces> results{
-        frame({face(box, "A")}), frame({face({0.42, 0.41, 0.2, 0.2})}, {pose(Point{0.5, 0.5})})};
+    std::vector<FrameFaces> results{frame({face(box, "A")}),
+                                    frame({face({0.42, 0.41, 0.2, 0.2})}, {pose(Point{0.5, 0.5})})};
     associateFrame(results);
     EXPECT_EQ(results[1].faces[0].personid, "A");
     EXPECT_EQ(results[1].poses[0].personid, "A");

@@ -102,10 +102,5 @@ inline TrackScript slowly(TrackScript script) {
 // A scripted 25 fps source of the given duration.
 inline std::shared_ptr<SourceVideo> makeScriptedVideo(int64_t durationIn600ths) {
     static std::vector<std::string> steps;
-    auto video = std::make_shared<SourceVideo>(
-        "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
-                                                     std::set<std::string>{"isHDR"},
-                                                     MediaTime(durationIn600ths, 600)));
-    video->waitUntilLoaded();
-    return video;
+    return loadedScriptedVideo(steps, MediaTime(durationIn600ths, 600), {"isHDR"});
 }

@@ -122,8 +122,7 @@ TEST_F(ObjectEditorTest, ResetDuringARunDropsItsRegion) {
     makeEditor(slowly(followSeed));
     editor->trackObject({0.4, 0.1, 0.2, 0.3}, sec(5));
     editor->reset();
-    ASSERT_TRUE(
-        MainQueue::shared().runUntil([&] { return !editor->isTracking(); }, 30s));
+    ASSERT_TRUE(MainQueue::shared().runUntil([&] { return !editor->isTracking(); }, 30s));
     EXPECT_TRUE(editor->regions().empty());
 }
 

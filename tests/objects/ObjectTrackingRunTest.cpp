@@ -44,11 +44,11 @@ struct TrackingRunTest : ::testing::Test {
     }
     void forward(double from) {
         trackingRun->trackForward(video, MediaTime::fromSeconds(from, 600), BOX, progress(),
-                                completion(), cancelled());
+                                  completion(), cancelled());
     }
     void backward(double to) {
         trackingRun->trackBackward(video, MediaTime::zero(), MediaTime::fromSeconds(to, 600), BOX,
-                                 progress(), completion(), cancelled());
+                                   progress(), completion(), cancelled());
     }
     void waitForEnd() {
         ASSERT_TRUE(MainQueue::shared().runUntil([&] { return outcome.ended; }, 20s));

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "session/EditSession.h"
 #include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
-#include "session/ProjectBinding.h"
 #include "project/ProjectReader.h"
 #include "project/ProjectWriter.h"
+#include "session/EditSession.h"
+#include "session/ProjectBinding.h"
 #include "support/ScriptedSourceProbe.h"
 
 namespace {
@@ -29,8 +29,8 @@ TEST(ProjectFaces, FaceRegionsLoadIntoTheFaceEditorAndSaveToTheSameBytes) {
     MainQueue::shared().bindToCurrentThread();
     std::vector<std::string> steps;
     SourceVideo video("clip.mp4", std::make_unique<ScriptedSourceProbe>(
-                                       steps, std::vector<SourceTrack>{{0}}, std::set<std::string>{},
-                                       MediaTime(3000, 600)));  // 5 s
+                                      steps, std::vector<SourceTrack>{{0}}, std::set<std::string>{},
+                                      MediaTime(3000, 600)));  // 5 s
     video.waitUntilLoaded();
     auto read = parseProject(ONE_FACE);
     ASSERT_TRUE(read.document) << read.error;

@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
-#include "session/EditSession.h"
 #include "objects/ObjectEditor.h"
 #include "platform/dispatch/MainQueue.h"
-#include "session/ProjectBinding.h"
 #include "project/ProjectReader.h"
 #include "project/ProjectWriter.h"
+#include "session/EditSession.h"
+#include "session/ProjectBinding.h"
 #include "support/ScriptedSourceProbe.h"
 
 TEST(ProjectObjects, ObjectRegionsLoadIntoTheObjectEditorAndSaveToTheSameBytes) {
     MainQueue::shared().bindToCurrentThread();
     std::vector<std::string> steps;
     SourceVideo video("clip.mp4", std::make_unique<ScriptedSourceProbe>(
-                                       steps, std::vector<SourceTrack>{{0}}, std::set<std::string>{},
-                                       MediaTime(3000, 600)));  // 5 s
+                                      steps, std::vector<SourceTrack>{{0}}, std::set<std::string>{},
+                                      MediaTime(3000, 600)));  // 5 s
     video.waitUntilLoaded();
     auto read = parseProject(R"({"veilcut": 1, "source": "clip.mp4", "objects": [
         {"type": "circle", "samples": [{"t": 1, "rect": [0.2, 0.2, 0.1, 0.1]},

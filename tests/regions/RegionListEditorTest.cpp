@@ -12,29 +12,17 @@
 #include "objects/ObjectEditor.h"
 #include "platform/dispatch/MainQueue.h"
 #include "support/ScriptedSourceProbe.h"
+#include "support/TrackedRegions.h"
 
 namespace {
 
 const MediaTime VIDEO = MediaTime(24000, 600);  // 40 s
 
-MediaTime sec(double s) {
-    return MediaTime::fromSeconds(s, 600);
-}
-
-TrackedRegion trackedFrom(double from, double to) {
-    return TrackedRegion({{sec(from), {0.1, 0.1, 0.2, 0.2}}, {sec(to), {0.2, 0.1, 0.2, 0.2}}},
-                         Image(), "😀", Cover::none, false);
-}
-
 template <class Editor>
 struct RegionListEditorTest : ::testing::Test {
     void SetUp() override {
         MainQueue::shared().bindToCurrentThread();
-        auto video = std::make_shared<SourceVideo>(
-            "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
-                                                         std::set<std::string>{}, VIDEO));
-        video->waitUntilLoaded();
-        source.set(video);
+        source.set(loadedScriptedVideo(steps, VIDEO));
         tokens.push_back(NotificationCenter::defaultCenter().addObserver(
             Notifications::updateFilter, [this](auto) { ++updates; }));
         editor.load({trackedFrom(5, 35), trackedFrom(1, 2)});

@@ -4,8 +4,8 @@
 #include <opencv2/imgproc.hpp>
 
 #include "platform/image/ImageOps.h"
-#include "platform/log/Log.h"
 #include "platform/image/PixelGrid.h"
+#include "platform/log/Log.h"
 #include "regions/RegionMask.h"
 #include "regions/ShapeMask.h"
 

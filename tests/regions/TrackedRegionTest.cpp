@@ -15,7 +15,7 @@ RegionSample sample(double s, Rect r = {0.1, 0.1, 0.2, 0.2}) {
 }
 
 TrackedRegion region(std::vector<RegionSample> samples, Cover type = Cover::none,
-                      bool hdr = false) {
+                     bool hdr = false) {
     return TrackedRegion(std::move(samples), Image(), "😀", type, hdr);
 }
 
@@ -124,9 +124,11 @@ TEST(TrackedRegion, RegionsAreDrawnInOrderAndSkippedWhenTheyCannotBe) {
     noir.style.type = StyleKind::noir;
     Image frame = colourFrame();
     EXPECT_TRUE(
-        grey(at(renderRegions({chrome, noir}, frame, sec(0), frame, RenderPurpose::preview, FRAME), 50, 50)));
+        grey(at(renderRegions({chrome, noir}, frame, sec(0), frame, RenderPurpose::preview, FRAME),
+                50, 50)));
     EXPECT_FALSE(
-        grey(at(renderRegions({noir, chrome}, frame, sec(0), frame, RenderPurpose::preview, FRAME), 50, 50)));
+        grey(at(renderRegions({noir, chrome}, frame, sec(0), frame, RenderPurpose::preview, FRAME),
+                50, 50)));
     // Type none, a time past the span, no mask, or a frame the style cannot use: unchanged.
     auto none = noir;
     none.cover = Cover::none;
@@ -135,11 +137,12 @@ TEST(TrackedRegion, RegionsAreDrawnInOrderAndSkippedWhenTheyCannotBe) {
     for (const auto& [list, time] : {std::pair{std::vector{none}, sec(0)},
                                      {std::vector{noir}, sec(0.1)},
                                      {std::vector{maskless}, sec(0)}})
-        EXPECT_TRUE(renderRegions(list, frame, time, frame, RenderPurpose::preview, FRAME).sharesPixelsWith(frame));
+        EXPECT_TRUE(renderRegions(list, frame, time, frame, RenderPurpose::preview, FRAME)
+                        .sharesPixelsWith(frame));
     auto emoji = noir;
     emoji.cover = Cover::emoji;
-    EXPECT_TRUE(
-        renderRegions({emoji}, Image(), sec(0), frame, RenderPurpose::preview, FRAME).sharesPixelsWith(frame));
+    EXPECT_TRUE(renderRegions({emoji}, Image(), sec(0), frame, RenderPurpose::preview, FRAME)
+                    .sharesPixelsWith(frame));
 }
 
 TEST(TrackedRegion, HdrEmojiPictureOnlyInTheExportOfAnHdrSource) {

@@ -17,9 +17,7 @@
 namespace {
 
 struct EditSessionTest : ::testing::Test {
-    void SetUp() override {
-        MainQueue::shared().bindToCurrentThread();
-    }
+    void SetUp() override { MainQueue::shared().bindToCurrentThread(); }
 
     // Observes the given events and records their order.
     void record(std::initializer_list<std::pair<const NotificationName*, const char*>> events) {
@@ -29,7 +27,8 @@ struct EditSessionTest : ::testing::Test {
     }
     void loadAsset() {
         auto video = std::make_shared<SourceVideo>(
-            "clip.mp4", std::make_unique<ScriptedSourceProbe>(stepLog, std::vector<SourceTrack>{{0}}));
+            "clip.mp4",
+            std::make_unique<ScriptedSourceProbe>(stepLog, std::vector<SourceTrack>{{0}}));
         video->waitUntilLoaded();
         edit.setSource(video);
     }

@@ -8,13 +8,13 @@
 #include <opencv2/core.hpp>
 #include <thread>
 
-#include "core/SourceVideo.h"
-#include "session/EditSession.h"
 #include "core/CurrentSource.h"
+#include "core/SourceVideo.h"
 #include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/media/MediaFile.h"
 #include "platform/media/VideoReader.h"
+#include "session/EditSession.h"
 #include "support/TestMedia.h"
 
 namespace fs = std::filesystem;

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "session/EditSession.h"
 #include "platform/dispatch/MainQueue.h"
+#include "session/EditSession.h"
 
 namespace {
 
@@ -12,8 +12,12 @@ class OrientedSource final : public SourceProbe {
 public:
     OrientedSource(Size stored, AffineTransform t) : stored_(stored), transform_(t) {}
     std::optional<MediaTime> duration() override { return MediaTime(600, 600); }
-    std::optional<std::vector<SourceTrack>> videoTracks() override { return std::vector<SourceTrack>{{0}}; }
-    std::optional<std::vector<SourceTrack>> audioTracks() override { return std::vector<SourceTrack>{}; }
+    std::optional<std::vector<SourceTrack>> videoTracks() override {
+        return std::vector<SourceTrack>{{0}};
+    }
+    std::optional<std::vector<SourceTrack>> audioTracks() override {
+        return std::vector<SourceTrack>{};
+    }
     std::optional<MediaTime> minFrameDuration(SourceTrack) override { return MediaTime(1, 30); }
     std::optional<AffineTransform> preferredTransform(SourceTrack) override { return transform_; }
     std::optional<float> nominalFrameRate(SourceTrack) override { return 30.0f; }
@@ -56,7 +60,8 @@ struct CompositorTest : ::testing::Test {
     void SetUp() override { MainQueue::shared().bindToCurrentThread(); }
 
     Image render(Size stored, AffineTransform t) {
-        auto video = std::make_shared<SourceVideo>("clip.mp4", std::make_unique<OrientedSource>(stored, t));
+        auto video =
+            std::make_shared<SourceVideo>("clip.mp4", std::make_unique<OrientedSource>(stored, t));
         video->waitUntilLoaded();
         session.setSource(video);
         Request request(storedFrame(int(stored.width), int(stored.height)));

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "background/BackgroundEditor.h"
-#include "session/EditSession.h"
 #include "platform/dispatch/MainQueue.h"
 #include "project/ProjectReader.h"
 #include "project/ProjectWriter.h"
+#include "session/EditSession.h"
 #include "shapes/ShapeEditor.h"
 #include "support/ScriptedSourceProbe.h"
 
@@ -17,8 +17,8 @@ struct ProjectBindingTest : ::testing::Test {
         MainQueue::shared().bindToCurrentThread();
         video = std::make_unique<SourceVideo>(
             "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
-                                                         std::set<std::string>{},
-                                                         MediaTime(3000, 600)));  // 5 s
+                                                              std::set<std::string>{},
+                                                              MediaTime(3000, 600)));  // 5 s
         video->waitUntilLoaded();
     }
     EditSession edit;

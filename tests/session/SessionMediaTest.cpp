@@ -62,7 +62,8 @@ TEST_F(SessionMedia, OpensEditsAndExportsToTheNamedFileAlone) {
     auto outcome = exportAndWait(session, (dir / "out.mp4").string(), options);
     EXPECT_EQ(outcome.status, ExportOutcome::Status::written) << outcome.error;
     EXPECT_FALSE(progress.empty());
-    EXPECT_EQ(filesInFolder(), (std::vector<std::string>{"noaudio.mp4", "out.mp4", "two-audio.mp4"}));
+    EXPECT_EQ(filesInFolder(),
+              (std::vector<std::string>{"noaudio.mp4", "out.mp4", "two-audio.mp4"}));
     EditSession written;
     ASSERT_FALSE(written.openSource((dir / "out.mp4").string()));
     EXPECT_EQ(written.source()->size(), (Size{640, 360}));
@@ -79,7 +80,8 @@ TEST_F(SessionMedia, CancellingEndsOnceWithNothingLeftBehind) {
         outcome = o;
     };
     auto handle = session.exportTo((dir / "out.mp4").string(), options);
-    MainQueue::shared().runUntil([&] { return handle->progress() > 0.05; }, std::chrono::minutes(1));
+    MainQueue::shared().runUntil([&] { return handle->progress() > 0.05; },
+                                 std::chrono::minutes(1));
     handle->cancel();
     handle->cancel();
     MainQueue::shared().runUntil([&] { return handle->isFinished(); }, std::chrono::minutes(1));
@@ -114,6 +116,5 @@ TEST_F(SessionMedia, RefusedDestinationsAndSourcesFailWithTheirReasonAndTouchNot
     EXPECT_EQ(empty.openSource((dir / "audio.mp4").string()),
               (dir / "audio.mp4").string() + ": no video track");
     EXPECT_FALSE(empty.source());
-    EXPECT_EQ(filesInFolder(),
-              (std::vector<std::string>{"audio.mp4", "noaudio.mp4", "taken.mp4"}));
+    EXPECT_EQ(filesInFolder(), (std::vector<std::string>{"audio.mp4", "noaudio.mp4", "taken.mp4"}));
 }

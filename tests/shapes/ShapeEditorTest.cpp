@@ -14,8 +14,8 @@ struct ShapeEditorTest : ::testing::Test {
         MainQueue::shared().bindToCurrentThread();
         auto video = std::make_shared<SourceVideo>(
             "clip.mp4", std::make_unique<ScriptedSourceProbe>(steps, std::vector<SourceTrack>{{0}},
-                                                         std::set<std::string>{"isHDR"},
-                                                         MediaTime(6000, 600)));  // 10 s
+                                                              std::set<std::string>{"isHDR"},
+                                                              MediaTime(6000, 600)));  // 10 s
         video->waitUntilLoaded();
         source.set(video);
         for (auto [name, label] : std::initializer_list<std::pair<const NotificationName*, const char*>>{
@@ -155,12 +155,15 @@ TEST_F(ShapeEditorTest, LaterShapesCoverEarlierOnesAndTheRendererSeesOnlyPublish
         EXPECT_EQ(out.pixels.at<cv::Vec4b>(75, 75), cv::Vec4b(40, 120, 200, 255));
         return covered[0] == covered[1] && covered[1] == covered[2];
     };
-    EXPECT_TRUE(greyAt(*shapes.render(frame, frame, {MediaTime(300, 600), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)));
+    EXPECT_TRUE(greyAt(*shapes.render(
+        frame, frame, {MediaTime(300, 600), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)));
     // A change not handed to the editor is not drawn; once loaded it is.
     std::swap(list[0], list[1]);
-    EXPECT_TRUE(greyAt(*shapes.render(frame, frame, {MediaTime(300, 600), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)));
+    EXPECT_TRUE(greyAt(*shapes.render(
+        frame, frame, {MediaTime(300, 600), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)));
     shapes.load(list);
-    EXPECT_FALSE(greyAt(*shapes.render(frame, frame, {MediaTime(300, 600), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)));
+    EXPECT_FALSE(greyAt(*shapes.render(
+        frame, frame, {MediaTime(300, 600), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)));
 }
 
 TEST_F(ShapeEditorTest, ResetEmptiesEverything) {
@@ -170,5 +173,8 @@ TEST_F(ShapeEditorTest, ResetEmptiesEverything) {
     EXPECT_TRUE(shapes.shapes().empty());
     EXPECT_FALSE(shapes.selectedShapeIndex());
     Image frame(cv::Mat(10, 10, CV_8UC4, cv::Scalar::all(9)));
-    EXPECT_TRUE(shapes.render(frame, frame, {MediaTime(0, 1), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)->sharesPixelsWith(frame));
+    EXPECT_TRUE(shapes
+                    .render(frame, frame,
+                            {MediaTime(0, 1), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)
+                    ->sharesPixelsWith(frame));
 }

@@ -1,7 +1,9 @@
 #pragma once
-// A source of video facts for tests: fixed facts (a 1 s clip unless told otherwise, 1920x1080 with a mirroring
-// transform, 25 fps, HDR), a log of the steps in the order they were asked, and steps that fail.
+// A source of video facts for tests: fixed facts (a 1 s clip unless told otherwise, 1920x1080 with
+// a mirroring transform, 25 fps, HDR), a log of the steps in the order they were asked, and steps
+// that fail.
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,11 +14,17 @@
 class ScriptedSourceProbe final : public SourceProbe {
 public:
     ScriptedSourceProbe(std::vector<std::string>& log, std::vector<SourceTrack> videos,
-                   std::set<std::string> failing = {}, MediaTime duration = MediaTime(600, 600))
-        : log_(log), videos_(std::move(videos)), failing_(std::move(failing)), duration_(duration) {}
+                        std::set<std::string> failing = {},
+                        MediaTime duration = MediaTime(600, 600))
+        : log_(log),
+          videos_(std::move(videos)),
+          failing_(std::move(failing)),
+          duration_(duration) {}
 
     std::optional<MediaTime> duration() override { return step("duration", duration_); }
-    std::optional<std::vector<SourceTrack>> videoTracks() override { return step("videoTracks", videos_); }
+    std::optional<std::vector<SourceTrack>> videoTracks() override {
+        return step("videoTracks", videos_);
+    }
     std::optional<std::vector<SourceTrack>> audioTracks() override {
         return step("audioTracks", std::vector<SourceTrack>{{7}});
     }
@@ -47,3 +55,14 @@ private:
     std::set<std::string> failing_;
     MediaTime duration_;
 };
+
+// A one-track scripted video of `duration` with its facts loaded; its steps go to `log`.
+inline std::shared_ptr<SourceVideo> loadedScriptedVideo(std::vector<std::string>& log,
+                                                        MediaTime duration,
+                                                        std::set<std::string> failing = {}) {
+    auto video = std::make_shared<SourceVideo>(
+        "clip.mp4", std::make_unique<ScriptedSourceProbe>(log, std::vector<SourceTrack>{{0}},
+                                                          std::move(failing), duration));
+    video->waitUntilLoaded();
+    return video;
+}

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/time/MediaTime.h"
 #include "platform/image/Geometry.h"
+#include "platform/time/MediaTime.h"
 
 enum class TransferFunction { unspecified, bt709, pq, hlg, itu2020, other };
 const char* transferFunctionName(TransferFunction f);

@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "platform/time/MediaTime.h"
 #include "platform/image/Image.h"
+#include "platform/time/MediaTime.h"
 
 struct DecodedPicture;
 

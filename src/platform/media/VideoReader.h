@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/time/MediaTime.h"
 #include "platform/media/VideoFrame.h"
+#include "platform/time/MediaTime.h"
 
 struct VideoReaderSettings {
     VideoPixelFormat format = VideoPixelFormat::rgba8;
