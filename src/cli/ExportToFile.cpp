@@ -1,13 +1,14 @@
 #include "cli/ExportToFile.h"
 
+#include <CLI/CLI.hpp>
 #include <atomic>
 #include <csignal>
 
 #include "cli/Command.h"
 #include "cli/ProgressReport.h"
+#include "platform/dispatch/MainQueue.h"
 #include "session/EditSession.h"
 #include "session/ExportTarget.h"
-#include "platform/dispatch/MainQueue.h"
 
 namespace {
 
@@ -64,4 +65,11 @@ int exportToFile(EditSession& session, const ExportTarget& target) {
     if (outcome.status == ExportOutcome::Status::failed)
         return failWith(outcome.error, EXIT_WORK_FAILED);
     return 0;
+}
+
+void addExportTarget(CLI::App& app, ExportTarget& target, const std::string& valueName) {
+    app.add_option("-o,--output", target.outputPath, "the movie file to write")
+        ->type_name(valueName)
+        ->required();
+    app.add_flag("--overwrite", target.overwrite, "replace the file if it exists");
 }

@@ -7,6 +7,9 @@
 #include <string>
 
 class EditSession;
+namespace CLI {
+class App;
+}
 
 struct ExportTarget {
     std::string outputPath;
@@ -16,3 +19,7 @@ struct ExportTarget {
 // Runs the export; returns the exit status (0; 2 for a destination refused before any work;
 // 1 on failure; 130 when cancelled), having printed the error line on failure.
 int exportToFile(EditSession& session, const ExportTarget& target);
+
+// Adds the destination's options for `target` to a command: -o/--output (required), named
+// `valueName` in --help, and --overwrite.
+void addExportTarget(CLI::App& app, ExportTarget& target, const std::string& valueName);
