@@ -13,7 +13,6 @@
 #include "faces/FaceEditor.h"
 #include "regions/EmojiImage.h"
 #include "session/EditSession.h"
-#include "session/ExportTarget.h"
 
 namespace {
 
@@ -63,11 +62,10 @@ void hideEveryFace(FaceEditor& faces, const Look& look) {
 }
 
 int anonymize(const AnonymizeRequest& request) {
-    std::string problem = exportTargetProblem(request.target.outputPath, request.input,
-                                              request.target.overwrite);
-    if (!problem.empty()) return failWith(problem);
     EditSession session;
     if (auto problem = openVideo(session, request.input)) return failWith(*problem);
+    // A destination or a source the export will refuse is refused before the scan.
+    if (auto problem = exportProblem(session, request.target)) return failWith(*problem);
     if (auto failure = scanFaces(session, request.smallFaces))
         return failWith(*failure, EXIT_WORK_FAILED);
     FaceEditor& faces = session.faceEditor();

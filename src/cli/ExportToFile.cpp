@@ -2,10 +2,12 @@
 
 #include <CLI/CLI.hpp>
 #include <atomic>
+#include <cmath>
 #include <csignal>
 
 #include "cli/Command.h"
 #include "cli/ProgressReport.h"
+#include "core/SourceVideo.h"
 #include "platform/dispatch/MainQueue.h"
 #include "session/EditSession.h"
 #include "session/ExportTarget.h"
@@ -39,10 +41,22 @@ private:
 
 }  // namespace
 
+std::optional<std::string> exportProblem(EditSession& session, const ExportTarget& target) {
+    const SourceVideo& source = *session.source();
+    std::string problem = exportTargetProblem(target.outputPath, source.path(), target.overwrite);
+    if (!problem.empty()) return problem;
+    // The encoder takes even sizes, so the export rounds the picture down to them: a side of
+    // one pixel would leave nothing to write, and the export would fail only once started.
+    auto size = source.size();
+    if (size && (size->width < 2 || size->height < 2))
+        return source.path() + ": a picture of " + std::to_string(std::lround(size->width)) +
+               " x " + std::to_string(std::lround(size->height)) +
+               " pixels is too small to export (2 x 2 at least)";
+    return std::nullopt;
+}
+
 int exportToFile(EditSession& session, const ExportTarget& target) {
-    std::string problem =
-        exportTargetProblem(target.outputPath, session.source()->path(), target.overwrite);
-    if (!problem.empty()) return failWith(problem);
+    if (auto problem = exportProblem(session, target)) return failWith(*problem);
     InterruptGuard guard;
     ProgressReport progress("exporting");
     ExportOptions options;

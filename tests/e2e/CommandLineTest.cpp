@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "support/TempFolder.h"
@@ -108,4 +109,26 @@ TEST(CommandLine, DoubleDashEndsTheOptions) {
     ASSERT_EQ(taken.status, 0) << taken.err;
     EXPECT_EQ(nlohmann::json::parse(taken.out)["path"], "-x.mp4");
     EXPECT_EQ(refused.status, 2);
+}
+
+// The encoder takes even sizes: a one-pixel video cannot be exported, which is known as soon as
+// it is open, before the face scan.
+TEST(CommandLine, AVideoTooSmallToExportIsRefusedBeforeTheWork) {
+    TempFolder folder("one-pixel");
+    const std::string clip = testMediaPath("one-pixel.mp4"), out = folder.file("out.mp4");
+    auto anonymize = runVeilcut("anonymize " + clip + " -o " + out);
+    expectOneErrorLine(anonymize, "anonymize");
+    EXPECT_NE(anonymize.err.find("too small to export"), std::string::npos) << anonymize.err;
+
+    std::ofstream(folder.file("p.veilcut.json"))
+        << R"({"veilcut": 1, "source": ")" << clip << R"("})";
+    auto render = runVeilcut("render " + folder.file("p.veilcut.json") + " -o " + out);
+    expectOneErrorLine(render, "render");
+    EXPECT_FALSE(fs::exists(out));
+
+    // What only reads the video works on it.
+    EXPECT_EQ(runVeilcut("info " + clip).status, 0);
+    auto scan = runVeilcut("scan " + clip);
+    EXPECT_EQ(scan.status, 0) << scan.err;
+    EXPECT_EQ(scan.out, "No Face Detected\n");
 }
