@@ -30,6 +30,9 @@ make two-audio.mp4 $(video 640x360) $(tone 440) $(tone 660) -map 0:v -map 1:a -m
     $H264 $AAC -shortest
 # 4:2:0 encoders refuse odd sizes, so the odd clip is 4:4:4 (testsrc2 would round the size down).
 make odd.mp4 -f lavfi -i testsrc=size=1279x719:rate=30:duration=1 -c:v libx264 -preset ultrafast -pix_fmt yuv444p
+# One pixel: lavfi sources refuse a 1x1 size, so a 2x2 picture is scaled down.
+make one-pixel.mp4 -f lavfi -i color=c=gray:size=2x2:rate=10:duration=1,scale=1:1 -c:v libx264 \
+    -preset ultrafast -pix_fmt yuv444p
 # 15 frames at 30 fps, then 15 frames at 10 fps.
 make vfr.mp4 $(video 640x360 30 1) $H264 -fps_mode passthrough \
     -vf "setpts='if(lt(N,15),N/30,(15+(N-15)*3)/30)/TB'" -video_track_timescale 90000

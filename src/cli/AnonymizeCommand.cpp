@@ -3,26 +3,18 @@
 // finds every person's face and writes a copy of the video with all of them hidden (and, with
 // --background, everything but the people styled too).
 
-#include <cmath>
-#include <cstdlib>
-#include <sstream>
+#include <cstdio>
 
 #include "background/BackgroundEditor.h"
 #include "cli/Command.h"
 #include "cli/ExportToFile.h"
 #include "cli/FaceScanSession.h"
-#include "core/StyleKindName.h"
+#include "cli/Options.h"
 #include "faces/FaceEditor.h"
 #include "regions/EmojiImage.h"
 #include "session/EditSession.h"
-#include "session/ExportTarget.h"
 
 namespace {
-
-constexpr const char* USAGE =
-    "usage: veilcut anonymize IN -o OUT [--type circle|rectangle|emoji] [--style NAME] "
-    "[--intensity X] [--softness X] [--scale X] [--emoji E] [--background STYLE] "
-    "[--small-faces] [--save-project P] [--overwrite]";
 
 struct Look {
     Cover type = Cover::circle;
@@ -42,70 +34,16 @@ struct AnonymizeRequest {
     bool smallFaces = false;
 };
 
-std::optional<double> numberIn(const std::string& text, double lo, double hi) {
-    char* end = nullptr;
-    double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end || !std::isfinite(v) || v < lo || v > hi) return std::nullopt;
-    return v;
+std::optional<std::string> parseCover(const std::string& text, Cover& type) {
+    auto cover = coverFromName(text);
+    if (!cover || *cover == Cover::none) return "--type must be circle, rectangle or emoji";
+    type = *cover;
+    return std::nullopt;
 }
 
-std::optional<std::string> parse(Arguments args, AnonymizeRequest& r) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--overwrite" || a == "--small-faces") {
-            (a == "--overwrite" ? r.target.overwrite : r.smallFaces) = true;
-            continue;
-        }
-        if (!a.starts_with("-")) {
-            if (!r.input.empty()) return "unexpected argument '" + a + "' (" + USAGE + ")";
-            r.input = a;
-            continue;
-        }
-        if (i + 1 >= args.size()) return a + " needs a value";
-        const std::string& value = args[++i];
-        auto ranged = [&](double& field, double lo, double hi) -> std::optional<std::string> {
-            auto v = numberIn(value, lo, hi);
-            if (!v) {
-                std::ostringstream message;
-                message << a << " must be a number from " << lo << " to " << hi << ", not '"
-                        << value << "'";
-                return message.str();
-            }
-            field = *v;
-            return std::nullopt;
-        };
-        std::optional<std::string> problem;
-        if (a == "-o" || a == "--output") {
-            r.target.outputPath = value;
-        } else if (a == "--save-project") {
-            r.project = value;
-        } else if (a == "--type") {
-            auto type = coverFromName(value);
-            if (!type || *type == Cover::none) return "--type must be circle, rectangle or emoji";
-            r.look.type = *type;
-        } else if (a == "--style") {
-            auto style = styleKindFromName(value);
-            if (!style) return "unknown style '" + value + "'";
-            r.look.style = *style;
-        } else if (a == "--background") {
-            auto style = styleKindFromName(value);
-            if (!style) return "unknown background style '" + value + "'";
-            r.background = *style;
-        } else if (a == "--intensity") {
-            problem = ranged(r.look.intensity, 0, 1);
-        } else if (a == "--softness") {
-            problem = ranged(r.look.softness, 0, 1);
-        } else if (a == "--scale") {
-            problem = ranged(r.look.scale, 0.1, 10);
-        } else if (a == "--emoji") {
-            if (!makeEmojiImage(value, 16)) return "--emoji: no picture for '" + value + "'";
-            r.look.emoji = value;
-        } else {
-            return "unexpected argument '" + a + "' (" + USAGE + ")";
-        }
-        if (problem) return problem;
-    }
-    if (r.input.empty() || r.target.outputPath.empty()) return std::string(USAGE);
+std::optional<std::string> parseEmoji(const std::string& text, std::string& emoji) {
+    if (!makeEmojiImage(text, 16)) return "--emoji: no picture for '" + text + "'";
+    emoji = text;
     return std::nullopt;
 }
 
@@ -123,19 +61,13 @@ void hideEveryFace(FaceEditor& faces, const Look& look) {
     }
 }
 
-}  // namespace
-
-int runAnonymize(Arguments args) {
-    AnonymizeRequest request;
-    if (auto problem = parse(args, request)) return failWith(*problem);
-    std::string problem =
-        exportTargetProblem(request.target.outputPath, request.input, request.target.overwrite);
-    if (!problem.empty()) return failWith(problem);
-    std::string error;
-    int status = 0;
+int anonymize(const AnonymizeRequest& request) {
     EditSession session;
-    if (!scanVideo(session, request.input, request.smallFaces, error, status))
-        return failWith(error, status);
+    if (auto problem = openVideo(session, request.input)) return failWith(*problem);
+    // A destination or a source the export will refuse is refused before the scan.
+    if (auto problem = exportProblem(session, request.target)) return failWith(*problem);
+    if (auto failure = scanFaces(session, request.smallFaces))
+        return failWith(*failure, EXIT_WORK_FAILED);
     FaceEditor& faces = session.faceEditor();
     hideEveryFace(faces, request.look);
     session.backgroundEditor().setStyle(request.background);
@@ -146,4 +78,28 @@ int runAnonymize(Arguments args) {
             return failWith(*problem, EXIT_WORK_FAILED);
     }
     return exportToFile(session, request.target);
+}
+
+}  // namespace
+
+CommandRun defineAnonymize(CLI::App& app) {
+    auto request = std::make_shared<AnonymizeRequest>();
+    Look& look = request->look;
+    addInputFile(app, "IN", request->input, "IN", "the video")->required();
+    addExportTarget(app, request->target, "OUT");
+    addParsed<Cover>(app, "--type", look.type, "circle|rectangle|emoji",
+                     "how each face is hidden (circle)", parseCover);
+    addStyle(app, "--style", look.style, "style", "the style over each face (gaussian)");
+    addNumberIn(app, "--intensity", look.intensity, 0, 1, "the style's strength, 0 to 1 (1)");
+    addNumberIn(app, "--softness", look.softness, 0, 1, "the softness of the edges, 0 to 1 (0.2)");
+    addNumberIn(app, "--scale", look.scale, 0.1, 10,
+                "the enlargement of the hidden area, 0.1 to 10 (1)");
+    addParsed<std::string>(app, "--emoji", look.emoji, "E", "the emoji for --type emoji",
+                           parseEmoji);
+    addStyle(app, "--background", request->background, "background style",
+             "style everything but the people too (off)");
+    addSmallFacesFlag(app, request->smallFaces);
+    app.add_option("--save-project", request->project, "write the edits as a project too")
+        ->type_name("P");
+    return [request] { return anonymize(*request); };
 }

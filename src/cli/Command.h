@@ -1,16 +1,24 @@
 #pragma once
-// The `veilcut` subcommands. Each lives in its own file and is listed once in Commands.cpp.
+// The `veilcut` subcommands. Each lives in its own file with its option table and is listed
+// once in Commands.cpp.
 
+#include <functional>
 #include <span>
-#include <string>
 #include <string_view>
 
-using Arguments = std::span<const std::string>;
+namespace CLI {
+class App;
+}
+
+// What a command does once its command line has parsed; returns the exit status.
+using CommandRun = std::function<int()>;
 
 struct Command {
     std::string_view name;
     std::string_view summary;  // one line for --help
-    int (*run)(Arguments args);
+    // Adds the command's arguments and options to `app`, bound to a request that the returned
+    // function then carries out.
+    CommandRun (*define)(CLI::App& app);
 };
 
 std::span<const Command> allCommands();

@@ -2,28 +2,31 @@
 
 #include "cli/Command.h"
 
-int runInfo(Arguments args);
-int runStyle(Arguments args);
-int runDetect(Arguments args);
-int runFrame(Arguments args);
-int runRender(Arguments args);
-int runScan(Arguments args);
-int runTrack(Arguments args);
-int runAnonymize(Arguments args);
+CommandRun defineInfo(CLI::App& app);
+CommandRun defineStyle(CLI::App& app);
+CommandRun defineDetect(CLI::App& app);
+CommandRun defineFrame(CLI::App& app);
+CommandRun defineRender(CLI::App& app);
+CommandRun defineScan(CLI::App& app);
+CommandRun defineTrack(CLI::App& app);
+CommandRun defineAnonymize(CLI::App& app);
 
 std::span<const Command> allCommands() {
     static const Command commands[] = {
-        {"info", "print the facts of a video file (size, rotation, timing, HDR, tracks)", runInfo},
-        {"detect", "find faces, noses and necks (and a person mask) in a picture", runDetect},
-        {"frame", "render one frame of a project through the filter chain to a picture", runFrame},
-        {"render", "export a project to a new movie file", runRender},
+        {"info", "print the facts of a video file (size, rotation, timing, HDR, tracks)",
+         defineInfo},
+        {"detect", "find faces, noses and necks (and a person mask) in a picture", defineDetect},
+        {"frame", "render one frame of a project through the filter chain to a picture",
+         defineFrame},
+        {"render", "export a project to a new movie file", defineRender},
         {"anonymize", "hide every person's face in a video and write the result to a new file",
-         runAnonymize},
-        {"scan", "find every person's face in a video and list them (or write a project)", runScan},
+         defineAnonymize},
+        {"scan", "find every person's face in a video and list them (or write a project)",
+         defineScan},
         {"track", "follow a box drawn on one frame through the video (or write a project)",
-         runTrack},
+         defineTrack},
         {"style", "write a blur style or colour effect applied to a test card to a picture",
-         runStyle},
+         defineStyle},
     };
     return commands;
 }

@@ -8,12 +8,12 @@
 
 #include "cli/Command.h"
 #include "cli/FrameAtTime.h"
+#include "cli/Options.h"
 #include "platform/image/ImageFile.h"
 #include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/DetectionDrawing.h"
 #include "platform/vision/SelfieSegmenter.h"
-#include "session/InputFile.h"
 
 namespace {
 
@@ -24,10 +24,6 @@ nlohmann::json rectJson(const Rect& r) {
 nlohmann::json pointJson(const std::optional<Point>& p) {
     return p ? nlohmann::json{p->x, p->y} : nlohmann::json(nullptr);
 }
-
-constexpr const char* USAGE =
-    "usage: veilcut detect FILE [--at SECONDS] [--faces] [--poses] [--mask OUT.png] "
-    "[-o ANNOTATED.png]";
 
 // The picture in `path`, or the upright frame of the video in it shown at `seconds`.
 std::optional<Image> pictureOrFrame(const std::string& path, std::optional<double> seconds,
@@ -48,45 +44,26 @@ std::optional<Image> pictureOrFrame(const std::string& path, std::optional<doubl
     return frame->image;
 }
 
-}  // namespace
-
-int runDetect(Arguments args) {
-    std::string input, annotated, maskPath;
-    std::optional<double> at;
+struct DetectRequest {
+    std::string input;
+    double seconds = 0;
+    bool timeGiven = false;  // without a time, the file may be a picture
     bool faces = false, poses = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--faces") {
-            faces = true;
-        } else if (a == "--poses") {
-            poses = true;
-        } else if ((a == "-o" || a == "--mask" || a == "--at") && i + 1 < args.size()) {
-            const std::string& value = args[++i];
-            if (a == "--at") {
-                double seconds = 0;
-                if (auto problem = parseSeconds(value, seconds)) return failWith(*problem);
-                at = seconds;
-            } else {
-                (a == "-o" ? annotated : maskPath) = value;
-            }
-        } else if (!a.starts_with("-") && input.empty()) {
-            input = a;
-        } else {
-            return failWith(USAGE);
-        }
-    }
-    if (input.empty()) return failWith(USAGE);
-    if (auto reason = unreadableFileReason(input)) return failWith(*reason);
-    if (!faces && !poses) faces = poses = true;
+    std::string annotated, maskPath;
+};
+
+int detect(DetectRequest request) {
+    if (!request.faces && !request.poses) request.faces = request.poses = true;
     std::string error;
-    std::optional<Image> frame = pictureOrFrame(input, at, error);
+    std::optional<Image> frame = pictureOrFrame(
+        request.input, request.timeGiven ? std::optional(request.seconds) : std::nullopt, error);
     if (!frame) return failWith(error);
 
     ModelRegistry models = ModelRegistry::fromEnvironment();
     nlohmann::json out;
     std::vector<FaceObservation> foundFaces;
     std::vector<BodyPoseObservation> foundPoses;
-    if (faces) {
+    if (request.faces) {
         auto detector = BlazeFaceDetector::create(models, {});
         if (!detector) return failWith(detector.error, EXIT_WORK_FAILED);
         foundFaces = (*detector.value)->detectFaceRectangles(*frame).value_or(foundFaces);
@@ -95,7 +72,7 @@ int runDetect(Arguments args) {
             out["faces"].push_back(
                 {{"boundingBox", rectJson(f.boundingBox)}, {"confidence", f.confidence}});
     }
-    if (poses) {
+    if (request.poses) {
         auto detector = BlazePoseTracker::create(models);
         if (!detector) return failWith(detector.error, EXIT_WORK_FAILED);
         foundPoses = (*detector.value)->detectBodyPoses(*frame).value_or(foundPoses);
@@ -103,16 +80,35 @@ int runDetect(Arguments args) {
         for (const BodyPoseObservation& p : foundPoses)
             out["poses"].push_back({{"nose", pointJson(p.nose)}, {"neck", pointJson(p.neck)}});
     }
-    if (!maskPath.empty()) {
+    if (!request.maskPath.empty()) {
         auto segmenter = SelfieSegmenter::create(models);
         if (!segmenter) return failWith(segmenter.error, EXIT_WORK_FAILED);
         std::optional<Image> mask = (*segmenter.value)->personMask(*frame);
-        if (!mask || !writeImageFile(maskPicture(*mask), maskPath))
-            return failWith("cannot write the mask to " + maskPath, EXIT_WORK_FAILED);
+        if (!mask || !writeImageFile(maskPicture(*mask), request.maskPath))
+            return failWith("cannot write the mask to " + request.maskPath, EXIT_WORK_FAILED);
     }
-    if (!annotated.empty() &&
-        !writeImageFile(drawDetections(*frame, foundFaces, foundPoses), annotated))
-        return failWith("cannot write " + annotated, EXIT_WORK_FAILED);
+    if (!request.annotated.empty() &&
+        !writeImageFile(drawDetections(*frame, foundFaces, foundPoses), request.annotated))
+        return failWith("cannot write " + request.annotated, EXIT_WORK_FAILED);
     std::printf("%s\n", out.dump(2).c_str());
     return 0;
+}
+
+}  // namespace
+
+CommandRun defineDetect(CLI::App& app) {
+    auto request = std::make_shared<DetectRequest>();
+    addInputFile(app, "FILE", request->input, "FILE", "a picture or a video")->required();
+    CLI::Option* at =
+        addSeconds(app, "--at", request->seconds, "the time of the video's frame (0 by default)");
+    app.add_flag("--faces", request->faces, "find faces");
+    app.add_flag("--poses", request->poses, "find noses and necks");
+    app.add_option("--mask", request->maskPath, "write the person mask to this picture")
+        ->type_name("OUT.png");
+    app.add_option("-o,--output", request->annotated, "write the frame with what was found drawn")
+        ->type_name("ANNOTATED.png");
+    return [request, at] {
+        request->timeGiven = at->count() > 0;
+        return detect(*request);
+    };
 }

@@ -1,10 +1,13 @@
 #include "cli/ExportToFile.h"
 
+#include <CLI/CLI.hpp>
 #include <atomic>
+#include <cmath>
 #include <csignal>
 
 #include "cli/Command.h"
 #include "cli/ProgressReport.h"
+#include "core/SourceVideo.h"
 #include "platform/dispatch/MainQueue.h"
 #include "session/EditSession.h"
 #include "session/ExportTarget.h"
@@ -38,10 +41,22 @@ private:
 
 }  // namespace
 
+std::optional<std::string> exportProblem(EditSession& session, const ExportTarget& target) {
+    const SourceVideo& source = *session.source();
+    std::string problem = exportTargetProblem(target.outputPath, source.path(), target.overwrite);
+    if (!problem.empty()) return problem;
+    // The encoder takes even sizes, so the export rounds the picture down to them: a side of
+    // one pixel would leave nothing to write, and the export would fail only once started.
+    auto size = source.size();
+    if (size && (size->width < 2 || size->height < 2))
+        return source.path() + ": a picture of " + std::to_string(std::lround(size->width)) +
+               " x " + std::to_string(std::lround(size->height)) +
+               " pixels is too small to export (2 x 2 at least)";
+    return std::nullopt;
+}
+
 int exportToFile(EditSession& session, const ExportTarget& target) {
-    std::string problem =
-        exportTargetProblem(target.outputPath, session.source()->path(), target.overwrite);
-    if (!problem.empty()) return failWith(problem);
+    if (auto problem = exportProblem(session, target)) return failWith(*problem);
     InterruptGuard guard;
     ProgressReport progress("exporting");
     ExportOptions options;
@@ -64,4 +79,11 @@ int exportToFile(EditSession& session, const ExportTarget& target) {
     if (outcome.status == ExportOutcome::Status::failed)
         return failWith(outcome.error, EXIT_WORK_FAILED);
     return 0;
+}
+
+void addExportTarget(CLI::App& app, ExportTarget& target, const std::string& valueName) {
+    app.add_option("-o,--output", target.outputPath, "the movie file to write")
+        ->type_name(valueName)
+        ->required();
+    app.add_flag("--overwrite", target.overwrite, "replace the file if it exists");
 }

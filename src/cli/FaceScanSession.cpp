@@ -1,24 +1,20 @@
 #include "cli/FaceScanSession.h"
 
+#include <CLI/CLI.hpp>
 #include <chrono>
 
-#include "cli/Command.h"
 #include "cli/ProgressReport.h"
 #include "core/Notifications.h"
 #include "platform/dispatch/MainQueue.h"
 #include "session/EditSession.h"
 
-bool scanVideo(EditSession& session, const std::string& path, bool smallFaces, std::string& error,
-               int& status) {
-    status = EXIT_USAGE;
-    if (auto reason = session.openSource(path)) {
-        error = *reason;
-        return false;
-    }
-    if (!session.source()->duration()) {
-        error = path + ": no video track";
-        return false;
-    }
+std::optional<std::string> openVideo(EditSession& session, const std::string& path) {
+    if (auto reason = session.openSource(path)) return reason;
+    if (!session.source()->duration()) return path + ": no video track";
+    return std::nullopt;
+}
+
+std::optional<std::string> scanFaces(EditSession& session, bool smallFaces) {
     FaceEditor& faces = session.faceEditor();
     ProgressReport progress("Scanning faces");
     auto token = NotificationCenter::defaultCenter().addObserver(
@@ -27,13 +23,12 @@ bool scanVideo(EditSession& session, const std::string& path, bool smallFaces, s
     session.startFaceScan(smallFaces, [&](const std::string& reason) { failure = reason; });
     MainQueue::shared().runUntil([&] { return faces.scanState() == FaceScanState::end; },
                                  std::chrono::hours(24 * 365));
-    if (failure) {
-        progress.finish();
-        status = EXIT_WORK_FAILED;
-        error = *failure;
-        return false;
-    }
-    progress.update(1);
+    if (!failure) progress.update(1);
     progress.finish();
-    return true;
+    return failure;
+}
+
+void addSmallFacesFlag(CLI::App& app, bool& smallFaces) {
+    app.add_flag("--small-faces", smallFaces,
+                 "also look for small faces in tiles of each frame (about seven times slower)");
 }

@@ -1,13 +1,22 @@
 #pragma once
 // Opens a video for a headless face command and runs the session's face scan on it, with a
-// progress bar on stderr. Main thread; pumps the main queue until the scan has ended.
+// progress bar on stderr. Main thread; the scan pumps the main queue until it has ended.
 
+#include <optional>
 #include <string>
 
 class EditSession;
+namespace CLI {
+class App;
+}
 
-// True with the video open in `session` and every person's face region in its face editor;
-// false with `error` holding the one-line reason and `status` the exit status. `smallFaces`
-// also looks for faces in tiles of each frame (slower).
-bool scanVideo(EditSession& session, const std::string& path, bool smallFaces, std::string& error,
-               int& status);
+// Opens the video at `path` in `session`; the one-line reason when it cannot be scanned (an
+// input problem, found before any work).
+std::optional<std::string> openVideo(EditSession& session, const std::string& path);
+
+// Puts every person's face region of the open video in the session's face editor; the one-line
+// reason when the scan failed. `smallFaces` also looks for faces in tiles of each frame (slower).
+std::optional<std::string> scanFaces(EditSession& session, bool smallFaces);
+
+// Adds --small-faces, the choice scanFaces takes, to a command.
+void addSmallFacesFlag(CLI::App& app, bool& smallFaces);

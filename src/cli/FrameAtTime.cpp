@@ -1,16 +1,6 @@
 #include "cli/FrameAtTime.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
-
-std::optional<std::string> parseSeconds(const std::string& value, double& seconds) {
-    char* end = nullptr;
-    seconds = std::strtod(value.c_str(), &end);
-    if (value.empty() || *end || !std::isfinite(seconds) || seconds < 0 || seconds > 1e9)
-        return "--at must be a number of seconds from 0, not '" + value + "'";
-    return std::nullopt;
-}
 
 std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::string& error) {
     MediaTimeRange track = reader.trackRange();

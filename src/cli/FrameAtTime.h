@@ -6,9 +6,6 @@
 
 #include "platform/media/VideoReader.h"
 
-// The value of `--at`: seconds from 0; the reason for one error line when it is not.
-std::optional<std::string> parseSeconds(const std::string& value, double& seconds);
-
 // The frame shown at `seconds`: the last one that starts at or before it (the first frame
 // for earlier times, the last for later ones). Nothing, with `error` set, when none can be read.
 std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::string& error);

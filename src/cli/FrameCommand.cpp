@@ -3,6 +3,7 @@
 
 #include "cli/Command.h"
 #include "cli/FrameAtTime.h"
+#include "cli/Options.h"
 #include "platform/image/ImageFile.h"
 #include "platform/media/VideoReader.h"
 #include "session/EditSession.h"
@@ -10,43 +11,14 @@
 
 namespace {
 
-constexpr const char* USAGE = "usage: veilcut frame PROJECT --at SECONDS -o OUT.png [--preview]";
-
 struct FrameRequest {
     std::string project;
-    double seconds = -1;
+    double seconds = 0;
     std::string output;
     bool preview = false;
 };
 
-std::optional<std::string> parse(Arguments args, FrameRequest& r) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--preview") {
-            r.preview = true;
-        } else if (a == "--at" || a == "-o" || a == "--output") {
-            if (i + 1 >= args.size()) return a + " needs a value";
-            const std::string& value = args[++i];
-            if (a != "--at") {
-                r.output = value;
-                continue;
-            }
-            if (auto problem = parseSeconds(value, r.seconds)) return problem;
-        } else if (!a.starts_with("-") && r.project.empty()) {
-            r.project = a;
-        } else {
-            return "unexpected argument '" + a + "' (" + USAGE + ")";
-        }
-    }
-    if (r.project.empty() || r.seconds < 0 || r.output.empty()) return std::string(USAGE);
-    return std::nullopt;
-}
-
-}  // namespace
-
-int runFrame(Arguments args) {
-    FrameRequest request;
-    if (auto problem = parse(args, request)) return failWith(*problem);
+int renderOneFrame(const FrameRequest& request) {
     EditSession session;
     if (auto problem = session.openProject(request.project)) return failWith(*problem);
     std::string error;
@@ -69,4 +41,17 @@ int runFrame(Arguments args) {
     if (!writeImageFile(out, request.output))
         return failWith(request.output + ": cannot be written", EXIT_WORK_FAILED);
     return 0;
+}
+
+}  // namespace
+
+CommandRun defineFrame(CLI::App& app) {
+    auto request = std::make_shared<FrameRequest>();
+    addInputFile(app, "PROJECT", request->project, "PROJECT", "the project file")->required();
+    addSeconds(app, "--at", request->seconds, "the time of the frame")->required();
+    app.add_option("-o,--output", request->output, "the picture file to write")
+        ->type_name("OUT.png")
+        ->required();
+    app.add_flag("--preview", request->preview, "fit the frame into the preview box");
+    return [request] { return renderOneFrame(*request); };
 }

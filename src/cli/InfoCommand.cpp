@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
+#include "cli/Options.h"
 #include "core/SourceVideo.h"
-#include "session/InputFile.h"
 
 namespace {
 
@@ -63,29 +63,27 @@ void printText(const nlohmann::ordered_json& f) {
     std::printf("audio tracks:       %s\n", text(f["audioTracks"]).c_str());
 }
 
-}  // namespace
-
-int runInfo(Arguments args) {
-    std::optional<std::string> path;
+struct InfoRequest {
+    std::string path;
     bool json = false;
-    for (const auto& a : args) {
-        if (a == "--json")
-            json = true;
-        else if (!a.starts_with("-") && !path)
-            path = a;
-        else
-            return failWith("info: unexpected argument '" + a +
-                            "' (usage: veilcut info FILE [--json])");
-    }
-    if (!path) return failWith("info: missing FILE (usage: veilcut info FILE [--json])");
-    if (auto reason = unreadableFileReason(*path)) return failWith(*reason);
+};
 
-    SourceVideo video(*path);
+int showInfo(const InfoRequest& request) {
+    SourceVideo video(request.path);
     video.waitUntilLoaded();
     auto facts = factsJson(video);
-    if (json)
+    if (request.json)
         std::printf("%s\n", facts.dump(2).c_str());
     else
         printText(facts);
     return 0;
+}
+
+}  // namespace
+
+CommandRun defineInfo(CLI::App& app) {
+    auto request = std::make_shared<InfoRequest>();
+    addInputFile(app, "FILE", request->path, "FILE", "the video file")->required();
+    app.add_flag("--json", request->json, "print the facts as JSON");
+    return [request] { return showInfo(*request); };
 }

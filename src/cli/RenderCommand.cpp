@@ -3,32 +3,27 @@
 
 #include "cli/Command.h"
 #include "cli/ExportToFile.h"
+#include "cli/Options.h"
 #include "session/EditSession.h"
 
 namespace {
 
-constexpr const char* USAGE = "usage: veilcut render PROJECT -o OUT.mp4 [--overwrite]";
+struct RenderRequest {
+    std::string project;
+    ExportTarget target;
+};
+
+int renderProject(const RenderRequest& request) {
+    EditSession session;
+    if (auto problem = session.openProject(request.project)) return failWith(*problem);
+    return exportToFile(session, request.target);
+}
 
 }  // namespace
 
-int runRender(Arguments args) {
-    std::string project;
-    ExportTarget target;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--overwrite") {
-            target.overwrite = true;
-        } else if (a == "-o" || a == "--output") {
-            if (i + 1 >= args.size()) return failWith(a + " needs a value");
-            target.outputPath = args[++i];
-        } else if (!a.starts_with("-") && project.empty()) {
-            project = a;
-        } else {
-            return failWith("unexpected argument '" + a + "' (" + USAGE + ")");
-        }
-    }
-    if (project.empty() || target.outputPath.empty()) return failWith(USAGE);
-    EditSession session;
-    if (auto problem = session.openProject(project)) return failWith(*problem);
-    return exportToFile(session, target);
+CommandRun defineRender(CLI::App& app) {
+    auto request = std::make_shared<RenderRequest>();
+    addInputFile(app, "PROJECT", request->project, "PROJECT", "the project file")->required();
+    addExportTarget(app, request->target, "OUT.mp4");
+    return [request] { return renderProject(*request); };
 }

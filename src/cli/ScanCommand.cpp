@@ -6,12 +6,11 @@
 
 #include "cli/Command.h"
 #include "cli/FaceScanSession.h"
+#include "cli/Options.h"
 #include "faces/FaceEditor.h"
 #include "session/EditSession.h"
 
 namespace {
-
-constexpr const char* USAGE = "usage: veilcut scan IN [--json] [--small-faces] [-o PROJECT]";
 
 void printPersons(const std::vector<TrackedRegion>& persons, bool json) {
     if (json) {
@@ -31,35 +30,32 @@ void printPersons(const std::vector<TrackedRegion>& persons, bool json) {
                     persons[i].samples.size());
 }
 
-}  // namespace
-
-int runScan(Arguments args) {
+struct ScanRequest {
     std::string input, project;
     bool json = false, smallFaces = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--json") {
-            json = true;
-        } else if (a == "--small-faces") {
-            smallFaces = true;
-        } else if (a == "-o" || a == "--output") {
-            if (i + 1 >= args.size()) return failWith(a + " needs a value");
-            project = args[++i];
-        } else if (!a.starts_with("-") && input.empty()) {
-            input = a;
-        } else {
-            return failWith("unexpected argument '" + a + "' (" + USAGE + ")");
-        }
-    }
-    if (input.empty()) return failWith(USAGE);
-    std::string error;
-    int status = 0;
+};
+
+int scan(const ScanRequest& request) {
     EditSession session;
-    if (!scanVideo(session, input, smallFaces, error, status)) return failWith(error, status);
-    printPersons(session.faceEditor().regions(), json);
-    if (!project.empty()) {
-        if (auto problem = session.saveProject(project))
+    if (auto problem = openVideo(session, request.input)) return failWith(*problem);
+    if (auto failure = scanFaces(session, request.smallFaces))
+        return failWith(*failure, EXIT_WORK_FAILED);
+    printPersons(session.faceEditor().regions(), request.json);
+    if (!request.project.empty()) {
+        if (auto problem = session.saveProject(request.project))
             return failWith(*problem, EXIT_WORK_FAILED);
     }
     return 0;
+}
+
+}  // namespace
+
+CommandRun defineScan(CLI::App& app) {
+    auto request = std::make_shared<ScanRequest>();
+    addInputFile(app, "IN", request->input, "IN", "the video")->required();
+    app.add_flag("--json", request->json, "list the persons as JSON");
+    addSmallFacesFlag(app, request->smallFaces);
+    app.add_option("-o,--output", request->project, "write a project with every face region")
+        ->type_name("PROJECT");
+    return [request] { return scan(*request); };
 }

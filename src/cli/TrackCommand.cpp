@@ -2,12 +2,12 @@
 // the frame at SECONDS forwards to the end and backwards to the start of the video, prints the
 // tracked span and can write a project with the object region ready for rendering.
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
+#include "cli/Options.h"
 #include "cli/ProgressReport.h"
 #include "core/Notifications.h"
 #include "objects/ObjectEditor.h"
@@ -16,26 +16,18 @@
 
 namespace {
 
-constexpr const char* USAGE =
-    "usage: veilcut track IN --box X,Y,W,H --at SECONDS [-o PROJECT] [--json]";
-
-std::optional<double> finiteNumber(std::string_view text) {
-    double value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 // "X,Y,W,H", normalised with the origin at the top-left, inside the picture, with a size.
-std::optional<Rect> parseBox(const std::string& text) {
+std::optional<std::string> parseBox(const std::string& text, Rect& box) {
+    const std::string problem =
+        "--box: expected X,Y,W,H as fractions of the picture (top-left origin), inside it and "
+        "with a positive width and height";
     double v[4];
     size_t from = 0;
     for (int i = 0; i < 4; ++i) {
         size_t comma = i < 3 ? text.find(',', from) : text.size();
-        if (comma == std::string::npos) return std::nullopt;
-        auto number = finiteNumber(std::string_view(text).substr(from, comma - from));
-        if (!number) return std::nullopt;
+        if (comma == std::string::npos) return problem;
+        auto number = finiteNumber(text.substr(from, comma - from));
+        if (!number) return problem;
         v[i] = *number;
         from = comma + 1;
     }
@@ -43,8 +35,9 @@ std::optional<Rect> parseBox(const std::string& text) {
     constexpr double SLACK = 1e-9;  // so that "0.7,0.2,0.3,0.5" counts as inside
     if (r.x < 0 || r.y < 0 || !(r.width > 0) || !(r.height > 0) || r.maxX() > 1 + SLACK ||
         r.maxY() > 1 + SLACK)
-        return std::nullopt;
-    return r;
+        return problem;
+    box = r;
+    return std::nullopt;
 }
 
 void printRegion(const TrackedRegion& region, bool json) {
@@ -81,48 +74,47 @@ void trackWithProgress(ObjectEditor& objects, const Rect& box, const MediaTime& 
     progress.finish();
 }
 
-}  // namespace
-
-int runTrack(Arguments args) {
-    std::string input, project, boxText, atText;
+struct TrackRequest {
+    std::string input, project;
+    Rect box;
+    double seconds = 0;
     bool json = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--json") {
-            json = true;
-        } else if (a == "-o" || a == "--output" || a == "--box" || a == "--at") {
-            if (i + 1 >= args.size()) return failWith(a + " needs a value");
-            (a == "--box" ? boxText : a == "--at" ? atText : project) = args[++i];
-        } else if (!a.starts_with("-") && input.empty()) {
-            input = a;
-        } else {
-            return failWith("unexpected argument '" + a + "' (" + USAGE + ")");
-        }
-    }
-    if (input.empty() || boxText.empty() || atText.empty()) return failWith(USAGE);
-    auto box = parseBox(boxText);
-    if (!box)
-        return failWith(
-            "--box: expected X,Y,W,H as fractions of the picture (top-left origin), "
-            "inside it and with a positive width and height");
-    auto at = finiteNumber(atText);
-    if (!at || *at < 0) return failWith("--at: expected a time in seconds, 0 or more");
+};
+
+int track(const TrackRequest& request) {
     EditSession session;
-    if (auto reason = session.openSource(input)) return failWith(*reason);
+    if (auto reason = session.openSource(request.input)) return failWith(*reason);
     auto duration = session.source()->duration();
     if (!duration || !duration->isNumeric() || !session.source()->nominalFrameRate())
-        return failWith(input + ": no video track");
-    if (*at > duration->seconds())
+        return failWith(request.input + ": no video track");
+    if (request.seconds > duration->seconds())
         return failWith("--at: after the end of the video (" + std::to_string(duration->seconds()) +
                         " s)");
     ObjectEditor& objects = session.objectEditor();
-    trackWithProgress(objects, *box, MediaTime::fromSeconds(*at, duration->timescale));
+    trackWithProgress(objects, request.box,
+                      MediaTime::fromSeconds(request.seconds, duration->timescale));
     if (objects.regions().empty())
         return failWith("the object was not found: no frame matched the box", EXIT_WORK_FAILED);
-    printRegion(objects.regions().back(), json);
-    if (!project.empty()) {
-        if (auto problem = session.saveProject(project))
+    printRegion(objects.regions().back(), request.json);
+    if (!request.project.empty()) {
+        if (auto problem = session.saveProject(request.project))
             return failWith(*problem, EXIT_WORK_FAILED);
     }
     return 0;
+}
+
+}  // namespace
+
+CommandRun defineTrack(CLI::App& app) {
+    auto request = std::make_shared<TrackRequest>();
+    addInputFile(app, "IN", request->input, "IN", "the video")->required();
+    addParsed<Rect>(app, "--box", request->box, "X,Y,W,H",
+                    "the box to follow, as fractions of the picture (top-left origin)", parseBox)
+        ->required();
+    addSeconds(app, "--at", request->seconds, "the time of the frame the box is drawn on")
+        ->required();
+    app.add_option("-o,--output", request->project, "write a project with the tracked object")
+        ->type_name("PROJECT");
+    app.add_flag("--json", request->json, "print the tracked boxes as JSON");
+    return [request] { return track(*request); };
 }
