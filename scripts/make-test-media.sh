@@ -34,6 +34,11 @@ make odd.mp4 -f lavfi -i testsrc=size=1279x719:rate=30:duration=1 -c:v libx264 -
 make one-pixel.mp4 -f lavfi -i color=c=gray:size=2x2:rate=10:duration=1,scale=1:1 -c:v libx264 \
     -preset ultrafast -pix_fmt yuv444p
 # 15 frames at 30 fps, then 15 frames at 10 fps.
+# Pictures narrower than swscale's vector stores, at 4:2:0.
+for side in 2 4 6 8 10 12; do
+    make tiny-${side}.mp4 -f lavfi -i testsrc2=size=${side}x${side}:rate=30:duration=0.5 \
+        -c:v libx264 -preset ultrafast -pix_fmt yuv420p
+done
 make vfr.mp4 $(video 640x360 30 1) $H264 -fps_mode passthrough \
     -vf "setpts='if(lt(N,15),N/30,(15+(N-15)*3)/30)/TB'" -video_track_timescale 90000
 make audio-only.mp4 $(tone 440 2) $AAC -vn

@@ -19,3 +19,16 @@ TEST(ScanCommand, SmallFacesAreFoundOnlyWhenAskedFor) {
     ASSERT_EQ(tiled.status, 0) << tiled.err;
     EXPECT_EQ(tiled.out, "person 1: 0.000 s to 1.000 s, 10 samples\n");
 }
+
+TEST(ScanCommand, VideosAFewPixelsWideAreScannedAndHidden) {
+    TempFolder folder("tiny");
+    for (int side : {2, 4, 8}) {
+        const std::string clip = testMediaPath("tiny-" + std::to_string(side) + ".mp4");
+        auto scan = runVeilcut("scan " + clip);
+        EXPECT_EQ(scan.status, 0) << side << ": " << scan.err;
+        EXPECT_EQ(scan.out, "No Face Detected\n") << side;
+        auto anonymized = runVeilcut("anonymize " + clip + " -o " + folder.file("out.mp4") +
+                                     " --overwrite");
+        EXPECT_EQ(anonymized.status, 0) << side << ": " << anonymized.err;
+    }
+}

@@ -7,6 +7,9 @@ extern "C" {
 
 namespace {
 
+// The widest store swscale makes, in pixels of the packed formats (64 bytes of 4-byte pixels).
+constexpr int SWSCALE_BLOCK_PIXELS = 16;
+
 int swsColourspace(AVColorSpace matrix) {
     switch (matrix) {
         case AVCOL_SPC_BT709:
@@ -84,10 +87,20 @@ bool PictureScaler::toPacked(const AVFrame* frame, int width, int height, AVColo
     AVFrame* src = av_frame_clone(frame);
     src->width = width;
     src->height = height;
-    AVFrame* dst = borrow(packed, packedFormat);
+    // swscale stores whole vector blocks: a row that is not a whole number of them spills past
+    // its end, and past the picture's after the last row. Such pictures go through a copy with
+    // room to spare.
+    const bool spills = packed.cols % SWSCALE_BLOCK_PIXELS != 0;
+    cv::Mat target = packed;
+    if (spills) {
+        padded_.create(packed.rows + 1, packed.cols + 2 * SWSCALE_BLOCK_PIXELS, packed.type());
+        target = padded_(cv::Rect(0, 0, packed.cols, packed.rows));
+    }
+    AVFrame* dst = borrow(target, packedFormat);
     bool ok = scale(context_, dst, src);
     av_frame_free(&dst);
     av_frame_free(&src);
+    if (ok && spills) target.copyTo(packed);
     return ok;
 }
 

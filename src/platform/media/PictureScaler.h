@@ -38,4 +38,5 @@ private:
 
     SwsContext* context_ = nullptr;
     Key key_{};
+    cv::Mat padded_;  // room for swscale's spill on pictures of odd widths, kept between frames
 };

@@ -87,6 +87,26 @@ TEST(VideoReaderMedia, RangesStartAtTheExactFrameAndCanBeReset) {
     EXPECT_EQ(reader->read(frame), ReadStatus::end);
 }
 
+TEST(VideoReaderMedia, TinyPicturesDecodeWithinTheirBuffers) {
+    // swscale stores whole vector blocks; a picture a few pixels wide once took its spill past
+    // the end of the frame (the AddressSanitizer build sees any such write).
+    for (int side : {2, 4, 6, 8, 10, 12}) {
+        for (auto format : {VideoPixelFormat::rgba8, VideoPixelFormat::rgba16}) {
+            VideoReaderSettings settings;
+            settings.format = format;
+            auto reader = openClip("tiny-" + std::to_string(side) + ".mp4", settings);
+            ASSERT_TRUE(reader) << side;
+            int frames = 0;
+            VideoFrame frame;
+            while (reader->read(frame) == ReadStatus::frame) {
+                ASSERT_EQ(frame.image.pixels.size(), cv::Size(side, side));
+                ++frames;
+            }
+            EXPECT_EQ(frames, 15) << side;
+        }
+    }
+}
+
 TEST(VideoReaderMedia, TruncatedGarbageAndCancelledFiles) {
     auto truncated = openClip("truncated.mp4");
     VideoFrame frame;
