@@ -20,17 +20,13 @@ void FaceEditor::reset() {
     ++scanGeneration_;
     scanState_ = FaceScanState::start;
     scanProgress_ = 0;
+    scanStarted_ = false;
     clear();
     signalScanChange();
 }
 
 void FaceEditor::setScanDetectors(FaceScanDetectorFactory detectors) {
     faceScan_.setDetectors(std::move(detectors));
-}
-
-bool FaceEditor::hasScanToWaitFor() const {
-    return scanState_.load() == FaceScanState::end || faceScan_.isScanning() ||
-           scanProgress_.load() > 0;
 }
 
 uint64_t FaceEditor::scanChanges() const {
@@ -66,6 +62,7 @@ void FaceEditor::merge(std::vector<TrackedRegion>& regions, const MediaTime& dur
 
 void FaceEditor::progressMerge(std::vector<TrackedRegion> regions, double fraction,
                                const MediaTime& duration, double frameDuration) {
+    scanStarted_ = true;
     scanProgress_ = fraction;
     signalScanChange();
     merge(regions, duration, frameDuration);
@@ -74,6 +71,7 @@ void FaceEditor::progressMerge(std::vector<TrackedRegion> regions, double fracti
 
 void FaceEditor::completionMerge(std::vector<TrackedRegion> regions, const MediaTime& duration,
                                  double frameDuration) {
+    scanStarted_ = true;
     merge(regions, duration, frameDuration);
     endScan();
     post(Notifications::updateFilter);
@@ -94,6 +92,7 @@ void FaceEditor::startFaceScan(std::function<void(const std::string&)> onFailure
     const MediaTime d = *duration;
     const double frameDuration = 1.0 / *rate;
     const uint64_t generation = scanGeneration_;
+    scanStarted_ = true;
     faceScan_.scanFaces(
         source,
         [this, d, frameDuration, generation](double fraction, std::vector<TrackedRegion> found) {

@@ -50,9 +50,9 @@ public:
     // The scan's state and the fraction of the video it has read. Any thread.
     FaceScanState scanState() const { return scanState_.load(); }
     double scanProgress() const { return scanProgress_.load(); }
-    // Whether a scan is under way or has reported: one that never started (or was cancelled
-    // by `reset`) will never end, so nothing should wait for it. Main thread.
-    bool hasScanToWaitFor() const;
+    // Whether a scan was started or has reported since the last `reset`: one that never
+    // started will never end, so nothing should wait for it. Main thread.
+    bool hasScanToWaitFor() const { return scanStarted_; }
     // A count of the scan's reports and its end so far: pass it to `waitForScanChange` to sleep
     // until the next one. Any thread.
     uint64_t scanChanges() const;
@@ -71,6 +71,7 @@ private:
     FaceScan faceScan_;
     std::atomic<FaceScanState> scanState_{FaceScanState::start};
     std::atomic<double> scanProgress_{0};
+    bool scanStarted_ = false;
     // Bumped by reset: reports of a scan started before it belong to another video.
     uint64_t scanGeneration_ = 0;
     mutable std::mutex scanChangeMutex_;

@@ -1,21 +1,8 @@
 #include "regions/RegionListEditor.h"
 
-#include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "core/Notifications.h"
-
-namespace {
-
-// A fraction of the source as a media time in the duration's timescale; NaN counts as 0 and
-// fractions outside 0...1 are clamped, so the conversion stays defined.
-MediaTime atFraction(const MediaTime& duration, double fraction) {
-    double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
-    return MediaTime::fromSeconds(duration.seconds() * f, duration.timescale);
-}
-
-}  // namespace
 
 RegionListEditor::RegionListEditor(const CurrentSource& source, UserTrim userTrim,
                                    EditEvents events)
@@ -67,8 +54,7 @@ void RegionListEditor::select(int index) {
 void RegionListEditor::cancelEdit() {
     if (TrackedRegion* region = selectedRegion(); region && editSnapshot_)
         *region = std::move(*editSnapshot_);
-    editSnapshot_.reset();
-    selectedIndex_.reset();
+    dropSelection();
     publish();
     auto& center = NotificationCenter::defaultCenter();
     center.post(events_.ended);
@@ -112,7 +98,7 @@ void RegionListEditor::trim(double from, double to) {
     auto duration = source ? source->duration() : std::nullopt;
     TrackedRegion* region = selectedRegion();
     if (!duration || !duration->isNumeric() || !region) return;
-    region->trimTime = region->trimWithin(atFraction(*duration, from), atFraction(*duration, to));
+    region->trimTime = region->trimWithin(MediaTime::atFraction(*duration, from), MediaTime::atFraction(*duration, to));
     if (userTrim_ == UserTrim::marksRegion) region->trimmedByUser = true;
     changed();
 }

@@ -25,13 +25,6 @@ std::optional<MediaTime> durationOf(const std::shared_ptr<SourceVideo>& source) 
     return d;
 }
 
-// A fraction of the source as a media time in the duration's timescale. Fractions outside
-// 0...1 (or not numbers) are clamped, so the conversion to an integer value stays defined.
-MediaTime atFraction(const MediaTime& duration, double fraction) {
-    double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
-    return MediaTime::fromSeconds(duration.seconds() * f, duration.timescale);
-}
-
 }  // namespace
 
 ShapeEditor::ShapeEditor(const CurrentSource& source) : source_(source) {
@@ -168,7 +161,7 @@ void ShapeEditor::moveKeyframe(int index, double fraction) {
     Shape* shape = selectedShape();
     if (!duration || !shape) return;
     if (index >= 0 && index < int(shape->keyframes.size()))
-        shape->keyframes[size_t(index)].time = atFraction(*duration, fraction);
+        shape->keyframes[size_t(index)].time = MediaTime::atFraction(*duration, fraction);
     changed();
 }
 
@@ -177,7 +170,8 @@ void ShapeEditor::changeTrimStart(double fraction) {
     Shape* shape = selectedShape();
     if (!duration || !shape) return;
     MediaTime end = shape->trimTime.end();
-    double s = std::min(atFraction(*duration, fraction).seconds(), end.seconds() - 0.5);
+    double s =
+        std::min(MediaTime::atFraction(*duration, fraction).seconds(), end.seconds() - 0.5);
     MediaTime start = MediaTime::fromSeconds(std::max(s, 0.0), duration->timescale);
     shape->trimTime = {start, end - start};
     post(Notifications::changeTrimTime);
@@ -189,7 +183,8 @@ void ShapeEditor::changeTrimEnd(double fraction) {
     Shape* shape = selectedShape();
     if (!duration || !shape) return;
     MediaTime start = shape->trimTime.start;
-    double e = std::max(atFraction(*duration, fraction).seconds(), start.seconds() + 0.5);
+    double e =
+        std::max(MediaTime::atFraction(*duration, fraction).seconds(), start.seconds() + 0.5);
     e = std::min(e, shape->maxEndTime.seconds());
     shape->trimTime = {start, MediaTime::fromSeconds(e, duration->timescale) - start};
     post(Notifications::changeTrimTime);

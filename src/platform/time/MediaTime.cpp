@@ -1,5 +1,6 @@
 #include "platform/time/MediaTime.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -49,6 +50,11 @@ MediaTime MediaTime::fromSeconds(double seconds, int32_t timescale) {
     double v = std::round(seconds * timescale);
     if (std::fabs(v) >= 9.2e18) return invalid();
     return MediaTime(int64_t(v), timescale);
+}
+
+MediaTime MediaTime::atFraction(const MediaTime& duration, double fraction) {
+    double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
+    return fromSeconds(duration.seconds() * f, duration.timescale);
 }
 
 double MediaTime::seconds() const {

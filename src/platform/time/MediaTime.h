@@ -26,6 +26,9 @@ struct MediaTime {
     static constexpr MediaTime zero() { return MediaTime(0, 1); }
     static constexpr MediaTime invalid() { return MediaTime(); }
     static MediaTime fromSeconds(double seconds, int32_t timescale);
+    // A fraction of `duration` in its timescale; NaN counts as 0 and fractions outside 0...1
+    // are clamped, so the conversion stays defined.
+    static MediaTime atFraction(const MediaTime& duration, double fraction);
 
     bool isValid() const { return (flags & valid) && timescale > 0; }
     bool isNumeric() const {
