@@ -10,6 +10,7 @@
 #include "cli/ExportToFile.h"
 #include "cli/FaceScanSession.h"
 #include "cli/Options.h"
+#include "cli/OutputOptions.h"
 #include "faces/FaceEditor.h"
 #include "regions/EmojiImage.h"
 #include "session/EditSession.h"
@@ -66,6 +67,10 @@ int anonymize(const AnonymizeRequest& request) {
     if (auto problem = openVideo(session, request.input)) return failWith(*problem);
     // A destination or a source the export will refuse is refused before the scan.
     if (auto problem = exportProblem(session, request.target)) return failWith(*problem);
+    std::vector<FileInUse> projectMustAvoid = session.filesInUse();
+    projectMustAvoid.push_back({request.target.outputPath, "the movie being written"});
+    if (auto problem = outputProblem(request.project, projectMustAvoid, request.target.overwrite))
+        return failWith(*problem);
     if (auto failure = scanFaces(session, request.smallFaces))
         return failWith(*failure, EXIT_WORK_FAILED);
     FaceEditor& faces = session.faceEditor();
@@ -74,7 +79,7 @@ int anonymize(const AnonymizeRequest& request) {
     std::fprintf(stderr, "Hiding %zu %s\n", faces.regions().size(),
                  faces.regions().size() == 1 ? "person" : "persons");
     if (!request.project.empty()) {
-        if (auto problem = session.saveProject(request.project))
+        if (auto problem = session.saveProject(request.project, request.target.overwrite))
             return failWith(*problem, EXIT_WORK_FAILED);
     }
     return exportToFile(session, request.target);

@@ -1,4 +1,5 @@
 // veilcut detect FILE [--at SECONDS] [--faces] [--poses] [--mask MASK.png] [-o ANNOTATED.png]
+// [--overwrite]:
 // Runs the vision services on a picture, or on the frame of a video shown at a time (0 by
 // default), and prints what they found as JSON, so that a person can see what the detectors
 // see. Without --faces or --poses both run.
@@ -9,6 +10,7 @@
 #include "cli/Command.h"
 #include "cli/FrameAtTime.h"
 #include "cli/Options.h"
+#include "cli/OutputOptions.h"
 #include "platform/image/ImageFile.h"
 #include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
@@ -50,10 +52,18 @@ struct DetectRequest {
     bool timeGiven = false;  // without a time, the file may be a picture
     bool faces = false, poses = false;
     std::string annotated, maskPath;
+    bool overwrite = false;
 };
 
 int detect(DetectRequest request) {
     if (!request.faces && !request.poses) request.faces = request.poses = true;
+    const std::vector<FileInUse> input{{request.input, "the input"}};
+    if (auto problem = outputProblem(request.annotated, input, request.overwrite))
+        return failWith(*problem);
+    if (auto problem = outputProblem(request.maskPath,
+                                     {input[0], {request.annotated, "the annotated picture"}},
+                                     request.overwrite))
+        return failWith(*problem);
     std::string error;
     std::optional<Image> frame = pictureOrFrame(
         request.input, request.timeGiven ? std::optional(request.seconds) : std::nullopt, error);
@@ -84,12 +94,14 @@ int detect(DetectRequest request) {
         auto segmenter = SelfieSegmenter::create(models);
         if (!segmenter) return failWith(segmenter.error, EXIT_WORK_FAILED);
         std::optional<Image> mask = (*segmenter.value)->personMask(*frame);
-        if (!mask || !writeImageFile(maskPicture(*mask), request.maskPath))
-            return failWith("cannot write the mask to " + request.maskPath, EXIT_WORK_FAILED);
+        if (!mask) return failWith("the person mask could not be made", EXIT_WORK_FAILED);
+        if (auto problem = writePicture(maskPicture(*mask), request.maskPath, request.overwrite))
+            return failWith(*problem, EXIT_WORK_FAILED);
     }
-    if (!request.annotated.empty() &&
-        !writeImageFile(drawDetections(*frame, foundFaces, foundPoses), request.annotated))
-        return failWith("cannot write " + request.annotated, EXIT_WORK_FAILED);
+    if (!request.annotated.empty())
+        if (auto problem = writePicture(drawDetections(*frame, foundFaces, foundPoses),
+                                        request.annotated, request.overwrite))
+            return failWith(*problem, EXIT_WORK_FAILED);
     std::printf("%s\n", out.dump(2).c_str());
     return 0;
 }
@@ -103,10 +115,11 @@ CommandRun defineDetect(CLI::App& app) {
         addSeconds(app, "--at", request->seconds, "the time of the video's frame (0 by default)");
     app.add_flag("--faces", request->faces, "find faces");
     app.add_flag("--poses", request->poses, "find noses and necks");
-    app.add_option("--mask", request->maskPath, "write the person mask to this picture")
-        ->type_name("OUT.png");
-    app.add_option("-o,--output", request->annotated, "write the frame with what was found drawn")
-        ->type_name("ANNOTATED.png");
+    addPictureOutput(app, "--mask", request->maskPath, "OUT.png",
+                     "write the person mask to this picture");
+    addPictureOutput(app, "-o,--output", request->annotated, "ANNOTATED.png",
+                     "write the frame with what was found drawn");
+    addOverwrite(app, request->overwrite);
     return [request, at] {
         request->timeGiven = at->count() > 0;
         return detect(*request);

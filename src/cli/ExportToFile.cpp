@@ -6,44 +6,47 @@
 #include <csignal>
 
 #include "cli/Command.h"
+#include "cli/OutputOptions.h"
 #include "cli/ProgressReport.h"
 #include "core/SourceVideo.h"
 #include "platform/dispatch/MainQueue.h"
+#include "platform/files/OutputFile.h"
 #include "session/EditSession.h"
-#include "session/ExportTarget.h"
 
 namespace {
 
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
+// The signal that cancelled the export, or 0.
+std::atomic<int> interruptedBy{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
-extern "C" void onInterrupt(int) {
-    interrupted.store(true);
+extern "C" void onInterrupt(int signal) {
+    interruptedBy.store(signal);
 }
 
-// Installs the Ctrl-C and termination handlers for the life of the export.
+// For the life of the export, Ctrl-C, termination and a closed terminal (SIGHUP) cancel it, so
+// that its temporary file is removed rather than left behind by a killed process.
 class InterruptGuard {
 public:
     InterruptGuard() {
-        interrupted = false;
-        previousInt_ = std::signal(SIGINT, onInterrupt);
-        previousTerm_ = std::signal(SIGTERM, onInterrupt);
+        interruptedBy = 0;
+        for (size_t i = 0; i < std::size(signals_); ++i)
+            previous_[i] = std::signal(signals_[i], onInterrupt);
     }
     ~InterruptGuard() {
-        std::signal(SIGINT, previousInt_);
-        std::signal(SIGTERM, previousTerm_);
+        for (size_t i = 0; i < std::size(signals_); ++i) std::signal(signals_[i], previous_[i]);
     }
 
 private:
-    void (*previousInt_)(int);
-    void (*previousTerm_)(int);
+    static constexpr int signals_[] = {SIGINT, SIGTERM, SIGHUP};
+    void (*previous_[std::size(signals_)])(int);
 };
 
 }  // namespace
 
 std::optional<std::string> exportProblem(EditSession& session, const ExportTarget& target) {
     const SourceVideo& source = *session.source();
-    std::string problem = exportTargetProblem(target.outputPath, source.path(), target.overwrite);
+    std::string problem =
+        outputFileProblem(target.outputPath, session.filesInUse(), target.overwrite);
     if (!problem.empty()) return problem;
     // The encoder takes even sizes, so the export rounds the picture down to them: a side of
     // one pixel would leave nothing to write, and the export would fail only once started.
@@ -65,7 +68,7 @@ int exportToFile(EditSession& session, const ExportTarget& target) {
     auto handle = session.exportTo(target.outputPath, std::move(options));
     MainQueue::shared().runUntil(
         [&] {
-            if (interrupted) handle->cancel();
+            if (interruptedBy) handle->cancel();
             return handle->isFinished();
         },
         std::chrono::hours(24 * 365));
@@ -74,7 +77,8 @@ int exportToFile(EditSession& session, const ExportTarget& target) {
     progress.finish();
     if (outcome.status == ExportOutcome::Status::cancelled) {
         std::fprintf(stderr, "veilcut: cancelled; nothing was written\n");
-        return 130;
+        // The shell's status for a process ended by that signal (130 for Ctrl-C).
+        return 128 + (interruptedBy ? interruptedBy.load() : SIGINT);
     }
     if (outcome.status == ExportOutcome::Status::failed)
         return failWith(outcome.error, EXIT_WORK_FAILED);
@@ -85,5 +89,5 @@ void addExportTarget(CLI::App& app, ExportTarget& target, const std::string& val
     app.add_option("-o,--output", target.outputPath, "the movie file to write")
         ->type_name(valueName)
         ->required();
-    app.add_flag("--overwrite", target.overwrite, "replace the file if it exists");
+    addOverwrite(app, target.overwrite);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Writes the session's edits to a movie file for a headless command, with the session's
-// export rules (see ExportTarget and ExportHandle): Ctrl-C (or SIGTERM) cancels and leaves no
+// export rules (see OutputFile and ExportHandle): Ctrl-C, SIGTERM or SIGHUP cancels and leaves no
 // file, and progress goes to stderr (a bar on a terminal, percentage lines otherwise).
 // Main thread; pumps the main queue until the export has ended.
 
@@ -22,7 +22,8 @@ struct ExportTarget {
 std::optional<std::string> exportProblem(EditSession& session, const ExportTarget& target);
 
 // Runs the export; returns the exit status (0; 2 for a destination refused before any work;
-// 1 on failure; 130 when cancelled), having printed the error line on failure.
+// 1 on failure; 128 plus the signal when cancelled: 130 for Ctrl-C), having printed the error
+// line on failure.
 int exportToFile(EditSession& session, const ExportTarget& target);
 
 // Adds the destination's options for `target` to a command: -o/--output (required), named

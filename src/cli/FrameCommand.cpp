@@ -1,10 +1,10 @@
-// veilcut frame PROJECT --at SECONDS -o OUT.png [--preview]: one frame through the real chain,
-// at full size or in the preview box.
+// veilcut frame PROJECT --at SECONDS -o OUT.png [--preview] [--overwrite]: one frame through the
+// real chain, at full size or in the preview box.
 
 #include "cli/Command.h"
 #include "cli/FrameAtTime.h"
 #include "cli/Options.h"
-#include "platform/image/ImageFile.h"
+#include "cli/OutputOptions.h"
 #include "platform/media/VideoReader.h"
 #include "session/EditSession.h"
 #include "session/PreviewCompositor.h"
@@ -15,12 +15,14 @@ struct FrameRequest {
     std::string project;
     double seconds = 0;
     std::string output;
-    bool preview = false;
+    bool preview = false, overwrite = false;
 };
 
 int renderOneFrame(const FrameRequest& request) {
     EditSession session;
     if (auto problem = session.openProject(request.project)) return failWith(*problem);
+    if (auto problem = outputProblem(request.output, session.filesInUse(), request.overwrite))
+        return failWith(*problem);
     std::string error;
 
     Size display = *session.source()->size();
@@ -38,8 +40,8 @@ int renderOneFrame(const FrameRequest& request) {
     Image out =
         session.renderFrame(frame->image, frame->time,
                             request.preview ? RenderPurpose::preview : RenderPurpose::exportFile);
-    if (!writeImageFile(out, request.output))
-        return failWith(request.output + ": cannot be written", EXIT_WORK_FAILED);
+    if (auto problem = writePicture(out, request.output, request.overwrite))
+        return failWith(*problem, EXIT_WORK_FAILED);
     return 0;
 }
 
@@ -49,9 +51,9 @@ CommandRun defineFrame(CLI::App& app) {
     auto request = std::make_shared<FrameRequest>();
     addInputFile(app, "PROJECT", request->project, "PROJECT", "the project file")->required();
     addSeconds(app, "--at", request->seconds, "the time of the frame")->required();
-    app.add_option("-o,--output", request->output, "the picture file to write")
-        ->type_name("OUT.png")
+    addPictureOutput(app, "-o,--output", request->output, "OUT.png", "the picture file to write")
         ->required();
+    addOverwrite(app, request->overwrite);
     app.add_flag("--preview", request->preview, "fit the frame into the preview box");
     return [request] { return renderOneFrame(*request); };
 }

@@ -1,5 +1,6 @@
-// veilcut scan IN [--json] [--small-faces] [-o PROJECT]: finds every person's face in a video,
-// prints one line per person and can write a project with every face region ready for editing.
+// veilcut scan IN [--json] [--small-faces] [-o PROJECT] [--overwrite]: finds every person's face in
+// a video, prints one line per person and can write a project with every face region ready for
+// editing.
 
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -7,6 +8,7 @@
 #include "cli/Command.h"
 #include "cli/FaceScanSession.h"
 #include "cli/Options.h"
+#include "cli/OutputOptions.h"
 #include "faces/FaceEditor.h"
 #include "session/EditSession.h"
 
@@ -32,17 +34,19 @@ void printPersons(const std::vector<TrackedRegion>& persons, bool json) {
 
 struct ScanRequest {
     std::string input, project;
-    bool json = false, smallFaces = false;
+    bool json = false, smallFaces = false, overwrite = false;
 };
 
 int scan(const ScanRequest& request) {
     EditSession session;
     if (auto problem = openVideo(session, request.input)) return failWith(*problem);
+    if (auto problem = outputProblem(request.project, session.filesInUse(), request.overwrite))
+        return failWith(*problem);
     if (auto failure = scanFaces(session, request.smallFaces))
         return failWith(*failure, EXIT_WORK_FAILED);
     printPersons(session.faceEditor().regions(), request.json);
     if (!request.project.empty()) {
-        if (auto problem = session.saveProject(request.project))
+        if (auto problem = session.saveProject(request.project, request.overwrite))
             return failWith(*problem, EXIT_WORK_FAILED);
     }
     return 0;
@@ -57,5 +61,6 @@ CommandRun defineScan(CLI::App& app) {
     addSmallFacesFlag(app, request->smallFaces);
     app.add_option("-o,--output", request->project, "write a project with every face region")
         ->type_name("PROJECT");
+    addOverwrite(app, request->overwrite);
     return [request] { return scan(*request); };
 }

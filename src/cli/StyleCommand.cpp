@@ -1,5 +1,6 @@
 // veilcut style STYLE INTENSITY -o OUT.png [--input PICTURE] [--size WxH] [--deep]
-//   [--area X,Y,W,H]: one style applied to a generated test card (or a picture), written to a
+//   [--area X,Y,W,H] [--overwrite]: one style applied to a generated test card (or a picture),
+//   written to a
 // file so the looks can be inspected.
 
 #include <cstdio>
@@ -7,6 +8,7 @@
 
 #include "cli/Command.h"
 #include "cli/Options.h"
+#include "cli/OutputOptions.h"
 #include "core/RegionStyle.h"
 #include "platform/image/ImageFile.h"
 #include "platform/image/TestCard.h"
@@ -22,7 +24,7 @@ struct StyleRequest {
     std::string output;
     std::string input;
     CardSize card;
-    bool deep = false;
+    bool deep = false, overwrite = false;
     std::optional<Rect> area;
 };
 
@@ -43,6 +45,9 @@ std::optional<std::string> parseArea(const std::string& text, std::optional<Rect
 }
 
 int applyStyle(const StyleRequest& request) {
+    if (auto problem = outputProblem(request.output, {{request.input, "the input picture"}},
+                                     request.overwrite))
+        return failWith(*problem);
     Image frame;
     if (!request.input.empty()) {
         auto picture = readImageFile(request.input);
@@ -56,8 +61,8 @@ int applyStyle(const StyleRequest& request) {
     if (!styled || styled->empty())
         return failWith("the style gave no picture (is the area outside the frame?)",
                         EXIT_WORK_FAILED);
-    if (!writeImageFile(*styled, request.output))
-        return failWith("cannot write " + request.output, EXIT_WORK_FAILED);
+    if (auto problem = writePicture(*styled, request.output, request.overwrite))
+        return failWith(*problem, EXIT_WORK_FAILED);
     return 0;
 }
 
@@ -68,9 +73,9 @@ CommandRun defineStyle(CLI::App& app) {
     addStyle(app, "STYLE", request->style.type, "style", "the style to apply")->required();
     addNumberIn(app, "INTENSITY", request->style.intensity, 0, 1, "its intensity, 0 to 1")
         ->required();
-    app.add_option("-o,--output", request->output, "the picture file to write")
-        ->type_name("OUT.png")
+    addPictureOutput(app, "-o,--output", request->output, "OUT.png", "the picture file to write")
         ->required();
+    addOverwrite(app, request->overwrite);
     addInputFile(app, "--input", request->input, "PICTURE",
                  "style this picture instead of the test card");
     addParsed<CardSize>(app, "--size", request->card, "WxH",

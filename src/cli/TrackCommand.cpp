@@ -1,6 +1,6 @@
-// veilcut track IN --box X,Y,W,H --at SECONDS [-o PROJECT] [--json]: follows the box drawn on
-// the frame at SECONDS forwards to the end and backwards to the start of the video, prints the
-// tracked span and can write a project with the object region ready for rendering.
+// veilcut track IN --box X,Y,W,H --at SECONDS [-o PROJECT] [--overwrite] [--json]: follows the box
+// drawn on the frame at SECONDS forwards to the end and backwards to the start of the video, prints
+// the tracked span and can write a project with the object region ready for rendering.
 
 #include <cmath>
 #include <cstdio>
@@ -8,6 +8,7 @@
 
 #include "cli/Command.h"
 #include "cli/Options.h"
+#include "cli/OutputOptions.h"
 #include "cli/ProgressReport.h"
 #include "core/Notifications.h"
 #include "objects/ObjectEditor.h"
@@ -78,7 +79,7 @@ struct TrackRequest {
     std::string input, project;
     Rect box;
     double seconds = 0;
-    bool json = false;
+    bool json = false, overwrite = false;
 };
 
 int track(const TrackRequest& request) {
@@ -90,6 +91,8 @@ int track(const TrackRequest& request) {
     if (request.seconds > duration->seconds())
         return failWith("--at: after the end of the video (" + std::to_string(duration->seconds()) +
                         " s)");
+    if (auto problem = outputProblem(request.project, session.filesInUse(), request.overwrite))
+        return failWith(*problem);
     ObjectEditor& objects = session.objectEditor();
     trackWithProgress(objects, request.box,
                       MediaTime::fromSeconds(request.seconds, duration->timescale));
@@ -97,7 +100,7 @@ int track(const TrackRequest& request) {
         return failWith("the object was not found: no frame matched the box", EXIT_WORK_FAILED);
     printRegion(objects.regions().back(), request.json);
     if (!request.project.empty()) {
-        if (auto problem = session.saveProject(request.project))
+        if (auto problem = session.saveProject(request.project, request.overwrite))
             return failWith(*problem, EXIT_WORK_FAILED);
     }
     return 0;
@@ -115,6 +118,7 @@ CommandRun defineTrack(CLI::App& app) {
         ->required();
     app.add_option("-o,--output", request->project, "write a project with the tracked object")
         ->type_name("PROJECT");
+    addOverwrite(app, request->overwrite);
     app.add_flag("--json", request->json, "print the tracked boxes as JSON");
     return [request] { return track(*request); };
 }

@@ -1,12 +1,11 @@
 #include "project/ProjectWriter.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "core/StyleKindName.h"
-#include "platform/dispatch/Uuid.h"
+#include "platform/files/OutputFile.h"
 
 namespace {
 
@@ -86,29 +85,13 @@ std::string projectText(const ProjectDocument& d) {
     return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-bool writeProjectFile(const ProjectDocument& document, const std::string& path,
-                      std::string* error) {
-    namespace fs = std::filesystem;
-    fs::path target(path);
-    fs::path temporary = target;
-    temporary += ".tmp-" + makeUuidString();
-    {
+std::string writeProjectFile(const ProjectDocument& document, const std::string& path,
+                             bool overwrite) {
+    const std::string text = projectText(document);
+    return writeThroughTemporary(path, overwrite, [&](const std::string& temporary) {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << projectText(document);
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            if (error) *error = path + ": cannot be written";
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        if (error) *error = path + ": cannot be written";
-        return false;
-    }
-    return true;
+        out << text;
+        out.close();
+        return bool(out);
+    });
 }

@@ -8,5 +8,7 @@
 
 std::string projectText(const ProjectDocument& document);
 // Writes to a temporary file beside `path` and renames it into place, so an interrupted save
-// never leaves a half-written project. False with `error` set on failure.
-bool writeProjectFile(const ProjectDocument& document, const std::string& path, std::string* error);
+// never leaves a half-written project; an existing file is replaced only with `overwrite` (see
+// OutputFile). The one-line reason on failure, or empty.
+std::string writeProjectFile(const ProjectDocument& document, const std::string& path,
+                             bool overwrite);

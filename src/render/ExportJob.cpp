@@ -83,6 +83,10 @@ void ExportJob::cancel() {
 
 void ExportJob::fail(const std::string& reason) {
     ExportResult result{std::nullopt, reason.empty() ? "the export failed" : reason};
+    if (!settings_.shownPath.empty())
+        for (size_t at = 0; (at = result.error.find(outputPath_, at)) != std::string::npos;
+             at += settings_.shownPath.size())
+            result.error.replace(at, outputPath_.size(), settings_.shownPath);
     MainQueue::shared().post([completion = completion_, result] {
         if (completion) completion(result);
     });

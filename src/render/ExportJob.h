@@ -31,6 +31,9 @@ struct ExportSettings {
     double bitRateFactor = 1.0;
     // The folder of the new file; empty: Exporter's own scratch folder.
     std::string folder;
+    // The file the movie will be renamed to, named in error lines instead of the temporary file
+    // the user never asked for; empty: the temporary file itself.
+    std::string shownPath;
 };
 
 struct ExportedFile {

@@ -38,6 +38,7 @@ std::optional<std::string> EditSession::openSource(const std::string& path) {
     auto videos = source->trackVideos();
     if (!videos || videos->empty() || !source->size()) return path + ": no video track";
     setSource(std::move(source));
+    projectPath_.clear();
     return std::nullopt;
 }
 
@@ -53,23 +54,34 @@ std::optional<std::string> EditSession::openProject(const std::string& projectPa
     if (auto reason = openSource(path)) return reason;
     if (auto problem = applyProject(*read.document, *source(), *this))
         return projectPath + ": " + *problem;
+    projectPath_ = projectPath;
     return std::nullopt;
 }
 
-std::optional<std::string> EditSession::saveProject(const std::string& projectPath) {
+std::optional<std::string> EditSession::saveProject(const std::string& projectPath,
+                                                    bool overwrite) {
     namespace fs = std::filesystem;
     auto video = source();
     if (!video) return "no source video";
+    if (auto problem =
+            outputFileProblem(projectPath, {{video->path(), "the source video"}}, overwrite);
+        !problem.empty())
+        return problem;
     std::error_code ec;
     fs::path folder = fs::absolute(fs::path(projectPath), ec).parent_path();
     fs::path sourcePath = fs::absolute(fs::path(video->path()), ec);
     fs::path relative = sourcePath.lexically_relative(folder);
-    std::string error;
-    if (!writeProjectFile(
-            projectFromEdits(*this, (relative.empty() ? sourcePath : relative).string()),
-            projectPath, &error))
+    auto document = projectFromEdits(*this, (relative.empty() ? sourcePath : relative).string());
+    if (auto error = writeProjectFile(document, projectPath, overwrite); !error.empty())
         return error;
     return std::nullopt;
+}
+
+std::vector<FileInUse> EditSession::filesInUse() const {
+    std::vector<FileInUse> files;
+    if (auto video = source()) files.push_back({video->path(), "the source video"});
+    if (!projectPath_.empty()) files.push_back({projectPath_, "the project being edited"});
+    return files;
 }
 
 void EditSession::startFaceScan(bool smallFaces,
@@ -133,7 +145,7 @@ Image EditSession::renderFrame(const Image& image, const MediaTime& time, Render
 }
 
 void EditSession::exportVideo(ExportProgress progress, ExportCompletion completion,
-                              std::string folder, std::function<void()> ended) {
+                              std::string destination, std::function<void()> ended) {
     cancelExport = false;
     auto video = source_.get();
     auto size = video ? video->size() : std::nullopt;
@@ -149,7 +161,11 @@ void EditSession::exportVideo(ExportProgress progress, ExportCompletion completi
     settings.isHDR = video->isHDR();
     settings.width = int(size->width);
     settings.height = int(size->height);
-    settings.folder = std::move(folder);
+    if (!destination.empty()) {
+        auto folder = std::filesystem::path(destination).parent_path();
+        settings.folder = folder.empty() ? "." : folder.string();
+        settings.shownPath = std::move(destination);
+    }
     // A scan that never started would be waited for forever: the faces are as they are.
     const bool waitForScan = faces_.hasScanToWaitFor();
     double p0 = waitForScan ? faces_.scanProgress() : 1.0;

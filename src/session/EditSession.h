@@ -21,6 +21,7 @@
 #include "core/RenderPurpose.h"
 #include "faces/FaceEditor.h"
 #include "objects/ObjectEditor.h"
+#include "platform/files/OutputFile.h"
 #include "platform/image/Geometry.h"
 #include "platform/image/Image.h"
 #include "platform/time/MediaTime.h"
@@ -63,8 +64,13 @@ public:
     // project's folder) and fills the editors from it. The one-line reason, or nothing.
     std::optional<std::string> openProject(const std::string& projectPath);
     // Writes the current edits to `projectPath`, naming the source relative to the project's
-    // folder. The one-line reason it could not be written, or nothing. Main thread.
-    std::optional<std::string> saveProject(const std::string& projectPath);
+    // folder, under the rules of OutputFile: never over the source video, over an existing file
+    // only with `overwrite` (the project it was opened from is saved that way). The one-line
+    // reason it could not be written, or nothing. Main thread.
+    std::optional<std::string> saveProject(const std::string& projectPath, bool overwrite = false);
+    // The files the session reads: its source video and the project it was opened from, if any.
+    // No output may land on them. Main thread.
+    std::vector<FileInUse> filesInUse() const;
     // Scans the source for faces (see FaceEditor::startFaceScan); `smallFaces` also searches
     // tiles of each frame. Main thread.
     void startFaceScan(bool smallFaces = false,
@@ -89,15 +95,16 @@ public:
     // overall fraction: 0 to s while the scan finishes, s to 1 while writing, s = half of what the
     // scan had left. `completion` gets the file or the reason for a failure (also when there is no
     // source); setting `cancelExport` or calling the exporter's cancel ends it with no file and no
-    // call. Both are delivered on the main queue. The file goes to `folder`, or to the exporter's
-    // own scratch folder when it is empty. `ended` is posted once the export has ended and let go
+    // call. Both are delivered on the main queue. The file goes beside `destination` (the file
+    // the caller will rename it to, which error lines then name), or to the exporter's own
+    // scratch folder when that is empty. `ended` is posted once the export has ended and let go
     // of the session, whatever the outcome. Main thread.
-    void exportVideo(ExportProgress progress, ExportCompletion completion, std::string folder = {},
-                     std::function<void()> ended = {});
+    void exportVideo(ExportProgress progress, ExportCompletion completion,
+                     std::string destination = {}, std::function<void()> ended = {});
     // True from `exportVideo` until its export has ended and cleaned up, including the wait
     // for the face scan before the file is made. Any thread.
     bool isExporting() const;
-    // Exports the source with every edit to `outputPath` under the rules of ExportTarget,
+    // Exports the source with every edit to `outputPath` under the rules of OutputFile,
     // through a temporary file renamed into place when complete (see ExportHandle). Main
     // thread.
     std::shared_ptr<ExportHandle> exportTo(const std::string& outputPath, ExportOptions options);
@@ -107,6 +114,7 @@ public:
 
 private:
     std::shared_ptr<EditSession*> lifetime_ = std::make_shared<EditSession*>(this);
+    std::string projectPath_;  // the project the edits were opened from; empty for a video
     CurrentSource source_;
     FaceEditor faces_{source_};
     ObjectEditor objects_{source_};

@@ -1,12 +1,8 @@
 #include "session/ExportHandle.h"
 
-#include <filesystem>
-
 #include "platform/dispatch/MainQueue.h"
+#include "platform/files/OutputFile.h"
 #include "session/EditSession.h"
-#include "session/ExportTarget.h"
-
-namespace fs = std::filesystem;
 
 std::shared_ptr<ExportHandle> ExportHandle::start(EditSession& session,
                                                   const std::string& outputPath,
@@ -17,7 +13,7 @@ std::shared_ptr<ExportHandle> ExportHandle::start(EditSession& session,
     handle->options_ = std::move(options);
     auto source = session.source();
     std::string problem =
-        source ? exportTargetProblem(outputPath, source->path(), handle->options_.overwrite)
+        source ? outputFileProblem(outputPath, session.filesInUse(), handle->options_.overwrite)
                : "no source video";
     if (!problem.empty()) {
         MainQueue::shared().post([handle, problem] {
@@ -32,16 +28,12 @@ std::shared_ptr<ExportHandle> ExportHandle::start(EditSession& session,
         },
         [handle](const ExportResult& result) {
             if (!result.file) return handle->finish({ExportOutcome::Status::failed, result.error});
-            std::error_code ec;
-            fs::rename(result.file->url, handle->outputPath_, ec);
-            if (ec) {
-                fs::remove(result.file->url, ec);
-                return handle->finish(
-                    {ExportOutcome::Status::failed, handle->outputPath_ + ": cannot be written"});
-            }
+            std::string problem =
+                moveIntoPlace(result.file->url, handle->outputPath_, handle->options_.overwrite);
+            if (!problem.empty()) return handle->finish({ExportOutcome::Status::failed, problem});
             handle->finish({ExportOutcome::Status::written, {}});
         },
-        exportFolderOf(outputPath),
+        outputPath,
         // A cancelled export calls no completion: it is over once it has ended.
         [handle] {
             handle->finish({ExportOutcome::Status::cancelled, {}});

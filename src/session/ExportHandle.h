@@ -35,7 +35,7 @@ public:
     double progress() const { return progress_; }
 
     // Starts exporting `session`'s source with every edit to `outputPath`. A destination that
-    // breaks the rules of ExportTarget finishes the handle at once (on the main queue) as
+    // breaks the rules of OutputFile finishes the handle at once (on the main queue) as
     // failed, having touched nothing.
     static std::shared_ptr<ExportHandle> start(EditSession& session, const std::string& outputPath,
                                                ExportOptions options);

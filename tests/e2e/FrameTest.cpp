@@ -33,7 +33,7 @@ TEST_F(FrameCommandTest, DrawsAKeyframedShapeWhereItIsAtThatTime) {
     std::string out = (dir / "f.png").string();
     auto isGrey = [](const cv::Vec4b& px) { return px[0] == px[1] && px[1] == px[2]; };
     for (auto [at, greyRow, colourRow] : {std::tuple{"0", 270, 90}, std::tuple{"1", 90, 270}}) {
-        auto r = runVeilcut("frame " + p + " --at " + at + " -o " + out);
+        auto r = runVeilcut("frame " + p + " --at " + at + " -o " + out + " --overwrite");
         ASSERT_EQ(r.status, 0) << r.err;
         auto image = readImageFile(out);
         ASSERT_TRUE(image);
@@ -42,7 +42,7 @@ TEST_F(FrameCommandTest, DrawsAKeyframedShapeWhereItIsAtThatTime) {
         EXPECT_TRUE(isGrey(image->pixels.at<cv::Vec4b>(greyRow, column))) << at;
         EXPECT_FALSE(isGrey(image->pixels.at<cv::Vec4b>(colourRow, column))) << at;
     }
-    auto preview = runVeilcut("frame " + p + " --at 0.5 --preview -o " + out);
+    auto preview = runVeilcut("frame " + p + " --at 0.5 --preview --overwrite -o " + out);
     ASSERT_EQ(preview.status, 0) << preview.err;
     EXPECT_EQ(readImageFile(out)->pixels.size(), cv::Size(1024, 576));
 }

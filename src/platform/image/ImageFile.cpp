@@ -267,9 +267,8 @@ std::optional<Image> readImageFile(const std::string& path) {
 bool writeImageFile(const Image& image, const std::string& path) {
     const int type = image.pixels.type();
     if (image.empty() || (type != CV_8UC4 && type != CV_16UC4)) return false;
-    const std::string extension = lowercaseExtension(path);
-    const bool png = extension == ".png";
-    if (!png && extension != ".jpg" && extension != ".jpeg") return false;
+    if (!isPictureFileName(path)) return false;
+    const bool png = lowercaseExtension(path) == ".png";
     cv::Mat straight = unpremultiplied(image.pixels);
     if (!png && straight.depth() == CV_16U) straight.convertTo(straight, CV_8U, 1.0 / 257);
     File file(std::fopen(path.c_str(), "wb"));
@@ -285,4 +284,9 @@ bool writeImageFile(const Image& image, const std::string& path) {
     // Buffered data reaches the disk only on closing, so a full disk may show up only here.
     const bool closed = std::fclose(file.release()) == 0;
     return written && closed;
+}
+
+bool isPictureFileName(const std::string& path) {
+    const std::string extension = lowercaseExtension(path);
+    return extension == ".png" || extension == ".jpg" || extension == ".jpeg";
 }

@@ -16,3 +16,5 @@ std::optional<Image> readImageFile(const std::string& path);
 // extension picks the format: .png, or .jpg/.jpeg (8 bits, no alpha, quality 95). False when it
 // cannot be written, including an unknown extension and a write that fails on closing.
 bool writeImageFile(const Image& image, const std::string& path);
+// Whether `path`'s extension names a format `writeImageFile` writes.
+bool isPictureFileName(const std::string& path);
