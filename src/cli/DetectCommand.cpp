@@ -8,10 +8,10 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
-#include "cli/FrameAtTime.h"
 #include "cli/Options.h"
 #include "cli/OutputOptions.h"
 #include "platform/image/ImageFile.h"
+#include "platform/media/FrameAtTime.h"
 #include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/DetectionDrawing.h"

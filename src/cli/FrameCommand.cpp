@@ -2,9 +2,9 @@
 // real chain, at full size or in the preview box.
 
 #include "cli/Command.h"
-#include "cli/FrameAtTime.h"
 #include "cli/Options.h"
 #include "cli/OutputOptions.h"
+#include "platform/media/FrameAtTime.h"
 #include "platform/media/VideoReader.h"
 #include "session/EditSession.h"
 #include "session/PreviewCompositor.h"

@@ -1,8 +1,9 @@
-#include "cli/FrameAtTime.h"
+#include "platform/media/FrameAtTime.h"
 
 #include <algorithm>
 
-std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::string& error) {
+std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::string& error,
+                                  std::optional<VideoFrame>* following) {
     MediaTimeRange track = reader.trackRange();
     int32_t scale = reader.timescale();
     // Start a little early so the frame that covers `seconds` is read too.
@@ -14,13 +15,17 @@ std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::stri
     }
     std::optional<VideoFrame> shown;
     VideoFrame frame;
+    if (following) following->reset();
     for (;;) {
         ReadStatus status = reader.read(frame);
         if (status != ReadStatus::frame) {
             if (!shown) error = reader.error().empty() ? "no frame at that time" : reader.error();
             return shown;
         }
-        if (shown && frame.time.seconds() > seconds) return shown;
+        if (shown && frame.time.seconds() > seconds) {
+            if (following) *following = frame;
+            return shown;
+        }
         shown = frame;
     }
 }

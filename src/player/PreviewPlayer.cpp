@@ -1,0 +1,151 @@
+#include "player/PreviewPlayer.h"
+
+#include <cmath>
+
+#include "platform/dispatch/MainQueue.h"
+#include "platform/log/Log.h"
+#include "platform/media/FrameAtTime.h"
+
+std::unique_ptr<PreviewPlayer> PreviewPlayer::open(const std::string& path, Size size,
+                                                   PreviewPlayerCallbacks callbacks,
+                                                   std::string* error, PlaybackClock::Now now) {
+    VideoReaderSettings settings;
+    settings.width = int(std::lround(size.width));
+    settings.height = int(std::lround(size.height));
+    auto reader = VideoReader::open(path, settings, error);
+    if (!reader) return nullptr;
+    return std::unique_ptr<PreviewPlayer>(
+        new PreviewPlayer(std::move(reader), std::move(callbacks), std::move(now)));
+}
+
+PreviewPlayer::PreviewPlayer(std::unique_ptr<VideoReader> reader, PreviewPlayerCallbacks callbacks,
+                             PlaybackClock::Now now)
+    : reader_(std::move(reader)),
+      clock_(std::move(now)),
+      callbacks_(std::move(callbacks)),
+      range_(reader_->trackRange()),
+      thread_([this] { run(); }) {}
+
+PreviewPlayer::~PreviewPlayer() {
+    *alive_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    reader_->cancel();
+    changed_.notify_all();
+    thread_.join();
+}
+
+void PreviewPlayer::play() {
+    playing_ = true;
+    std::lock_guard lock(mutex_);
+    play_ = true;
+    changed_.notify_all();
+}
+
+void PreviewPlayer::pause() {
+    playing_ = false;
+    std::lock_guard lock(mutex_);
+    play_ = false;
+    changed_.notify_all();
+}
+
+void PreviewPlayer::seek(const MediaTime& time, SeekCoalescer::Completion completion) {
+    if (auto target = seeks_.request(time, std::move(completion))) {
+        std::lock_guard lock(mutex_);
+        seekTo_ = target;
+        changed_.notify_all();
+    }
+}
+
+void PreviewPlayer::refresh() {
+    std::lock_guard lock(mutex_);
+    refresh_ = true;
+    changed_.notify_all();
+}
+
+void PreviewPlayer::postToMain(std::function<void()> task) const {
+    MainQueue::shared().post([alive = alive_, task = std::move(task)] {
+        if (*alive) task();
+    });
+}
+
+Image PreviewPlayer::rendered(const VideoFrame& frame) const {
+    return callbacks_.render ? callbacks_.render(frame.image, frame.time) : frame.image;
+}
+
+void PreviewPlayer::show(const VideoFrame& frame, Image finished) {
+    if (callbacks_.present) callbacks_.present(finished, frame.time);
+    current_ = frame;
+}
+
+void PreviewPlayer::showFrameAt(double seconds) {
+    std::string error;
+    nextFinished_.reset();
+    auto frame = frameAt(*reader_, seconds, error, &next_);
+    if (!frame) {
+        logDebug("preview: " + error);
+        return;
+    }
+    show(*frame, rendered(*frame));
+}
+
+void PreviewPlayer::run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (!play_) clock_.stop();
+        changed_.wait(lock, [&] { return stop_ || seekTo_ || refresh_ || play_; });
+        if (stop_) return;
+        if (seekTo_) {
+            const MediaTime target = *std::exchange(seekTo_, std::nullopt);
+            lock.unlock();
+            showFrameAt(target.seconds());
+            if (clock_.isRunning() && current_) clock_.start(current_->time.seconds());
+            postToMain([this] {
+                if (auto next = seeks_.seekEnded()) {
+                    std::lock_guard relock(mutex_);
+                    seekTo_ = next;
+                    changed_.notify_all();
+                }
+            });
+            lock.lock();
+            continue;
+        }
+        if (refresh_) {
+            refresh_ = false;
+            lock.unlock();
+            nextFinished_.reset();
+            if (current_) show(*current_, rendered(*current_));
+            lock.lock();
+            continue;
+        }
+        // Playing: the next frame is decoded and rendered now, and shown at its time.
+        lock.unlock();
+        if (!clock_.isRunning())
+            clock_.start(current_ ? current_->time.seconds() : range_.start.seconds());
+        if (!current_ && !next_) showFrameAt(range_.start.seconds());
+        if (next_ && !nextFinished_) nextFinished_ = rendered(*next_);
+        // The next frame's time, or the end of the video, where playing goes on from the start.
+        const double due = next_ ? next_->time.seconds() : range_.end().seconds();
+        lock.lock();
+        if (changed_.wait_until(lock, clock_.whenAt(due),
+                                [&] { return stop_ || seekTo_ || refresh_ || !play_; }))
+            continue;
+        lock.unlock();
+        if (!next_) {
+            showFrameAt(range_.start.seconds());
+            if (current_) clock_.start(current_->time.seconds());
+            lock.lock();
+            continue;
+        }
+        VideoFrame frame = std::exchange(next_, std::nullopt).value();
+        show(frame, *std::exchange(nextFinished_, std::nullopt));
+        VideoFrame following;
+        if (reader_->read(following) == ReadStatus::frame) next_ = following;
+        postToMain([this, time = frame.time] {
+            if (playing_ && callbacks_.timeChanged) callbacks_.timeChanged(time);
+        });
+        lock.lock();
+    }
+}
