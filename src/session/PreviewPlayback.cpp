@@ -1,0 +1,59 @@
+#include "session/PreviewPlayback.h"
+
+#include "core/Notifications.h"
+#include "session/EditSession.h"
+#include "session/PreviewCompositor.h"
+
+std::unique_ptr<PreviewPlayback> PreviewPlayback::open(EditSession& session, Present present,
+                                                       std::string* error) {
+    auto video = session.source();
+    auto size = video ? video->size() : std::nullopt;
+    if (!size) {
+        if (error) *error = "no source video";
+        return nullptr;
+    }
+    std::unique_ptr<PreviewPlayback> playback(new PreviewPlayback(session));
+    PreviewPlayback* self = playback.get();
+    PreviewPlayerCallbacks callbacks;
+    callbacks.render = [&session](const Image& source, const MediaTime& time) {
+        return session.renderFrame(source, time, RenderPurpose::preview);
+    };
+    callbacks.present = std::move(present);
+    callbacks.timeChanged = [self](const MediaTime& time) { self->onTimeReport(time); };
+    playback->player_ =
+        PreviewPlayer::open(video->path(), previewRenderSize(*size), std::move(callbacks), error);
+    if (!playback->player_) return nullptr;
+
+    auto& center = NotificationCenter::defaultCenter();
+    auto observe = [&](const NotificationName& name, std::function<void()> action) {
+        self->observers_.push_back(center.addObserver(name, [action](auto) { action(); }));
+    };
+    observe(Notifications::timeChange, [self] {
+        if (!self->player_->isPlaying()) self->seekToPlayhead();
+    });
+    observe(Notifications::playStatusChange, [self] {
+        if (self->session_.isPlay)
+            self->player_->play();
+        else
+            self->player_->pause();
+    });
+    observe(Notifications::updateFilter, [self] { self->player_->refresh(); });
+    observe(Notifications::endTrackingObject, [self] {
+        self->player_->refresh();
+        self->seekToPlayhead();
+        self->dropNextReport_ = true;
+    });
+    self->seekToPlayhead();
+    return playback;
+}
+
+void PreviewPlayback::seekToPlayhead() {
+    player_->seek(session_.playhead);
+}
+
+void PreviewPlayback::onTimeReport(const MediaTime& time) {
+    if (std::exchange(dropNextReport_, false)) return;
+    if (!session_.isPlay) return;
+    session_.playhead = time;
+    NotificationCenter::defaultCenter().post(Notifications::timeChange);
+}
