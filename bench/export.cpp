@@ -13,120 +13,14 @@
 // each in its own process so its peak resident memory can be read. Prints b/a, c/a and c/d
 // (wall and CPU time) and the highest peak of each.
 
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "BenchClips.h"
 #include "platform/media/MediaFile.h"
 #include "platform/media/VideoWriter.h"
-
-extern char** environ;
-namespace fs = std::filesystem;
-
-namespace {
-
-struct Measure {
-    double seconds = 0;
-    double cpuSeconds = 0;  // user + system: steadier than wall time on a busy machine
-    long peakKilobytes = 0;
-    bool ok = false;
-};
-
-// Runs a program to its end; its wall time and peak resident memory.
-Measure runProcess(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    auto started = std::chrono::steady_clock::now();
-    pid_t pid;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return {};
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Measure m;
-    m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    m.peakKilobytes = usage.ru_maxrss;
-    auto toSeconds = [](timeval t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    m.cpuSeconds = toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
-    m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return m;
-}
-
-Measure median(std::vector<Measure> runs) {
-    std::sort(runs.begin(), runs.end(),
-              [](const Measure& a, const Measure& b) { return a.seconds < b.seconds; });
-    Measure m = runs[runs.size() / 2];
-    for (const auto& r : runs) {
-        m.ok = m.ok && r.ok;
-        m.peakKilobytes = std::max(m.peakKilobytes, r.peakKilobytes);
-    }
-    return m;
-}
-
-// A project over `source` with no regions, or with three shapes moving across the picture.
-std::string writeProject(const fs::path& dir, const std::string& source, bool withShapes) {
-    fs::path path = dir / (withShapes ? "three-shapes.veilcut.json" : "no-regions.veilcut.json");
-    std::string shapes = withShapes ? R"(
-      { "type": "circle", "style": "gaussian", "intensity": 0.5, "rect": [0.05, 0.6, 0.2, 0.3],
-        "keyframes": [ { "t": 0, "rect": [0.05, 0.6, 0.2, 0.3] }, { "t": 20, "rect": [0.7, 0.6, 0.2, 0.3] } ] },
-      { "type": "rectangle", "style": "pixellate", "intensity": 0.5, "rect": [0.4, 0.1, 0.2, 0.3],
-        "keyframes": [ { "t": 0, "rect": [0.4, 0.1, 0.2, 0.3] }, { "t": 20, "rect": [0.4, 0.5, 0.2, 0.3] } ] },
-      { "type": "emoji", "emoji": "\ud83d\ude00", "rect": [0.7, 0.1, 0.2, 0.3],
-        "keyframes": [ { "t": 0, "rect": [0.7, 0.1, 0.2, 0.3] }, { "t": 20, "rect": [0.05, 0.1, 0.2, 0.3] } ] })"
-                                    : "";
-    std::ofstream(path) << R"({ "veilcut": 1, "source": ")" << source << R"(", "shapes": [)"
-                        << shapes << "] }";
-    return path.string();
-}
-
-std::string makeClip(const fs::path& dir, const std::string& size, int seconds) {
-    fs::path clip = dir / ("source-" + size + "-" + std::to_string(seconds) + "s.mp4");
-    if (fs::exists(clip)) return clip.string();
-    std::string d = std::to_string(seconds);
-    // A camera-like data rate: x264's default quality on a moving test picture.
-    Measure m = runProcess({"ffmpeg",
-                            "-nostdin",
-                            "-v",
-                            "error",
-                            "-y",
-                            "-f",
-                            "lavfi",
-                            "-i",
-                            "testsrc2=size=" + size + ":rate=30:duration=" + d,
-                            "-f",
-                            "lavfi",
-                            "-i",
-                            "sine=frequency=440:sample_rate=48000:duration=" + d,
-                            "-c:v",
-                            "libx264",
-                            "-preset",
-                            "fast",
-                            "-crf",
-                            "18",
-                            "-pix_fmt",
-                            "yuv420p",
-                            "-c:a",
-                            "aac",
-                            "-b:a",
-                            "192k",
-                            "-ac",
-                            "2",
-                            "-shortest",
-                            clip.string() + ".tmp.mp4"});
-    if (!m.ok) return {};
-    fs::rename(clip.string() + ".tmp.mp4", clip);
-    return clip.string();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     // The veilcut program beside this one's folder (build/bench/export -> build/veilcut).

@@ -44,11 +44,12 @@ void PreviewPlayer::play() {
     changed_.notify_all();
 }
 
-void PreviewPlayer::pause() {
+std::optional<MediaTime> PreviewPlayer::pause() {
     playing_ = false;
     std::lock_guard lock(mutex_);
     play_ = false;
     changed_.notify_all();
+    return shownTime_;
 }
 
 void PreviewPlayer::seek(const MediaTime& time, SeekCoalescer::Completion completion) {
@@ -100,7 +101,10 @@ void PreviewPlayer::run() {
         if (seekTo_) {
             const MediaTime target = *std::exchange(seekTo_, std::nullopt);
             lock.unlock();
-            showFrameAt(target.seconds());
+            // A time within the frame on screen needs nothing decoded.
+            const double t = target.seconds();
+            if (!current_ || !next_ || t < current_->time.seconds() || t >= next_->time.seconds())
+                showFrameAt(t);
             if (clock_.isRunning() && current_) clock_.start(current_->time.seconds());
             postToMain([this] {
                 if (auto next = seeks_.seekEnded()) {
@@ -110,6 +114,7 @@ void PreviewPlayer::run() {
                 }
             });
             lock.lock();
+            if (current_) shownTime_ = current_->time;
             continue;
         }
         if (refresh_) {
@@ -118,6 +123,7 @@ void PreviewPlayer::run() {
             nextFinished_.reset();
             if (current_) show(*current_, rendered(*current_));
             lock.lock();
+            if (current_) shownTime_ = current_->time;
             continue;
         }
         // Playing: the next frame is decoded and rendered now, and shown at its time.
@@ -132,20 +138,24 @@ void PreviewPlayer::run() {
         if (changed_.wait_until(lock, clock_.whenAt(due),
                                 [&] { return stop_ || seekTo_ || refresh_ || !play_; }))
             continue;
-        lock.unlock();
         if (!next_) {
+            lock.unlock();
             showFrameAt(range_.start.seconds());
             if (current_) clock_.start(current_->time.seconds());
             lock.lock();
+            if (current_) shownTime_ = current_->time;
             continue;
         }
+        // Shown and reported under the lock, so that no frame comes after `pause` returns.
         VideoFrame frame = std::exchange(next_, std::nullopt).value();
         show(frame, *std::exchange(nextFinished_, std::nullopt));
-        VideoFrame following;
-        if (reader_->read(following) == ReadStatus::frame) next_ = following;
+        shownTime_ = frame.time;
         postToMain([this, time = frame.time] {
             if (playing_ && callbacks_.timeChanged) callbacks_.timeChanged(time);
         });
+        lock.unlock();
+        VideoFrame following;
+        if (reader_->read(following) == ReadStatus::frame) next_ = following;
         lock.lock();
     }
 }

@@ -6,8 +6,9 @@
 // screen again when an edit changes it.
 //
 // Threads: the operations are the main thread's. `render` and `present` are called on the
-// player thread, one frame at a time; time reports and seek completions arrive on the main
-// queue, never after the player is gone.
+// player thread, one frame at a time (`present` may be called with the player's lock held: it
+// must not call the player); time reports and seek completions arrive on the main queue, never
+// after the player is gone.
 
 #include <condition_variable>
 #include <functional>
@@ -47,10 +48,12 @@ public:
 
     // Plays from the frame on screen (the start when none is).
     void play();
-    void pause();
+    // Stops on the frame on screen, whose time it returns (nothing before the first is shown);
+    // no other frame is presented or reported after it returns.
+    std::optional<MediaTime> pause();
     bool isPlaying() const { return playing_; }
     // Shows the frame at `time` (see SeekCoalescer for bursts and completions); playing goes on
-    // from there.
+    // from there. A time within the frame on screen costs nothing.
     void seek(const MediaTime& time, SeekCoalescer::Completion completion = {});
     // Renders the frame on screen again, and the next ones afresh: an edit changed them.
     void refresh();
@@ -88,6 +91,7 @@ private:
     bool play_ = false;
     bool refresh_ = false;
     std::optional<MediaTime> seekTo_;
+    std::optional<MediaTime> shownTime_;  // of the frame on screen
 
     std::thread thread_;  // last: starts once everything above is built
 };

@@ -32,10 +32,13 @@ std::unique_ptr<PreviewPlayback> PreviewPlayback::open(EditSession& session, Pre
         if (!self->player_->isPlaying()) self->seekToPlayhead();
     });
     observe(Notifications::playStatusChange, [self] {
-        if (self->session_.isPlay)
-            self->player_->play();
-        else
-            self->player_->pause();
+        if (self->session_.isPlay) return self->player_->play();
+        // The playhead ends on the frame on screen, which may be one the last report missed.
+        auto shown = self->player_->pause();
+        if (shown && *shown != self->session_.playhead) {
+            self->session_.playhead = *shown;
+            NotificationCenter::defaultCenter().post(Notifications::timeChange);
+        }
     });
     observe(Notifications::updateFilter, [self] { self->player_->refresh(); });
     observe(Notifications::endTrackingObject, [self] {

@@ -2,10 +2,10 @@
 // The editor's preview playback: keeps a PreviewPlayer and the edit session's playhead in step
 // both ways. Playing, the player's time reports move the playhead and post `timeChange`; paused,
 // a `timeChange` (the timeline moved the playhead) seeks the player exactly there, bursts
-// coalesced. `playStatusChange` plays or pauses. An edit (`updateFilter`) renders the frame on
-// screen again. The end of an object tracking run changes the regions of every frame: the frame
-// is rendered again, the player seeks back to the playhead and its next report is dropped, so
-// that a report from before cannot move the playhead.
+// coalesced. `playStatusChange` plays or pauses, the playhead ending on the frame on screen. An
+// edit (`updateFilter`) renders the frame on screen again. The end of an object tracking run
+// changes the regions of every frame: the frame is rendered again, the player seeks back to the
+// playhead and its next report is dropped, so that a report from before cannot move the playhead.
 //
 // Threads: main thread. `present` is called on the player's thread.
 

@@ -1,31 +1,57 @@
 #include "platform/media/FrameAtTime.h"
 
-#include <algorithm>
+#include <cmath>
 
-std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::string& error,
-                                  std::optional<VideoFrame>* following) {
+namespace {
+
+enum class Found { shown, tooLate, none };
+
+// Reads from `from` on: the last frame starting at or before `seconds` into `shown` (and the one
+// after it into `following`). `tooLate` when the first frame read already starts after it.
+Found readFrom(VideoReader& reader, const MediaTime& from, double seconds,
+               std::optional<VideoFrame>& shown, std::optional<VideoFrame>* following) {
     MediaTimeRange track = reader.trackRange();
-    int32_t scale = reader.timescale();
-    // Start a little early so the frame that covers `seconds` is read too.
-    MediaTime from = MediaTime::fromSeconds(std::max(0.0, seconds - 1.0), scale);
-    if (from > track.end()) from = track.start;
-    if (!reader.setRange({from, track.end() - from})) {
-        error = "cannot seek to " + std::to_string(seconds) + " s";
-        return std::nullopt;
-    }
-    std::optional<VideoFrame> shown;
-    VideoFrame frame;
+    shown.reset();
     if (following) following->reset();
+    if (!reader.setRange({from, track.end() - from})) return Found::none;
+    VideoFrame frame;
     for (;;) {
-        ReadStatus status = reader.read(frame);
-        if (status != ReadStatus::frame) {
-            if (!shown) error = reader.error().empty() ? "no frame at that time" : reader.error();
-            return shown;
-        }
-        if (shown && frame.time.seconds() > seconds) {
+        if (reader.read(frame) != ReadStatus::frame) return shown ? Found::shown : Found::none;
+        if (frame.time.seconds() > seconds) {
+            if (!shown) {
+                shown = frame;
+                return Found::tooLate;
+            }
             if (following) *following = frame;
-            return shown;
+            return Found::shown;
         }
         shown = frame;
     }
+}
+
+}  // namespace
+
+std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::string& error,
+                                  std::optional<VideoFrame>* following) {
+    const MediaTimeRange track = reader.trackRange();
+    // Frames before the range are decoded but never converted, so a range that starts just
+    // before `seconds` costs least; a frame that started earlier than that (a slow slideshow,
+    // or a time after the end) is found by starting further back.
+    std::optional<VideoFrame> shown;
+    for (double margin : {0.25, 2.0, 30.0, HUGE_VAL}) {
+        const bool atStart = seconds - margin <= track.start.seconds();
+        MediaTime from =
+            atStart ? track.start : MediaTime::fromSeconds(seconds - margin, reader.timescale());
+        Found found = readFrom(reader, from, seconds, shown, following);
+        if (found == Found::shown) return shown;
+        if (found == Found::tooLate && atStart) {
+            // Before the first frame: the first frame, and playing goes on after it.
+            VideoFrame next;
+            if (following && reader.read(next) == ReadStatus::frame) *following = next;
+            return shown;
+        }
+        if (atStart || !reader.error().empty()) break;
+    }
+    error = reader.error().empty() ? "no frame at that time" : reader.error();
+    return std::nullopt;
 }
