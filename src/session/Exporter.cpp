@@ -5,21 +5,9 @@
 #include "platform/dispatch/BackgroundQueue.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/dispatch/Uuid.h"
+#include "platform/files/ScratchFolder.h"
 
-namespace {
-
-std::string scratchFolder() {
-    std::error_code ec;
-    auto folder = std::filesystem::temp_directory_path(ec) / "Veilcut";
-    if (ec) folder = std::filesystem::path("/tmp") / "Veilcut";
-    // A folder that cannot be made shows up as the writer's failure to create the file.
-    std::filesystem::create_directories(folder, ec);
-    return folder.string();
-}
-
-}  // namespace
-
-Exporter::Exporter() : folder_(scratchFolder()) {}
+Exporter::Exporter() : folder_(processScratchFolder()) {}
 
 void Exporter::exportVideo(ExportSettings settings, FrameHandler handler, ExportProgress progress,
                            ExportCompletion completion, std::function<void()> ended) {

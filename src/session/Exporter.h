@@ -1,8 +1,8 @@
 #pragma once
 // The export engine: writes the edited video to a new MP4 named by a fresh upper-case UUID in
-// its scratch folder (the system temporary folder plus "Veilcut"), or in a folder the caller
-// names. H.264 with BT.709 for ordinary sources, HEVC Main 10 with BT.2020 and HLG for HDR
-// ones, at the source's data rate times a factor; the first audio track as mono AAC.
+// the process's scratch folder (see ScratchFolder), or in a folder the caller names. H.264 with
+// BT.709 for ordinary sources, HEVC Main 10 with BT.2020 and HLG for HDR ones, at the source's data
+// rate times a factor; the first audio track as mono AAC.
 //
 // `completion` receives the file, or the reason the export failed; a cancelled export deletes
 // its file and calls nothing. Progress (the fraction of the video written) and completion are

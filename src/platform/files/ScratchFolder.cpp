@@ -1,0 +1,77 @@
+#include "platform/files/ScratchFolder.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The process's start time in clock ticks since boot: with the id, it names one process even
+// after its id is reused.
+std::string startTime(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return {};
+    // The command name in parentheses may itself hold spaces and parentheses.
+    auto close = line.rfind(')');
+    if (close == std::string::npos) return {};
+    std::istringstream fields(line.substr(close + 1));
+    std::string field;
+    for (int i = 0; i < 20 && fields >> field; ++i) {
+        if (i == 19) return field;  // the 22nd field of the line
+    }
+    return {};
+}
+
+// Removes this process's folder when the process ends, if nothing was left in it.
+struct OwnFolder {
+    std::string path;
+    ~OwnFolder() {
+        std::error_code ignored;
+        if (!path.empty()) fs::remove(path, ignored);
+    }
+};
+
+}  // namespace
+
+std::string scratchFolderName(int pid) {
+    std::string started = startTime(pid);
+    if (started.empty()) return {};
+    return "process-" + std::to_string(pid) + "-" + started;
+}
+
+void removeScratchFoldersOfEndedProcesses(const std::string& parent) {
+    static const std::regex name("process-([0-9]{1,9})-[0-9]+");
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(parent, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const std::string folder = it->path().filename().string();
+        std::smatch match;
+        if (!std::regex_match(folder, match, name)) continue;
+        if (scratchFolderName(std::stoi(match[1])) == folder) continue;  // still running
+        std::error_code ignored;
+        fs::remove_all(it->path(), ignored);
+    }
+}
+
+std::string processScratchFolder() {
+    static OwnFolder own;
+    static const std::string folder = [] {
+        std::error_code ec;
+        fs::path parent = fs::temp_directory_path(ec);
+        if (ec) parent = "/tmp";
+        parent /= "Veilcut";
+        fs::create_directories(parent, ec);
+        removeScratchFoldersOfEndedProcesses(parent.string());
+        fs::path mine = parent / scratchFolderName(int(::getpid()));
+        // A folder that cannot be made shows up as the writer's failure to create its file.
+        if (fs::create_directories(mine, ec)) own.path = mine.string();
+        return mine.string();
+    }();
+    return folder;
+}
