@@ -74,7 +74,7 @@ std::unique_ptr<PreviewPlayer> openPlayer(EditSession& session, Screen& screen,
     std::string error;
     auto player =
         PreviewPlayer::open(session.source()->path(), previewRenderSize(*session.source()->size()),
-                            std::move(callbacks), &error, std::move(now));
+                            std::move(callbacks), {nullptr, std::move(now)}, &error);
     if (!player) std::fprintf(stderr, "%s\n", error.c_str());
     return player;
 }

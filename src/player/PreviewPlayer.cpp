@@ -4,24 +4,39 @@
 
 #include "platform/dispatch/MainQueue.h"
 #include "platform/log/Log.h"
+#include "platform/media/AudioReader.h"
 #include "platform/media/FrameAtTime.h"
+#include "player/AudioOutput.h"
+
+namespace {
+
+constexpr int SOUND_RATE = 48000;
+
+}  // namespace
 
 std::unique_ptr<PreviewPlayer> PreviewPlayer::open(const std::string& path, Size size,
                                                    PreviewPlayerCallbacks callbacks,
-                                                   std::string* error, PlaybackClock::Now now) {
+                                                   PreviewPlayerOptions options,
+                                                   std::string* error) {
     VideoReaderSettings settings;
     settings.width = int(std::lround(size.width));
     settings.height = int(std::lround(size.height));
     auto reader = VideoReader::open(path, settings, error);
     if (!reader) return nullptr;
-    return std::unique_ptr<PreviewPlayer>(
-        new PreviewPlayer(std::move(reader), std::move(callbacks), std::move(now)));
+    // A video without sound (or whose sound cannot be decoded) plays silently.
+    std::unique_ptr<AudioReader> sound;
+    if (options.audio) sound = AudioReader::open(path, -1, SOUND_RATE);
+    return std::unique_ptr<PreviewPlayer>(new PreviewPlayer(
+        std::move(reader), std::move(sound), std::move(callbacks), std::move(options)));
 }
 
-PreviewPlayer::PreviewPlayer(std::unique_ptr<VideoReader> reader, PreviewPlayerCallbacks callbacks,
-                             PlaybackClock::Now now)
+PreviewPlayer::PreviewPlayer(std::unique_ptr<VideoReader> reader,
+                             std::unique_ptr<AudioReader> sound, PreviewPlayerCallbacks callbacks,
+                             PreviewPlayerOptions options)
     : reader_(std::move(reader)),
-      clock_(std::move(now)),
+      clock_(std::move(options.now)),
+      sound_(std::move(sound)),
+      audio_(std::move(options.audio)),
       callbacks_(std::move(callbacks)),
       range_(reader_->trackRange()),
       thread_([this] { run(); }) {}
@@ -35,6 +50,7 @@ PreviewPlayer::~PreviewPlayer() {
     reader_->cancel();
     changed_.notify_all();
     thread_.join();
+    stopSound();
 }
 
 void PreviewPlayer::play() {
@@ -92,10 +108,49 @@ void PreviewPlayer::showFrameAt(double seconds) {
     show(*frame, rendered(*frame));
 }
 
+void PreviewPlayer::startSound(double seconds) {
+    stopSound();
+    if (!sound_ || !sound_->seek(seconds) || !audio_->start(SOUND_RATE)) return;
+    sounding_ = true;
+    soundStart_ = seconds;
+    written_ = 0;
+}
+
+void PreviewPlayer::stopSound() {
+    if (sounding_) audio_->stop();
+    sounding_ = false;
+    unwritten_.clear();
+    unwrittenFrom_ = 0;
+}
+
+void PreviewPlayer::feedSound() {
+    if (!sounding_) return;
+    for (;;) {
+        if (unwrittenFrom_ == unwritten_.size()) {
+            AudioChunk chunk;
+            if (sound_->read(chunk) != ReadStatus::frame) break;
+            unwritten_ = std::move(chunk.samples);
+            unwrittenFrom_ = 0;
+        }
+        size_t taken =
+            audio_->write(unwritten_.data() + unwrittenFrom_, unwritten_.size() - unwrittenFrom_);
+        unwrittenFrom_ += taken;
+        written_ += int64_t(taken);
+        if (unwrittenFrom_ < unwritten_.size()) break;
+    }
+    // While the device still has sound to play, its position is the clock; after the sound
+    // track's end the wall clock carries on from there.
+    const int64_t played = audio_->playedSamples();
+    if (played < written_) clock_.start(soundStart_ + double(played) / SOUND_RATE);
+}
+
 void PreviewPlayer::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        if (!play_) clock_.stop();
+        if (!play_) {
+            clock_.stop();
+            stopSound();
+        }
         changed_.wait(lock, [&] { return stop_ || seekTo_ || refresh_ || play_; });
         if (stop_) return;
         if (seekTo_) {
@@ -105,7 +160,10 @@ void PreviewPlayer::run() {
             const double t = target.seconds();
             if (!current_ || !next_ || t < current_->time.seconds() || t >= next_->time.seconds())
                 showFrameAt(t);
-            if (clock_.isRunning() && current_) clock_.start(current_->time.seconds());
+            if (clock_.isRunning() && current_) {
+                clock_.start(current_->time.seconds());
+                startSound(current_->time.seconds());
+            }
             postToMain([this] {
                 if (auto next = seeks_.seekEnded()) {
                     std::lock_guard relock(mutex_);
@@ -128,9 +186,13 @@ void PreviewPlayer::run() {
         }
         // Playing: the next frame is decoded and rendered now, and shown at its time.
         lock.unlock();
-        if (!clock_.isRunning())
-            clock_.start(current_ ? current_->time.seconds() : range_.start.seconds());
         if (!current_ && !next_) showFrameAt(range_.start.seconds());
+        if (!clock_.isRunning()) {
+            const double from = current_ ? current_->time.seconds() : range_.start.seconds();
+            clock_.start(from);
+            startSound(from);
+        }
+        feedSound();
         if (next_ && !nextFinished_) nextFinished_ = rendered(*next_);
         // The next frame's time, or the end of the video, where playing goes on from the start.
         const double due = next_ ? next_->time.seconds() : range_.end().seconds();
@@ -141,7 +203,10 @@ void PreviewPlayer::run() {
         if (!next_) {
             lock.unlock();
             showFrameAt(range_.start.seconds());
-            if (current_) clock_.start(current_->time.seconds());
+            if (current_) {
+                clock_.start(current_->time.seconds());
+                startSound(current_->time.seconds());
+            }
             lock.lock();
             if (current_) shownTime_ = current_->time;
             continue;

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/image/Geometry.h"
 #include "platform/image/Image.h"
@@ -24,6 +25,9 @@
 #include "platform/time/MediaTime.h"
 #include "player/PlaybackClock.h"
 #include "player/SeekCoalescer.h"
+
+class AudioReader;
+class AudioOutput;
 
 struct PreviewPlayerCallbacks {
     // The finished picture for a decoded frame (upright, at the preview size).
@@ -34,14 +38,20 @@ struct PreviewPlayerCallbacks {
     std::function<void(const MediaTime& time)> timeChanged;
 };
 
+struct PreviewPlayerOptions {
+    // The sound's way out; none (or no device, or no sound track) plays on the wall clock.
+    std::shared_ptr<AudioOutput> audio;
+    PlaybackClock::Now now = &PlaybackClock::Clock::now;
+};
+
 class PreviewPlayer {
 public:
     // A paused player showing nothing yet; empty, with a one-line reason, when the video
     // cannot be read. `size` is the upright preview size.
     static std::unique_ptr<PreviewPlayer> open(const std::string& path, Size size,
                                                PreviewPlayerCallbacks callbacks,
-                                               std::string* error = nullptr,
-                                               PlaybackClock::Now now = &PlaybackClock::Clock::now);
+                                               PreviewPlayerOptions options = {},
+                                               std::string* error = nullptr);
     ~PreviewPlayer();
     PreviewPlayer(const PreviewPlayer&) = delete;
     PreviewPlayer& operator=(const PreviewPlayer&) = delete;
@@ -61,14 +71,19 @@ public:
     MediaTimeRange range() const { return range_; }
 
 private:
-    PreviewPlayer(std::unique_ptr<VideoReader> reader, PreviewPlayerCallbacks callbacks,
-                  PlaybackClock::Now now);
+    PreviewPlayer(std::unique_ptr<VideoReader> reader, std::unique_ptr<AudioReader> sound,
+                  PreviewPlayerCallbacks callbacks, PreviewPlayerOptions options);
     void run();
     // Player thread: decodes the frame shown at `seconds` and what follows it, and shows it.
     void showFrameAt(double seconds);
     void show(const VideoFrame& frame, Image finished);
     Image rendered(const VideoFrame& frame) const;
     void postToMain(std::function<void()> task) const;
+    // Player thread: the sound from `seconds` on, or silence; the clock then follows it.
+    void startSound(double seconds);
+    void stopSound();
+    // Player thread: buffers what the device takes and sets the clock to what it has played.
+    void feedSound();
 
     // Main thread only.
     SeekCoalescer seeks_;
@@ -80,6 +95,13 @@ private:
     PlaybackClock clock_;
     std::optional<VideoFrame> current_, next_;
     std::optional<Image> nextFinished_;
+    std::unique_ptr<AudioReader> sound_;
+    std::shared_ptr<AudioOutput> audio_;
+    bool sounding_ = false;
+    double soundStart_ = 0;         // the media time of the stream's first sample
+    std::vector<float> unwritten_;  // read from the file, not yet taken by the device
+    size_t unwrittenFrom_ = 0;
+    int64_t written_ = 0;
 
     const PreviewPlayerCallbacks callbacks_;
     const MediaTimeRange range_;

@@ -20,8 +20,8 @@ std::unique_ptr<PreviewPlayback> PreviewPlayback::open(EditSession& session, Pre
     };
     callbacks.present = std::move(present);
     callbacks.timeChanged = [self](const MediaTime& time) { self->onTimeReport(time); };
-    playback->player_ =
-        PreviewPlayer::open(video->path(), previewRenderSize(*size), std::move(callbacks), error);
+    playback->player_ = PreviewPlayer::open(video->path(), previewRenderSize(*size),
+                                            std::move(callbacks), {}, error);
     if (!playback->player_) return nullptr;
 
     auto& center = NotificationCenter::defaultCenter();

@@ -35,7 +35,8 @@ struct PlayerTest : ::testing::Test {
             reports.push_back(time.seconds());
         };
         std::string error;
-        player = PreviewPlayer::open(testMediaPath("noaudio.mp4"), {320, 180}, callbacks, &error);
+        player =
+            PreviewPlayer::open(testMediaPath("noaudio.mp4"), {320, 180}, callbacks, {}, &error);
         ASSERT_TRUE(player) << error;
     }
     std::vector<Shown> shownSoFar() {

@@ -6,6 +6,9 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/media/FfmpegSupport.h"
 #include "platform/media/StreamInput.h"
 
@@ -15,6 +18,7 @@ struct AudioReader::Context : StreamInput {
     AVFrame* frame = av_frame_alloc();
     int sampleRate = 0;
     int64_t nextSample = AV_NOPTS_VALUE;
+    int64_t firstWanted = INT64_MIN;  // samples before it (after a seek) are dropped
     bool flushed = false;
     std::string error;
 
@@ -44,6 +48,15 @@ struct AudioReader::Context : StreamInput {
         chunk.start = nextSample;
         nextSample += made;
         return true;
+    }
+
+    // Cuts the samples before `firstWanted` from the front of `chunk`.
+    void dropUnwanted(AudioChunk& chunk) const {
+        if (chunk.start >= firstWanted) return;
+        auto drop =
+            size_t(std::min<int64_t>(firstWanted - chunk.start, int64_t(chunk.samples.size())));
+        chunk.samples.erase(chunk.samples.begin(), chunk.samples.begin() + ptrdiff_t(drop));
+        chunk.start += int64_t(drop);
     }
 };
 
@@ -90,6 +103,7 @@ ReadStatus AudioReader::read(AudioChunk& chunk) {
             bool ok = c.resample(c.frame, chunk);
             av_frame_unref(c.frame);
             if (!ok) return c.fail("cannot resample the audio", AVERROR(EINVAL));
+            c.dropUnwanted(chunk);
             if (!chunk.samples.empty()) return ReadStatus::frame;
             continue;
         }
@@ -113,6 +127,22 @@ ReadStatus AudioReader::read(AudioChunk& chunk) {
         if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_INVALIDDATA)
             return c.fail("cannot decode the audio", rc);
     }
+}
+
+bool AudioReader::seek(double seconds) {
+    Context& c = *context_;
+    const int64_t target = int64_t(std::llround(seconds * c.sampleRate));
+    const int64_t timestamp =
+        av_rescale_q(target, AVRational{1, c.sampleRate}, c.stream->time_base);
+    if (av_seek_frame(c.format, c.stream->index, timestamp, AVSEEK_FLAG_BACKWARD) < 0) return false;
+    avcodec_flush_buffers(c.decoder);
+    // What the resampler still holds belongs to the old position.
+    swr_close(c.resampler);
+    if (swr_init(c.resampler) < 0) return false;
+    c.nextSample = AV_NOPTS_VALUE;
+    c.firstWanted = target;
+    c.flushed = false;
+    return true;
 }
 
 const std::string& AudioReader::error() const {

@@ -27,6 +27,9 @@ public:
     int sampleRate() const;
     // The next chunk; `end` after the last, `failed` with the reason in `error()`.
     ReadStatus read(AudioChunk& chunk);
+    // Goes to `seconds` from the file's time zero: the next chunk starts there (or at the first
+    // sample after it). False when the file cannot seek.
+    bool seek(double seconds);
     const std::string& error() const;
     void cancel() { cancelled_.store(true, std::memory_order_relaxed); }
 

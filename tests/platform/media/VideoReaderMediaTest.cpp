@@ -144,3 +144,22 @@ TEST(AudioReaderMedia, DecodesMonoAtTheChosenRate) {
     EXPECT_EQ(status, ReadStatus::end);
     EXPECT_NEAR(double(samples) / 44100, 2.0, 0.05);
 }
+
+TEST(AudioReaderMedia, SeeksToTheSampleAskedForForwardsAndBack) {
+    auto reader = AudioReader::open(testMediaPath("hd.mp4"), 1, 48000);
+    ASSERT_TRUE(reader);
+    AudioChunk chunk;
+    for (double to : {1.0, 0.5, 1.5, 0.0}) {
+        ASSERT_TRUE(reader->seek(to));
+        ASSERT_EQ(reader->read(chunk), ReadStatus::frame);
+        EXPECT_EQ(chunk.start, int64_t(to * 48000)) << to;
+    }
+    // From there on, one run of samples to the end.
+    ASSERT_TRUE(reader->seek(1.25));
+    int64_t next = 60000;
+    while (reader->read(chunk) == ReadStatus::frame) {
+        ASSERT_EQ(chunk.start, next);
+        next += int64_t(chunk.samples.size());
+    }
+    EXPECT_NEAR(double(next) / 48000, 2.0, 0.05);
+}
