@@ -1,7 +1,8 @@
 # Fails when a file includes something its folder may not use:
 # - a layer above its own, or another feature (docs/architecture.md): platform <- core <-
 #   regions <- the features (shapes, faces, objects, background; none includes another),
-#   project, render, player, timeline <- session <- the front ends (cli, app);
+#   project, render, player, timeline <- session <- the front ends (cli, app), which only the
+#   program's main (a file directly in src/) puts together;
 # - Qt outside view/ folders and src/app/, FFmpeg outside src/platform/media/, OpenCV, FreeType
 #   or ICU outside src/platform/ (the Image header's cv::Mat aside).
 # Usage: cmake -DSOURCE_DIR=<tree> -P CheckBoundaries.cmake
@@ -15,9 +16,12 @@ set(below_session platform core regions shapes faces objects background project 
 set(below_frontend ${below_session} session)
 set(features shapes faces objects background project render player timeline)
 
-# The layers a file in `layer` may include besides its own.
+# The layers a file in `layer` may include besides its own. A file directly in src/ (the
+# program's main) puts the front ends together and may include anything.
 function(allowed_layers layer out)
-    if(layer STREQUAL "platform" OR layer STREQUAL "core" OR layer STREQUAL "regions")
+    if(layer STREQUAL "")
+        set(${out} ${layers} PARENT_SCOPE)
+    elseif(layer STREQUAL "platform" OR layer STREQUAL "core" OR layer STREQUAL "regions")
         set(${out} ${below_${layer}} PARENT_SCOPE)
     elseif(layer IN_LIST features)
         set(${out} ${below_feature} PARENT_SCOPE)

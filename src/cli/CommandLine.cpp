@@ -24,7 +24,9 @@ std::optional<std::string> unknownCommand(const CLI::App& app) {
 
 }  // namespace
 
-int runCommandLine(int argc, char** argv) {
+CommandRun defineOpen(CLI::App& app, const EditorEntry& editor);
+
+int runCommandLine(int argc, char** argv, const EditorEntry& editor) {
     CLI::App app("Veilcut hides faces, objects, backgrounds and shapes in videos.", "veilcut");
     // Set before the commands are added: they inherit the layout, the help flag and the
     // fallthrough that lets --verbose stand after the command's name too.
@@ -46,6 +48,10 @@ int runCommandLine(int argc, char** argv) {
         sub->set_help_flag(HELP_FLAG, HELP_TEXT);
         runs[sub] = command.define(*sub);
     }
+    CLI::App* open = app.add_subcommand("open", "open the editor on a video or a project");
+    open->group("commands");
+    open->set_help_flag(HELP_FLAG, HELP_TEXT);
+    runs[open] = defineOpen(*open, editor);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ExtrasError& error) {
@@ -56,6 +62,7 @@ int runCommandLine(int argc, char** argv) {
         return reportParseError(app, error);
     }
     auto chosen = app.get_subcommands();
+    if (chosen.empty() && argc == 1 && editor && hasDisplay()) return editor(std::nullopt);
     if (chosen.empty()) {
         std::fputs(app.help().c_str(), stdout);
         return 0;

@@ -132,3 +132,19 @@ TEST(CommandLine, AVideoTooSmallToExportIsRefusedBeforeTheWork) {
     EXPECT_EQ(scan.status, 0) << scan.err;
     EXPECT_EQ(scan.out, "No Face Detected\n");
 }
+
+TEST(CommandLine, TheEditorNeedsADisplay) {
+    // No display named, and not the tests' offscreen Qt platform either.
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (const char* value = std::getenv(name)) saved.emplace_back(name, value);
+        ::unsetenv(name);
+    }
+    auto open = runVeilcut("open");
+    auto bare = runVeilcut("");
+    for (const auto& [name, value] : saved) ::setenv(name.c_str(), value.c_str(), 1);
+    EXPECT_EQ(open.status, 2);
+    EXPECT_NE(open.err.find("veilcut: error: no display"), std::string::npos) << open.err;
+    EXPECT_EQ(bare.status, 0);
+    EXPECT_NE(bare.out.find("usage: veilcut"), std::string::npos) << bare.out;
+}

@@ -1,9 +1,14 @@
+// The program: the command line, and the editor when it is built in. The one place that
+// knows both front ends.
 #include <malloc.h>
 
 #include <csignal>
 
 #include "cli/CommandLine.h"
 #include "platform/image/ImageThreads.h"
+#ifdef VEILCUT_WITH_EDITOR
+#include "app/Editor.h"
+#endif
 
 int main(int argc, char** argv) {
     // Frames are large buffers made and dropped many times a second. Served by mmap, each one
@@ -19,5 +24,11 @@ int main(int argc, char** argv) {
     // A reader of our output that went away (`veilcut ... | head -1`) must not kill the work
     // half-way with its temporary files left behind: writes to it just fail.
     std::signal(SIGPIPE, SIG_IGN);
+#ifdef VEILCUT_WITH_EDITOR
+    return runCommandLine(argc, argv, [argc, argv](const std::optional<std::string>& file) {
+        return runEditor(argc, argv, file);
+    });
+#else
     return runCommandLine(argc, argv);
+#endif
 }

@@ -1,0 +1,113 @@
+#include "app/view/EditorWindow.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <filesystem>
+
+#include "app/view/PreviewView.h"
+#include "core/Notifications.h"
+#include "session/EditSession.h"
+#include "session/PreviewPlayback.h"
+
+namespace {
+
+// "mm:ss", as the editor shows times.
+QString clockText(double seconds) {
+    int whole = std::isfinite(seconds) ? int(std::max(0.0, seconds)) : 0;
+    return QString::asprintf("%02d:%02d", whole / 60, whole % 60);
+}
+
+bool isProject(const std::string& path) {
+    return path.ends_with(".json");
+}
+
+}  // namespace
+
+EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle("Veilcut");
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    preview_ = new PreviewView(central);
+    column->addWidget(preview_, 1);
+
+    auto* bar = new QHBoxLayout();
+    play_ = new QPushButton("Play", central);
+    play_->setAccessibleName("Play");
+    play_->setShortcut(Qt::Key_Space);
+    // Space is the shortcut wherever the focus is; a focused button would take it a second time.
+    play_->setFocusPolicy(Qt::NoFocus);
+    play_->setEnabled(false);
+    connect(play_, &QPushButton::clicked, this, &EditorWindow::togglePlay);
+    time_ = new QLabel("00:00 / 00:00", central);
+    time_->setAccessibleName("Time");
+    bar->addWidget(play_);
+    bar->addWidget(time_);
+    bar->addStretch(1);
+    column->addLayout(bar);
+    setCentralWidget(central);
+
+    auto* file = menuBar()->addMenu("&File");
+    QAction* open = file->addAction("&Open...", this, &EditorWindow::chooseFile);
+    open->setShortcut(QKeySequence::Open);
+    QAction* quit = file->addAction("&Quit", this, &QWidget::close);
+    quit->setShortcut(QKeySequence::Quit);
+
+    auto& center = NotificationCenter::defaultCenter();
+    observers_.push_back(
+        center.addObserver(Notifications::timeChange, [this](auto) { showTime(); }));
+    observers_.push_back(center.addObserver(Notifications::playStatusChange, [this](auto) {
+        play_->setText(session_ && session_->isPlay ? "Pause" : "Play");
+        play_->setAccessibleName(play_->text());
+    }));
+    resize(1280, 800);
+}
+
+EditorWindow::~EditorWindow() = default;
+
+std::optional<std::string> EditorWindow::openFile(const std::string& path) {
+    auto session = std::make_unique<EditSession>();
+    auto problem = isProject(path) ? session->openProject(path) : session->openSource(path);
+    if (problem) return problem;
+    std::string error;
+    auto playback = PreviewPlayback::open(
+        *session,
+        [view = preview_](const Image& frame, const MediaTime&) { view->showFrame(frame); },
+        &error);
+    if (!playback) return error;
+    playback_ = std::move(playback);  // the old player stops before its session goes
+    session_ = std::move(session);
+    setWindowTitle(QString::fromStdString(std::filesystem::path(path).filename().string()) +
+                   " \u2014 Veilcut");
+    play_->setEnabled(true);
+    showTime();
+    return std::nullopt;
+}
+
+void EditorWindow::chooseFile() {
+    QString path = QFileDialog::getOpenFileName(
+        this, "Open a Video or a Project", QString(),
+        "Videos and projects (*.mp4 *.mov *.m4v *.mkv *.webm *.json);;All files (*)");
+    if (path.isEmpty()) return;
+    if (auto problem = openFile(path.toStdString()))
+        QMessageBox::warning(this, "Cannot Open", QString::fromStdString(*problem));
+}
+
+void EditorWindow::togglePlay() {
+    if (!session_) return;
+    session_->isPlay = !session_->isPlay;
+    NotificationCenter::defaultCenter().post(Notifications::playStatusChange);
+}
+
+void EditorWindow::showTime() {
+    if (!session_) return;
+    auto duration = session_->source() ? session_->source()->duration() : std::nullopt;
+    time_->setText(clockText(session_->playhead.seconds()) + " / " +
+                   clockText(duration ? duration->seconds() : 0));
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The editor's window: the edited preview of one video (or project), a Play button and the
+// playhead's time under it; opening another file replaces what is shown. GUI thread.
+
+#include <QMainWindow>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dispatch/NotificationCenter.h"
+
+class EditSession;
+class PreviewPlayback;
+class PreviewView;
+class QLabel;
+class QPushButton;
+
+class EditorWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit EditorWindow(QWidget* parent = nullptr);
+    ~EditorWindow() override;
+
+    // Opens a video or a project; the one-line reason when it cannot (what was open stays).
+    std::optional<std::string> openFile(const std::string& path);
+
+private:
+    void chooseFile();
+    void togglePlay();
+    void showTime();
+
+    std::unique_ptr<EditSession> session_;
+    std::unique_ptr<PreviewPlayback> playback_;  // after the session: goes first
+    std::vector<std::unique_ptr<NotificationCenter::Token>> observers_;
+    PreviewView* preview_;
+    QPushButton* play_;
+    QLabel* time_;
+};

@@ -1,0 +1,74 @@
+#include "app/view/EditorWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <chrono>
+
+#include "app/MainQueueBinding.h"
+#include "support/TestMedia.h"
+
+namespace {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "tests_app";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    static MainQueueBinding mainQueue;
+    return app;
+}
+
+// Runs Qt's event loop (and with it the main queue) until `done` or the timeout.
+bool processUntil(const std::function<bool()>& done, double seconds = 5) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (done()) return true;
+    }
+    return done();
+}
+
+template <typename T>
+T* byName(QWidget& window, const QString& name) {
+    for (T* widget : window.findChildren<T*>())
+        if (widget->accessibleName() == name) return widget;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(EditorWindow, PlaysAndPausesTheOpenedVideoFromItsButton) {
+    application();
+    EditorWindow window;
+    window.show();
+    ASSERT_EQ(window.openFile(testMediaPath("noaudio.mp4")), std::nullopt);
+    auto* play = byName<QPushButton>(window, "Play");
+    auto* time = byName<QLabel>(window, "Time");
+    ASSERT_TRUE(play && time);
+    EXPECT_EQ(time->text(), "00:00 / 00:02");
+
+    play->click();
+    EXPECT_EQ(play->accessibleName(), "Pause");
+    ASSERT_TRUE(processUntil([&] { return time->text().startsWith("00:01"); }))
+        << time->text().toStdString();
+    play->click();
+    EXPECT_EQ(play->accessibleName(), "Play");
+    const QString stopped = time->text();
+    processUntil([] { return false; }, 0.3);
+    EXPECT_EQ(time->text(), stopped);
+}
+
+TEST(EditorWindow, AFileThatCannotBeOpenedLeavesWhatWasOpen) {
+    application();
+    EditorWindow window;
+    ASSERT_EQ(window.openFile(testMediaPath("noaudio.mp4")), std::nullopt);
+    const QString title = window.windowTitle();
+    auto problem = window.openFile(testMediaPath("garbage.mp4"));
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem->find("garbage.mp4"), std::string::npos) << *problem;
+    EXPECT_EQ(window.windowTitle(), title);
+    EXPECT_TRUE(byName<QPushButton>(window, "Play")->isEnabled());
+}
