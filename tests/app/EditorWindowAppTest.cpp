@@ -12,14 +12,27 @@
 
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "tests_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    static MainQueueBinding mainQueue;
-    return app;
-}
+// The application and the main queue on its event loop, made before the tests and gone before
+// the program's static objects (Qt's own among them) are destroyed.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        application_ = std::make_unique<QApplication>(argc_, argv_);
+        mainQueue_ = std::make_unique<MainQueueBinding>();
+    }
+    void TearDown() override {
+        mainQueue_.reset();
+        application_.reset();
+    }
+
+private:
+    int argc_ = 1;
+    char name_[10] = "tests_app";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> application_;
+    std::unique_ptr<MainQueueBinding> mainQueue_;
+};
+[[maybe_unused]] auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Runs Qt's event loop (and with it the main queue) until `done` or the timeout.
 bool processUntil(const std::function<bool()>& done, double seconds = 5) {
@@ -41,7 +54,6 @@ T* byName(QWidget& window, const QString& name) {
 }  // namespace
 
 TEST(EditorWindow, PlaysAndPausesTheOpenedVideoFromItsButton) {
-    application();
     EditorWindow window;
     window.show();
     ASSERT_EQ(window.openFile(testMediaPath("noaudio.mp4")), std::nullopt);
@@ -62,7 +74,6 @@ TEST(EditorWindow, PlaysAndPausesTheOpenedVideoFromItsButton) {
 }
 
 TEST(EditorWindow, AFileThatCannotBeOpenedLeavesWhatWasOpen) {
-    application();
     EditorWindow window;
     ASSERT_EQ(window.openFile(testMediaPath("noaudio.mp4")), std::nullopt);
     const QString title = window.windowTitle();

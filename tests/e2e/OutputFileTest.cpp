@@ -11,8 +11,8 @@
 #include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 
+#include "support/FileContents.h"
 #include "support/RunningVeilcut.h"
 #include "support/TempFolder.h"
 #include "support/TestMedia.h"
@@ -20,13 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct OutputFileTest : ::testing::Test {
     void SetUp() override {
@@ -81,11 +74,11 @@ TEST_F(OutputFileTest, NoCommandWritesOverAFileItReadsEvenWhenToldToOverwrite) {
          "picture.png"},
     };
     for (const Case& c : cases) {
-        const std::string before = contents(dir / c.protectedFile);
+        const std::string before = fileContents(dir / c.protectedFile);
         auto r = runVeilcut(c.arguments + " --overwrite");
         EXPECT_EQ(r.status, 2) << c.arguments;
         EXPECT_NE(r.err.find(c.protectedFile + ": is "), std::string::npos) << r.err;
-        EXPECT_EQ(contents(dir / c.protectedFile), before) << c.arguments;
+        EXPECT_EQ(fileContents(dir / c.protectedFile), before) << c.arguments;
         EXPECT_EQ(newFiles(), std::vector<std::string>{}) << c.arguments;
     }
     // Nor does one output land on another.
@@ -107,7 +100,7 @@ TEST_F(OutputFileTest, AnExistingFileIsReplacedOnlyWhenToldAndOnlyARegularOne) {
         auto refused = runVeilcut(command);
         EXPECT_EQ(refused.status, 2) << command;
         EXPECT_NE(refused.err.find("exists (use --overwrite"), std::string::npos) << refused.err;
-        EXPECT_EQ(contents(path), "keep me");
+        EXPECT_EQ(fileContents(path), "keep me");
         auto replaced = runVeilcut(command + " --overwrite");
         EXPECT_EQ(replaced.status, 0) << command << replaced.err;
         EXPECT_GT(fs::file_size(path), 100u) << command;
@@ -143,7 +136,7 @@ TEST_F(OutputFileTest, AFailedOverwriteKeepsTheOldFileAndTheErrorNamesTheDestina
         << render.err();
     EXPECT_FALSE(std::regex_search(render.err(), std::regex("[0-9A-F]{8}-[0-9A-F]{4}-")))
         << "the error names the temporary file: " << render.err();
-    EXPECT_EQ(contents(dir / "out.mp4"), "the old movie");
+    EXPECT_EQ(fileContents(dir / "out.mp4"), "the old movie");
     EXPECT_EQ(newFiles({"out.mp4"}), std::vector<std::string>{});
 }
 
@@ -158,7 +151,7 @@ TEST_F(OutputFileTest, ASignalDuringAnOverwriteKeepsTheOldFileAndLeavesNothingEl
         EXPECT_EQ(render.finish(), 128 + signal) << render.err();
         EXPECT_NE(render.err().find("cancelled; nothing was written"), std::string::npos)
             << render.err();
-        EXPECT_EQ(contents(dir / "out.mp4"), "the old movie") << "signal " << signal;
+        EXPECT_EQ(fileContents(dir / "out.mp4"), "the old movie") << "signal " << signal;
         EXPECT_EQ(newFiles({"out.mp4"}), std::vector<std::string>{}) << "signal " << signal;
     }
 }

@@ -5,20 +5,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "support/FileContents.h"
 #include "support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -83,7 +76,7 @@ TEST(OutputFile, TheDestinationHoldsTheOldFileOrTheWholeNewOneAndNoTemporaryIsLe
                                         return true;
                                     }),
               "");
-    EXPECT_EQ(contents(target), "first");
+    EXPECT_EQ(fileContents(target), "first");
 
     // A file that appeared while the work ran is not replaced without being told to.
     std::string temporary = temporaryPathBeside(target);
@@ -91,12 +84,12 @@ TEST(OutputFile, TheDestinationHoldsTheOldFileOrTheWholeNewOneAndNoTemporaryIsLe
     writeText(temporary, "second");
     EXPECT_EQ(moveIntoPlace(temporary, target, false),
               target + ": exists (use --overwrite to replace it)");
-    EXPECT_EQ(contents(target), "first");
+    EXPECT_EQ(fileContents(target), "first");
     EXPECT_FALSE(fs::exists(temporary));
 
     writeText(temporary, "second");
     EXPECT_EQ(moveIntoPlace(temporary, target, true), "");
-    EXPECT_EQ(contents(target), "second");
+    EXPECT_EQ(fileContents(target), "second");
     EXPECT_EQ(entriesIn(folder.path()), 1u);
 
     // Nor is a pipe that took the destination's name, even when told to overwrite.
