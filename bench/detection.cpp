@@ -1,0 +1,641 @@
+// How well the face scan hides faces marked by hand, and how fast it runs:
+//
+//   detection [--small-faces] [--quick] [--seconds S] [--pictures DIR] [--clips DIR]
+//             [--faces FILE] [--json OUT] [--min-recall R] [--draw DIR]
+//
+// Clips are made from photographs of people (scripts/fetch-eval-pictures.sh) whose faces are
+// marked in bench/detection/faces.json. Each picture gives four 1080p30 clips, each frame a known
+// scale and shift of the picture, so every marked face's box in every frame follows exactly:
+//   zoom     the view pulls back from the faces to well beyond the whole picture;
+//   wide     the picture shown small (its median face 32 pixels tall), drifting sideways;
+//   dim      the zoom at a third of the light, with sensor-like noise;
+//   rotated  the zoom run backwards, stored a quarter turn round with a display rotation tag.
+// Each clip is decoded alone (the baseline) and scanned as `veilcut anonymize` does by default
+// (whole frame; with --small-faces the tiled search is measured too), and every face region is
+// given anonymize's default look. A face counts as hidden in a frame when the composited
+// regions cover at least 80 % of its box with at least half opacity: the box runs from brow to
+// chin and ear to ear, so 80 % leaves at most a strip along one edge, never the eyes and mouth.
+//
+// --quick: a subset (five pictures, zoom and wide) for the recall floor test.
+// --draw DIR: the middle frame of each clip as the scan saw it upright, with the covered pixels
+// tinted and each marked face's box drawn (green hidden, red missed, blue profile), to check
+// the marks and the transforms by eye.
+// --min-recall R: exit 1 when the default scan's recall of frontal face-frames 24 px and taller
+// falls below R.
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "faces/FaceEditor.h"
+#include "platform/dispatch/MainQueue.h"
+#include "platform/image/ImageFile.h"
+#include "platform/media/VideoReader.h"
+#include "regions/TrackedRegion.h"
+#include "session/EditSession.h"
+
+namespace fs = std::filesystem;
+using json = nlohmann::json;
+
+namespace {
+
+constexpr int FRAME_WIDTH = 1920;
+constexpr int FRAME_HEIGHT = 1080;
+constexpr int FRAME_RATE = 30;
+// A face is hidden in a frame when this share of its box is covered...
+constexpr double HIDDEN_SHARE = 0.8;
+// ...by composited regions of at least this opacity (the feathered rim counts half way).
+constexpr int HIDDEN_ALPHA = 128;
+// A face is judged only in frames that show nearly all of its box.
+constexpr double VISIBLE_SHARE = 0.9;
+// The smallest face the goal covers, and the bounds of the size classes reported.
+constexpr double SIZE_CLASSES[] = {0, 24, 40, 80};
+constexpr const char* SIZE_NAMES[] = {"under 24 px", "24-40 px", "40-80 px", "80+ px"};
+constexpr int SIZE_COUNT = 4;
+// The median face of a wide shot, in frame pixels.
+constexpr double WIDE_FACE_HEIGHT = 32;
+// The zoom's view, as a multiple of the largest 16:9 window inside the picture.
+constexpr double ZOOM_FROM = 0.7, ZOOM_TO = 4.0;
+constexpr double DIM_GAIN = 0.3, DIM_NOISE = 2.0;
+const cv::Scalar BACKDROP(48, 48, 48);
+
+struct MarkedFace {
+    cv::Rect2d box;  // picture pixels, top-left origin
+    bool frontal;    // frontal or three-quarter; false for profiles and backs of heads
+};
+
+struct Picture {
+    std::string name;
+    std::vector<MarkedFace> faces;
+};
+
+enum class Shot { zoom, wide, dim, rotated };
+constexpr Shot SHOTS[] = {Shot::zoom, Shot::wide, Shot::dim, Shot::rotated};
+const char* shotName(Shot s) {
+    switch (s) {
+        case Shot::zoom: return "zoom";
+        case Shot::wide: return "wide";
+        case Shot::dim: return "dim";
+        case Shot::rotated: return "rotated";
+    }
+    return "";
+}
+
+// frame = picture * scale + shift, per axis; frame pixels, top-left origin, edges (not centres).
+struct Placement {
+    double sx, sy, dx, dy;
+    cv::Rect2d map(const cv::Rect2d& r) const {
+        return {r.x * sx + dx, r.y * sy + dy, r.width * sx, r.height * sy};
+    }
+};
+
+double lerp(double a, double b, double u) {
+    return a + (b - a) * u;
+}
+
+cv::Point2d frontalCentre(const Picture& p, cv::Size size) {
+    cv::Rect2d all;
+    for (const auto& f : p.faces)
+        if (f.frontal) all = all.empty() ? f.box : (all | f.box);
+    if (all.empty()) return {size.width / 2.0, size.height / 2.0};
+    return {all.x + all.width / 2, all.y + all.height / 2};
+}
+
+double medianFrontalHeight(const Picture& p) {
+    std::vector<double> h;
+    for (const auto& f : p.faces)
+        if (f.frontal) h.push_back(f.box.height);
+    if (h.empty()) return WIDE_FACE_HEIGHT;
+    std::sort(h.begin(), h.end());
+    return h[h.size() / 2];
+}
+
+// Where the picture lies in frame `i` of `frames`. The wide shot's scale and shift are whole
+// pixels of a resized picture; the others are a continuous scale about a moving centre.
+Placement placement(const Picture& p, cv::Size size, Shot shot, int i, int frames) {
+    double u = frames > 1 ? double(i) / (frames - 1) : 0;
+    if (shot == Shot::wide) {
+        double s = WIDE_FACE_HEIGHT / medianFrontalHeight(p);
+        int w = std::max(1, int(std::lround(size.width * s)));
+        int h = std::max(1, int(std::lround(size.height * s)));
+        double drift = lerp(-120, 120, u);
+        return {double(w) / size.width, double(h) / size.height,
+                double(std::lround((FRAME_WIDTH - w) / 2.0 + drift)),
+                double(std::lround((FRAME_HEIGHT - h) / 2.0))};
+    }
+    if (shot == Shot::rotated) u = 1 - u;
+    double fit = std::min(double(size.width), size.height * 16.0 / 9.0);
+    double window = fit * lerp(ZOOM_FROM, ZOOM_TO, u);
+    cv::Point2d from = frontalCentre(p, size), to(size.width / 2.0, size.height / 2.0);
+    cv::Point2d c(lerp(from.x, to.x, u), lerp(from.y, to.y, u));
+    double s = FRAME_WIDTH / window;
+    return {s, s, FRAME_WIDTH / 2.0 - c.x * s, FRAME_HEIGHT / 2.0 - c.y * s};
+}
+
+cv::Mat renderFrame(const cv::Mat& bgr, Shot shot, const Placement& at, cv::RNG& rng) {
+    cv::Mat frame(FRAME_HEIGHT, FRAME_WIDTH, CV_8UC3, BACKDROP);
+    if (shot == Shot::wide) {
+        cv::Mat small;
+        cv::Size size(int(std::lround(bgr.cols * at.sx)), int(std::lround(bgr.rows * at.sy)));
+        cv::resize(bgr, small, size, 0, 0, cv::INTER_AREA);
+        cv::Rect to(int(at.dx), int(at.dy), size.width, size.height);
+        cv::Rect inFrame = to & cv::Rect(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+        small(inFrame - to.tl()).copyTo(frame(inFrame));
+        return frame;
+    }
+    // warpAffine works on pixel centres: an edge at x maps to x * s + d, so a centre at c
+    // (edge c + 0.5) maps to the centre c * s + d + (s - 1) / 2.
+    cv::Matx23d m(at.sx, 0, at.dx + (at.sx - 1) / 2, 0, at.sy, at.dy + (at.sy - 1) / 2);
+    cv::warpAffine(bgr, frame, m, frame.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, BACKDROP);
+    if (shot == Shot::dim) {
+        cv::Mat noise(frame.size(), CV_32FC3);
+        rng.fill(noise, cv::RNG::NORMAL, 0, DIM_NOISE);
+        cv::Mat f;
+        frame.convertTo(f, CV_32FC3, DIM_GAIN);
+        f += noise;
+        f.convertTo(frame, CV_8UC3);
+    }
+    return frame;
+}
+
+struct Clip {
+    const Picture* picture;
+    Shot shot;
+    cv::Size pictureSize;
+    int frames;
+    std::string path;
+};
+
+bool run(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
+
+bool makeClip(const Clip& clip, const cv::Mat& bgr) {
+    if (fs::exists(clip.path)) return true;
+    bool rotated = clip.shot == Shot::rotated;
+    std::string part = clip.path + ".part.mp4";
+    std::string command = "ffmpeg -nostdin -loglevel error -y -f rawvideo -pix_fmt bgr24 -s " +
+                          std::string(rotated ? "1080x1920" : "1920x1080") + " -r " +
+                          std::to_string(FRAME_RATE) +
+                          " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p '" + part +
+                          "'";
+    FILE* pipe = popen(command.c_str(), "w");
+    if (!pipe) return false;
+    cv::RNG rng(0x5eed);
+    bool ok = true;
+    for (int i = 0; i < clip.frames && ok; ++i) {
+        cv::Mat frame = renderFrame(
+            bgr, clip.shot, placement(*clip.picture, clip.pictureSize, clip.shot, i, clip.frames),
+            rng);
+        // Stored a quarter turn clockwise; the tag below (a display matrix turning a quarter
+        // anticlockwise) brings it back upright, as a phone held sideways records.
+        if (rotated) cv::rotate(frame, frame, cv::ROTATE_90_CLOCKWISE);
+        ok = std::fwrite(frame.data, frame.total() * frame.elemSize(), 1, pipe) == 1;
+    }
+    ok = pclose(pipe) == 0 && ok;
+    // ffmpeg writes the rotation tag only when copying a stream, not while encoding one.
+    if (ok && rotated) {
+        std::string tagged = clip.path + ".tagged.mp4";
+        ok = run("ffmpeg -nostdin -loglevel error -y -i '" + part +
+                 "' -c copy -metadata:s:v:0 rotate=90 '" + tagged + "'");
+        fs::remove(part);
+        part = tagged;
+    }
+    if (ok) fs::rename(part, clip.path);
+    else fs::remove(part);
+    return ok;
+}
+
+std::vector<Picture> readMarkedFaces(const std::string& path) {
+    std::ifstream in(path);
+    json doc = json::parse(in);
+    std::vector<Picture> pictures;
+    for (const auto& p : doc.at("pictures")) {
+        Picture picture{p.at("name").get<std::string>(), {}};
+        for (const auto& f : p.at("faces")) {
+            auto b = f.at("box");
+            picture.faces.push_back({{b[0].get<double>(), b[1].get<double>(), b[2].get<double>(),
+                                      b[3].get<double>()},
+                                     f.at("pose").get<std::string>() == "frontal"});
+        }
+        pictures.push_back(std::move(picture));
+    }
+    return pictures;
+}
+
+double seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Decodes the clip as the scan reads it (768 pixels on the longer side); the frame times.
+std::vector<MediaTime> decode(const std::string& path, double& elapsed) {
+    auto start = std::chrono::steady_clock::now();
+    VideoReaderSettings settings;
+    settings.maxSide = 768;
+    auto reader = VideoReader::open(path, settings);
+    std::vector<MediaTime> times;
+    VideoFrame frame;
+    while (reader && reader->read(frame) == ReadStatus::frame) times.push_back(frame.time);
+    elapsed = seconds(start);
+    return times;
+}
+
+// The face scan and look of `veilcut anonymize` with its defaults: circle, gaussian, intensity
+// 1, softness 0.2, scale 1.
+std::optional<std::vector<TrackedRegion>> scanAndHide(const std::string& path, bool smallFaces,
+                                                      double& elapsed) {
+    EditSession session;
+    if (auto problem = session.openSource(path)) {
+        std::fprintf(stderr, "%s\n", problem->c_str());
+        return std::nullopt;
+    }
+    auto start = std::chrono::steady_clock::now();
+    std::optional<std::string> failure;
+    session.startFaceScan(smallFaces, [&](const std::string& reason) { failure = reason; });
+    FaceEditor& faces = session.faceEditor();
+    MainQueue::shared().runUntil([&] { return faces.scanState() == FaceScanState::end; },
+                                 std::chrono::hours(10));
+    elapsed = seconds(start);
+    if (failure) {
+        std::fprintf(stderr, "scan of %s failed: %s\n", path.c_str(), failure->c_str());
+        return std::nullopt;
+    }
+    for (int i = 0; i < int(faces.regions().size()); ++i) {
+        faces.select(i);
+        faces.setCover(int(Cover::circle));
+        faces.setStyle(StyleKind::gaussian);
+        faces.setIntensity(1);
+        faces.setSoftness(0.2);
+        faces.setScale(1);
+        faces.finishEdit();
+    }
+    std::vector<TrackedRegion> regions = faces.regions();
+    // The style decides only what the covered pixels look like; `normal` keeps a white source
+    // white, so the composite shows each pixel's coverage directly.
+    for (auto& r : regions) r.style.type = StyleKind::normal;
+    return regions;
+}
+
+// Per pixel of the frame: covered at least half way by the composited regions at `time`.
+cv::Mat coverage(const std::vector<TrackedRegion>& regions, const MediaTime& time) {
+    static const Image white(cv::Mat(FRAME_HEIGHT, FRAME_WIDTH, CV_8UC4, cv::Scalar::all(255)));
+    static const Image black(
+        cv::Mat(FRAME_HEIGHT, FRAME_WIDTH, CV_8UC4, cv::Scalar(0, 0, 0, 255)));
+    Image out = renderRegions(regions, white, time, black, RenderPurpose::exportFile,
+                              1.0 / FRAME_RATE);
+    cv::Mat covered(FRAME_HEIGHT, FRAME_WIDTH, CV_8U, cv::Scalar(0));
+    // The composite may reach past the frame; its rows run top-down from its top edge.
+    cv::Rect at(int(std::lround(-out.extent.x)),
+                int(std::lround(out.extent.maxY() - FRAME_HEIGHT)), FRAME_WIDTH, FRAME_HEIGHT);
+    at &= cv::Rect(0, 0, out.width(), out.height());
+    cv::Mat red;
+    cv::extractChannel(out.pixels(at), red, 0);
+    cv::Mat part = covered(cv::Rect(0, 0, at.width, at.height));
+    cv::threshold(red, part, HIDDEN_ALPHA - 1, 255, cv::THRESH_BINARY);
+    return covered;
+}
+
+cv::Rect pixelsOf(const cv::Rect2d& r) {
+    int x0 = int(std::lround(r.x)), y0 = int(std::lround(r.y));
+    int x1 = int(std::lround(r.x + r.width)), y1 = int(std::lround(r.y + r.height));
+    return {x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+}
+
+int sizeClass(double height) {
+    int c = 0;
+    for (int k = 0; k < SIZE_COUNT; ++k)
+        if (height >= SIZE_CLASSES[k]) c = k;
+    return c;
+}
+
+struct Tally {
+    long frames = 0, hidden = 0;
+    void add(bool h) {
+        ++frames;
+        hidden += h;
+    }
+    double recall() const { return frames ? double(hidden) / frames : 0; }
+};
+
+struct PersonResult {
+    std::string picture;
+    int face;
+    Shot shot;
+    long frames = 0, hidden = 0;
+    int longestMiss = 0;
+    double coverage() const { return frames ? double(hidden) / frames : 0; }
+};
+
+struct SettingResult {
+    std::string name;
+    Tally frontal[SIZE_COUNT];
+    Tally frontalGoal;  // 24 px and taller
+    Tally profile;      // 24 px and taller
+    std::map<Shot, Tally> byShot;
+    std::vector<PersonResult> persons;
+    double outsideShareSum = 0;
+    long frameCount = 0;
+    double scanSeconds = 0;
+    double clipSeconds = 0;
+    bool failed = false;
+};
+
+// The frame shown at `index`, decoded at full size and upright, with the coverage and boxes.
+void drawFrame(const Clip& clip, int index, int frames, const cv::Mat& covered,
+               const std::vector<bool>& hidden, const fs::path& out) {
+    auto reader = VideoReader::open(clip.path, {});
+    VideoFrame frame;
+    for (int i = 0; i <= index; ++i)
+        if (!reader || reader->read(frame) != ReadStatus::frame) return;
+    cv::Mat original;
+    cv::cvtColor(frame.image.pixels, original, cv::COLOR_RGBA2BGR);
+    if (original.size() != covered.size()) return;
+    cv::Mat tinted = original.clone(), bgr;
+    tinted.setTo(cv::Scalar(255, 128, 0), covered);
+    cv::addWeighted(original, 0.6, tinted, 0.4, 0, bgr);
+    Placement at = placement(*clip.picture, clip.pictureSize, clip.shot, index, frames);
+    for (size_t k = 0; k < clip.picture->faces.size(); ++k) {
+        const MarkedFace& face = clip.picture->faces[k];
+        cv::Scalar colour = !face.frontal ? cv::Scalar(255, 0, 0)
+                            : hidden[k]   ? cv::Scalar(0, 255, 0)
+                                          : cv::Scalar(0, 0, 255);
+        cv::rectangle(bgr, pixelsOf(at.map(face.box)), colour, 2);
+    }
+    cv::Mat rgba;
+    cv::cvtColor(bgr, rgba, cv::COLOR_BGR2RGBA);
+    writeImageFile(Image(rgba), out.string());
+}
+
+void judge(const Clip& clip, const std::vector<MediaTime>& times,
+           const std::vector<TrackedRegion>& regions, SettingResult& result,
+           const std::optional<fs::path>& draw) {
+    const Picture& p = *clip.picture;
+    std::vector<PersonResult> persons(p.faces.size());
+    std::vector<int> miss(p.faces.size(), 0);
+    for (size_t k = 0; k < p.faces.size(); ++k) persons[k] = {p.name, int(k), clip.shot};
+    const cv::Rect frameRect(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+    int n = int(times.size());
+    for (int i = 0; i < n; ++i) {
+        Placement at = placement(p, clip.pictureSize, clip.shot, i, n);
+        cv::Mat covered = coverage(regions, times[i]);
+        cv::Mat near(FRAME_HEIGHT, FRAME_WIDTH, CV_8U, cv::Scalar(0));
+        std::vector<bool> hiddenNow(p.faces.size(), false);
+        for (size_t k = 0; k < p.faces.size(); ++k) {
+            const MarkedFace& face = p.faces[k];
+            cv::Rect2d box = at.map(face.box);
+            // One face size more on every side: covering a margin that close is not a fault.
+            cv::Rect grown =
+                pixelsOf({box.x - box.width, box.y - box.height, 3 * box.width, 3 * box.height}) &
+                frameRect;
+            near(grown).setTo(255);
+            cv::Rect whole = pixelsOf(box);
+            cv::Rect shown = whole & frameRect;
+            if (whole.area() == 0 || shown.area() < VISIBLE_SHARE * whole.area()) {
+                miss[k] = 0;
+                continue;
+            }
+            bool hidden = cv::countNonZero(covered(shown)) >= HIDDEN_SHARE * shown.area();
+            hiddenNow[k] = hidden;
+            if (face.frontal) {
+                int c = sizeClass(box.height);
+                result.frontal[c].add(hidden);
+                if (c > 0) {
+                    result.frontalGoal.add(hidden);
+                    result.byShot[clip.shot].add(hidden);
+                    persons[k].frames += 1;
+                    persons[k].hidden += hidden;
+                    miss[k] = hidden ? 0 : miss[k] + 1;
+                    persons[k].longestMiss = std::max(persons[k].longestMiss, miss[k]);
+                }
+            } else if (box.height >= SIZE_CLASSES[1]) {
+                result.profile.add(hidden);
+            }
+        }
+        cv::Mat outside;
+        cv::bitwise_and(covered, ~near, outside);
+        result.outsideShareSum += double(cv::countNonZero(outside)) / frameRect.area();
+        ++result.frameCount;
+        if (draw && i == n / 2) drawFrame(clip, i, n, covered, hiddenNow, *draw);
+    }
+    for (size_t k = 0; k < p.faces.size(); ++k)
+        if (p.faces[k].frontal && persons[k].frames > 0) result.persons.push_back(persons[k]);
+}
+
+void printSetting(const SettingResult& r, double decodeSeconds) {
+    std::printf("\n== %s\n", r.name.c_str());
+    std::printf("%-34s %8s %8s %8s\n", "frontal and three-quarter faces", "frames", "hidden",
+                "recall");
+    for (int c = SIZE_COUNT - 1; c >= 0; --c)
+        std::printf("  %-32s %8ld %8ld %7.1f%%\n", SIZE_NAMES[c], r.frontal[c].frames,
+                    r.frontal[c].hidden, 100 * r.frontal[c].recall());
+    std::printf("  %-32s %8ld %8ld %7.1f%%\n", "all 24 px and taller", r.frontalGoal.frames,
+                r.frontalGoal.hidden, 100 * r.frontalGoal.recall());
+    for (Shot s : SHOTS)
+        if (r.byShot.count(s))
+            std::printf("    %-30s %8ld %8ld %7.1f%%\n", (std::string("in ") + shotName(s) + " clips").c_str(),
+                        r.byShot.at(s).frames, r.byShot.at(s).hidden,
+                        100 * r.byShot.at(s).recall());
+    std::printf("%-34s %8ld %8ld %7.1f%%\n", "profiles and backs, 24 px and taller",
+                r.profile.frames, r.profile.hidden, 100 * r.profile.recall());
+    int covered90 = 0, longest = 0, longMisses = 0;
+    for (const auto& p : r.persons) {
+        covered90 += p.coverage() >= 0.9;
+        longest = std::max(longest, p.longestMiss);
+        longMisses += p.longestMiss > FRAME_RATE / 2;
+    }
+    std::printf("persons (face in one clip): %zu, hidden in >= 90 %% of their frames: %d\n",
+                r.persons.size(), covered90);
+    std::printf("longest run of unhidden frames: %d (%.2f s); persons with a run over 0.5 s: %d\n",
+                longest, double(longest) / FRAME_RATE, longMisses);
+    std::printf("hidden area outside faces (grown by one face): %.2f %% of the frame\n",
+                r.frameCount ? 100 * r.outsideShareSum / r.frameCount : 0.0);
+    std::printf("scan: %.1f s for %.1f s of video: %.2f x real time (decode alone %.2f x)\n",
+                r.scanSeconds, r.clipSeconds, r.scanSeconds / r.clipSeconds,
+                decodeSeconds / r.clipSeconds);
+    std::vector<const PersonResult*> worst;
+    for (const auto& p : r.persons) worst.push_back(&p);
+    std::sort(worst.begin(), worst.end(),
+              [](auto* a, auto* b) { return a->coverage() < b->coverage(); });
+    std::printf("least covered persons:\n");
+    for (size_t i = 0; i < std::min<size_t>(8, worst.size()); ++i)
+        std::printf("  %-18s face %d %-8s %5.1f%% of %3ld frames, longest miss %d\n",
+                    worst[i]->picture.c_str(), worst[i]->face, shotName(worst[i]->shot),
+                    100 * worst[i]->coverage(), worst[i]->frames, worst[i]->longestMiss);
+}
+
+json tallyJson(const Tally& t) {
+    return {{"frames", t.frames}, {"hidden", t.hidden}, {"recall", t.recall()}};
+}
+
+json settingJson(const SettingResult& r, double decodeSeconds) {
+    json j;
+    j["setting"] = r.name;
+    json sizes;
+    for (int c = 0; c < SIZE_COUNT; ++c) sizes[SIZE_NAMES[c]] = tallyJson(r.frontal[c]);
+    j["frontalBySize"] = sizes;
+    j["frontal"] = tallyJson(r.frontalGoal);
+    json shots;
+    for (const auto& [s, t] : r.byShot) shots[shotName(s)] = tallyJson(t);
+    j["frontalByShot"] = shots;
+    j["profile"] = tallyJson(r.profile);
+    json persons = json::array();
+    for (const auto& p : r.persons)
+        persons.push_back({{"picture", p.picture},
+                           {"face", p.face},
+                           {"shot", shotName(p.shot)},
+                           {"frames", p.frames},
+                           {"coverage", p.coverage()},
+                           {"longestMissFrames", p.longestMiss}});
+    j["persons"] = persons;
+    j["outsideFacesShare"] = r.frameCount ? r.outsideShareSum / r.frameCount : 0.0;
+    j["scanSeconds"] = r.scanSeconds;
+    j["clipSeconds"] = r.clipSeconds;
+    j["scanToRealTime"] = r.scanSeconds / r.clipSeconds;
+    j["decodeToRealTime"] = decodeSeconds / r.clipSeconds;
+    return j;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool smallFaces = false, quick = false;
+    double clipSeconds = 2, minRecall = -1;
+    fs::path cache = fs::path(std::getenv("XDG_CACHE_HOME") ? std::getenv("XDG_CACHE_HOME")
+                                                            : std::string(std::getenv("HOME") ? std::getenv("HOME") : "/tmp") + "/.cache") /
+                     "veilcut";
+    fs::path pictures = cache / "eval";
+    fs::path clips = fs::temp_directory_path() / "veilcut-bench-detection";
+    std::string facesFile = std::string(VEILCUT_SOURCE_DIR) + "/bench/detection/faces.json";
+    std::string jsonOut;
+    std::optional<fs::path> drawDir;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (a == "--small-faces") smallFaces = true;
+        else if (a == "--quick") quick = true;
+        else if (a == "--seconds" && hasValue) clipSeconds = std::atof(argv[++i]);
+        else if (a == "--pictures" && hasValue) pictures = argv[++i];
+        else if (a == "--clips" && hasValue) clips = argv[++i];
+        else if (a == "--faces" && hasValue) facesFile = argv[++i];
+        else if (a == "--json" && hasValue) jsonOut = argv[++i];
+        else if (a == "--min-recall" && hasValue) minRecall = std::atof(argv[++i]);
+        else if (a == "--draw" && hasValue) drawDir = argv[++i];
+        else {
+            std::fprintf(stderr,
+                         "usage: detection [--small-faces] [--quick] [--seconds S] "
+                         "[--pictures DIR] [--clips DIR] [--faces FILE] [--json OUT] "
+                         "[--min-recall R] [--draw DIR]\n");
+            return 2;
+        }
+    }
+    if (!(clipSeconds > 0 && clipSeconds <= 60)) {
+        std::fprintf(stderr, "--seconds must be above 0 and at most 60\n");
+        return 2;
+    }
+    std::string fetch = std::string(VEILCUT_SOURCE_DIR) + "/scripts/fetch-eval-pictures.sh '" +
+                        pictures.string() + "'";
+    if (std::system(fetch.c_str()) != 0) {
+        std::fprintf(stderr, "cannot fetch the evaluation pictures\n");
+        return 1;
+    }
+    fs::create_directories(clips);
+    MainQueue::shared().bindToCurrentThread();
+
+    std::vector<Picture> marked = readMarkedFaces(facesFile);
+    // The quick subset: a dim group, a crowd of small faces, two close-ups and an outdoor face.
+    const std::vector<std::string> quickPictures = {"bar55.jpg", "2011_000006.jpg", "qt-logo.jpg",
+                                                    "jesper_2.jpg", "grand_canyon_2.jpg"};
+    std::vector<Clip> list;
+    std::map<std::string, cv::Mat> loaded;
+    int frames = int(std::lround(clipSeconds * FRAME_RATE));
+    for (const Picture& p : marked) {
+        if (quick && std::find(quickPictures.begin(), quickPictures.end(), p.name) ==
+                         quickPictures.end())
+            continue;
+        auto image = readImageFile((pictures / p.name).string());
+        if (!image) {
+            std::fprintf(stderr, "cannot read %s\n", p.name.c_str());
+            return 1;
+        }
+        cv::Mat bgr;
+        cv::cvtColor(image->pixels, bgr, cv::COLOR_RGBA2BGR);
+        for (Shot s : SHOTS) {
+            if (quick && (s == Shot::dim || s == Shot::rotated)) continue;
+            std::string stem = fs::path(p.name).stem().string();
+            Clip clip{&p, s, bgr.size(), frames,
+                      (clips / (stem + "-" + shotName(s) + "-" + std::to_string(frames) + ".mp4"))
+                          .string()};
+            if (!makeClip(clip, bgr)) {
+                std::fprintf(stderr, "cannot make %s\n", clip.path.c_str());
+                return 1;
+            }
+            list.push_back(clip);
+        }
+    }
+
+    std::vector<SettingResult> results(smallFaces ? 2 : 1);
+    results[0].name = "default (whole frame)";
+    if (smallFaces) results[1].name = "--small-faces (whole frame and tiles)";
+    double decodeSeconds = 0;
+    for (const Clip& clip : list) {
+        double elapsed = 0;
+        std::vector<MediaTime> times = decode(clip.path, elapsed);
+        if (int(times.size()) != clip.frames) {
+            std::fprintf(stderr, "%s: %zu frames decoded, %d made\n", clip.path.c_str(),
+                         times.size(), clip.frames);
+            return 1;
+        }
+        decodeSeconds += elapsed;
+        for (size_t s = 0; s < results.size(); ++s) {
+            double scanSeconds = 0;
+            auto regions = scanAndHide(clip.path, s == 1, scanSeconds);
+            if (!regions) {
+                results[s].failed = true;
+                continue;
+            }
+            results[s].scanSeconds += scanSeconds;
+            results[s].clipSeconds += double(clip.frames) / FRAME_RATE;
+            std::optional<fs::path> draw;
+            if (drawDir) {
+                fs::create_directories(*drawDir);
+                draw = *drawDir / (fs::path(clip.path).stem().string() + (s == 1 ? "-small" : "") +
+                                   ".png");
+            }
+            judge(clip, times, *regions, results[s], draw);
+        }
+        std::fprintf(stderr, "%s %s done\n", clip.picture->name.c_str(), shotName(clip.shot));
+    }
+
+    std::printf("%zu clips of %.1f s (1920x1080, 30 fps) from %zu pictures\n", list.size(),
+                clipSeconds, list.size() / (quick ? 2 : 4));
+    json summary;
+    summary["clips"] = list.size();
+    summary["clipSeconds"] = clipSeconds;
+    summary["quick"] = quick;
+    summary["settings"] = json::array();
+    for (const auto& r : results) {
+        printSetting(r, decodeSeconds);
+        summary["settings"].push_back(settingJson(r, decodeSeconds));
+    }
+    if (!jsonOut.empty()) std::ofstream(jsonOut) << summary.dump(2) << "\n";
+    for (const auto& r : results)
+        if (r.failed) return 1;
+    if (minRecall >= 0 && results[0].frontalGoal.recall() < minRecall) {
+        std::printf("recall %.3f is below the floor %.3f\n", results[0].frontalGoal.recall(),
+                    minRecall);
+        return 1;
+    }
+    return 0;
+}
