@@ -103,6 +103,7 @@ bool makeClip(const Clip& clip, const cv::Mat& bgr) {
 
 std::vector<Picture> readMarkedFaces(const std::string& path) {
     std::ifstream in(path);
+    if (!in) return {};
     json doc = json::parse(in);
     std::vector<Picture> pictures;
     for (const auto& p : doc.at("pictures")) {
@@ -317,7 +318,7 @@ void printSetting(const SettingResult& r, double decodeSeconds) {
                 r.persons.size(), covered90);
     std::printf("longest run of unhidden frames: %d (%.2f s); persons with a run over 0.5 s: %d\n",
                 longest, double(longest) / FRAME_RATE, longMisses);
-    std::printf("hidden area outside faces (grown by one face): %.2f %% of the frame\n",
+    std::printf("hidden area outside faces (grown by one face): %.3f %% of the frame\n",
                 r.frameCount ? 100 * r.outsideShareSum / r.frameCount : 0.0);
     std::printf("scan: %.1f s for %.1f s of video: %.2f x real time (decode alone %.2f x)\n",
                 r.scanSeconds, r.clipSeconds, r.scanSeconds / r.clipSeconds,
@@ -411,7 +412,17 @@ int main(int argc, char** argv) {
     fs::create_directories(clips);
     MainQueue::shared().bindToCurrentThread();
 
-    std::vector<Picture> marked = readMarkedFaces(facesFile);
+    std::vector<Picture> marked;
+    try {
+        marked = readMarkedFaces(facesFile);
+    } catch (const json::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", facesFile.c_str(), e.what());
+        return 1;
+    }
+    if (marked.empty()) {
+        std::fprintf(stderr, "%s: no marked pictures\n", facesFile.c_str());
+        return 1;
+    }
     // The quick subset: a dim group, a crowd of small faces, two close-ups and an outdoor face.
     const std::vector<std::string> quickPictures = {"bar55.jpg", "2011_000006.jpg", "qt-logo.jpg",
                                                     "jesper_2.jpg", "grand_canyon_2.jpg"};
