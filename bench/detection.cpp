@@ -39,13 +39,13 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "detection/Evaluation.h"
 #include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/image/ImageFile.h"
 #include "platform/media/VideoReader.h"
 #include "regions/TrackedRegion.h"
 #include "session/EditSession.h"
-#include "detection/Evaluation.h"
 
 namespace fs = std::filesystem;
 using json = nlohmann::json;
@@ -69,19 +69,18 @@ bool makeClip(const Clip& clip, const cv::Mat& bgr) {
     if (fs::exists(clip.path)) return true;
     bool rotated = clip.shot == Shot::rotated;
     std::string part = clip.path + ".part.mp4";
-    std::string command = "ffmpeg -nostdin -loglevel error -y -f rawvideo -pix_fmt bgr24 -s " +
-                          std::string(rotated ? "1080x1920" : "1920x1080") + " -r " +
-                          std::to_string(FRAME_RATE) +
-                          " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p '" + part +
-                          "'";
+    std::string command =
+        "ffmpeg -nostdin -loglevel error -y -f rawvideo -pix_fmt bgr24 -s " +
+        std::string(rotated ? "1080x1920" : "1920x1080") + " -r " + std::to_string(FRAME_RATE) +
+        " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p '" + part + "'";
     FILE* pipe = popen(command.c_str(), "w");
     if (!pipe) return false;
     cv::RNG rng(0x5eed);
     bool ok = true;
     for (int i = 0; i < clip.frames && ok; ++i) {
-        cv::Mat frame = renderFrame(
-            bgr, clip.shot, placement(*clip.picture, clip.pictureSize, clip.shot, i, clip.frames),
-            rng);
+        cv::Mat frame =
+            renderFrame(bgr, clip.shot,
+                        placement(*clip.picture, clip.pictureSize, clip.shot, i, clip.frames), rng);
         // Stored a quarter turn clockwise; the tag below (a display matrix turning a quarter
         // anticlockwise) brings it back upright, as a phone held sideways records.
         if (rotated) cv::rotate(frame, frame, cv::ROTATE_90_CLOCKWISE);
@@ -96,8 +95,10 @@ bool makeClip(const Clip& clip, const cv::Mat& bgr) {
         fs::remove(part);
         part = tagged;
     }
-    if (ok) fs::rename(part, clip.path);
-    else fs::remove(part);
+    if (ok)
+        fs::rename(part, clip.path);
+    else
+        fs::remove(part);
     return ok;
 }
 
@@ -110,9 +111,9 @@ std::vector<Picture> readMarkedFaces(const std::string& path) {
         Picture picture{p.at("name").get<std::string>(), {}};
         for (const auto& f : p.at("faces")) {
             auto b = f.at("box");
-            picture.faces.push_back({{b[0].get<double>(), b[1].get<double>(), b[2].get<double>(),
-                                      b[3].get<double>()},
-                                     f.at("pose").get<std::string>() == "frontal"});
+            picture.faces.push_back(
+                {{b[0].get<double>(), b[1].get<double>(), b[2].get<double>(), b[3].get<double>()},
+                 f.at("pose").get<std::string>() == "frontal"});
         }
         pictures.push_back(std::move(picture));
     }
@@ -303,7 +304,8 @@ void printSetting(const SettingResult& r, double decodeSeconds) {
                 r.frontalGoal.hidden, 100 * r.frontalGoal.recall());
     for (Shot s : SHOTS)
         if (r.byShot.count(s))
-            std::printf("    %-30s %8ld %8ld %7.1f%%\n", (std::string("in ") + shotName(s) + " clips").c_str(),
+            std::printf("    %-30s %8ld %8ld %7.1f%%\n",
+                        (std::string("in ") + shotName(s) + " clips").c_str(),
                         r.byShot.at(s).frames, r.byShot.at(s).hidden,
                         100 * r.byShot.at(s).recall());
     std::printf("%-34s %8ld %8ld %7.1f%%\n", "profiles and backs, 24 px and taller",
@@ -366,15 +368,20 @@ json settingJson(const SettingResult& r, double decodeSeconds) {
     return j;
 }
 
+// Where scripts/fetch-eval-pictures.sh puts the pictures when not told.
+fs::path defaultPictureFolder() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && *cache) return fs::path(cache) / "veilcut" / "eval";
+    const char* home = std::getenv("HOME");
+    return fs::path(home ? home : "/tmp") / ".cache" / "veilcut" / "eval";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     bool smallFaces = false, quick = false;
     double clipSeconds = 2, minRecall = -1;
-    fs::path cache = fs::path(std::getenv("XDG_CACHE_HOME") ? std::getenv("XDG_CACHE_HOME")
-                                                            : std::string(std::getenv("HOME") ? std::getenv("HOME") : "/tmp") + "/.cache") /
-                     "veilcut";
-    fs::path pictures = cache / "eval";
+    fs::path pictures = defaultPictureFolder();
     fs::path clips = fs::temp_directory_path() / "veilcut-bench-detection";
     std::string facesFile = std::string(VEILCUT_SOURCE_DIR) + "/bench/detection/faces.json";
     std::string jsonOut;
@@ -382,15 +389,24 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
-        if (a == "--small-faces") smallFaces = true;
-        else if (a == "--quick") quick = true;
-        else if (a == "--seconds" && hasValue) clipSeconds = std::atof(argv[++i]);
-        else if (a == "--pictures" && hasValue) pictures = argv[++i];
-        else if (a == "--clips" && hasValue) clips = argv[++i];
-        else if (a == "--faces" && hasValue) facesFile = argv[++i];
-        else if (a == "--json" && hasValue) jsonOut = argv[++i];
-        else if (a == "--min-recall" && hasValue) minRecall = std::atof(argv[++i]);
-        else if (a == "--draw" && hasValue) drawDir = argv[++i];
+        if (a == "--small-faces")
+            smallFaces = true;
+        else if (a == "--quick")
+            quick = true;
+        else if (a == "--seconds" && hasValue)
+            clipSeconds = std::atof(argv[++i]);
+        else if (a == "--pictures" && hasValue)
+            pictures = argv[++i];
+        else if (a == "--clips" && hasValue)
+            clips = argv[++i];
+        else if (a == "--faces" && hasValue)
+            facesFile = argv[++i];
+        else if (a == "--json" && hasValue)
+            jsonOut = argv[++i];
+        else if (a == "--min-recall" && hasValue)
+            minRecall = std::atof(argv[++i]);
+        else if (a == "--draw" && hasValue)
+            drawDir = argv[++i];
         else {
             std::fprintf(stderr,
                          "usage: detection [--small-faces] [--quick] [--seconds S] "
@@ -430,8 +446,8 @@ int main(int argc, char** argv) {
     std::map<std::string, cv::Mat> loaded;
     int frames = int(std::lround(clipSeconds * FRAME_RATE));
     for (const Picture& p : marked) {
-        if (quick && std::find(quickPictures.begin(), quickPictures.end(), p.name) ==
-                         quickPictures.end())
+        if (quick &&
+            std::find(quickPictures.begin(), quickPictures.end(), p.name) == quickPictures.end())
             continue;
         auto image = readImageFile((pictures / p.name).string());
         if (!image) {
@@ -479,8 +495,8 @@ int main(int argc, char** argv) {
             std::optional<fs::path> draw;
             if (drawDir) {
                 fs::create_directories(*drawDir);
-                draw = *drawDir / (fs::path(clip.path).stem().string() + (s == 1 ? "-small" : "") +
-                                   ".png");
+                draw = *drawDir /
+                       (fs::path(clip.path).stem().string() + (s == 1 ? "-small" : "") + ".png");
             }
             judge(clip, times, *regions, results[s], draw);
         }

@@ -49,10 +49,14 @@ enum class Shot { zoom, wide, dim, rotated };
 inline constexpr Shot SHOTS[] = {Shot::zoom, Shot::wide, Shot::dim, Shot::rotated};
 inline const char* shotName(Shot s) {
     switch (s) {
-        case Shot::zoom: return "zoom";
-        case Shot::wide: return "wide";
-        case Shot::dim: return "dim";
-        case Shot::rotated: return "rotated";
+        case Shot::zoom:
+            return "zoom";
+        case Shot::wide:
+            return "wide";
+        case Shot::dim:
+            return "dim";
+        case Shot::rotated:
+            return "rotated";
     }
     return "";
 }
@@ -137,14 +141,13 @@ inline cv::Mat renderFrame(const cv::Mat& bgr, Shot shot, const Placement& at, c
 // Per pixel of the frame: covered at least half way by the composited regions at `time`.
 inline cv::Mat coverage(const std::vector<TrackedRegion>& regions, const MediaTime& time) {
     static const Image white(cv::Mat(FRAME_HEIGHT, FRAME_WIDTH, CV_8UC4, cv::Scalar::all(255)));
-    static const Image black(
-        cv::Mat(FRAME_HEIGHT, FRAME_WIDTH, CV_8UC4, cv::Scalar(0, 0, 0, 255)));
-    Image out = renderRegions(regions, white, time, black, RenderPurpose::exportFile,
-                              1.0 / FRAME_RATE);
+    static const Image black(cv::Mat(FRAME_HEIGHT, FRAME_WIDTH, CV_8UC4, cv::Scalar(0, 0, 0, 255)));
+    Image out =
+        renderRegions(regions, white, time, black, RenderPurpose::exportFile, 1.0 / FRAME_RATE);
     cv::Mat covered(FRAME_HEIGHT, FRAME_WIDTH, CV_8U, cv::Scalar(0));
     // The composite may reach past the frame; its rows run top-down from its top edge.
-    cv::Rect at(int(std::lround(-out.extent.x)),
-                int(std::lround(out.extent.maxY() - FRAME_HEIGHT)), FRAME_WIDTH, FRAME_HEIGHT);
+    cv::Rect at(int(std::lround(-out.extent.x)), int(std::lround(out.extent.maxY() - FRAME_HEIGHT)),
+                FRAME_WIDTH, FRAME_HEIGHT);
     at &= cv::Rect(0, 0, out.width(), out.height());
     cv::Mat red;
     cv::extractChannel(out.pixels(at), red, 0);
