@@ -53,14 +53,6 @@ using namespace evaluation;
 
 namespace {
 
-struct Clip {
-    const Picture* picture;
-    Shot shot;
-    cv::Size pictureSize;
-    int frames;
-    std::string path;
-};
-
 bool run(const std::string& command) {
     return std::system(command.c_str()) == 0;
 }
@@ -173,45 +165,6 @@ std::optional<std::vector<TrackedRegion>> scanAndHide(const std::string& path, b
     return regions;
 }
 
-int sizeClass(double height) {
-    int c = 0;
-    for (int k = 0; k < SIZE_COUNT; ++k)
-        if (height >= SIZE_CLASSES[k]) c = k;
-    return c;
-}
-
-struct Tally {
-    long frames = 0, hidden = 0;
-    void add(bool h) {
-        ++frames;
-        hidden += h;
-    }
-    double recall() const { return frames ? double(hidden) / frames : 0; }
-};
-
-struct PersonResult {
-    std::string picture;
-    int face;
-    Shot shot;
-    long frames = 0, hidden = 0;
-    int longestMiss = 0;
-    double coverage() const { return frames ? double(hidden) / frames : 0; }
-};
-
-struct SettingResult {
-    std::string name;
-    Tally frontal[SIZE_COUNT];
-    Tally frontalGoal;  // 24 px and taller
-    Tally profile;      // 24 px and taller
-    std::map<Shot, Tally> byShot;
-    std::vector<PersonResult> persons;
-    double outsideShareSum = 0;
-    long frameCount = 0;
-    double scanSeconds = 0;
-    double clipSeconds = 0;
-    bool failed = false;
-};
-
 // The frame shown at `index`, decoded at full size and upright, with the coverage and boxes.
 void drawFrame(const Clip& clip, int index, int frames, const cv::Mat& covered,
                const std::vector<bool>& hidden, const fs::path& out) {
@@ -236,61 +189,6 @@ void drawFrame(const Clip& clip, int index, int frames, const cv::Mat& covered,
     cv::Mat rgba;
     cv::cvtColor(bgr, rgba, cv::COLOR_BGR2RGBA);
     writeImageFile(Image(rgba), out.string());
-}
-
-void judge(const Clip& clip, const std::vector<MediaTime>& times,
-           const std::vector<TrackedRegion>& regions, SettingResult& result,
-           const std::optional<fs::path>& draw) {
-    const Picture& p = *clip.picture;
-    std::vector<PersonResult> persons(p.faces.size());
-    std::vector<int> miss(p.faces.size(), 0);
-    for (size_t k = 0; k < p.faces.size(); ++k) persons[k] = {p.name, int(k), clip.shot};
-    const cv::Rect frameRect(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
-    int n = int(times.size());
-    for (int i = 0; i < n; ++i) {
-        Placement at = placement(p, clip.pictureSize, clip.shot, i, n);
-        cv::Mat covered = coverage(regions, times[i]);
-        cv::Mat near(FRAME_HEIGHT, FRAME_WIDTH, CV_8U, cv::Scalar(0));
-        std::vector<bool> hiddenNow(p.faces.size(), false);
-        for (size_t k = 0; k < p.faces.size(); ++k) {
-            const MarkedFace& face = p.faces[k];
-            cv::Rect2d box = at.map(face.box);
-            // One face size more on every side: covering a margin that close is not a fault.
-            cv::Rect grown =
-                pixelsOf({box.x - box.width, box.y - box.height, 3 * box.width, 3 * box.height}) &
-                frameRect;
-            near(grown).setTo(255);
-            cv::Rect whole = pixelsOf(box);
-            cv::Rect shown = whole & frameRect;
-            if (whole.area() == 0 || shown.area() < VISIBLE_SHARE * whole.area()) {
-                miss[k] = 0;
-                continue;
-            }
-            bool hidden = cv::countNonZero(covered(shown)) >= HIDDEN_SHARE * shown.area();
-            hiddenNow[k] = hidden;
-            if (face.frontal) {
-                int c = sizeClass(box.height);
-                result.frontal[c].add(hidden);
-                if (c > 0) {
-                    result.frontalGoal.add(hidden);
-                    result.byShot[clip.shot].add(hidden);
-                    persons[k].frames += 1;
-                    persons[k].hidden += hidden;
-                    miss[k] = hidden ? 0 : miss[k] + 1;
-                    persons[k].longestMiss = std::max(persons[k].longestMiss, miss[k]);
-                }
-            } else if (box.height >= SIZE_CLASSES[1]) {
-                result.profile.add(hidden);
-            }
-        }
-        cv::Mat outside;
-        cv::bitwise_and(covered, ~near, outside);
-        result.outsideShareSum += double(cv::countNonZero(outside)) / frameRect.area();
-        ++result.frameCount;
-        if (draw && i == n / 2) drawFrame(clip, i, n, covered, hiddenNow, *draw);
-    }
-    for (size_t k = 0; k < p.faces.size(); ++k)
-        if (p.faces[k].frontal && persons[k].frames > 0) result.persons.push_back(persons[k]);
 }
 
 void printSetting(const SettingResult& r, double decodeSeconds) {
@@ -498,7 +396,10 @@ int main(int argc, char** argv) {
                 draw = *drawDir /
                        (fs::path(clip.path).stem().string() + (s == 1 ? "-small" : "") + ".png");
             }
-            judge(clip, times, *regions, results[s], draw);
+            judge(clip, times, *regions, results[s],
+                  [&](int index, const cv::Mat& covered, const std::vector<bool>& hidden) {
+                      if (draw) drawFrame(clip, index, clip.frames, covered, hidden, *draw);
+                  });
         }
         std::fprintf(stderr, "%s %s done\n", clip.picture->name.c_str(), shotName(clip.shot));
     }

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -160,6 +162,112 @@ inline cv::Rect pixelsOf(const cv::Rect2d& r) {
     int x0 = int(std::lround(r.x)), y0 = int(std::lround(r.y));
     int x1 = int(std::lround(r.x + r.width)), y1 = int(std::lround(r.y + r.height));
     return {x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+}
+
+struct Clip {
+    const Picture* picture;
+    Shot shot;
+    cv::Size pictureSize;
+    int frames;
+    std::string path;
+};
+
+inline int sizeClass(double height) {
+    int c = 0;
+    for (int k = 0; k < SIZE_COUNT; ++k)
+        if (height >= SIZE_CLASSES[k]) c = k;
+    return c;
+}
+
+struct Tally {
+    long frames = 0, hidden = 0;
+    void add(bool h) {
+        ++frames;
+        hidden += h;
+    }
+    double recall() const { return frames ? double(hidden) / frames : 0; }
+};
+
+struct PersonResult {
+    std::string picture;
+    int face;
+    Shot shot;
+    long frames = 0, hidden = 0;
+    int longestMiss = 0;
+    double coverage() const { return frames ? double(hidden) / frames : 0; }
+};
+
+struct SettingResult {
+    std::string name;
+    Tally frontal[SIZE_COUNT];
+    Tally frontalGoal;  // 24 px and taller
+    Tally profile;      // 24 px and taller
+    std::map<Shot, Tally> byShot;
+    std::vector<PersonResult> persons;
+    double outsideShareSum = 0;
+    long frameCount = 0;
+    double scanSeconds = 0;
+    double clipSeconds = 0;
+    bool failed = false;
+};
+
+// Adds the clip's frames, shown at `times`, with `regions` drawn over them, to `result`.
+// `middleFrame` is shown the middle frame's coverage and which faces it hid.
+using FrameView =
+    std::function<void(int index, const cv::Mat& covered, const std::vector<bool>& hidden)>;
+inline void judge(const Clip& clip, const std::vector<MediaTime>& times,
+                  const std::vector<TrackedRegion>& regions, SettingResult& result,
+                  const FrameView& middleFrame = {}) {
+    const Picture& p = *clip.picture;
+    std::vector<PersonResult> persons(p.faces.size());
+    std::vector<int> miss(p.faces.size(), 0);
+    for (size_t k = 0; k < p.faces.size(); ++k) persons[k] = {p.name, int(k), clip.shot};
+    const cv::Rect frameRect(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+    int n = int(times.size());
+    for (int i = 0; i < n; ++i) {
+        Placement at = placement(p, clip.pictureSize, clip.shot, i, n);
+        cv::Mat covered = coverage(regions, times[i]);
+        cv::Mat near(FRAME_HEIGHT, FRAME_WIDTH, CV_8U, cv::Scalar(0));
+        std::vector<bool> hiddenNow(p.faces.size(), false);
+        for (size_t k = 0; k < p.faces.size(); ++k) {
+            const MarkedFace& face = p.faces[k];
+            cv::Rect2d box = at.map(face.box);
+            // One face size more on every side: covering a margin that close is not a fault.
+            cv::Rect grown =
+                pixelsOf({box.x - box.width, box.y - box.height, 3 * box.width, 3 * box.height}) &
+                frameRect;
+            near(grown).setTo(255);
+            cv::Rect whole = pixelsOf(box);
+            cv::Rect shown = whole & frameRect;
+            if (whole.area() == 0 || shown.area() < VISIBLE_SHARE * whole.area()) {
+                miss[k] = 0;
+                continue;
+            }
+            bool hidden = cv::countNonZero(covered(shown)) >= HIDDEN_SHARE * shown.area();
+            hiddenNow[k] = hidden;
+            if (face.frontal) {
+                int c = sizeClass(box.height);
+                result.frontal[c].add(hidden);
+                if (c > 0) {
+                    result.frontalGoal.add(hidden);
+                    result.byShot[clip.shot].add(hidden);
+                    persons[k].frames += 1;
+                    persons[k].hidden += hidden;
+                    miss[k] = hidden ? 0 : miss[k] + 1;
+                    persons[k].longestMiss = std::max(persons[k].longestMiss, miss[k]);
+                }
+            } else if (box.height >= SIZE_CLASSES[1]) {
+                result.profile.add(hidden);
+            }
+        }
+        cv::Mat outside;
+        cv::bitwise_and(covered, ~near, outside);
+        result.outsideShareSum += double(cv::countNonZero(outside)) / frameRect.area();
+        ++result.frameCount;
+        if (middleFrame && i == n / 2) middleFrame(i, covered, hiddenNow);
+    }
+    for (size_t k = 0; k < p.faces.size(); ++k)
+        if (p.faces[k].frontal && persons[k].frames > 0) result.persons.push_back(persons[k]);
 }
 
 }  // namespace evaluation

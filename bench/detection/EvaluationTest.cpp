@@ -80,5 +80,47 @@ TEST(DetectionEvaluation, CoverageLiesWhereTheRegionIsDrawn) {
     EXPECT_EQ(cv::countNonZero(coverage({}, MediaTime::zero())), 0);
 }
 
+// Six frames of a wide shot of one 60-pixel face (32 pixels in the frame): a region follows it
+// in frames 0, 2 and 5 and strays to a corner of the frame in frames 1, 3 and 4.
+TEST(DetectionEvaluation, JudgingCountsHiddenFramesMissesAndCoverageAwayFromFaces) {
+    Picture picture{"one face", {{{100, 100, 50, 60}, true}}};
+    const cv::Size size(400, 300);
+    const int frames = 6;
+    std::vector<MediaTime> times;
+    std::vector<RegionSample> samples;
+    for (int i = 0; i < frames; ++i) {
+        times.push_back(MediaTime(i, FRAME_RATE));
+        cv::Rect2d box = placement(picture, size, Shot::wide, i, frames).map(picture.faces[0].box);
+        Rect onFace{(box.x - box.width / 4) / FRAME_WIDTH,
+                    (FRAME_HEIGHT - box.y - box.height * 1.25) / FRAME_HEIGHT,
+                    box.width * 1.5 / FRAME_WIDTH, box.height * 1.5 / FRAME_HEIGHT};
+        Rect corner{0.8, 0.05, 0.1, 0.1};
+        samples.push_back({times.back(), i == 1 || i == 3 || i == 4 ? corner : onFace});
+    }
+    TrackedRegion region(samples, Image(), "", Cover::circle, false);
+    region.style.type = StyleKind::normal;
+    region.setSoftness(0);
+    region.updateTimeRange(times.back(), 1.0 / FRAME_RATE);
+
+    Clip clip{&picture, Shot::wide, size, frames, ""};
+    SettingResult result;
+    int shown = -1;
+    judge(clip, times, {region}, result,
+          [&](int index, const cv::Mat&, const std::vector<bool>& hidden) {
+              shown = index;
+              EXPECT_FALSE(hidden[0]);  // frame 3: the region is in the corner
+          });
+    EXPECT_EQ(shown, 3);
+    EXPECT_EQ(result.frontal[1].frames, frames);  // 24-40 px
+    EXPECT_EQ(result.frontal[1].hidden, 3);
+    EXPECT_EQ(result.frontalGoal.hidden, 3);
+    ASSERT_EQ(result.persons.size(), 1u);
+    EXPECT_EQ(result.persons[0].longestMiss, 2);
+    EXPECT_DOUBLE_EQ(result.persons[0].coverage(), 0.5);
+    // Only the three corner circles lie away from the face: π/4 of a tenth by a tenth, each.
+    EXPECT_EQ(result.frameCount, frames);
+    EXPECT_NEAR(result.outsideShareSum, 3 * 0.01 * CV_PI / 4, 0.001);
+}
+
 }  // namespace
 }  // namespace evaluation
