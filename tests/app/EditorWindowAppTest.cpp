@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -44,6 +45,12 @@ bool processUntil(const std::function<bool()>& done, double seconds = 5) {
     return done();
 }
 
+void trigger(QWidget& window, const QString& title) {
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text().remove('&') == title) return action->trigger();
+    ADD_FAILURE() << "no action " << title.toStdString();
+}
+
 template <typename T>
 T* byName(QWidget& window, const QString& name) {
     for (T* widget : window.findChildren<T*>())
@@ -82,4 +89,33 @@ TEST(EditorWindow, AFileThatCannotBeOpenedLeavesWhatWasOpen) {
     EXPECT_NE(problem->find("garbage.mp4"), std::string::npos) << *problem;
     EXPECT_EQ(window.windowTitle(), title);
     EXPECT_TRUE(byName<QPushButton>(window, "Play")->isEnabled());
+}
+
+TEST(EditorWindow, TheKeyboardMovesThePlayheadByFramesAndSecondsWithinTheVideo) {
+    EditorWindow window;
+    ASSERT_EQ(window.openFile(testMediaPath("noaudio.mp4")), std::nullopt);  // 2 s, 30 fps
+    auto* time = byName<QLabel>(window, "Time");
+    auto at = [&] { return time->text().left(5); };
+
+    for (int i = 0; i < 29; ++i) trigger(window, "Next Frame");
+    EXPECT_EQ(at(), "00:00");
+    trigger(window, "Next Frame");
+    EXPECT_EQ(at(), "00:01");
+    trigger(window, "Previous Frame");
+    EXPECT_EQ(at(), "00:00");
+    trigger(window, "Forward One Second");
+    trigger(window, "Forward One Second");
+    EXPECT_EQ(at(), "00:01") << "past the end: the last frame";
+    trigger(window, "Back One Second");
+    trigger(window, "Back One Second");
+    EXPECT_EQ(at(), "00:00");
+    trigger(window, "Go to End");
+    EXPECT_EQ(at(), "00:01");
+    trigger(window, "Go to Start");
+    EXPECT_EQ(at(), "00:00");
+
+    // Moving while playing pauses first.
+    byName<QPushButton>(window, "Play")->click();
+    trigger(window, "Go to End");
+    EXPECT_TRUE(byName<QPushButton>(window, "Play"));
 }

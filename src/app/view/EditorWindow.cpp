@@ -8,8 +8,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "app/view/PreviewView.h"
 #include "core/Notifications.h"
@@ -56,8 +58,11 @@ EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     auto* file = menuBar()->addMenu("&File");
     QAction* open = file->addAction("&Open...", this, &EditorWindow::chooseFile);
     open->setShortcut(QKeySequence::Open);
+    QAction* save = file->addAction("&Save Project...", this, &EditorWindow::saveProject);
+    save->setShortcut(QKeySequence::Save);
     QAction* quit = file->addAction("&Quit", this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
+    addPlaybackMenu();
 
     auto& center = NotificationCenter::defaultCenter();
     observers_.push_back(
@@ -97,6 +102,57 @@ void EditorWindow::chooseFile() {
     if (path.isEmpty()) return;
     if (auto problem = openFile(path.toStdString()))
         QMessageBox::warning(this, "Cannot Open", QString::fromStdString(*problem));
+}
+
+void EditorWindow::addPlaybackMenu() {
+    auto* menu = menuBar()->addMenu("&Playback");
+    auto step = [this](double frames, double seconds) {
+        if (!session_) return;
+        moveTo(session_->playhead.seconds() + frames * session_->source()->frameDuration() +
+               seconds);
+    };
+    struct Move {
+        const char* title;
+        QKeySequence keys;
+        std::function<void()> action;
+    };
+    const Move moves[] = {
+        {"Next Frame", Qt::Key_Right, [step] { step(1, 0); }},
+        {"Previous Frame", Qt::Key_Left, [step] { step(-1, 0); }},
+        {"Forward One Second", Qt::SHIFT | Qt::Key_Right, [step] { step(0, 1); }},
+        {"Back One Second", Qt::SHIFT | Qt::Key_Left, [step] { step(0, -1); }},
+        {"Go to Start", Qt::Key_Home, [this] { moveTo(0); }},
+        {"Go to End", Qt::Key_End, [this] { moveTo(HUGE_VAL); }},
+    };
+    for (const Move& move : moves) {
+        QAction* action = menu->addAction(move.title, this, move.action);
+        action->setShortcut(move.keys);
+    }
+}
+
+void EditorWindow::moveTo(double seconds) {
+    if (!session_) return;
+    if (session_->isPlay) togglePlay();
+    auto duration = session_->source()->duration();
+    if (!duration) return;
+    // The end is the last frame's start: the frame shown there is the last one.
+    double last = std::max(0.0, duration->seconds() - session_->source()->frameDuration());
+    session_->playhead =
+        MediaTime::fromSeconds(std::clamp(seconds, 0.0, last), duration->timescale);
+    NotificationCenter::defaultCenter().post(Notifications::timeChange);
+}
+
+void EditorWindow::saveProject() {
+    if (!session_) return;
+    auto source = std::filesystem::path(session_->source()->path());
+    QString suggested = QString::fromStdString(
+        (source.parent_path() / (source.stem().string() + ".veilcut.json")).string());
+    // The dialog asks before replacing a file, so an existing one may be replaced.
+    QString path = QFileDialog::getSaveFileName(this, "Save Project", suggested,
+                                                "Veilcut projects (*.veilcut.json)");
+    if (path.isEmpty()) return;
+    if (auto problem = session_->saveProject(path.toStdString(), true))
+        QMessageBox::warning(this, "Cannot Save", QString::fromStdString(*problem));
 }
 
 void EditorWindow::togglePlay() {

@@ -1,6 +1,7 @@
 #pragma once
 // The editor's window: the edited preview of one video (or project), a Play button and the
-// playhead's time under it; opening another file replaces what is shown. GUI thread.
+// playhead's time under it, the playhead moved by frames and seconds from the keyboard, and the
+// edits saved as a project; opening another file replaces what is shown. GUI thread.
 
 #include <QMainWindow>
 #include <memory>
@@ -27,8 +28,12 @@ public:
 
 private:
     void chooseFile();
+    void saveProject();
     void togglePlay();
     void showTime();
+    // Pauses and moves the playhead to `seconds` (clamped to the video).
+    void moveTo(double seconds);
+    void addPlaybackMenu();
 
     std::unique_ptr<EditSession> session_;
     std::unique_ptr<PreviewPlayback> playback_;  // after the session: goes first
