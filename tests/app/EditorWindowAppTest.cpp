@@ -119,3 +119,21 @@ TEST(EditorWindow, TheKeyboardMovesThePlayheadByFramesAndSecondsWithinTheVideo) 
     trigger(window, "Go to End");
     EXPECT_TRUE(byName<QPushButton>(window, "Play"));
 }
+
+TEST(EditorWindow, TheFaceScanStartsWithTheVideoAndShowsItsProgress) {
+    EditorWindow window;
+    ASSERT_EQ(window.openFile(testMediaPath("noaudio.mp4")), std::nullopt);
+    auto* scan = byName<QLabel>(window, "Face scan");
+    ASSERT_TRUE(scan);
+    std::vector<QString> seen;
+    ASSERT_TRUE(processUntil(
+        [&] {
+            if (seen.empty() || seen.back() != scan->text()) seen.push_back(scan->text());
+            return scan->text() == "No Face Detected";
+        },
+        60))
+        << scan->text().toStdString();
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_TRUE(seen[seen.size() - 2].startsWith("Blur Face Processing..."))
+        << seen[0].toStdString();
+}

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -54,6 +55,9 @@ EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     bar->addStretch(1);
     column->addLayout(bar);
     setCentralWidget(central);
+    scan_ = new QLabel(this);
+    scan_->setAccessibleName("Face scan");
+    statusBar()->addWidget(scan_);
 
     auto* file = menuBar()->addMenu("&File");
     QAction* open = file->addAction("&Open...", this, &EditorWindow::chooseFile);
@@ -67,6 +71,9 @@ EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     auto& center = NotificationCenter::defaultCenter();
     observers_.push_back(
         center.addObserver(Notifications::timeChange, [this](auto) { showTime(); }));
+    for (const NotificationName* name :
+         {&Notifications::startProcess, &Notifications::progressing, &Notifications::endProcess})
+        observers_.push_back(center.addObserver(*name, [this](auto) { showScanState(); }));
     observers_.push_back(center.addObserver(Notifications::playStatusChange, [this](auto) {
         play_->setText(session_ && session_->isPlay ? "Pause" : "Play");
         play_->setAccessibleName(play_->text());
@@ -92,7 +99,26 @@ std::optional<std::string> EditorWindow::openFile(const std::string& path) {
                    " \u2014 Veilcut");
     play_->setEnabled(true);
     showTime();
+    scanFailure_.clear();
+    session_->startFaceScan(false, [this](const std::string& reason) {
+        scanFailure_ = "The face scan stopped: " + QString::fromStdString(reason);
+        showScanState();
+    });
     return std::nullopt;
+}
+
+void EditorWindow::showScanState() {
+    if (!session_) return;
+    if (!scanFailure_.isEmpty()) return scan_->setText(scanFailure_);
+    const FaceEditor& faces = session_->faceEditor();
+    if (faces.scanState() != FaceScanState::end) {
+        scan_->setText(
+            QString("Blur Face Processing...%1%").arg(std::lround(faces.scanProgress() * 100)));
+        return;
+    }
+    const size_t persons = faces.regions().size();
+    if (persons == 0) return scan_->setText("No Face Detected");
+    scan_->setText(QString::number(persons) + (persons == 1 ? " person found" : " persons found"));
 }
 
 void EditorWindow::chooseFile() {

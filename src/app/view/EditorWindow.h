@@ -1,9 +1,11 @@
 #pragma once
 // The editor's window: the edited preview of one video (or project), a Play button and the
-// playhead's time under it, the playhead moved by frames and seconds from the keyboard, and the
-// edits saved as a project; opening another file replaces what is shown. GUI thread.
+// playhead's time under it, the playhead moved by frames and seconds from the keyboard, the
+// face scan's progress in the status bar (the scan starts as a video opens), and the edits
+// saved as a project; opening another file replaces what is shown. GUI thread.
 
 #include <QMainWindow>
+#include <QString>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +33,7 @@ private:
     void saveProject();
     void togglePlay();
     void showTime();
+    void showScanState();
     // Pauses and moves the playhead to `seconds` (clamped to the video).
     void moveTo(double seconds);
     void addPlaybackMenu();
@@ -41,4 +44,6 @@ private:
     PreviewView* preview_;
     QPushButton* play_;
     QLabel* time_;
+    QLabel* scan_;
+    QString scanFailure_;  // why the scan of the open video stopped, if it did
 };
