@@ -7,6 +7,7 @@
 #include "faces/FaceDetections.h"
 #include "faces/FaceRegionBuilder.h"
 #include "faces/PersonAssociation.h"
+#include "platform/dispatch/BackgroundPriority.h"
 #include "platform/dispatch/BackgroundQueue.h"
 #include "platform/dispatch/BoundedQueue.h"
 #include "platform/dispatch/MainQueue.h"
@@ -106,8 +107,15 @@ void FaceScan::scanFaces(std::shared_ptr<const SourceVideo> video, Progress prog
         if (running_->pass) running_->pass->cancel();
         running_->pass = pass;
     }
-    BackgroundQueue::dispatch(
-        [running = running_, pass, detectors = detectors_] { run(running, pass, detectors); });
+    BackgroundQueue::dispatch([running = running_, pass, detectors = detectors_] {
+        // On a thread of its own, which ends with the pass: it and its stages yield to the
+        // preview while it plays.
+        std::thread scan([&] {
+            runAtBackgroundPriority();
+            run(running, pass, detectors);
+        });
+        scan.join();
+    });
 }
 
 void FaceScan::cancel() {
