@@ -50,13 +50,13 @@ struct AudioReader::Context : StreamInput {
 AudioReader::AudioReader(std::unique_ptr<Context> context) : context_(std::move(context)) {}
 AudioReader::~AudioReader() = default;
 
-std::unique_ptr<AudioReader> AudioReader::open(const std::string& path, int track, int sampleRate,
+std::unique_ptr<AudioReader> AudioReader::open(const MediaSource& source, int track, int sampleRate,
                                                std::string* error) {
     auto c = std::make_unique<Context>();
     c->sampleRate = sampleRate;
-    std::string reason = c->open(path, AVMEDIA_TYPE_AUDIO, track);
+    std::string reason = c->open(source, AVMEDIA_TYPE_AUDIO, track);
     auto fail = [&](const std::string& why) {
-        if (error) *error = path + ": " + why;
+        if (error) *error = source.name + ": " + why;
         return nullptr;
     };
     if (!reason.empty()) return fail(reason);

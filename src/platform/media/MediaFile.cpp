@@ -11,12 +11,9 @@ extern "C" {
 
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/FfmpegSupport.h"
-#include "platform/media/FfmpegLogLevel.h"
+#include "platform/media/FormatInput.h"
 
-struct MediaFile::Context {
-    AVFormatContext* format = nullptr;
-    ~Context() { avformat_close_input(&format); }
-
+struct MediaFile::Context : FormatInput {
     AVStream* stream(int index) const {
         if (index < 0 || index >= int(format->nb_streams)) return nullptr;
         return format->streams[index];
@@ -51,13 +48,10 @@ std::vector<int> streamsOfType(const AVFormatContext* format, AVMediaType type) 
 MediaFile::MediaFile(std::unique_ptr<Context> context) : context_(std::move(context)) {}
 MediaFile::~MediaFile() = default;
 
-std::unique_ptr<MediaFile> MediaFile::open(const std::string& path, std::string* error) {
-    quietFfmpegLogs();
+std::unique_ptr<MediaFile> MediaFile::open(const MediaSource& source, std::string* error) {
     auto context = std::make_unique<Context>();
-    int rc = avformat_open_input(&context->format, path.c_str(), nullptr, nullptr);
-    if (rc >= 0) rc = avformat_find_stream_info(context->format, nullptr);
-    if (rc < 0) {
-        if (error) *error = path + ": " + averrorText(rc);
+    if (std::string reason = context->open(source); !reason.empty()) {
+        if (error) *error = source.name + ": " + reason;
         return nullptr;
     }
     return std::unique_ptr<MediaFile>(new MediaFile(std::move(context)));

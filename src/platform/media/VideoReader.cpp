@@ -185,14 +185,14 @@ struct VideoReader::Context : StreamInput {
 VideoReader::VideoReader(std::unique_ptr<Context> context) : context_(std::move(context)) {}
 VideoReader::~VideoReader() = default;
 
-std::unique_ptr<VideoReader> VideoReader::open(const std::string& path,
+std::unique_ptr<VideoReader> VideoReader::open(const MediaSource& source,
                                                const VideoReaderSettings& settings,
                                                std::string* error) {
     auto c = std::make_unique<Context>();
     c->settings = settings;
-    std::string reason = c->open(path, AVMEDIA_TYPE_VIDEO, -1);
+    std::string reason = c->open(source, AVMEDIA_TYPE_VIDEO, -1);
     auto fail = [&](const std::string& why) {
-        if (error) *error = path + ": " + why;
+        if (error) *error = source.name + ": " + why;
         return nullptr;
     };
     if (!reason.empty()) return fail(reason);

@@ -1,0 +1,53 @@
+// Files read from memory.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+#include "platform/media/AudioReader.h"
+#include "platform/media/MediaFile.h"
+#include "platform/media/VideoReader.h"
+#include "support/TestMedia.h"
+
+namespace {
+
+std::vector<uint8_t> bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+}  // namespace
+
+TEST(DamagedMedia, BytesInMemoryReadAsTheFileDoes) {
+    auto bytes = bytesOf(testMediaPath("noaudio.mp4"));
+    auto fromFile = VideoReader::open(testMediaPath("noaudio.mp4"), {});
+    auto fromMemory = VideoReader::open(MediaSource::memory(bytes, "clip"), {});
+    ASSERT_TRUE(fromFile && fromMemory);
+    EXPECT_EQ(fromMemory->trackRange().duration, fromFile->trackRange().duration);
+    VideoFrame a, b;
+    int frames = 0;
+    while (fromFile->read(a) == ReadStatus::frame) {
+        ASSERT_EQ(fromMemory->read(b), ReadStatus::frame);
+        ASSERT_EQ(b.time, a.time);
+        ASSERT_EQ(cv::norm(a.image.pixels, b.image.pixels, cv::NORM_INF), 0) << frames;
+        ++frames;
+    }
+    EXPECT_EQ(fromMemory->read(b), ReadStatus::end);
+    EXPECT_EQ(frames, 60);
+    // Seeking back, as an exact range does, reads the bytes again from where it lands.
+    ASSERT_TRUE(fromMemory->setRange({MediaTime(1, 1), MediaTime(1, 10)}));
+    ASSERT_EQ(fromMemory->read(b), ReadStatus::frame);
+    EXPECT_EQ(b.time, MediaTime(1, 1));
+
+    // The size of the bytes is how a cut-short file is told from a whole one.
+    auto cut = bytesOf(testMediaPath("truncated.mp4"));
+    auto truncated = VideoReader::open(MediaSource::memory(cut, "cut"), {});
+    ASSERT_TRUE(truncated);
+    ReadStatus status;
+    while ((status = truncated->read(b)) == ReadStatus::frame) {
+    }
+    EXPECT_EQ(status, ReadStatus::failed);
+}
