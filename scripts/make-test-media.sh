@@ -49,3 +49,12 @@ if [ ! -s truncated.mp4 ]; then
     rm truncated.full.mp4
 fi
 [ -s garbage.mp4 ] || head -c 65536 /dev/urandom > garbage.mp4
+[ -e empty.mp4 ] || : > empty.mp4
+# An MP4 whose index (the moov box, written last) is cut off with the end of the file.
+if [ ! -s moov-cut.mp4 ]; then
+    ff $(video 320x240 30 1) $H264 moov-cut.full.mp4
+    head -c $(( $(stat -c %s moov-cut.full.mp4) * 4 / 5 )) moov-cut.full.mp4 > moov-cut.mp4
+    rm moov-cut.full.mp4
+fi
+# A playlist under a video's name, listing another clip by its full path.
+[ -s playlist.mp4 ] || printf '#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\n%s/noaudio.mp4\n#EXT-X-ENDLIST\n' "$PWD" > playlist.mp4

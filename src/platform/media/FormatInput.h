@@ -1,6 +1,6 @@
 #pragma once
 // A media source opened by the demuxer with its streams probed; the one place where files and
-// bytes in memory are opened.
+// bytes in memory are opened, and where a failure to open is put into words.
 // One thread at a time.
 
 #include <cstdint>
@@ -27,11 +27,17 @@ struct FormatInput {
     FormatInput& operator=(const FormatInput&) = delete;
     ~FormatInput();
 
-    // Empty on success, else a short reason without the source's name.
+    // Empty on success, else a short reason without the source's name ("the file is empty").
     std::string open(const MediaSource& source);
 
 private:
+    static int openOnlyTheSource(AVFormatContext* format, AVIOContext** io, const char* url,
+                                 int flags, AVDictionary** options);
+
     // Bytes in memory are read through our own I/O context, which the demuxer does not free.
     MemoryCursor memory_;
     AVIOContext* io_ = nullptr;
+    std::string path_;  // the one file the demuxer may open; empty for bytes in memory
+    decltype(AVFormatContext::io_open) defaultOpen_ = nullptr;
+    bool refused_ = false;
 };

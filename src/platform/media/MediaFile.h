@@ -33,7 +33,8 @@ struct StreamInfo {
 
 class MediaFile {
 public:
-    // Empty with a one-line reason when the file cannot be opened or is not a media file.
+    // Empty with a one-line reason ("NAME: the file is empty") when the file cannot be opened or
+    // is not a media file.
     static std::unique_ptr<MediaFile> open(const MediaSource& source, std::string* error = nullptr);
     ~MediaFile();
 

@@ -1,4 +1,4 @@
-// Files read from memory.
+// Files that are empty, cut short or not videos at all, and files read from memory.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -20,6 +20,25 @@ std::vector<uint8_t> bytesOf(const std::string& path) {
 }
 
 }  // namespace
+
+TEST(DamagedMedia, AFileThatDoesNotOpenSaysWhy) {
+    struct Case {
+        const char* clip;
+        const char* reason;
+    };
+    for (auto [clip, reason] : {Case{"empty.mp4", "the file is empty"},
+                                Case{"garbage.mp4", "not a video Veilcut can read"},
+                                Case{"moov-cut.mp4", "the file is truncated or damaged"},
+                                Case{"playlist.mp4",
+                                     "the file lists other files (a playlist); "
+                                     "open a video file itself"}}) {
+        std::string path = testMediaPath(clip), fileError, readerError;
+        EXPECT_FALSE(MediaFile::open(path, &fileError));
+        EXPECT_EQ(fileError, path + ": " + reason);
+        EXPECT_FALSE(VideoReader::open(path, {}, &readerError));
+        EXPECT_EQ(readerError, path + ": " + reason);
+    }
+}
 
 TEST(DamagedMedia, BytesInMemoryReadAsTheFileDoes) {
     auto bytes = bytesOf(testMediaPath("noaudio.mp4"));
@@ -50,4 +69,8 @@ TEST(DamagedMedia, BytesInMemoryReadAsTheFileDoes) {
     while ((status = truncated->read(b)) == ReadStatus::frame) {
     }
     EXPECT_EQ(status, ReadStatus::failed);
+
+    std::string error;
+    EXPECT_FALSE(MediaFile::open(MediaSource::memory({}, "nothing"), &error));
+    EXPECT_EQ(error, "nothing: the file is empty");
 }
