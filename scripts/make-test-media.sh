@@ -56,5 +56,7 @@ if [ ! -s moov-cut.mp4 ]; then
     head -c $(( $(stat -c %s moov-cut.full.mp4) * 4 / 5 )) moov-cut.full.mp4 > moov-cut.mp4
     rm moov-cut.full.mp4
 fi
+# A display matrix that is not a quarter turn.
+[ -s rot45.mp4 ] || { ff -i noaudio.mp4 -c copy -metadata:s:v:0 rotate=45 rot45.tmp.mp4 && mv rot45.tmp.mp4 rot45.mp4; }
 # A playlist under a video's name, listing another clip by its full path.
 [ -s playlist.mp4 ] || printf '#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\n%s/noaudio.mp4\n#EXT-X-ENDLIST\n' "$PWD" > playlist.mp4

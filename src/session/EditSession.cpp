@@ -44,6 +44,11 @@ std::optional<std::string> EditSession::openSource(const std::string& path) {
         if (!MediaFile::open(path, &why)) return why;
     }
     if (!videos || videos->empty() || !source->size()) return path + ": no video track";
+    if (int turn =
+            rotationDegrees(source->preferredTransform().value_or(AffineTransform::identity()));
+        turn % 90 != 0)
+        return path + ": its rotation tag turns the picture by " + std::to_string(turn) +
+               " degrees; only quarter turns are supported";
     setSource(std::move(source));
     return std::nullopt;
 }

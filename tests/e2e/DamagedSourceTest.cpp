@@ -31,10 +31,14 @@ TEST_F(DamagedSourceTest, SourcesThatCannotBeShownSayWhyInOneLine) {
         const char* clip;
         const char* reason;
     };
-    for (auto [clip, reason] : {Case{"empty.mp4", "the file is empty"},
-                                Case{"garbage.mp4", "not a video Veilcut can read"},
-                                Case{"moov-cut.mp4", "the file is truncated or damaged"},
-                                Case{"audio-only.mp4", "no video track"}}) {
+    for (auto [clip, reason] :
+         {Case{"empty.mp4", "the file is empty"},
+          Case{"garbage.mp4", "not a video Veilcut can read"},
+          Case{"moov-cut.mp4", "the file is truncated or damaged"},
+          Case{"audio-only.mp4", "no video track"},
+          Case{"rot45.mp4",
+               "its rotation tag turns the picture by 45 degrees; only quarter turns "
+               "are supported"}}) {
         auto r = render(clip);
         EXPECT_EQ(r.status, 2) << clip;
         EXPECT_EQ(r.err, "veilcut: error: " + testMediaPath(clip) + ": " + reason + "\n");

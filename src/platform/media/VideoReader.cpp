@@ -25,6 +25,9 @@ namespace {
 struct Orientation {
     int counterClockwise = 0;  // 0, 90, 180 or 270
     bool mirrored = false;
+    // Any other turn, in whole degrees: an upright picture would need its corners cut or padded,
+    // and guessing the nearest quarter turn could show the picture on its side.
+    int unsupportedTurn = 0;
 
     bool swapsSides() const { return counterClockwise == 90 || counterClockwise == 270; }
     bool isIdentity() const { return counterClockwise == 0 && !mirrored; }
@@ -34,6 +37,9 @@ struct Orientation {
         auto m = displayMatrixOf(stream);
         if (!m) return o;
         double degrees = -std::atan2(m->b, m->a) * 180 / M_PI;
+        // Whole degrees as `info` shows them; a tag of 90 stores an inexact 16.16 sine.
+        int whole = int(std::lround(degrees));
+        if (whole % 90 != 0) o.unsupportedTurn = (whole % 360 + 360) % 360;
         int quarter = int(std::lround(degrees / 90)) % 4;
         o.counterClockwise = (quarter < 0 ? quarter + 4 : quarter) * 90;
         o.mirrored = m->a * m->d - m->b * m->c < 0;
@@ -199,6 +205,9 @@ std::unique_ptr<VideoReader> VideoReader::open(const MediaSource& source,
     if (c->decoder->width <= 0 || c->decoder->height <= 0) return fail("no picture size");
 
     c->orientation = Orientation::of(c->stream);
+    if (int turn = c->orientation.unsupportedTurn)
+        return fail("its rotation tag turns the picture by " + std::to_string(turn) +
+                    " degrees; only quarter turns are supported");
     int displayWidth = c->orientation.swapsSides() ? c->decoder->height : c->decoder->width;
     int displayHeight = c->orientation.swapsSides() ? c->decoder->width : c->decoder->height;
     c->width = settings.width > 0 ? settings.width : displayWidth;

@@ -1,4 +1,4 @@
-// Files that are empty, cut short or not videos at all, and files read from memory.
+// Files that are empty, cut short, not videos at all or oddly tagged, and files read from memory.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -73,4 +73,14 @@ TEST(DamagedMedia, BytesInMemoryReadAsTheFileDoes) {
     std::string error;
     EXPECT_FALSE(MediaFile::open(MediaSource::memory({}, "nothing"), &error));
     EXPECT_EQ(error, "nothing: the file is empty");
+}
+
+TEST(DamagedMedia, ATurnThatIsNotAQuarterTurnIsRefused) {
+    std::string error;
+    EXPECT_FALSE(VideoReader::open(testMediaPath("rot45.mp4"), {}, &error));
+    EXPECT_EQ(error, testMediaPath("rot45.mp4") +
+                         ": its rotation tag turns the picture by 45 degrees; only quarter turns "
+                         "are supported");
+    // Quarter turns still read, their 16.16 sines being inexact.
+    EXPECT_TRUE(VideoReader::open(testMediaPath("portrait.mp4"), {}));
 }
