@@ -60,3 +60,28 @@ fi
 [ -s rot45.mp4 ] || { ff -i noaudio.mp4 -c copy -metadata:s:v:0 rotate=45 rot45.tmp.mp4 && mv rot45.tmp.mp4 rot45.mp4; }
 # A playlist under a video's name, listing another clip by its full path.
 [ -s playlist.mp4 ] || printf '#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\n%s/noaudio.mp4\n#EXT-X-ENDLIST\n' "$PWD" > playlist.mp4
+# Eight bytes overwritten in five packets of a stream: `damage FILE STREAM OFFSET` rewrites the
+# bytes at OFFSET in the 30th to 34th packets (offset 0: an H.264 packet's NAL size, which the
+# decoder refuses; offset 1: the AAC frame's first elements, which it refuses too).
+damage() {
+    local file=$1 stream=$2 offset=$3
+    ffprobe -v error -select_streams "$stream" -show_entries packet=pos -of csv=p=0 "$file" |
+        sed -n '30,34p' | while read -r pos; do
+            printf '\377\377\377\377\377\377\377\377' |
+                dd of="$file" bs=1 seek=$((pos + offset)) conv=notrunc status=none
+        done
+}
+if [ ! -s bad-audio.mp4 ]; then
+    ff $(video 640x360) $(tone) $H264 $AAC -shortest bad-audio.tmp.mp4
+    damage bad-audio.tmp.mp4 a 1 && mv bad-audio.tmp.mp4 bad-audio.mp4
+fi
+if [ ! -s bad-video.mp4 ]; then
+    ff $(video 640x360) $(tone) $H264 $AAC -shortest bad-video.tmp.mp4
+    damage bad-video.tmp.mp4 v 0 && mv bad-video.tmp.mp4 bad-video.mp4
+fi
+# ADTS frames each state their channels: a stereo second, then a mono one.
+if [ ! -s channels-change.aac ]; then
+    ff -f lavfi -i sine=frequency=440:sample_rate=48000:duration=1 -ac 2 -c:a aac stereo.tmp.aac
+    ff -f lavfi -i sine=frequency=440:sample_rate=48000:duration=1 -ac 1 -c:a aac mono.tmp.aac
+    cat stereo.tmp.aac mono.tmp.aac > channels-change.aac && rm stereo.tmp.aac mono.tmp.aac
+fi

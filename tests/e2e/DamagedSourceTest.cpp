@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/SourceVideo.h"
 #include "support/TempFolder.h"
 #include "support/TestMedia.h"
 
@@ -25,6 +26,27 @@ struct DamagedSourceTest : ::testing::Test {
 };
 
 }  // namespace
+
+TEST_F(DamagedSourceTest, DamagedAudioIsSilencedWithOneWarningAndTheExportGoesOn) {
+    auto r = render("bad-audio.mp4");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string warning = "veilcut: warning: " + testMediaPath("bad-audio.mp4") +
+                          ": damaged audio replaced with silence\n";
+    auto first = r.err.find(warning);
+    EXPECT_NE(first, std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(warning, first + 1), std::string::npos) << r.err;
+    SourceVideo written(out);
+    written.waitUntilLoaded();
+    EXPECT_EQ(written.trackAudios()->size(), 1u);
+    EXPECT_NEAR(written.duration()->seconds(), 2.0, 0.05);
+}
+
+TEST_F(DamagedSourceTest, DamagedVideoFailsTheExportAndLeavesNoFile) {
+    auto r = render("bad-video.mp4");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("cannot decode the video"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(out));
+}
 
 TEST_F(DamagedSourceTest, SourcesThatCannotBeShownSayWhyInOneLine) {
     struct Case {

@@ -1,4 +1,4 @@
-// Files that are empty, cut short, not videos at all or oddly tagged, and files read from memory.
+// Files that are empty, cut short, damaged or oddly tagged, and files read from memory.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -17,6 +17,13 @@ namespace {
 std::vector<uint8_t> bytesOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+size_t countOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
 }  // namespace
@@ -83,4 +90,57 @@ TEST(DamagedMedia, ATurnThatIsNotAQuarterTurnIsRefused) {
                          "are supported");
     // Quarter turns still read, their 16.16 sines being inexact.
     EXPECT_TRUE(VideoReader::open(testMediaPath("portrait.mp4"), {}));
+}
+
+TEST(DamagedMedia, DamagedAudioPacketsBecomeSilenceWithOneWarning) {
+    // Five packets of 1024 samples at 48 kHz, from the 30th on, are damaged.
+    auto reader = AudioReader::open(testMediaPath("bad-audio.mp4"), 1, 48000);
+    ASSERT_TRUE(reader);
+    testing::internal::CaptureStderr();
+    std::vector<float> samples;
+    AudioChunk chunk;
+    ReadStatus status;
+    while ((status = reader->read(chunk)) == ReadStatus::frame) {
+        ASSERT_EQ(chunk.start, int64_t(samples.size()));
+        samples.insert(samples.end(), chunk.samples.begin(), chunk.samples.end());
+    }
+    std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(status, ReadStatus::end) << reader->error();
+    EXPECT_NEAR(double(samples.size()) / 48000, 2.0, 0.03);
+    EXPECT_EQ(countOf(err, "damaged audio replaced with silence"), 1u) << err;
+    // Silence where the damaged packets play (the encoder's priming packet and the decoder's
+    // overlap of one packet put them 3 packets earlier in the output), the tone on either side.
+    auto loudest = [&](int64_t from, int64_t count) {
+        float peak = 0;
+        for (int64_t i = from; i < from + count; ++i) peak = std::max(peak, std::abs(samples[i]));
+        return peak;
+    };
+    EXPECT_LT(loudest(27 * 1024 + 128, 5 * 1024 - 256), 0.01f);
+    EXPECT_GT(loudest(26 * 1024, 512), 0.1f);
+    EXPECT_GT(loudest(32 * 1024 + 512, 512), 0.1f);
+}
+
+TEST(DamagedMedia, DamagedVideoStillFails) {
+    auto reader = VideoReader::open(testMediaPath("bad-video.mp4"), {});
+    ASSERT_TRUE(reader);
+    VideoFrame frame;
+    ReadStatus status;
+    while ((status = reader->read(frame)) == ReadStatus::frame) {
+    }
+    EXPECT_EQ(status, ReadStatus::failed);
+    EXPECT_NE(reader->error().find("cannot decode the video"), std::string::npos)
+        << reader->error();
+}
+
+TEST(DamagedMedia, AudioThatChangesItsChannelsMidwayIsResampledAsItIs) {
+    // A stereo second, then a mono one: read with the stereo set-up, the mono frames' missing
+    // second plane would be read from nowhere.
+    auto reader = AudioReader::open(testMediaPath("channels-change.aac"), 0, 44100);
+    ASSERT_TRUE(reader);
+    AudioChunk chunk;
+    ReadStatus status;
+    int64_t samples = 0;
+    while ((status = reader->read(chunk)) == ReadStatus::frame) samples += chunk.samples.size();
+    EXPECT_EQ(status, ReadStatus::end) << reader->error();
+    EXPECT_NEAR(double(samples) / 44100, 2.0, 0.05);
 }
