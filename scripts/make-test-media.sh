@@ -85,3 +85,12 @@ if [ ! -s channels-change.aac ]; then
     ff -f lavfi -i sine=frequency=440:sample_rate=48000:duration=1 -ac 1 -c:a aac mono.tmp.aac
     cat stereo.tmp.aac mono.tmp.aac > channels-change.aac && rm stereo.tmp.aac mono.tmp.aac
 fi
+# A transfer tag FFmpeg has no name for (126): Matroska states it as a number, which ffmpeg only
+# writes for names, so BT.709's TransferCharacteristics element (55 BA, one byte, 1) is rewritten.
+# MPEG-4 Part 2 pictures leave the container's tag as it is.
+if [ ! -s unknown-transfer.mkv ]; then
+    ff -f lavfi -i testsrc2=size=64x64:rate=30:duration=0.2 -c:v mpeg4 -color_trc bt709 \
+        unknown-transfer.tmp.mkv
+    perl -pi -0777 -e 's/\x55\xBA\x81\x01/\x55\xBA\x81\x7E/' unknown-transfer.tmp.mkv
+    mv unknown-transfer.tmp.mkv unknown-transfer.mkv
+fi

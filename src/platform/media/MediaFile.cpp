@@ -121,7 +121,7 @@ std::optional<Size> MediaFile::naturalSize(int track) const {
 std::optional<TransferFunction> MediaFile::transferFunction(int track) const {
     const AVStream* st = context_->stream(track);
     if (!st || st->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) return std::nullopt;
-    switch (st->codecpar->color_trc) {
+    switch (knownTag(st->codecpar->color_trc, AVCOL_TRC_NB, AVCOL_TRC_UNSPECIFIED)) {
         case AVCOL_TRC_UNSPECIFIED: return TransferFunction::unspecified;
         case AVCOL_TRC_BT709: return TransferFunction::bt709;
         case AVCOL_TRC_SMPTE2084: return TransferFunction::pq;
@@ -150,9 +150,12 @@ std::optional<StreamInfo> MediaFile::streamInfo(int track) const {
     if (p->codec_tag) info.codecTag = av_fourcc_make_string(tag, p->codec_tag);
     if (p->codec_type == AVMEDIA_TYPE_VIDEO) {
         info.pixelFormat = text(av_get_pix_fmt_name(AVPixelFormat(p->format)));
-        info.primaries = text(av_color_primaries_name(p->color_primaries));
-        info.transfer = text(av_color_transfer_name(p->color_trc));
-        info.matrix = text(av_color_space_name(p->color_space));
+        info.primaries = text(av_color_primaries_name(
+            knownTag(p->color_primaries, AVCOL_PRI_NB, AVCOL_PRI_UNSPECIFIED)));
+        info.transfer = text(
+            av_color_transfer_name(knownTag(p->color_trc, AVCOL_TRC_NB, AVCOL_TRC_UNSPECIFIED)));
+        info.matrix = text(
+            av_color_space_name(knownTag(p->color_space, AVCOL_SPC_NB, AVCOL_SPC_UNSPECIFIED)));
         info.width = p->width;
         info.height = p->height;
         info.hasDisplayMatrix = displayMatrixOf(st).has_value();

@@ -87,8 +87,8 @@ AVPixelFormat avFormat(VideoPixelFormat f) {
 
 // Untagged pictures read as players read them: BT.709 from 720 lines up, BT.601 below.
 AVColorSpace matrixOf(const AVFrame* frame) {
-    if (frame->colorspace != AVCOL_SPC_UNSPECIFIED && frame->colorspace != AVCOL_SPC_RESERVED)
-        return frame->colorspace;
+    AVColorSpace stated = knownTag(frame->colorspace, AVCOL_SPC_NB, AVCOL_SPC_UNSPECIFIED);
+    if (stated != AVCOL_SPC_UNSPECIFIED && stated != AVCOL_SPC_RESERVED) return stated;
     return std::max(frame->width, frame->height) >= 1280 || frame->height >= 720
                ? AVCOL_SPC_BT709
                : AVCOL_SPC_SMPTE170M;
@@ -172,7 +172,9 @@ struct VideoReader::Context : StreamInput {
             return false;
         cv::Mat upright;
         orientation.apply(stored, upright);
-        if (settings.pqToHlg && frame->color_trc == AVCOL_TRC_SMPTE2084 &&
+        if (settings.pqToHlg &&
+            knownTag(frame->color_trc, AVCOL_TRC_NB, AVCOL_TRC_UNSPECIFIED) ==
+                AVCOL_TRC_SMPTE2084 &&
             settings.format == VideoPixelFormat::rgba16)
             convertPqToHlg(upright);
         out.image = Image(upright);
@@ -259,7 +261,8 @@ double VideoReader::averageFrameRate() const {
 }
 
 bool VideoReader::isPq() const {
-    return context_->stream->codecpar->color_trc == AVCOL_TRC_SMPTE2084;
+    return knownTag(context_->stream->codecpar->color_trc, AVCOL_TRC_NB, AVCOL_TRC_UNSPECIFIED) ==
+           AVCOL_TRC_SMPTE2084;
 }
 
 bool VideoReader::setRange(const MediaTimeRange& range) {

@@ -144,3 +144,17 @@ TEST(DamagedMedia, AudioThatChangesItsChannelsMidwayIsResampledAsItIs) {
     EXPECT_EQ(status, ReadStatus::end) << reader->error();
     EXPECT_NEAR(double(samples) / 44100, 2.0, 0.05);
 }
+
+TEST(DamagedMedia, AColourTagWithoutANameIsUnstated) {
+    // Read as the enum, 126 was "other" and undefined behaviour (UBSan stops on it).
+    auto file = MediaFile::open(testMediaPath("unknown-transfer.mkv"));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->transferFunction(0), TransferFunction::unspecified);
+    EXPECT_EQ(file->streamInfo(0)->transfer, "unknown");  // FFmpeg's name for unspecified
+    auto reader = VideoReader::open(testMediaPath("unknown-transfer.mkv"),
+                                    {.format = VideoPixelFormat::rgba16, .pqToHlg = true});
+    ASSERT_TRUE(reader);
+    EXPECT_FALSE(reader->isPq());
+    VideoFrame frame;
+    EXPECT_EQ(reader->read(frame), ReadStatus::frame);
+}
