@@ -49,3 +49,48 @@ if [ ! -s truncated.mp4 ]; then
     rm truncated.full.mp4
 fi
 [ -s garbage.mp4 ] || head -c 65536 /dev/urandom > garbage.mp4
+[ -e empty.mp4 ] || : > empty.mp4
+# An MP4 whose index (the moov box, written last) is cut off with the end of the file.
+if [ ! -s moov-cut.mp4 ]; then
+    ff $(video 320x240 30 1) $H264 moov-cut.full.mp4
+    head -c $(( $(stat -c %s moov-cut.full.mp4) * 4 / 5 )) moov-cut.full.mp4 > moov-cut.mp4
+    rm moov-cut.full.mp4
+fi
+# A display matrix that is not a quarter turn.
+[ -s rot45.mp4 ] || { ff -i noaudio.mp4 -c copy -metadata:s:v:0 rotate=45 rot45.tmp.mp4 && mv rot45.tmp.mp4 rot45.mp4; }
+# A playlist under a video's name, listing another clip by its full path.
+[ -s playlist.mp4 ] || printf '#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\n%s/noaudio.mp4\n#EXT-X-ENDLIST\n' "$PWD" > playlist.mp4
+# Eight bytes overwritten in five packets of a stream: `damage FILE STREAM OFFSET` rewrites the
+# bytes at OFFSET in the 30th to 34th packets (offset 0: an H.264 packet's NAL size, which the
+# decoder refuses; offset 1: the AAC frame's first elements, which it refuses too).
+damage() {
+    local file=$1 stream=$2 offset=$3
+    ffprobe -v error -select_streams "$stream" -show_entries packet=pos -of csv=p=0 "$file" |
+        sed -n '30,34p' | while read -r pos; do
+            printf '\377\377\377\377\377\377\377\377' |
+                dd of="$file" bs=1 seek=$((pos + offset)) conv=notrunc status=none
+        done
+}
+if [ ! -s bad-audio.mp4 ]; then
+    ff $(video 640x360) $(tone) $H264 $AAC -shortest bad-audio.tmp.mp4
+    damage bad-audio.tmp.mp4 a 1 && mv bad-audio.tmp.mp4 bad-audio.mp4
+fi
+if [ ! -s bad-video.mp4 ]; then
+    ff $(video 640x360) $(tone) $H264 $AAC -shortest bad-video.tmp.mp4
+    damage bad-video.tmp.mp4 v 0 && mv bad-video.tmp.mp4 bad-video.mp4
+fi
+# ADTS frames each state their channels: a stereo second, then a mono one.
+if [ ! -s channels-change.aac ]; then
+    ff -f lavfi -i sine=frequency=440:sample_rate=48000:duration=1 -ac 2 -c:a aac stereo.tmp.aac
+    ff -f lavfi -i sine=frequency=440:sample_rate=48000:duration=1 -ac 1 -c:a aac mono.tmp.aac
+    cat stereo.tmp.aac mono.tmp.aac > channels-change.aac && rm stereo.tmp.aac mono.tmp.aac
+fi
+# A transfer tag FFmpeg has no name for (126): Matroska states it as a number, which ffmpeg only
+# writes for names, so BT.709's TransferCharacteristics element (55 BA, one byte, 1) is rewritten.
+# MPEG-4 Part 2 pictures leave the container's tag as it is.
+if [ ! -s unknown-transfer.mkv ]; then
+    ff -f lavfi -i testsrc2=size=64x64:rate=30:duration=0.2 -c:v mpeg4 -color_trc bt709 \
+        unknown-transfer.tmp.mkv
+    perl -pi -0777 -e 's/\x55\xBA\x81\x01/\x55\xBA\x81\x7E/' unknown-transfer.tmp.mkv
+    mv unknown-transfer.tmp.mkv unknown-transfer.mkv
+fi

@@ -10,6 +10,7 @@
 #include "core/Notifications.h"
 #include "platform/dispatch/BackgroundQueue.h"
 #include "platform/dispatch/MainQueue.h"
+#include "platform/media/MediaFile.h"
 #include "project/ProjectReader.h"
 #include "project/ProjectWriter.h"
 #include "session/FaceScanWait.h"
@@ -36,7 +37,18 @@ std::optional<std::string> EditSession::openSource(const std::string& path) {
     auto source = std::make_shared<SourceVideo>(path);
     source->waitUntilLoaded();
     auto videos = source->trackVideos();
+    if (!videos) {
+        // The facts only say the file did not open; opening it once more says why (empty,
+        // damaged, not a video), which is the one thing the user can act on.
+        std::string why;
+        if (!MediaFile::open(path, &why)) return why;
+    }
     if (!videos || videos->empty() || !source->size()) return path + ": no video track";
+    if (int turn =
+            rotationDegrees(source->preferredTransform().value_or(AffineTransform::identity()));
+        turn % 90 != 0)
+        return path + ": its rotation tag turns the picture by " + std::to_string(turn) +
+               " degrees; only quarter turns are supported";
     setSource(std::move(source));
     projectPath_.clear();
     return std::nullopt;

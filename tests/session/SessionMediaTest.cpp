@@ -115,6 +115,10 @@ TEST_F(SessionMedia, RefusedDestinationsAndSourcesFailWithTheirReasonAndTouchNot
     fs::copy_file(testMediaPath("audio-only.mp4"), dir / "audio.mp4");
     EXPECT_EQ(empty.openSource((dir / "audio.mp4").string()),
               (dir / "audio.mp4").string() + ": no video track");
+    // Refused when opened, before a preview or an export would meet it.
+    auto turned = empty.openSource(testMediaPath("rot45.mp4"));
+    ASSERT_TRUE(turned);
+    EXPECT_NE(turned->find("turns the picture by 45 degrees"), std::string::npos) << *turned;
     EXPECT_FALSE(empty.source());
     EXPECT_EQ(filesInFolder(), (std::vector<std::string>{"audio.mp4", "noaudio.mp4", "taken.mp4"}));
 }

@@ -31,11 +31,23 @@ bool isDebugLogShown() {
     return forced().load() || askedForByEnvironment();
 }
 
-void logDebug(std::string_view line) {
-    if (!isDebugLogShown()) return;
+namespace {
+
+void printLine(std::string_view prefix, std::string_view line) {
     // One lock so lines from several threads never interleave.
     static std::mutex mutex;
     std::lock_guard lock(mutex);
+    std::fwrite(prefix.data(), 1, prefix.size(), stderr);
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fputc('\n', stderr);
+}
+
+}  // namespace
+
+void logDebug(std::string_view line) {
+    if (isDebugLogShown()) printLine("", line);
+}
+
+void logWarning(std::string_view line) {
+    printLine("veilcut: warning: ", line);
 }

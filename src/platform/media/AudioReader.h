@@ -20,7 +20,7 @@ struct AudioChunk {
 class AudioReader {
 public:
     // Empty, with a one-line reason, when the track cannot be decoded.
-    static std::unique_ptr<AudioReader> open(const std::string& path, int track, int sampleRate,
+    static std::unique_ptr<AudioReader> open(const MediaSource& source, int track, int sampleRate,
                                              std::string* error = nullptr);
     ~AudioReader();
 

@@ -1,6 +1,7 @@
 #pragma once
 // Small conversions shared by the FFmpeg wrappers of this folder. Any thread.
 
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,17 @@ inline std::string averrorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return text;
+}
+
+// A colour tag as the file states it, or `unstated` for a number FFmpeg has no name for: its C
+// code stores any number a file holds, and in C++ an enum loaded with a value outside its range
+// is undefined. The field is read as the int it is, never as the enum.
+template <typename Enum>
+Enum knownTag(const Enum& field, Enum count, Enum unstated) {
+    int raw = 0;
+    static_assert(sizeof raw == sizeof field);
+    std::memcpy(&raw, &field, sizeof raw);
+    return raw >= 0 && raw < int(count) ? Enum(raw) : unstated;
 }
 
 // A time in a stream's time base as a media time; time bases that are not 1/N are not exact

@@ -11,12 +11,9 @@ extern "C" {
 
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/FfmpegSupport.h"
-#include "platform/media/FfmpegLogLevel.h"
+#include "platform/media/FormatInput.h"
 
-struct MediaFile::Context {
-    AVFormatContext* format = nullptr;
-    ~Context() { avformat_close_input(&format); }
-
+struct MediaFile::Context : FormatInput {
     AVStream* stream(int index) const {
         if (index < 0 || index >= int(format->nb_streams)) return nullptr;
         return format->streams[index];
@@ -51,13 +48,10 @@ std::vector<int> streamsOfType(const AVFormatContext* format, AVMediaType type) 
 MediaFile::MediaFile(std::unique_ptr<Context> context) : context_(std::move(context)) {}
 MediaFile::~MediaFile() = default;
 
-std::unique_ptr<MediaFile> MediaFile::open(const std::string& path, std::string* error) {
-    quietFfmpegLogs();
+std::unique_ptr<MediaFile> MediaFile::open(const MediaSource& source, std::string* error) {
     auto context = std::make_unique<Context>();
-    int rc = avformat_open_input(&context->format, path.c_str(), nullptr, nullptr);
-    if (rc >= 0) rc = avformat_find_stream_info(context->format, nullptr);
-    if (rc < 0) {
-        if (error) *error = path + ": " + averrorText(rc);
+    if (std::string reason = context->open(source); !reason.empty()) {
+        if (error) *error = source.name + ": " + reason;
         return nullptr;
     }
     return std::unique_ptr<MediaFile>(new MediaFile(std::move(context)));
@@ -127,7 +121,7 @@ std::optional<Size> MediaFile::naturalSize(int track) const {
 std::optional<TransferFunction> MediaFile::transferFunction(int track) const {
     const AVStream* st = context_->stream(track);
     if (!st || st->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) return std::nullopt;
-    switch (st->codecpar->color_trc) {
+    switch (knownTag(st->codecpar->color_trc, AVCOL_TRC_NB, AVCOL_TRC_UNSPECIFIED)) {
         case AVCOL_TRC_UNSPECIFIED: return TransferFunction::unspecified;
         case AVCOL_TRC_BT709: return TransferFunction::bt709;
         case AVCOL_TRC_SMPTE2084: return TransferFunction::pq;
@@ -156,9 +150,12 @@ std::optional<StreamInfo> MediaFile::streamInfo(int track) const {
     if (p->codec_tag) info.codecTag = av_fourcc_make_string(tag, p->codec_tag);
     if (p->codec_type == AVMEDIA_TYPE_VIDEO) {
         info.pixelFormat = text(av_get_pix_fmt_name(AVPixelFormat(p->format)));
-        info.primaries = text(av_color_primaries_name(p->color_primaries));
-        info.transfer = text(av_color_transfer_name(p->color_trc));
-        info.matrix = text(av_color_space_name(p->color_space));
+        info.primaries = text(av_color_primaries_name(
+            knownTag(p->color_primaries, AVCOL_PRI_NB, AVCOL_PRI_UNSPECIFIED)));
+        info.transfer = text(
+            av_color_transfer_name(knownTag(p->color_trc, AVCOL_TRC_NB, AVCOL_TRC_UNSPECIFIED)));
+        info.matrix = text(
+            av_color_space_name(knownTag(p->color_space, AVCOL_SPC_NB, AVCOL_SPC_UNSPECIFIED)));
         info.width = p->width;
         info.height = p->height;
         info.hasDisplayMatrix = displayMatrixOf(st).has_value();

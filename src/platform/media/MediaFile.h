@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/image/Geometry.h"
+#include "platform/media/MediaSource.h"
 #include "platform/time/MediaTime.h"
 
 enum class TransferFunction { unspecified, bt709, pq, hlg, itu2020, other };
@@ -32,8 +33,9 @@ struct StreamInfo {
 
 class MediaFile {
 public:
-    // Empty with a one-line reason when the file cannot be opened or is not a media file.
-    static std::unique_ptr<MediaFile> open(const std::string& path, std::string* error = nullptr);
+    // Empty with a one-line reason ("NAME: the file is empty") when the file cannot be opened or
+    // is not a media file.
+    static std::unique_ptr<MediaFile> open(const MediaSource& source, std::string* error = nullptr);
     ~MediaFile();
 
     // Longest stream duration, in that stream's own timescale.

@@ -5,6 +5,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "platform/media/FfmpegSupport.h"
+
 namespace {
 
 // The widest store swscale makes, in pixels of the packed formats (64 bytes of 4-byte pixels).
@@ -79,8 +81,10 @@ bool PictureScaler::scale(SwsContext* context, AVFrame* dst, const AVFrame* src)
 
 bool PictureScaler::toPacked(const AVFrame* frame, int width, int height, AVColorSpace matrix,
                              cv::Mat& packed, AVPixelFormat packedFormat) {
-    int full = frame->color_range == AVCOL_RANGE_JPEG || frame->format == AV_PIX_FMT_YUVJ420P ||
-               frame->format == AV_PIX_FMT_YUVJ444P || frame->format == AV_PIX_FMT_YUVJ422P;
+    int full =
+        knownTag(frame->color_range, AVCOL_RANGE_NB, AVCOL_RANGE_UNSPECIFIED) == AVCOL_RANGE_JPEG ||
+        frame->format == AV_PIX_FMT_YUVJ420P || frame->format == AV_PIX_FMT_YUVJ444P ||
+        frame->format == AV_PIX_FMT_YUVJ422P;
     Key key{width,       height,       frame->format, packed.cols,
             packed.rows, packedFormat, int(matrix),   full};
     if (!prepare(key, true)) return false;

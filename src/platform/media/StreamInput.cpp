@@ -1,6 +1,5 @@
 #include "platform/media/StreamInput.h"
 
-#include "platform/media/FfmpegLogLevel.h"
 #include "platform/media/FfmpegSupport.h"
 
 namespace {
@@ -11,14 +10,10 @@ constexpr int DECODER_THREADS = 2;
 
 StreamInput::~StreamInput() {
     avcodec_free_context(&decoder);
-    avformat_close_input(&format);
 }
 
-std::string StreamInput::open(const std::string& path, AVMediaType type, int index) {
-    quietFfmpegLogs();
-    int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
-    if (rc >= 0) rc = avformat_find_stream_info(format, nullptr);
-    if (rc < 0) return averrorText(rc);
+std::string StreamInput::open(const MediaSource& source, AVMediaType type, int index) {
+    if (std::string reason = FormatInput::open(source); !reason.empty()) return reason;
     for (unsigned i = 0; i < format->nb_streams && index < 0; ++i) {
         const AVStream* st = format->streams[i];
         if (st->codecpar->codec_type == type && !(st->disposition & AV_DISPOSITION_ATTACHED_PIC))
@@ -39,6 +34,6 @@ std::string StreamInput::open(const std::string& path, AVMediaType type, int ind
     // frames of its own (about 120 MB at 4K) and decoded no faster here.
     decoder->thread_count = DECODER_THREADS;
     decoder->pkt_timebase = stream->time_base;
-    if ((rc = avcodec_open2(decoder, codec, nullptr)) < 0) return averrorText(rc);
+    if (int rc = avcodec_open2(decoder, codec, nullptr); rc < 0) return averrorText(rc);
     return {};
 }

@@ -7,20 +7,18 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 }
 
-struct StreamInput {
-    AVFormatContext* format = nullptr;
+#include "platform/media/FormatInput.h"
+
+struct StreamInput : FormatInput {
     AVStream* stream = nullptr;
     AVCodecContext* decoder = nullptr;
 
     StreamInput() = default;
-    StreamInput(const StreamInput&) = delete;
-    StreamInput& operator=(const StreamInput&) = delete;
     ~StreamInput();
 
-    // Opens `path` and the decoder of stream `index` of `type`, or of the first stream of that
+    // Opens `source` and the decoder of stream `index` of `type`, or of the first stream of that
     // type (cover pictures aside) when `index` is negative. Empty on success, else the reason.
-    std::string open(const std::string& path, AVMediaType type, int index);
+    std::string open(const MediaSource& source, AVMediaType type, int index);
 };

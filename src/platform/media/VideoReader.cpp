@@ -25,6 +25,9 @@ namespace {
 struct Orientation {
     int counterClockwise = 0;  // 0, 90, 180 or 270
     bool mirrored = false;
+    // Any other turn, in whole degrees: an upright picture would need its corners cut or padded,
+    // and guessing the nearest quarter turn could show the picture on its side.
+    int unsupportedTurn = 0;
 
     bool swapsSides() const { return counterClockwise == 90 || counterClockwise == 270; }
     bool isIdentity() const { return counterClockwise == 0 && !mirrored; }
@@ -34,6 +37,9 @@ struct Orientation {
         auto m = displayMatrixOf(stream);
         if (!m) return o;
         double degrees = -std::atan2(m->b, m->a) * 180 / M_PI;
+        // Whole degrees as `info` shows them; a tag of 90 stores an inexact 16.16 sine.
+        int whole = int(std::lround(degrees));
+        if (whole % 90 != 0) o.unsupportedTurn = (whole % 360 + 360) % 360;
         int quarter = int(std::lround(degrees / 90)) % 4;
         o.counterClockwise = (quarter < 0 ? quarter + 4 : quarter) * 90;
         o.mirrored = m->a * m->d - m->b * m->c < 0;
@@ -81,8 +87,8 @@ AVPixelFormat avFormat(VideoPixelFormat f) {
 
 // Untagged pictures read as players read them: BT.709 from 720 lines up, BT.601 below.
 AVColorSpace matrixOf(const AVFrame* frame) {
-    if (frame->colorspace != AVCOL_SPC_UNSPECIFIED && frame->colorspace != AVCOL_SPC_RESERVED)
-        return frame->colorspace;
+    AVColorSpace stated = knownTag(frame->colorspace, AVCOL_SPC_NB, AVCOL_SPC_UNSPECIFIED);
+    if (stated != AVCOL_SPC_UNSPECIFIED && stated != AVCOL_SPC_RESERVED) return stated;
     return std::max(frame->width, frame->height) >= 1280 || frame->height >= 720
                ? AVCOL_SPC_BT709
                : AVCOL_SPC_SMPTE170M;
@@ -166,7 +172,9 @@ struct VideoReader::Context : StreamInput {
             return false;
         cv::Mat upright;
         orientation.apply(stored, upright);
-        if (settings.pqToHlg && frame->color_trc == AVCOL_TRC_SMPTE2084 &&
+        if (settings.pqToHlg &&
+            knownTag(frame->color_trc, AVCOL_TRC_NB, AVCOL_TRC_UNSPECIFIED) ==
+                AVCOL_TRC_SMPTE2084 &&
             settings.format == VideoPixelFormat::rgba16)
             convertPqToHlg(upright);
         out.image = Image(upright);
@@ -185,20 +193,23 @@ struct VideoReader::Context : StreamInput {
 VideoReader::VideoReader(std::unique_ptr<Context> context) : context_(std::move(context)) {}
 VideoReader::~VideoReader() = default;
 
-std::unique_ptr<VideoReader> VideoReader::open(const std::string& path,
+std::unique_ptr<VideoReader> VideoReader::open(const MediaSource& source,
                                                const VideoReaderSettings& settings,
                                                std::string* error) {
     auto c = std::make_unique<Context>();
     c->settings = settings;
-    std::string reason = c->open(path, AVMEDIA_TYPE_VIDEO, -1);
+    std::string reason = c->open(source, AVMEDIA_TYPE_VIDEO, -1);
     auto fail = [&](const std::string& why) {
-        if (error) *error = path + ": " + why;
+        if (error) *error = source.name + ": " + why;
         return nullptr;
     };
     if (!reason.empty()) return fail(reason);
     if (c->decoder->width <= 0 || c->decoder->height <= 0) return fail("no picture size");
 
     c->orientation = Orientation::of(c->stream);
+    if (int turn = c->orientation.unsupportedTurn)
+        return fail("its rotation tag turns the picture by " + std::to_string(turn) +
+                    " degrees; only quarter turns are supported");
     int displayWidth = c->orientation.swapsSides() ? c->decoder->height : c->decoder->width;
     int displayHeight = c->orientation.swapsSides() ? c->decoder->width : c->decoder->height;
     c->width = settings.width > 0 ? settings.width : displayWidth;
@@ -250,7 +261,8 @@ double VideoReader::averageFrameRate() const {
 }
 
 bool VideoReader::isPq() const {
-    return context_->stream->codecpar->color_trc == AVCOL_TRC_SMPTE2084;
+    return knownTag(context_->stream->codecpar->color_trc, AVCOL_TRC_NB, AVCOL_TRC_UNSPECIFIED) ==
+           AVCOL_TRC_SMPTE2084;
 }
 
 bool VideoReader::setRange(const MediaTimeRange& range) {

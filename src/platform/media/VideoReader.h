@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/media/MediaSource.h"
 #include "platform/media/VideoFrame.h"
 #include "platform/time/MediaTime.h"
 
@@ -34,7 +35,7 @@ class VideoReader {
 public:
     // Empty, with a one-line reason, when the file cannot be opened, has no video track or its
     // decoder cannot start.
-    static std::unique_ptr<VideoReader> open(const std::string& path,
+    static std::unique_ptr<VideoReader> open(const MediaSource& source,
                                              const VideoReaderSettings& settings,
                                              std::string* error = nullptr);
     ~VideoReader();
