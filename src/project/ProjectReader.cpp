@@ -1,5 +1,6 @@
 #include "project/ProjectReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -18,6 +19,8 @@ using Json = nlohmann::json;
 constexpr double MAX_COORDINATE = 1000;
 constexpr double MAX_SECONDS = 1e9;
 constexpr size_t MAX_EMOJI_BYTES = 64;
+// Names from the document longer than this are left out of messages.
+constexpr size_t MAX_SHOWN_NAME = 32;
 
 // Thrown only inside this file; parseProject turns it into the error message.
 struct Fault {
@@ -36,9 +39,24 @@ std::string element(const std::string& path, size_t i) {
     return path + "[" + std::to_string(i) + "]";
 }
 
+// A name the document gave (a key, a style) as a message shows it, after a space: quoted when
+// it is short printable ASCII, left out otherwise, so a message stays one short line whatever
+// the document holds.
+std::string shown(const std::string& name) {
+    bool plain = name.size() <= MAX_SHOWN_NAME &&
+                 std::all_of(name.begin(), name.end(),
+                             [](unsigned char c) { return c >= 0x20 && c < 0x7f; });
+    return plain ? " '" + name + "'" : "";
+}
+
+// At most `limit` elements in the array `v`.
+void atMost(const Json& v, size_t limit, const std::string& path, const std::string& what) {
+    if (v.size() > limit) fail(path, "more than " + std::to_string(limit) + " " + what);
+}
+
 void onlyKeys(const Json& object, const std::string& path, std::set<std::string> allowed) {
     for (auto it = object.begin(); it != object.end(); ++it)
-        if (!allowed.count(it.key())) fail(path, "unknown key '" + it.key() + "'");
+        if (!allowed.count(it.key())) fail(path, "unknown key" + shown(it.key()));
 }
 
 const Json& object(const Json& v, const std::string& path) {
@@ -121,7 +139,7 @@ ProjectStyle look(const Json& obj, const std::string& path, ProjectStyle default
     if (const Json* v = optionalMember(obj, "style")) {
         auto name = string(*v, child(path, "style"));
         auto type = styleKindFromName(name);
-        if (!type) fail(child(path, "style"), "unknown style '" + name + "'");
+        if (!type) fail(child(path, "style"), "unknown style" + shown(name));
         s.style = *type;
     }
     if (const Json* v = optionalMember(obj, "intensity"))
@@ -185,7 +203,7 @@ T typeNamed(const Json& obj, const std::string& path,
     if (!t) return fallback;
     auto name = string(*t, child(path, "type"));
     auto type = fromName(name);
-    if (!type) fail(child(path, "type"), "unknown " + kind + " type '" + name + "'");
+    if (!type) fail(child(path, "type"), "unknown " + kind + " type" + shown(name));
     return *type;
 }
 
@@ -229,6 +247,7 @@ std::vector<ProjectRegion> regions(const Json& doc, const std::string& key) {
     std::vector<ProjectRegion> list;
     if (const Json* v = optionalMember(doc, key)) {
         array(*v, key);
+        atMost(*v, PROJECT_MAX_REGIONS, key, "regions");
         for (size_t i = 0; i < v->size(); ++i) list.push_back(region((*v)[i], element(key, i)));
     }
     return list;
@@ -243,6 +262,9 @@ ProjectDocument document(const Json& doc) {
     ProjectDocument d;
     d.source = string(member(doc, "source", ""), "source");
     if (d.source.empty()) fail("source", "must not be empty");
+    // A file name ends at a NUL: the rest would be silently dropped when the file is opened.
+    if (d.source.find('\0') != std::string::npos)
+        fail("source", "must not contain a NUL character");
     if (const Json* bg = optionalMember(doc, "background")) {
         object(*bg, "background");
         onlyKeys(*bg, "background", {"style", "intensity", "softness"});
@@ -252,11 +274,57 @@ ProjectDocument document(const Json& doc) {
     d.objects = regions(doc, "objects");
     if (const Json* shapes = optionalMember(doc, "shapes")) {
         array(*shapes, "shapes");
+        atMost(*shapes, PROJECT_MAX_SHAPES, "shapes", "shapes");
         for (size_t i = 0; i < shapes->size(); ++i)
             d.shapes.push_back(shape((*shapes)[i], element("shapes", i)));
     }
     return d;
 }
+
+// Checks a document's syntax and nesting before it is built. The parser's own per-value
+// callback, the other way to stop deep documents early, takes time in the square of an array's
+// length; this pass is linear.
+class SyntaxCheck final : public Json::json_sax_t {
+public:
+    std::string error;  // set when the check stops
+
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool start_object(std::size_t) override { return enter(); }
+    bool start_array(std::size_t) override { return enter(); }
+    bool end_object() override { return leave(); }
+    bool end_array() override { return leave(); }
+
+    // The library's message would quote the offending token, which can be megabytes long.
+    bool parse_error(std::size_t position, const std::string&,
+                     const nlohmann::detail::exception& e) override {
+        const auto* syntax = dynamic_cast<const Json::parse_error*>(&e);
+        const std::string at =
+            " (at byte " + std::to_string(syntax ? syntax->byte : position) + ")";
+        error =
+            syntax ? "document: not valid JSON" + at : "document: a number is out of range" + at;
+        return false;
+    }
+
+private:
+    bool enter() {
+        if (++depth_ <= PROJECT_MAX_DEPTH) return true;
+        error = "document: nested too deeply";
+        return false;
+    }
+    bool leave() {
+        --depth_;
+        return true;
+    }
+
+    int depth_ = 0;
+};
 
 }  // namespace
 
@@ -267,22 +335,18 @@ MediaTime resolveProjectTime(const ProjectTime& t, int32_t timescale) {
 
 ProjectReadResult parseProject(std::string_view text) {
     if (text.size() > PROJECT_MAX_BYTES) return {std::nullopt, "document: larger than 16 MiB"};
-    bool tooDeep = false;
-    // The callback sees every nesting level as it is parsed, so deep documents stop early.
-    Json::parser_callback_t depthGuard = [&](int depth, Json::parse_event_t, Json&) {
-        if (depth > PROJECT_MAX_DEPTH) tooDeep = true;
-        return !tooDeep;
-    };
     try {
-        Json doc = Json::parse(text.begin(), text.end(), depthGuard);
-        if (tooDeep) return {std::nullopt, "document: nested too deeply"};
-        return {document(doc), {}};
+        SyntaxCheck check;
+        if (!Json::sax_parse(text.begin(), text.end(), &check))
+            return {std::nullopt, check.error.empty() ? "document: not valid JSON" : check.error};
+        return {document(Json::parse(text.begin(), text.end())), {}};
     } catch (const Fault& f) {
         return {std::nullopt, f.message};
-    } catch (const Json::parse_error& e) {
-        return {std::nullopt, "document: not valid JSON (at byte " + std::to_string(e.byte) + ")"};
-    } catch (const std::exception& e) {
-        return {std::nullopt, std::string("document: ") + e.what()};
+    } catch (const std::bad_alloc&) {
+        return {std::nullopt, "document: too large to hold in memory"};
+    } catch (const std::exception&) {
+        // The library's own messages may quote any amount of the document.
+        return {std::nullopt, "document: cannot be read"};
     }
 }
 

@@ -11,7 +11,11 @@
 #include "project/ProjectDocument.h"
 
 inline constexpr size_t PROJECT_MAX_BYTES = 16 * 1024 * 1024;
-inline constexpr int PROJECT_MAX_DEPTH = 16;
+inline constexpr int PROJECT_MAX_DEPTH = 16;  // nested arrays and objects
+// Far more than anyone places or tracks by hand, few enough that loading and drawing them all
+// stays within memory and seconds a frame.
+inline constexpr size_t PROJECT_MAX_SHAPES = 10'000;
+inline constexpr size_t PROJECT_MAX_REGIONS = 100'000;  // in `faces`, and again in `objects`
 
 struct ProjectReadResult {
     std::optional<ProjectDocument> document;

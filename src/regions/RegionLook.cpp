@@ -3,7 +3,7 @@
 #include "platform/image/ImageOps.h"
 
 #include "platform/image/ReductionCache.h"
-#include "regions/EmojiImage.h"
+#include "regions/LookPictures.h"
 #include "regions/RegionMask.h"
 #include "regions/ShapeMask.h"
 
@@ -38,22 +38,18 @@ void RegionLook::setEmoji(std::string value) {
 }
 
 void RegionLook::updateShapeMasks() {
-    double sigma = softness * FEATHER_SIGMA_PER_SOFTNESS;
-    rectangle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, RECTANGLE_CORNER_RADIUS, sigma);
-    circle = makeShapeMask(MASK_COLOR, MASK_CANVAS_SIDE, ELLIPSE_CORNER_RADIUS, sigma);
-    rectangleVisiblePart_ = rectangle ? visibleMaskPart(*rectangle) : Rect{};
-    circleVisiblePart_ = circle ? visibleMaskPart(*circle) : Rect{};
-    auto alphaOf = [](const std::optional<Image>& mask) -> std::optional<Image> {
-        if (!mask) return std::nullopt;
-        return ImageOps::alphaChannel(*mask);
-    };
-    rectangleAlpha_ = alphaOf(rectangle);
-    circleAlpha_ = alphaOf(circle);
+    masks_ = sharedShapeMasks(softness * FEATHER_SIGMA_PER_SOFTNESS);
+    rectangle = masks_->rectangle;
+    circle = masks_->circle;
 }
 
 void RegionLook::updateEmojiImages() {
-    emojiImage = makeEmojiImage(emoji, EMOJI_FONT_SIZE);
-    if (isHDR) hdrEmojiImage = makeHDREmojiImage(emoji, EMOJI_FONT_SIZE);
+    emojiPicture_ = sharedEmojiPicture(emoji, false);
+    emojiImage = *emojiPicture_;
+    if (isHDR) {
+        hdrEmojiPicture_ = sharedEmojiPicture(emoji, true);
+        hdrEmojiImage = *hdrEmojiPicture_;
+    }
     auto cached = [](const std::optional<Image>& picture) {
         return picture ? std::make_shared<const ReductionCache>(*picture) : nullptr;
     };
@@ -75,7 +71,7 @@ const std::optional<Image>& RegionLook::mask(Cover cover) const {
 }
 
 const std::optional<Image>& RegionLook::maskAlpha(Cover cover) const {
-    return cover == Cover::circle ? circleAlpha_ : rectangleAlpha_;
+    return cover == Cover::circle ? masks_->circleAlpha : masks_->rectangleAlpha;
 }
 
 std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
@@ -83,9 +79,9 @@ std::optional<Rect> RegionLook::coverArea(Cover cover, const Rect& rect,
     Rect placed = rect;
     if (cover != Cover::emoji) {
         if (!mask(cover)) return std::nullopt;
-        placed =
-            visibleMaskRect(cover == Cover::circle ? circleVisiblePart_ : rectangleVisiblePart_,
-                            frameExtent, maskRect(rect));
+        placed = visibleMaskRect(
+            cover == Cover::circle ? masks_->circleVisiblePart : masks_->rectangleVisiblePart,
+            frameExtent, maskRect(rect));
     }
     Rect area = toPixels(placed, frameExtent).intersection(frameExtent);
     if (area.isEmpty()) return std::nullopt;

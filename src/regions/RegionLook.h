@@ -16,6 +16,7 @@
 #include "regions/Cover.h"
 
 class ReductionCache;
+struct ShapeMasks;
 
 class RegionLook {
 public:
@@ -50,16 +51,17 @@ protected:
 
 private:
     const std::optional<Image>& mask(Cover cover) const;
+    // The mask's alpha channel alone: placing it costs a quarter of placing the mask, and
+    // alpha is all that cutting a layer with it reads.
     const std::optional<Image>& maskAlpha(Cover cover) const;
 
-    // The emoji pictures with the reductions placing them needs, kept from frame to frame.
+    // The pictures, shared with every region of the same softness or emoji (LookPictures.h);
+    // the fields above show the same pixels.
+    std::shared_ptr<const ShapeMasks> masks_;
+    std::shared_ptr<const std::optional<Image>> emojiPicture_;
+    std::shared_ptr<const std::optional<Image>> hdrEmojiPicture_;
+    // The reductions placing the emoji pictures needs, kept from frame to frame. Each region
+    // keeps its own: regions sharing a picture are placed at sizes of their own.
     std::shared_ptr<const ReductionCache> emojiReductions_;
     std::shared_ptr<const ReductionCache> hdrEmojiReductions_;
-    // Each mask's alpha channel alone: placing it costs a quarter of placing the mask, and
-    // alpha is all that cutting a layer with it reads.
-    std::optional<Image> rectangleAlpha_;
-    std::optional<Image> circleAlpha_;
-    // Where each mask is not transparent (see visibleMaskPart), found once per mask.
-    Rect rectangleVisiblePart_;
-    Rect circleVisiblePart_;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/image/ImageOps.h"
+#include "regions/LayerStack.h"
 
 namespace {
 
@@ -95,9 +95,9 @@ Image renderRegions(const std::vector<TrackedRegion>& regions, const Image& sour
                     const MediaTime& time, const Image& background, RenderPurpose purpose,
                     double frameDuration, std::vector<Rect>* drawn) {
     if (source.empty()) return background;
-    std::vector<Image> layers;
+    LayerStack layers(background, drawn);
     for (const TrackedRegion& region : regions)
         if (auto layer = region.layer(source, time, frameDuration, purpose))
-            layers.push_back(std::move(*layer));
-    return ImageOps::sourceOver(layers, background, drawn);
+            layers.push(std::move(*layer));
+    return layers.result();
 }

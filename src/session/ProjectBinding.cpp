@@ -15,9 +15,14 @@ std::string shapePath(size_t i, const char* key) {
     return "shapes[" + std::to_string(i) + "]." + key;
 }
 
-std::string firstEmoji() {
-    auto list = emojiList();
-    return list.empty() ? std::string() : list.front();
+// Made once: the catalogue is fixed, and building it for every region of a large project
+// would cost more than the rest of loading.
+const std::string& firstEmoji() {
+    static const std::string first = [] {
+        auto list = emojiList();
+        return list.empty() ? std::string() : list.front();
+    }();
+    return first;
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "core/Notifications.h"
-#include "platform/image/ImageOps.h"
 #include "regions/EmojiCatalogue.h"
+#include "regions/LayerStack.h"
 
 namespace {
 
@@ -208,9 +208,9 @@ std::optional<Image> ShapeEditor::render(const Image& source, const Image& curre
                                          const FrameContext& context,
                                          std::vector<Rect>* drawn) const {
     auto list = snapshot_.load();
-    std::vector<Image> layers;
+    LayerStack layers(current, drawn);
     for (const Shape& shape : *list)
         if (auto layer = shape.layer(source, context.time, context.purpose))
-            layers.push_back(std::move(*layer));
-    return ImageOps::sourceOver(layers, current, drawn);
+            layers.push(std::move(*layer));
+    return layers.result();
 }

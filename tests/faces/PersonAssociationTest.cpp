@@ -46,12 +46,19 @@ TEST(PersonAssociation, TwoFacesOnOneEarlierFaceAndOneFaceOnTwo) {
 }
 
 TEST(PersonAssociation, LooksBackFiveFramesAtMost) {
-    for (int missing : {3, 6}) {
-        std::vector<FrameFaces> results{frame({face(box, "A")})};
-        for (int i = 0; i < missing; ++i) results.push_back(frame({}));
-        results.push_back(frame({face(box)}));
-        associateFrame(results);
-        EXPECT_EQ(results.back().faces[0].personid == "A", missing == 3) << missing;
+    // Seen in frame 0, then `missing` empty frames: with 4 the last seen frame is five back and
+    // still reached; with 5 it is six back and the returning face or body is a new person.
+    for (bool byPose : {false, true}) {
+        for (int missing : {3, 4, 5, 6}) {
+            std::vector<FrameFaces> results{byPose ? frame({}, {pose(Point{0.5, 0.5}, {}, "A")})
+                                                   : frame({face(box, "A")})};
+            for (int i = 0; i < missing; ++i) results.push_back(frame({}));
+            results.push_back(byPose ? frame({}, {pose(Point{0.5, 0.5})}) : frame({face(box)}));
+            associateFrame(results);
+            const std::string& id =
+                byPose ? results.back().poses[0].personid : results.back().faces[0].personid;
+            EXPECT_EQ(id == "A", missing <= 4) << (byPose ? "pose, " : "face, ") << missing;
+        }
     }
 }
 

@@ -57,6 +57,19 @@ TEST(Shape, KeyframesInterpolateLinearlyFromTheDefaultRectAtTimeZero) {
     }
 }
 
+TEST(Shape, BeforeTheFirstKeyframeTheBlendStartsAtTimeZeroNotAtTheTrimStart) {
+    // Trimmed to start at 2 s, keyframes at 4 s and 6 s: at 2 s the rect is already halfway
+    // from the default rect to the first keyframe, at 3 s three quarters.
+    Rect d{0, 0, 0.2, 0.2}, k4{0.4, 0.8, 0.6, 0.4}, k6{0.8, 0.8, 0.2, 0.2};
+    auto shape = shapeOver(2, 10, d);
+    shape.appendKeyframe(sec(6), k6);
+    shape.appendKeyframe(sec(4), k4);
+    expectRect(shape.rect(sec(2)), {0.2, 0.4, 0.4, 0.3});
+    expectRect(shape.rect(sec(3)), {0.3, 0.6, 0.5, 0.35});
+    expectRect(shape.rect(sec(4)), k4);
+    expectRect(shape.rect(sec(5)), {0.6, 0.8, 0.4, 0.3});
+}
+
 TEST(Shape, KeyframesSharingATimeNeverDivideByZero) {
     auto shape = shapeOver(0, 10);
     Rect a{0.1, 0.1, 0.1, 0.1}, b{0.5, 0.5, 0.1, 0.1};
