@@ -9,13 +9,12 @@
 #include <string_view>
 
 #include "project/ProjectDocument.h"
+#include "regions/RegionLimits.h"
 
 inline constexpr size_t PROJECT_MAX_BYTES = 16 * 1024 * 1024;
 inline constexpr int PROJECT_MAX_DEPTH = 16;  // nested arrays and objects
-// Far more than anyone places or tracks by hand, few enough that loading and drawing them all
-// stays within memory and seconds a frame.
-inline constexpr size_t PROJECT_MAX_SHAPES = 10'000;
-inline constexpr size_t PROJECT_MAX_REGIONS = 100'000;  // in `faces`, and again in `objects`
+inline constexpr size_t PROJECT_MAX_SHAPES = MAX_SHAPES;
+inline constexpr size_t PROJECT_MAX_REGIONS = MAX_TRACKED_REGIONS;  // `faces`, and `objects`
 
 struct ProjectReadResult {
     std::optional<ProjectDocument> document;

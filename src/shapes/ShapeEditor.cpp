@@ -7,6 +7,7 @@
 #include "core/Notifications.h"
 #include "regions/EmojiCatalogue.h"
 #include "regions/LayerStack.h"
+#include "regions/RegionLimits.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ void ShapeEditor::changed() {
 void ShapeEditor::insertShape(const Rect& topLeftRect) {
     auto source = source_.get();
     auto duration = durationOf(source);
-    if (!duration) return;
+    if (!duration || shapes_.size() >= MAX_SHAPES) return;
     auto emojis = emojiList();
     bool hdr = source->isHDR();
     shapes_.emplace_back(MediaTimeRange{MediaTime(0, duration->timescale), *duration},

@@ -45,6 +45,8 @@ public:
     // The keyframe the keyframe operations act on. Posts nothing.
     void selectKeyframe(std::optional<int> index);
 
+    // Adds a shape and starts editing it; nothing once the list holds MAX_SHAPES (a project
+    // with more could not be opened again).
     void insertShape(const Rect& topLeftRect);
     void removeNewShape();
     void selectShape(int index);

@@ -5,6 +5,7 @@
 #include "core/CurrentSource.h"
 #include "core/Notifications.h"
 #include "platform/dispatch/MainQueue.h"
+#include "regions/RegionLimits.h"
 #include "support/ScriptedSourceProbe.h"
 
 namespace {
@@ -177,4 +178,14 @@ TEST_F(ShapeEditorTest, ResetEmptiesEverything) {
                     .render(frame, frame,
                             {MediaTime(0, 1), 1.0 / 30, RenderPurpose::preview, nullptr}, nullptr)
                     ->sharesPixelsWith(frame));
+}
+
+TEST_F(ShapeEditorTest, AFullListTakesNoMoreShapesSoThatItsProjectOpensAgain) {
+    addShape({0.1, 0.2, 0.3, 0.4});
+    shapes.load(ShapeEditor::ShapeList(MAX_SHAPES, shapes.shapes()[0]));
+    take();
+    shapes.insertShape({0.5, 0.5, 0.1, 0.1});
+    EXPECT_EQ(shapes.shapes().size(), MAX_SHAPES);
+    EXPECT_FALSE(shapes.isAddingShape());
+    EXPECT_TRUE(take().empty());
 }
