@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include "cli/CommandLine.h"
+#include "platform/dispatch/BackgroundQueue.h"
 #include "platform/image/ImageThreads.h"
 #ifdef VEILCUT_WITH_EDITOR
 #include "app/Editor.h"
@@ -25,10 +26,14 @@ int main(int argc, char** argv) {
     // half-way with its temporary files left behind: writes to it just fail.
     std::signal(SIGPIPE, SIG_IGN);
 #ifdef VEILCUT_WITH_EDITOR
-    return runCommandLine(argc, argv, [argc, argv](const std::optional<std::string>& file) {
+    int status = runCommandLine(argc, argv, [argc, argv](const std::optional<std::string>& file) {
         return runEditor(argc, argv, file);
     });
 #else
-    return runCommandLine(argc, argv);
+    int status = runCommandLine(argc, argv);
 #endif
+    // Work cancelled on the way out (a scan when the window closed) winds down before the
+    // objects it uses are destroyed with the program.
+    BackgroundQueue::waitUntilIdle();
+    return status;
 }

@@ -19,6 +19,11 @@ public:
         for (auto& t : workers_) t.join();
     }
 
+    void waitUntilIdle() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return tasks_.empty() && busy_ == 0; });
+    }
+
     void dispatch(std::function<void()> task) {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
@@ -36,9 +41,13 @@ private:
             if (tasks_.empty()) return;  // stopping and nothing left
             auto task = std::move(tasks_.front());
             tasks_.pop_front();
+            ++busy_;
             lock.unlock();
             task();
+            task = nullptr;  // what it holds goes before the task counts as done
             lock.lock();
+            --busy_;
+            changed_.notify_all();
         }
     }
 
@@ -47,6 +56,7 @@ private:
     std::deque<std::function<void()>> tasks_;
     std::vector<std::thread> workers_;
     size_t idle_ = 0;
+    size_t busy_ = 0;
     bool stopping_ = false;
 };
 
@@ -58,3 +68,7 @@ WorkerPool& pool() {
 }  // namespace
 
 void BackgroundQueue::dispatch(std::function<void()> task) { pool().dispatch(std::move(task)); }
+
+void BackgroundQueue::waitUntilIdle() {
+    pool().waitUntilIdle();
+}

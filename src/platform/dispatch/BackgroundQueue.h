@@ -9,5 +9,8 @@
 namespace BackgroundQueue {
 
 void dispatch(std::function<void()> task);
+// Waits until no task is queued or running: for the end of the program, after its owners have
+// cancelled their work, so that no task outlives the objects the program's exit destroys.
+void waitUntilIdle();
 
 }  // namespace BackgroundQueue

@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <optional>
 #include <sstream>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -28,6 +30,22 @@ std::string startTime(int pid) {
     return {};
 }
 
+// The process id in a name of the form "process-PID-STARTTIME", or nothing for another name.
+std::optional<int> processOf(const std::string& name) {
+    const std::string prefix = "process-";
+    if (!name.starts_with(prefix)) return std::nullopt;
+    const size_t dash = name.find('-', prefix.size());
+    auto digits = [](std::string_view text, size_t most) {
+        return !text.empty() && text.size() <= most &&
+               std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dash == std::string::npos ||
+        !digits(std::string_view(name).substr(prefix.size(), dash - prefix.size()), 9) ||
+        !digits(std::string_view(name).substr(dash + 1), 20))
+        return std::nullopt;
+    return std::stoi(name.substr(prefix.size(), dash - prefix.size()));
+}
+
 // Removes this process's folder when the process ends, if nothing was left in it.
 struct OwnFolder {
     std::string path;
@@ -46,14 +64,12 @@ std::string scratchFolderName(int pid) {
 }
 
 void removeScratchFoldersOfEndedProcesses(const std::string& parent) {
-    static const std::regex name("process-([0-9]{1,9})-[0-9]+");
     std::error_code ec;
     for (auto it = fs::directory_iterator(parent, ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
         const std::string folder = it->path().filename().string();
-        std::smatch match;
-        if (!std::regex_match(folder, match, name)) continue;
-        if (scratchFolderName(std::stoi(match[1])) == folder) continue;  // still running
+        auto pid = processOf(folder);
+        if (!pid || scratchFolderName(*pid) == folder) continue;  // not ours, or still running
         std::error_code ignored;
         fs::remove_all(it->path(), ignored);
     }

@@ -69,6 +69,30 @@ TEST_F(DispatchTest, BackgroundTasksRunConcurrentlySoALongTaskCannotStarveAnothe
     EXPECT_TRUE(main.runUntil([&] { return firstDone.load(); }, 5s));
 }
 
+TEST_F(DispatchTest, WaitingUntilIdleOutlastsEveryTaskAndWhatItHolds) {
+    struct Noted {
+        explicit Noted(std::atomic<int>& counter) : gone(counter) {}
+        ~Noted() { ++gone; }
+        std::atomic<int>& gone;
+    };
+    std::atomic<int> ran{0}, gone{0};
+    for (int i = 0; i < 3; ++i) {
+        auto noted = std::make_shared<Noted>(gone);
+        BackgroundQueue::dispatch([&ran, noted] {
+            std::this_thread::sleep_for(50ms);
+            // A task may start another, which counts as well.
+            BackgroundQueue::dispatch([&ran] {
+                std::this_thread::sleep_for(20ms);
+                ++ran;
+            });
+            ++ran;
+        });
+    }
+    BackgroundQueue::waitUntilIdle();
+    EXPECT_EQ(ran.load(), 6);
+    EXPECT_EQ(gone.load(), 3);
+}
+
 TEST_F(DispatchTest, NotificationNamesAreUuidsMadeOnceAndDistinct) {
     NotificationName a, b;
     EXPECT_EQ(a.str(), a.str());
