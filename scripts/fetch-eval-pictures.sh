@@ -26,7 +26,8 @@ PICTURES=(
   "grace_hopper.jpg|python-matplotlib-data|usr/share/matplotlib/mpl-data/sample_data/grace_hopper.jpg|a8ca6d734765703b09728ab47fe59f473d93ae3967fc24c7c0288c3c7adb7130"
 )
 
-has_sum() { [ -f "$1" ] && [ "$(sha256sum "$1" | cut -d' ' -f1)" = "$2" ]; }
+# shellcheck source=lib/setup-helpers.sh
+. "$(dirname "$0")/lib/setup-helpers.sh"
 
 work=""
 cleanup() { if [ -n "$work" ]; then rm -rf "$work"; fi; }

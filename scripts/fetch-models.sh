@@ -14,7 +14,8 @@ MODELS=(
   "selfie_segmentation_landscape.tflite|@mediapipe/selfie_segmentation@0.1.1675465747|selfie_segmentation_landscape.tflite|4aafe6223bb8dac6fac8ca8ed56852870a33051ef3f6238822d282a109962894"
 )
 
-has_sum() { [ -f "$1" ] && [ "$(sha256sum "$1" | cut -d' ' -f1)" = "$2" ]; }
+# shellcheck source=lib/setup-helpers.sh
+. "$(dirname "$0")/lib/setup-helpers.sh"
 
 work=""
 cleanup() { if [ -n "$work" ]; then rm -rf "$work"; fi; }

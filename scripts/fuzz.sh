@@ -12,19 +12,9 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(ProjectReaderFuzz MediaInputFuzz)
 
 # Debian 12's clang 14; libFuzzer and the sanitizer runtimes come with libclang-rt-dev.
-PACKAGES=(clang libclang-rt-dev)
-missing=()
-for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    apt_opts=(-o DPkg::Lock::Timeout=1200 -o APT::Get::Assume-Yes=true)
-    echo "veilcut: installing ${missing[*]}"
-    $sudo apt-get "${apt_opts[@]}" update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get "${apt_opts[@]}" install -q --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=lib/setup-helpers.sh
+. "$root/scripts/lib/setup-helpers.sh"
+install_missing_packages clang libclang-rt-dev
 
 build="$root/build-fuzz"
 if [ ! -f "$build/CMakeCache.txt" ]; then

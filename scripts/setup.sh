@@ -18,19 +18,9 @@ PACKAGES=(
 # Debian's npm conflicts with a Node.js that already ships its own npm.
 command -v npm >/dev/null || PACKAGES+=(npm)
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    # Wait for another apt/dpkg to finish rather than failing on its lock.
-    apt_opts=(-o DPkg::Lock::Timeout=1200 -o APT::Get::Assume-Yes=true)
-    echo "veilcut: installing ${missing[*]}"
-    $sudo apt-get "${apt_opts[@]}" update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get "${apt_opts[@]}" install -q --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=lib/setup-helpers.sh
+. "$root/scripts/lib/setup-helpers.sh"
+install_missing_packages "${PACKAGES[@]}"
 
 "$root/scripts/fetch-models.sh"
 
