@@ -6,8 +6,8 @@
 //   (a) plain decoding of the clip at the preview size (the baseline);
 //   (b) the engine playing the whole clip as fast as it can (its clock never holds a frame back)
 //       with three moving shapes and a styled background, every frame rendered and presented;
-// and prints b/a, which must stay above 2 (twice real time) for the preview to keep its frame
-// rate with room to spare. Then the time from an exact seek request to its frame on screen, the
+// and prints b/a and (b) against real time, which must stay above 2 (60 frames a second) for
+// the preview to keep its frame rate with room to spare. Then the time from an exact seek request to its frame on screen, the
 // median and worst of 20 seeks to spread-out times, for 1-second and 250-frame key frame
 // intervals.
 
