@@ -10,7 +10,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git ca-certificates xz-utils
   ffmpeg libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libopencv-dev libopencv-contrib-dev opencv-data
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-multimedia-dev libgl-dev
   libfreetype-dev libicu-dev libpng-dev libjpeg-dev fonts-noto-color-emoji unicode-data
   libonnx-dev libprotobuf-dev protobuf-compiler
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
@@ -30,3 +30,7 @@ if [ ! -f "$binary_dir/CMakeCache.txt" ]; then
     cmake --preset "$preset"
 fi
 cmake --build --preset "$preset"
+# The editor in the desktop's menu, opening videos and projects.
+if [ "$preset" = release ]; then
+    "$root/scripts/install-desktop-entry.sh" "$binary_dir/veilcut"
+fi

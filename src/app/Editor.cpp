@@ -10,6 +10,8 @@
 int runEditor(int argc, char** argv, const std::optional<std::string>& file) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Veilcut");
+    QApplication::setOrganizationName("veilcut");
+    QApplication::setDesktopFileName("veilcut");
     MainQueueBinding mainQueue;
     EditorWindow window;
     window.show();
@@ -18,6 +20,8 @@ int runEditor(int argc, char** argv, const std::optional<std::string>& file) {
             std::fprintf(stderr, "veilcut: error: %s\n", problem->c_str());
             QMessageBox::warning(&window, "Cannot Open", QString::fromStdString(*problem));
         }
+    } else {
+        window.offerToRestore();
     }
     return QApplication::exec();
 }

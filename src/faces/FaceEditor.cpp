@@ -88,7 +88,11 @@ void FaceEditor::startFaceScan(std::function<void(const std::string&)> onFailure
     if (!source) return;
     auto duration = source->duration();
     auto rate = source->nominalFrameRate();
-    if (!duration || !duration->isNumeric() || !rate || !(*rate > 0)) return;
+    if (!duration || !duration->isNumeric() || !rate || !(*rate > 0)) {
+        // No scan will come, so nothing may wait for one; the user is told why.
+        if (onFailure) onFailure("cannot start: the video's length or frame rate is unknown");
+        return;
+    }
     const MediaTime d = *duration;
     const double frameDuration = 1.0 / *rate;
     const uint64_t generation = scanGeneration_;

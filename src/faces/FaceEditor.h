@@ -34,9 +34,10 @@ public:
 
     // The detectors of the scans started from now on.
     void setScanDetectors(FaceScanDetectorFactory detectors);
-    // Scans the current source (when its duration and frame rate are known), merging what the
-    // scan reports into the regions. A scan that fails ends like one that found nobody, so that
-    // nothing waits for it forever; the reason goes to `onFailure` when given.
+    // Scans the current source, merging what the scan reports into the regions. A scan that
+    // fails ends like one that found nobody, so that nothing waits for it forever; the reason
+    // goes to `onFailure` when given. While the source's duration or frame rate is unknown no
+    // scan starts (nothing waits for it) and `onFailure` says so.
     void startFaceScan(std::function<void(const std::string&)> onFailure = {});
 
     // What the scan's reports do: region i of the report is the person at index i of the

@@ -11,6 +11,9 @@
 namespace {
 
 constexpr int SOUND_RATE = 48000;
+// A device that plays nothing for this long (suspended, unplugged) no longer holds the
+// pictures back: the wall clock carries on from where its sound stopped.
+constexpr auto SOUND_STALL = std::chrono::milliseconds(500);
 
 }  // namespace
 
@@ -34,6 +37,7 @@ PreviewPlayer::PreviewPlayer(std::unique_ptr<VideoReader> reader,
                              std::unique_ptr<AudioReader> sound, PreviewPlayerCallbacks callbacks,
                              PreviewPlayerOptions options)
     : reader_(std::move(reader)),
+      now_(options.now),
       clock_(std::move(options.now)),
       sound_(std::move(sound)),
       audio_(std::move(options.audio)),
@@ -115,6 +119,8 @@ void PreviewPlayer::playFrom(double seconds) {
     sounding_ = true;
     soundStart_ = seconds;
     written_ = 0;
+    lastPlayed_ = 0;
+    lastPlayedAt_ = now_();
 }
 
 void PreviewPlayer::stopSound() {
@@ -142,7 +148,13 @@ void PreviewPlayer::feedSound() {
     // While the device still has sound to play, its position is the clock; after the sound
     // track's end the wall clock carries on from there.
     const int64_t played = audio_->playedSamples();
-    if (played < written_) clock_.start(soundStart_ + double(played) / SOUND_RATE);
+    const auto now = now_();
+    if (played != lastPlayed_) {
+        lastPlayed_ = played;
+        lastPlayedAt_ = now;
+    }
+    if (played < written_ && now - lastPlayedAt_ < SOUND_STALL)
+        clock_.start(soundStart_ + double(played) / SOUND_RATE);
 }
 
 void PreviewPlayer::run() {

@@ -93,6 +93,7 @@ private:
 
     // Player thread only.
     std::unique_ptr<VideoReader> reader_;
+    const PlaybackClock::Now now_;
     PlaybackClock clock_;
     std::optional<VideoFrame> current_, next_;
     std::optional<Image> nextFinished_;
@@ -103,6 +104,8 @@ private:
     std::vector<float> unwritten_;  // read from the file, not yet taken by the device
     size_t unwrittenFrom_ = 0;
     int64_t written_ = 0;
+    int64_t lastPlayed_ = 0;  // what the device had played when last seen moving, and when
+    PlaybackClock::Clock::time_point lastPlayedAt_;
 
     const PreviewPlayerCallbacks callbacks_;
     const MediaTimeRange range_;

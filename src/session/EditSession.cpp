@@ -71,7 +71,7 @@ std::optional<std::string> EditSession::openProject(const std::string& projectPa
 }
 
 std::optional<std::string> EditSession::saveProject(const std::string& projectPath,
-                                                    bool overwrite) {
+                                                    bool overwrite) const {
     namespace fs = std::filesystem;
     auto video = source();
     if (!video) return "no source video";
@@ -124,6 +124,20 @@ void EditSession::seek(double toFraction) {
     double x = std::min(double(duration->value) * fraction, 9.2233720368547748e18);
     playhead = MediaTime(int64_t(x), duration->timescale);
     NotificationCenter::defaultCenter().post(Notifications::timeChange);
+}
+
+void EditSession::cancelEdits() {
+    faces_.cancelEdit();
+    objects_.cancelEdit();
+    background_.cancelBackgroundEdit();
+    shapes_.cancelEditing();
+}
+
+void EditSession::finishEdits() {
+    faces_.finishEdit();
+    objects_.finishEdit();
+    background_.endBackgroundEdit();
+    shapes_.finishEditing();
 }
 
 void EditSession::selectTool(int index) {

@@ -50,6 +50,9 @@ public:
     BackgroundEditor& backgroundEditor() { return background_; }
     ShapeEditor& shapeEditor() { return shapes_; }
     const FaceEditor& faceEditor() const { return faces_; }
+    const ObjectEditor& objectEditor() const { return objects_; }
+    const BackgroundEditor& backgroundEditor() const { return background_; }
+    const ShapeEditor& shapeEditor() const { return shapes_; }
     Exporter& exporter() { return exporter_; }
 
     // The video being edited; null until one is set. Any thread.
@@ -67,7 +70,8 @@ public:
     // folder, under the rules of OutputFile: never over the source video, over an existing file
     // only with `overwrite` (the project it was opened from is saved that way). The one-line
     // reason it could not be written, or nothing. Main thread.
-    std::optional<std::string> saveProject(const std::string& projectPath, bool overwrite = false);
+    std::optional<std::string> saveProject(const std::string& projectPath,
+                                           bool overwrite = false) const;
     // The files the session reads: its source video and the project it was opened from, if any.
     // No output may land on them. Main thread.
     std::vector<FileInUse> filesInUse() const;
@@ -81,6 +85,10 @@ public:
     // Moves the playhead to a fraction (clamped to 0...1) of the source's duration and posts
     // `timeChange`; does nothing while the duration is unknown or for a fraction that is NaN.
     void seek(double toFraction);
+    // Cancel and done of the editing screen: every editor puts back (or keeps) what it was
+    // editing, in the order faces, objects, background, shapes. Main thread.
+    void cancelEdits();
+    void finishEdits();
     // Sets the tool for a tool-bar index, stops playback, posts `playStatusChange` then
     // `toolChange`. An index that is no tool is ignored.
     void selectTool(int index);

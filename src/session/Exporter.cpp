@@ -11,8 +11,12 @@ Exporter::Exporter() : folder_(processScratchFolder()) {}
 
 void Exporter::exportVideo(ExportSettings settings, FrameHandler handler, ExportProgress progress,
                            ExportCompletion completion, std::function<void()> ended) {
-    std::string folder = settings.folder.empty() ? folder_ : settings.folder;
-    std::string path = (std::filesystem::path(folder) / (makeUuidString() + ".mp4")).string();
+    const bool beside = !settings.folder.empty();
+    // Beside its destination the file stays hidden (from file managers, from the library)
+    // until it is complete and renamed into place.
+    std::string name = makeUuidString() + ".mp4";
+    if (beside) name.insert(0, 1, '.');
+    std::string path = (std::filesystem::path(beside ? settings.folder : folder_) / name).string();
     auto job = std::make_shared<ExportJob>(std::move(settings), std::move(path), std::move(handler),
                                            std::move(progress), std::move(completion));
     {

@@ -1,6 +1,7 @@
 #pragma once
 // The export engine: writes the edited video to a new MP4 named by a fresh upper-case UUID in
-// the process's scratch folder (see ScratchFolder), or in a folder the caller names. H.264 with
+// the process's scratch folder (see ScratchFolder), or hidden (a leading dot) in a folder the
+// caller names. H.264 with
 // BT.709 for ordinary sources, HEVC Main 10 with BT.2020 and HLG for HDR ones, at the source's data
 // rate times a factor; the first audio track as mono AAC.
 //

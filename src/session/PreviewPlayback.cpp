@@ -5,7 +5,8 @@
 #include "session/PreviewCompositor.h"
 
 std::unique_ptr<PreviewPlayback> PreviewPlayback::open(EditSession& session, Present present,
-                                                       std::string* error) {
+                                                       std::string* error,
+                                                       std::shared_ptr<AudioOutput> audio) {
     auto video = session.source();
     auto size = video ? video->size() : std::nullopt;
     if (!size) {
@@ -20,8 +21,9 @@ std::unique_ptr<PreviewPlayback> PreviewPlayback::open(EditSession& session, Pre
     };
     callbacks.present = std::move(present);
     callbacks.timeChanged = [self](const MediaTime& time) { self->onTimeReport(time); };
-    playback->player_ = PreviewPlayer::open(video->path(), previewRenderSize(*size),
-                                            std::move(callbacks), {}, error);
+    playback->player_ =
+        PreviewPlayer::open(video->path(), previewRenderSize(*size), std::move(callbacks),
+                            {.audio = std::move(audio)}, error);
     if (!playback->player_) return nullptr;
 
     auto& center = NotificationCenter::defaultCenter();

@@ -24,10 +24,12 @@ public:
     using Present = std::function<void(const Image& frame, const MediaTime& time)>;
 
     // Plays `session`'s source at the preview size, through the session's edits; shows the
-    // frame at the playhead at once. Empty, with a one-line reason, when there is no source or
-    // it cannot be read. The session outlives the playback.
+    // frame at the playhead at once, the sound going to `audio` (none: the wall clock). Empty,
+    // with a one-line reason, when there is no source or it cannot be read. The session
+    // outlives the playback.
     static std::unique_ptr<PreviewPlayback> open(EditSession& session, Present present,
-                                                 std::string* error = nullptr);
+                                                 std::string* error = nullptr,
+                                                 std::shared_ptr<AudioOutput> audio = {});
 
     PreviewPlayer& player() { return *player_; }
 

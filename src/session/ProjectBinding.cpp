@@ -102,7 +102,7 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const S
     return std::nullopt;
 }
 
-ProjectDocument projectFromEdits(EditSession& edit, const std::string& sourcePath) {
+ProjectDocument projectFromEdits(const EditSession& edit, const std::string& sourcePath) {
     ProjectDocument d;
     d.source = sourcePath;
     const BackgroundEditor& background = edit.backgroundEditor();

@@ -23,4 +23,4 @@ std::optional<std::string> applyProject(const ProjectDocument& document, const S
                                         EditSession& edit);
 
 // The document of the current edits of `edit`, with `sourcePath` as its source.
-ProjectDocument projectFromEdits(EditSession& edit, const std::string& sourcePath);
+ProjectDocument projectFromEdits(const EditSession& edit, const std::string& sourcePath);

@@ -6,59 +6,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <chrono>
 
-#include "app/MainQueueBinding.h"
+#include "app/support/QtTestSupport.h"
 #include "support/TestMedia.h"
-
-namespace {
-
-// The application and the main queue on its event loop, made before the tests and gone before
-// the program's static objects (Qt's own among them) are destroyed.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        application_ = std::make_unique<QApplication>(argc_, argv_);
-        mainQueue_ = std::make_unique<MainQueueBinding>();
-    }
-    void TearDown() override {
-        mainQueue_.reset();
-        application_.reset();
-    }
-
-private:
-    int argc_ = 1;
-    char name_[10] = "tests_app";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> application_;
-    std::unique_ptr<MainQueueBinding> mainQueue_;
-};
-[[maybe_unused]] auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Runs Qt's event loop (and with it the main queue) until `done` or the timeout.
-bool processUntil(const std::function<bool()>& done, double seconds = 5) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (done()) return true;
-    }
-    return done();
-}
-
-void trigger(QWidget& window, const QString& title) {
-    for (QAction* action : window.findChildren<QAction*>())
-        if (action->text().remove('&') == title) return action->trigger();
-    ADD_FAILURE() << "no action " << title.toStdString();
-}
-
-template <typename T>
-T* byName(QWidget& window, const QString& name) {
-    for (T* widget : window.findChildren<T*>())
-        if (widget->accessibleName() == name) return widget;
-    return nullptr;
-}
-
-}  // namespace
 
 TEST(EditorWindow, PlaysAndPausesTheOpenedVideoFromItsButton) {
     EditorWindow window;

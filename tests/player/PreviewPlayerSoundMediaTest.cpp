@@ -16,7 +16,9 @@ using Clock = std::chrono::steady_clock;
 // plays what it was given at that pace, holding up to a quarter of a second.
 class DriftingDevice : public AudioOutput {
 public:
-    explicit DriftingDevice(bool present = true) : present_(present) {}
+    // `speed`: how fast the device plays against the wall clock; 0 stalls it.
+    explicit DriftingDevice(bool present = true, double speed = 1.05)
+        : present_(present), speed_(speed) {}
     bool start(int sampleRate) override {
         std::lock_guard lock(mutex_);
         if (!present_) return false;
@@ -48,9 +50,10 @@ public:
 private:
     int64_t played() const {
         const double elapsed = std::chrono::duration<double>(Clock::now() - started_).count();
-        return std::min(written_, int64_t(elapsed * 1.05 * rate_));
+        return std::min(written_, int64_t(elapsed * speed_ * rate_));
     }
     const bool present_;
+    const double speed_;
     mutable std::mutex mutex_;
     int rate_ = 48000;
     Clock::time_point started_;
@@ -105,4 +108,11 @@ TEST(PreviewPlayerSound, WithoutADevicePlayingGoesOnByTheWallClock) {
     auto presented = play(std::make_shared<DriftingDevice>(false), 0.5);
     ASSERT_GT(presented.size(), 10u);
     EXPECT_NEAR(presented.back().frame, 0.5, 0.1);
+}
+
+TEST(PreviewPlayerSound, ADeviceThatPlaysNothingDoesNotFreezeThePictures) {
+    auto presented = play(std::make_shared<DriftingDevice>(true, 0.0), 1.5);
+    ASSERT_GT(presented.size(), 10u);
+    // Held for the half second the device is given to start, then on by the wall clock.
+    EXPECT_NEAR(presented.back().frame, 1.0, 0.2);
 }

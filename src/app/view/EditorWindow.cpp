@@ -1,195 +1,205 @@
 #include "app/view/EditorWindow.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFileDialog>
-#include <QHBoxLayout>
-#include <QLabel>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStatusBar>
-#include <QVBoxLayout>
-#include <algorithm>
-#include <cmath>
+#include <QSettings>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 
-#include "app/view/PreviewView.h"
-#include "core/Notifications.h"
+#include "app/view/EditingScreen.h"
+#include "app/view/ShortcutsWindow.h"
+#include "platform/log/Log.h"
 #include "session/EditSession.h"
-#include "session/PreviewPlayback.h"
 
 namespace {
 
-// "mm:ss", as the editor shows times.
-QString clockText(double seconds) {
-    int whole = std::isfinite(seconds) ? int(std::max(0.0, seconds)) : 0;
-    return QString::asprintf("%02d:%02d", whole / 60, whole % 60);
-}
+// Unsaved edits are written this often, so a crash loses at most this much work.
+constexpr int AUTOSAVE_MS = 30'000;
 
-bool isProject(const std::string& path) {
-    return path.ends_with(".json");
+QAction* addCommand(QMenu* menu, const QString& title, QKeySequence keys,
+                    std::function<void()> action, QObject* context) {
+    QAction* added = menu->addAction(title, context, std::move(action));
+    added->setShortcut(keys);
+    return added;
 }
 
 }  // namespace
 
-EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
+EditorWindow::EditorWindow(QWidget* parent, std::string autosaveFolder)
+    : QMainWindow(parent),
+      autosave_(autosaveFolder.empty() ? defaultAutosaveFolder() : std::move(autosaveFolder)) {
     setWindowTitle("Veilcut");
-    auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
-    preview_ = new PreviewView(central);
-    column->addWidget(preview_, 1);
-
-    auto* bar = new QHBoxLayout();
-    play_ = new QPushButton("Play", central);
-    play_->setAccessibleName("Play");
-    play_->setShortcut(Qt::Key_Space);
-    // Space is the shortcut wherever the focus is; a focused button would take it a second time.
-    play_->setFocusPolicy(Qt::NoFocus);
-    play_->setEnabled(false);
-    connect(play_, &QPushButton::clicked, this, &EditorWindow::togglePlay);
-    time_ = new QLabel("00:00 / 00:00", central);
-    time_->setAccessibleName("Time");
-    bar->addWidget(play_);
-    bar->addWidget(time_);
-    bar->addStretch(1);
-    column->addLayout(bar);
-    setCentralWidget(central);
-    scan_ = new QLabel(this);
-    scan_->setAccessibleName("Face scan");
-    statusBar()->addWidget(scan_);
-
-    auto* file = menuBar()->addMenu("&File");
-    QAction* open = file->addAction("&Open...", this, &EditorWindow::chooseFile);
-    open->setShortcut(QKeySequence::Open);
-    QAction* save = file->addAction("&Save Project...", this, &EditorWindow::saveProject);
-    save->setShortcut(QKeySequence::Save);
-    QAction* quit = file->addAction("&Quit", this, &QWidget::close);
-    quit->setShortcut(QKeySequence::Quit);
+    screen_ = new EditingScreen(this);
+    setCentralWidget(screen_);
+    connect(screen_, &EditingScreen::closeRequested, this, &EditorWindow::closeVideo);
+    connect(screen_, &EditingScreen::videoChanged, this, &EditorWindow::showVideoTitle);
+    addFileMenu();
     addPlaybackMenu();
+    addViewAndHelpMenus();
 
-    auto& center = NotificationCenter::defaultCenter();
-    observers_.push_back(
-        center.addObserver(Notifications::timeChange, [this](auto) { showTime(); }));
-    for (const NotificationName* name :
-         {&Notifications::startProcess, &Notifications::progressing, &Notifications::endProcess})
-        observers_.push_back(center.addObserver(*name, [this](auto) { showScanState(); }));
-    observers_.push_back(center.addObserver(Notifications::playStatusChange, [this](auto) {
-        play_->setText(session_ && session_->isPlay ? "Pause" : "Play");
-        play_->setAccessibleName(play_->text());
-    }));
-    resize(1280, 800);
+    autosaveTimer_ = new QTimer(this);
+    connect(autosaveTimer_, &QTimer::timeout, this, &EditorWindow::autosave);
+    autosaveTimer_->start(AUTOSAVE_MS);
+
+    QSettings settings;
+    if (!restoreGeometry(settings.value("window/geometry").toByteArray())) resize(1280, 860);
 }
 
 EditorWindow::~EditorWindow() = default;
 
-std::optional<std::string> EditorWindow::openFile(const std::string& path) {
-    auto session = std::make_unique<EditSession>();
-    auto problem = isProject(path) ? session->openProject(path) : session->openSource(path);
-    if (problem) return problem;
-    std::string error;
-    auto playback = PreviewPlayback::open(
-        *session,
-        [view = preview_](const Image& frame, const MediaTime&) { view->showFrame(frame); },
-        &error);
-    if (!playback) return error;
-    playback_ = std::move(playback);  // the old player stops before its session goes
-    session_ = std::move(session);
-    setWindowTitle(QString::fromStdString(std::filesystem::path(path).filename().string()) +
-                   " \u2014 Veilcut");
-    play_->setEnabled(true);
-    showTime();
-    scanFailure_.clear();
-    session_->startFaceScan(false, [this](const std::string& reason) {
-        scanFailure_ = "The face scan stopped: " + QString::fromStdString(reason);
-        showScanState();
+void EditorWindow::addFileMenu() {
+    auto* file = menuBar()->addMenu("&File");
+    addCommand(
+        file, "&Open...", QKeySequence::Open, [this] { chooseFile(); }, this);
+    addCommand(
+        file, "Save &Video...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+        [this] { screen_->askToSave(); }, this);
+    addCommand(
+        file, "&Save Project...", QKeySequence::Save, [this] { saveProject(); }, this);
+    addCommand(
+        file, "&Close Video", QKeySequence::Close, [this] { closeVideo(); }, this);
+    file->addSeparator();
+    addCommand(
+        file, "&Quit", QKeySequence::Quit, [this] { close(); }, this);
+    connect(screen_, &EditingScreen::savingChanged, file, [file](bool saving) {
+        for (QAction* action : file->actions())
+            if (!action->text().contains("Quit")) action->setEnabled(!saving);
     });
+}
+
+void EditorWindow::addPlaybackMenu() {
+    auto* menu = menuBar()->addMenu("&Playback");
+    EditingScreen* s = screen_;
+    addCommand(
+        menu, "&Play/Pause", Qt::Key_Space, [s] { s->togglePlay(); }, this);
+    addCommand(
+        menu, "Next Frame", Qt::Key_Right, [s] { s->step(1, 0); }, this);
+    addCommand(
+        menu, "Previous Frame", Qt::Key_Left, [s] { s->step(-1, 0); }, this);
+    addCommand(
+        menu, "Forward One Second", Qt::SHIFT | Qt::Key_Right, [s] { s->step(0, 1); }, this);
+    addCommand(
+        menu, "Back One Second", Qt::SHIFT | Qt::Key_Left, [s] { s->step(0, -1); }, this);
+    addCommand(
+        menu, "Go to Start", Qt::Key_Home, [s] { s->moveTo(0); }, this);
+    addCommand(
+        menu, "Go to End", Qt::Key_End, [s] { s->moveTo(HUGE_VAL); }, this);
+    connect(screen_, &EditingScreen::savingChanged, menu, &QWidget::setDisabled);
+}
+
+void EditorWindow::addViewAndHelpMenus() {
+    auto* view = menuBar()->addMenu("&View");
+    addCommand(
+        view, "&Fit Preview", Qt::CTRL | Qt::Key_0, [this] { screen_->fitPreview(); }, this);
+    auto* help = menuBar()->addMenu("&Help");
+    addCommand(
+        help, "Keyboard &Shortcuts", QKeySequence::HelpContents, [this] { showShortcuts(this); },
+        this);
+}
+
+std::optional<std::string> EditorWindow::openFile(const std::string& path) {
+    if (auto problem = screen_->openFile(path)) return problem;
+    openPath_ = QString::fromStdString(path);
+    rememberFolder(openPath_);
+    showVideoTitle();
     return std::nullopt;
 }
 
-void EditorWindow::showScanState() {
-    if (!session_) return;
-    if (!scanFailure_.isEmpty()) return scan_->setText(scanFailure_);
-    const FaceEditor& faces = session_->faceEditor();
-    if (faces.scanState() != FaceScanState::end) {
-        scan_->setText(
-            QString("Blur Face Processing...%1%").arg(std::lround(faces.scanProgress() * 100)));
-        return;
-    }
-    const size_t persons = faces.regions().size();
-    if (persons == 0) return scan_->setText("No Face Detected");
-    scan_->setText(QString::number(persons) + (persons == 1 ? " person found" : " persons found"));
+void EditorWindow::showVideoTitle() {
+    if (!screen_->session()) return setWindowTitle("Veilcut");
+    setWindowTitle(QFileInfo(openPath_).fileName() + " \u2014 Veilcut");
 }
 
 void EditorWindow::chooseFile() {
+    if (!screen_->confirmClose()) return;
     QString path = QFileDialog::getOpenFileName(
-        this, "Open a Video or a Project", QString(),
+        this, "Open a Video or a Project", lastFolder(),
         "Videos and projects (*.mp4 *.mov *.m4v *.mkv *.webm *.json);;All files (*)");
     if (path.isEmpty()) return;
     if (auto problem = openFile(path.toStdString()))
         QMessageBox::warning(this, "Cannot Open", QString::fromStdString(*problem));
 }
 
-void EditorWindow::addPlaybackMenu() {
-    auto* menu = menuBar()->addMenu("&Playback");
-    auto step = [this](double frames, double seconds) {
-        if (!session_) return;
-        moveTo(session_->playhead.seconds() + frames * session_->source()->frameDuration() +
-               seconds);
-    };
-    struct Move {
-        const char* title;
-        QKeySequence keys;
-        std::function<void()> action;
-    };
-    const Move moves[] = {
-        {"Next Frame", Qt::Key_Right, [step] { step(1, 0); }},
-        {"Previous Frame", Qt::Key_Left, [step] { step(-1, 0); }},
-        {"Forward One Second", Qt::SHIFT | Qt::Key_Right, [step] { step(0, 1); }},
-        {"Back One Second", Qt::SHIFT | Qt::Key_Left, [step] { step(0, -1); }},
-        {"Go to Start", Qt::Key_Home, [this] { moveTo(0); }},
-        {"Go to End", Qt::Key_End, [this] { moveTo(HUGE_VAL); }},
-    };
-    for (const Move& move : moves) {
-        QAction* action = menu->addAction(move.title, this, move.action);
-        action->setShortcut(move.keys);
-    }
-}
-
-void EditorWindow::moveTo(double seconds) {
-    if (!session_) return;
-    if (session_->isPlay) togglePlay();
-    auto duration = session_->source()->duration();
-    if (!duration) return;
-    // The end is the last frame's start: the frame shown there is the last one.
-    double last = std::max(0.0, duration->seconds() - session_->source()->frameDuration());
-    session_->playhead =
-        MediaTime::fromSeconds(std::clamp(seconds, 0.0, last), duration->timescale);
-    NotificationCenter::defaultCenter().post(Notifications::timeChange);
-}
-
 void EditorWindow::saveProject() {
-    if (!session_) return;
-    auto source = std::filesystem::path(session_->source()->path());
-    QString suggested = QString::fromStdString(
-        (source.parent_path() / (source.stem().string() + ".veilcut.json")).string());
+    EditSession* session = screen_->session();
+    if (!session) return;
+    auto source = std::filesystem::path(session->source()->path());
+    QString suggested =
+        openPath_.endsWith(".json")
+            ? openPath_
+            : QString::fromStdString(
+                  (source.parent_path() / (source.stem().string() + ".veilcut.json")).string());
     // The dialog asks before replacing a file, so an existing one may be replaced.
     QString path = QFileDialog::getSaveFileName(this, "Save Project", suggested,
                                                 "Veilcut projects (*.veilcut.json)");
     if (path.isEmpty()) return;
-    if (auto problem = session_->saveProject(path.toStdString(), true))
-        QMessageBox::warning(this, "Cannot Save", QString::fromStdString(*problem));
+    if (auto problem = screen_->saveProject(path.toStdString(), true))
+        return (void)QMessageBox::warning(this, "Cannot Save", QString::fromStdString(*problem));
+    rememberFolder(path);
+    autosave_.discard();
 }
 
-void EditorWindow::togglePlay() {
-    if (!session_) return;
-    session_->isPlay = !session_->isPlay;
-    NotificationCenter::defaultCenter().post(Notifications::playStatusChange);
+void EditorWindow::closeVideo() {
+    if (!screen_->confirmClose()) return;
+    screen_->closeVideo();
+    autosave_.discard();
 }
 
-void EditorWindow::showTime() {
-    if (!session_) return;
-    auto duration = session_->source() ? session_->source()->duration() : std::nullopt;
-    time_->setText(clockText(session_->playhead.seconds()) + " / " +
-                   clockText(duration ? duration->seconds() : 0));
+void EditorWindow::autosave() {
+    EditSession* session = screen_->session();
+    if (!session) return;
+    if (auto problem = autosave_.update(*session, screen_->unsavedWork()))
+        logWarning("could not keep the unsaved edits safe: " + *problem);
+}
+
+void EditorWindow::offerToRestore() {
+    for (const std::string& left : autosave_.leftBehind()) {
+        QMessageBox ask(QMessageBox::Question, "Restore Unsaved Edits",
+                        "Veilcut closed before some edits were saved. Restore them?",
+                        QMessageBox::NoButton, this);
+        ask.setAccessibleName("Restore Unsaved Edits");
+        QPushButton* restore = ask.addButton("Restore", QMessageBox::AcceptRole);
+        ask.addButton("Discard", QMessageBox::DestructiveRole);
+        ask.setDefaultButton(restore);
+        ask.exec();
+        std::error_code ignored;
+        if (ask.clickedButton() != restore) {
+            std::filesystem::remove(left, ignored);
+            continue;
+        }
+        if (auto problem = screen_->openFile(left)) {
+            QMessageBox::warning(this, "Cannot Restore", QString::fromStdString(*problem));
+            continue;
+        }
+        // The restored edits are unsaved, and this editor's now: kept safe under its own name
+        // at once.
+        screen_->forgetSaves();
+        autosave();
+        std::filesystem::remove(left, ignored);
+        openPath_ = QString::fromStdString(screen_->session()->source()->path());
+        showVideoTitle();
+        return;
+    }
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (!screen_->confirmClose()) return event->ignore();
+    screen_->closeVideo();
+    autosave_.discard();
+    QSettings().setValue("window/geometry", saveGeometry());
+    event->accept();
+}
+
+void EditorWindow::rememberFolder(const QString& path) {
+    QSettings().setValue("lastFolder", QFileInfo(path).absolutePath());
+}
+
+QString EditorWindow::lastFolder() const {
+    return QSettings().value("lastFolder").toString();
 }

@@ -1,49 +1,50 @@
 #pragma once
-// The editor's window: the edited preview of one video (or project), a Play button and the
-// playhead's time under it, the playhead moved by frames and seconds from the keyboard, the
-// face scan's progress in the status bar (the scan starts as a video opens), and the edits
-// saved as a project; opening another file replaces what is shown. GUI thread.
+// The editor's window: the editing screen of one video (or project) at a time, its menus and
+// keyboard shortcuts, the guard against closing with unsaved work, the autosave of unsaved
+// edits, and the window's size and last folder remembered between runs. GUI thread.
 
 #include <QMainWindow>
-#include <QString>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "platform/dispatch/NotificationCenter.h"
+#include "session/Autosave.h"
 
-class EditSession;
-class PreviewPlayback;
-class PreviewView;
-class QLabel;
-class QPushButton;
+class EditingScreen;
+class QAction;
+class QCloseEvent;
+class QTimer;
 
 class EditorWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit EditorWindow(QWidget* parent = nullptr);
+    // `autosaveFolder`: where unsaved edits are kept safe (empty: the user's state folder).
+    explicit EditorWindow(QWidget* parent = nullptr, std::string autosaveFolder = {});
     ~EditorWindow() override;
 
     // Opens a video or a project; the one-line reason when it cannot (what was open stays).
     std::optional<std::string> openFile(const std::string& path);
+    // Offers to restore the edits a crashed editor left behind; call once the window shows.
+    void offerToRestore();
+    EditingScreen& editingScreen() { return *screen_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void addFileMenu();
+    void addPlaybackMenu();
+    void addViewAndHelpMenus();
     void chooseFile();
     void saveProject();
-    void togglePlay();
-    void showTime();
-    void showScanState();
-    // Pauses and moves the playhead to `seconds` (clamped to the video).
-    void moveTo(double seconds);
-    void addPlaybackMenu();
+    void closeVideo();
+    void autosave();
+    void showVideoTitle();
+    // Remembers the folder of `path` for the next file dialog.
+    void rememberFolder(const QString& path);
+    QString lastFolder() const;
 
-    std::unique_ptr<EditSession> session_;
-    std::unique_ptr<PreviewPlayback> playback_;  // after the session: goes first
-    std::vector<std::unique_ptr<NotificationCenter::Token>> observers_;
-    PreviewView* preview_;
-    QPushButton* play_;
-    QLabel* time_;
-    QLabel* scan_;
-    QString scanFailure_;  // why the scan of the open video stopped, if it did
+    EditingScreen* screen_;
+    Autosave autosave_;
+    QTimer* autosaveTimer_;
+    QString openPath_;  // the file the open edits came from
 };

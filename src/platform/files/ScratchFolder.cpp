@@ -63,13 +63,16 @@ std::string scratchFolderName(int pid) {
     return "process-" + std::to_string(pid) + "-" + started;
 }
 
+bool namesEndedProcess(const std::string& name) {
+    auto pid = processOf(name);
+    return pid && scratchFolderName(*pid) != name;
+}
+
 void removeScratchFoldersOfEndedProcesses(const std::string& parent) {
     std::error_code ec;
     for (auto it = fs::directory_iterator(parent, ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
-        const std::string folder = it->path().filename().string();
-        auto pid = processOf(folder);
-        if (!pid || scratchFolderName(*pid) == folder) continue;  // not ours, or still running
+        if (!namesEndedProcess(it->path().filename().string())) continue;
         std::error_code ignored;
         fs::remove_all(it->path(), ignored);
     }

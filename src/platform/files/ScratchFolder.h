@@ -14,5 +14,7 @@ std::string processScratchFolder();
 
 // The name of the scratch folder of the process `pid`; empty when that process is not running.
 std::string scratchFolderName(int pid);
+// Whether `name` is a scratch folder's name ("process-PID-STARTTIME") whose process has ended.
+bool namesEndedProcess(const std::string& name);
 // Removes each folder in `parent` named like a scratch folder whose process has ended.
 void removeScratchFoldersOfEndedProcesses(const std::string& parent);

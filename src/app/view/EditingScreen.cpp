@@ -1,0 +1,353 @@
+#include "app/view/EditingScreen.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "app/sound/SystemAudioOutput.h"
+#include "app/view/PreviewView.h"
+#include "app/view/SaveVideoFlow.h"
+#include "app/view/SavingOverlay.h"
+#include "core/Notifications.h"
+#include "session/EditSession.h"
+#include "session/PreviewPlayback.h"
+
+namespace {
+
+// "mm:ss", as the editor shows times.
+QString clockText(double seconds) {
+    int whole = std::isfinite(seconds) ? int(std::max(0.0, seconds)) : 0;
+    return QString::asprintf("%02d:%02d", whole / 60, whole % 60);
+}
+
+bool isProject(const std::string& path) {
+    return path.ends_with(".json");
+}
+
+struct ToolButton {
+    const char* label;  // on the button
+    const char* title;  // in the top bar while the tool is chosen
+};
+// In the order of EditTool.
+constexpr ToolButton TOOLS[] = {
+    {"Video", "VIDEO"},           {"Blur Face", "BLUR FACE"},   {"Blur Object", "BLUR OBJECT"},
+    {"Background", "BACKGROUND"}, {"Shape Blur", "SHAPE BLUR"},
+};
+
+}  // namespace
+
+EditingScreen::EditingScreen(QWidget* parent) : QWidget(parent) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(makeTopBar());
+    column->addWidget(makeEditBar());
+
+    auto* stage = new QWidget(this);
+    auto* stageLayout = new QVBoxLayout(stage);
+    stageLayout->setContentsMargins(0, 0, 0, 0);
+    preview_ = new PreviewView(stage);
+    stageLayout->addWidget(preview_);
+    connect(preview_, &PreviewView::zoomChanged, this, [this](double scale, QPointF offset) {
+        if (!session_) return;
+        session_->zoomScale = scale;
+        session_->contentOffset = {offset.x(), offset.y()};
+        NotificationCenter::defaultCenter().post(Notifications::zoomChange);
+    });
+    column->addWidget(stage, 1);
+
+    auto* bar = new QHBoxLayout();
+    bar->setContentsMargins(8, 4, 8, 4);
+    play_ = new QPushButton("Play", this);
+    play_->setAccessibleName("Play");
+    // Space plays wherever the focus is (the window's shortcut); a focused button would take
+    // it a second time.
+    play_->setFocusPolicy(Qt::NoFocus);
+    connect(play_, &QPushButton::clicked, this, &EditingScreen::togglePlay);
+    time_ = new QLabel("00:00 / 00:00", this);
+    time_->setAccessibleName("Time");
+    scan_ = new QLabel(this);
+    scan_->setAccessibleName("Face scan");
+    bar->addWidget(play_);
+    bar->addWidget(time_);
+    bar->addStretch(1);
+    bar->addWidget(scan_);
+    column->addLayout(bar);
+    column->addWidget(makeToolBar());
+
+    overlay_ = new SavingOverlay(this);
+    saving_ = new SaveVideoFlow(this, overlay_);
+    connect(saving_, &SaveVideoFlow::savingChanged, this, &EditingScreen::savingChanged);
+    connect(saving_, &SaveVideoFlow::saved, this, [this] {
+        if (session_) unsaved_.markSaved(*session_);
+    });
+    observeSession();
+    closeVideo();
+}
+
+EditingScreen::~EditingScreen() {
+    // The save's completion reaches into this screen: it must end first.
+    saving_->cancel();
+}
+
+QWidget* EditingScreen::makeTopBar() {
+    auto* top = new QWidget(this);
+    top->setObjectName("topBar");
+    auto* row = new QHBoxLayout(top);
+    auto* close = new QPushButton("Close", top);
+    close->setAccessibleName("Close Editor");
+    close->setFocusPolicy(Qt::NoFocus);
+    connect(close, &QPushButton::clicked, this, &EditingScreen::closeRequested);
+    title_ = new QLabel(top);
+    title_->setAccessibleName("Tool title");
+    title_->setAlignment(Qt::AlignCenter);
+    QFont bold = title_->font();
+    bold.setBold(true);
+    bold.setLetterSpacing(QFont::PercentageSpacing, 110);
+    title_->setFont(bold);
+    save_ = new QPushButton("Save Video...", top);
+    save_->setAccessibleName("Save Video");
+    save_->setFocusPolicy(Qt::NoFocus);
+    connect(save_, &QPushButton::clicked, this, &EditingScreen::askToSave);
+    row->addWidget(close);
+    row->addWidget(title_, 1);
+    row->addWidget(save_);
+    return top;
+}
+
+QWidget* EditingScreen::makeEditBar() {
+    editBar_ = new QWidget(this);
+    editBar_->setObjectName("editBar");
+    editBar_->setAutoFillBackground(true);
+    auto* row = new QHBoxLayout(editBar_);
+    auto* cancel = new QPushButton("Cancel", editBar_);
+    cancel->setAccessibleName("Cancel Edit");
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        if (session_) session_->cancelEdits();
+    });
+    editTitle_ = new QLabel(editBar_);
+    editTitle_->setAccessibleName("Edit title");
+    editTitle_->setAlignment(Qt::AlignCenter);
+    auto* done = new QPushButton("Done", editBar_);
+    done->setAccessibleName("Done");
+    done->setDefault(true);
+    connect(done, &QPushButton::clicked, this, [this] {
+        if (session_) session_->finishEdits();
+    });
+    row->addWidget(cancel);
+    row->addWidget(editTitle_, 1);
+    row->addWidget(done);
+    editBar_->hide();
+    return editBar_;
+}
+
+QWidget* EditingScreen::makeToolBar() {
+    auto* bar = new QWidget(this);
+    bar->setAccessibleName("Tools");
+    auto* row = new QHBoxLayout(bar);
+    row->addStretch(1);
+    tools_ = new QButtonGroup(bar);
+    for (int index = 0; index < int(std::size(TOOLS)); ++index) {
+        auto* button = new QToolButton(bar);
+        button->setText(TOOLS[index].label);
+        button->setAccessibleName(TOOLS[index].label);
+        button->setCheckable(true);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setMinimumWidth(110);
+        button->setFocusPolicy(Qt::NoFocus);
+        tools_->addButton(button, index);
+        row->addWidget(button);
+    }
+    row->addStretch(1);
+    connect(tools_, &QButtonGroup::idClicked, this, [this](int index) {
+        if (session_) session_->selectTool(index);
+    });
+    return bar;
+}
+
+void EditingScreen::observeSession() {
+    auto& center = NotificationCenter::defaultCenter();
+    auto on = [&](const NotificationName& name, std::function<void()> action) {
+        observers_.push_back(center.addObserver(name, [action](auto) { action(); }));
+    };
+    on(Notifications::timeChange, [this] { showTime(); });
+    for (const NotificationName* name :
+         {&Notifications::startProcess, &Notifications::progressing, &Notifications::endProcess})
+        on(*name, [this] { showScanState(); });
+    on(Notifications::playStatusChange, [this] {
+        play_->setText(session_ && session_->isPlay ? "Pause" : "Play");
+        play_->setAccessibleName(play_->text());
+    });
+    on(Notifications::toolChange, [this] {
+        addingObject_ = false;
+        showTitle();
+    });
+    on(Notifications::addMoreObject, [this] {
+        addingObject_ = true;
+        showTitle();
+    });
+    on(Notifications::cancelAddMoreObject, [this] {
+        addingObject_ = false;
+        showTitle();
+    });
+    on(Notifications::startTrack, [this] { title_->parentWidget()->hide(); });
+    on(Notifications::endTrackingObject, [this] {
+        title_->parentWidget()->show();
+        addingObject_ = false;
+        showTitle();
+    });
+    on(Notifications::onEditObjects, [this] { showEditBar("EDIT OBJECT"); });
+    on(Notifications::onEditBackground, [this] { showEditBar("EDIT BACKGROUND"); });
+    on(Notifications::onEditFace, [this] { showEditBar("EDIT FACE"); });
+    on(Notifications::onEditShape, [this] { showEditBar("EDIT BLUR SHAPE"); });
+    for (const NotificationName* name :
+         {&Notifications::offEditObjects, &Notifications::deleteObject,
+          &Notifications::offEditBackground, &Notifications::offEditFace,
+          &Notifications::offEditShape, &Notifications::deleteShape})
+        on(*name, [this] { editBar_->hide(); });
+}
+
+std::optional<std::string> EditingScreen::openFile(const std::string& path) {
+    auto session = std::make_unique<EditSession>();
+    auto problem = isProject(path) ? session->openProject(path) : session->openSource(path);
+    if (problem) return problem;
+    std::string error;
+    auto playback = PreviewPlayback::open(
+        *session,
+        [view = preview_](const Image& frame, const MediaTime&) { view->showFrame(frame); }, &error,
+        SystemAudioOutput::forDefaultDevice());
+    if (!playback) return error;
+    saving_->cancel();
+    playback_ = std::move(playback);  // the old player stops before its session goes
+    session_ = std::move(session);
+    unsaved_ = UnsavedWork();
+    // A project holds exactly the edits it was opened from: nothing is unsaved yet.
+    if (isProject(path)) unsaved_.markSaved(*session_);
+    for (QWidget* control : findChildren<QWidget*>()) control->setEnabled(true);
+    preview_->fit();
+    editBar_->hide();
+    showTitle();
+    showTime();
+    scanFailure_.clear();
+    session_->startFaceScan(false, [this](const std::string& reason) {
+        scanFailure_ = "Face scan: " + QString::fromStdString(reason);
+        showScanState();
+    });
+    showScanState();
+    emit videoChanged();
+    return std::nullopt;
+}
+
+void EditingScreen::closeVideo() {
+    saving_->cancel();
+    playback_.reset();
+    session_.reset();
+    unsaved_ = UnsavedWork();
+    preview_->clear();
+    editBar_->hide();
+    title_->parentWidget()->show();
+    for (QWidget* control : {static_cast<QWidget*>(save_), static_cast<QWidget*>(play_)})
+        control->setEnabled(false);
+    for (QAbstractButton* tool : tools_->buttons()) tool->setEnabled(false);
+    title_->setText(QString());
+    time_->setText("00:00 / 00:00");
+    scan_->clear();
+    play_->setText("Play");
+    play_->setAccessibleName("Play");
+    emit videoChanged();
+}
+
+bool EditingScreen::confirmClose() {
+    if (!session_ || !unsaved_.isPending(*session_)) return true;
+    if (session_->isPlay) togglePlay();
+    QMessageBox alert(QMessageBox::Warning, "Close Editor",
+                      "Are you sure want to close without saving the video?", QMessageBox::NoButton,
+                      this);
+    alert.setAccessibleName("Close Editor");
+    QPushButton* cancel = alert.addButton("Cancel", QMessageBox::RejectRole);
+    alert.addButton("Close", QMessageBox::DestructiveRole);
+    alert.setDefaultButton(cancel);
+    alert.exec();
+    return alert.clickedButton() != cancel;
+}
+
+void EditingScreen::showTitle() {
+    if (!session_) return;
+    const int tool = int(session_->tool);
+    if (QAbstractButton* button = tools_->button(tool)) button->setChecked(true);
+    title_->setText(session_->tool == EditTool::object && addingObject_ ? "ADD BLUR OBJECT"
+                                                                        : TOOLS[tool].title);
+}
+
+void EditingScreen::showEditBar(const QString& title) {
+    editTitle_->setText(title);
+    editBar_->show();
+}
+
+void EditingScreen::showScanState() {
+    if (!session_) return;
+    if (!scanFailure_.isEmpty()) return scan_->setText(scanFailure_);
+    const FaceEditor& faces = session_->faceEditor();
+    if (faces.scanState() != FaceScanState::end) {
+        scan_->setText(
+            QString("Blur Face Processing...%1%").arg(std::lround(faces.scanProgress() * 100)));
+        return;
+    }
+    const size_t persons = faces.regions().size();
+    if (persons == 0) return scan_->setText("No Face Detected");
+    scan_->setText(QString::number(persons) + (persons == 1 ? " person found" : " persons found"));
+}
+
+void EditingScreen::togglePlay() {
+    if (!session_ || saving_->isSaving()) return;
+    session_->isPlay = !session_->isPlay;
+    NotificationCenter::defaultCenter().post(Notifications::playStatusChange);
+}
+
+void EditingScreen::step(double frames, double seconds) {
+    if (!session_) return;
+    moveTo(session_->playhead.seconds() + frames * session_->source()->frameDuration() + seconds);
+}
+
+void EditingScreen::moveTo(double seconds) {
+    if (!session_ || saving_->isSaving()) return;
+    if (session_->isPlay) togglePlay();
+    auto duration = session_->source()->duration();
+    if (!duration) return;
+    // The end is the last frame's start: the frame shown there is the last one.
+    double last = std::max(0.0, duration->seconds() - session_->source()->frameDuration());
+    session_->playhead =
+        MediaTime::fromSeconds(std::clamp(seconds, 0.0, last), duration->timescale);
+    NotificationCenter::defaultCenter().post(Notifications::timeChange);
+}
+
+void EditingScreen::askToSave() {
+    if (!session_) return;
+    if (session_->isPlay) togglePlay();
+    saving_->ask(*session_);
+}
+
+std::optional<std::string> EditingScreen::saveProject(const std::string& path, bool overwrite) {
+    if (!session_) return "no video is open";
+    if (auto problem = session_->saveProject(path, overwrite)) return problem;
+    unsaved_.markSaved(*session_);
+    return std::nullopt;
+}
+
+void EditingScreen::fitPreview() {
+    preview_->fit();
+}
+
+void EditingScreen::showTime() {
+    if (!session_) return;
+    auto duration = session_->source() ? session_->source()->duration() : std::nullopt;
+    time_->setText(clockText(session_->playhead.seconds()) + " / " +
+                   clockText(duration ? duration->seconds() : 0));
+}
