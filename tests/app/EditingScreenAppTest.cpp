@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QSlider>
 #include <QToolButton>
 #include <filesystem>
 
@@ -81,6 +82,17 @@ TEST_F(EditingScreenTest, TheToolBarChoosesEachToolAndTheTitleFollows) {
     byName<QToolButton>(window, "Blur Face")->click();
     EXPECT_FALSE(session().isPlay);
     EXPECT_EQ(byName<QPushButton>(window, "Play")->accessibleName(), "Play");
+}
+
+TEST_F(EditingScreenTest, ThePositionSliderSeeksAndFollowsThePlayhead) {
+    auto* position = byName<QSlider>(window, "Position");
+    auto* time = byName<QLabel>(window, "Time");
+    ASSERT_TRUE(position && time);
+    position->setValue(position->maximum() * 3 / 4);  // 1.5 s of 2
+    EXPECT_EQ(time->text(), "00:01 / 00:02");
+    trigger(window, "Go to Start");
+    EXPECT_EQ(position->value(), 0);
+    EXPECT_EQ(time->text(), "00:00 / 00:02");
 }
 
 TEST_F(EditingScreenTest, SavingToTheLibraryWritesANewFileBesideTheSourceAndNeverOverIt) {

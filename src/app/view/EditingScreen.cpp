@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -26,6 +28,8 @@ QString clockText(double seconds) {
     int whole = std::isfinite(seconds) ? int(std::max(0.0, seconds)) : 0;
     return QString::asprintf("%02d:%02d", whole / 60, whole % 60);
 }
+
+constexpr int POSITION_STEPS = 10000;
 
 bool isProject(const std::string& path) {
     return path.ends_with(".json");
@@ -71,13 +75,23 @@ EditingScreen::EditingScreen(QWidget* parent) : QWidget(parent) {
     // it a second time.
     play_->setFocusPolicy(Qt::NoFocus);
     connect(play_, &QPushButton::clicked, this, &EditingScreen::togglePlay);
+    position_ = new QSlider(Qt::Horizontal, this);
+    position_->setAccessibleName("Position");
+    position_->setRange(0, POSITION_STEPS);
+    // Dragging seeks as it goes; the player coalesces the burst and shows the last position.
+    connect(position_, &QSlider::valueChanged, this, [this](int value) {
+        if (!session_ || position_->signalsBlocked()) return;
+        if (session_->isPlay) togglePlay();
+        session_->seek(double(value) / POSITION_STEPS);
+    });
     time_ = new QLabel("00:00 / 00:00", this);
     time_->setAccessibleName("Time");
     scan_ = new QLabel(this);
     scan_->setAccessibleName("Face scan");
+    bar->setSpacing(12);
     bar->addWidget(play_);
+    bar->addWidget(position_, 1);
     bar->addWidget(time_);
-    bar->addStretch(1);
     bar->addWidget(scan_);
     column->addLayout(bar);
     column->addWidget(makeToolBar());
@@ -253,11 +267,13 @@ void EditingScreen::closeVideo() {
     preview_->clear();
     editBar_->hide();
     title_->parentWidget()->show();
-    for (QWidget* control : {static_cast<QWidget*>(save_), static_cast<QWidget*>(play_)})
+    for (QWidget* control : std::initializer_list<QWidget*>{save_, play_, position_})
         control->setEnabled(false);
     for (QAbstractButton* tool : tools_->buttons()) tool->setEnabled(false);
     title_->setText(QString());
     time_->setText("00:00 / 00:00");
+    QSignalBlocker quiet(position_);
+    position_->setValue(0);
     scan_->clear();
     play_->setText("Play");
     play_->setAccessibleName("Play");
@@ -350,4 +366,9 @@ void EditingScreen::showTime() {
     auto duration = session_->source() ? session_->source()->duration() : std::nullopt;
     time_->setText(clockText(session_->playhead.seconds()) + " / " +
                    clockText(duration ? duration->seconds() : 0));
+    if (duration && duration->seconds() > 0 && !position_->isSliderDown()) {
+        QSignalBlocker quiet(position_);
+        position_->setValue(
+            int(std::lround(session_->playhead.seconds() / duration->seconds() * POSITION_STEPS)));
+    }
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The screen on which one video is edited: the top bar (close, the tool's title, "Save
 // Video"), the edit bar with its title, Cancel and Done while a tool edits something, the
-// zoomable edited preview with the saving overlay over it, the Play button and the time, the
-// tool bar, and the face scan's state. It owns the edit session of the open video and keeps
-// track of what is saved. GUI thread.
+// zoomable edited preview with the saving overlay over it, the Play button, a position slider
+// and the time, the tool bar, and the face scan's state. It owns the edit session of the open
+// video and keeps track of what is saved. GUI thread.
 
 #include <QString>
 #include <QWidget>
@@ -21,6 +21,7 @@ class PreviewView;
 class QButtonGroup;
 class QLabel;
 class QPushButton;
+class QSlider;
 class SaveVideoFlow;
 class SavingOverlay;
 
@@ -81,6 +82,7 @@ private:
     SavingOverlay* overlay_;
     SaveVideoFlow* saving_;
     QPushButton* play_;
+    QSlider* position_;
     QLabel* time_;
     QButtonGroup* tools_;
     QLabel* scan_;

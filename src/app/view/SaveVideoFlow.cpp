@@ -27,8 +27,11 @@ SaveVideoFlow::~SaveVideoFlow() {
 
 void SaveVideoFlow::ask(EditSession& session) {
     if (isSaving() || !session.source()) return;
-    QMessageBox choice(QMessageBox::NoIcon, "Save Video", QString(), QMessageBox::NoButton,
-                       screen_);
+    const QString name = QFileInfo(QString::fromStdString(session.source()->path())).fileName();
+    QMessageBox choice(QMessageBox::NoIcon, "Save Video",
+                       "Save the edited video as a new file.\n\"Save to Library\" puts it beside " +
+                           name + "; \"Save to...\" lets you choose where.",
+                       QMessageBox::NoButton, screen_);
     choice.setAccessibleName("Save Video");
     QPushButton* library = choice.addButton("Save to Library", QMessageBox::AcceptRole);
     QPushButton* elsewhere = choice.addButton("Save to...", QMessageBox::AcceptRole);
