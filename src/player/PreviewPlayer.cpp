@@ -104,7 +104,9 @@ void PreviewPlayer::show(const VideoFrame& frame, Image finished) {
 void PreviewPlayer::showFrameAt(double seconds) {
     std::string error;
     nextFinished_.reset();
-    auto frame = frameAt(*reader_, seconds, error, &next_);
+    // The key frame decoding starts from is shown at once; the exact frame follows.
+    auto frame = frameAt(*reader_, seconds, error, &next_,
+                         [this](const VideoFrame& key) { show(key, rendered(key)); });
     if (!frame) {
         logDebug("preview: " + error);
         return;

@@ -9,14 +9,19 @@ enum class Found { shown, tooLate, none };
 // Reads from `from` on: the last frame starting at or before `seconds` into `shown` (and the one
 // after it into `following`). `tooLate` when the first frame read already starts after it.
 Found readFrom(VideoReader& reader, const MediaTime& from, double seconds,
-               std::optional<VideoFrame>& shown, std::optional<VideoFrame>* following) {
+               std::optional<VideoFrame>& shown, std::optional<VideoFrame>* following,
+               const std::function<void(const VideoFrame&)>& onKeyFrame) {
     MediaTimeRange track = reader.trackRange();
     shown.reset();
     if (following) following->reset();
-    if (!reader.setRange({from, track.end() - from})) return Found::none;
+    if (!reader.setRange({from, track.end() - from}, bool(onKeyFrame))) return Found::none;
     VideoFrame frame;
     for (;;) {
         if (reader.read(frame) != ReadStatus::frame) return shown ? Found::shown : Found::none;
+        if (onKeyFrame && frame.time < from) {
+            onKeyFrame(frame);
+            continue;
+        }
         if (frame.time.seconds() > seconds) {
             if (!shown) {
                 shown = frame;
@@ -32,7 +37,8 @@ Found readFrom(VideoReader& reader, const MediaTime& from, double seconds,
 }  // namespace
 
 std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::string& error,
-                                  std::optional<VideoFrame>* following) {
+                                  std::optional<VideoFrame>* following,
+                                  const std::function<void(const VideoFrame&)>& onKeyFrame) {
     const MediaTimeRange track = reader.trackRange();
     // Frames before the range are decoded but never converted, so a range that starts just
     // before `seconds` costs least; a frame that started earlier than that (a slow slideshow,
@@ -42,7 +48,9 @@ std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::stri
         const bool atStart = seconds - margin <= track.start.seconds();
         MediaTime from =
             atStart ? track.start : MediaTime::fromSeconds(seconds - margin, reader.timescale());
-        Found found = readFrom(reader, from, seconds, shown, following);
+        // Only the first, nearest try shows a key frame: a later one starts further back.
+        Found found = readFrom(reader, from, seconds, shown, following,
+                               margin == 0.25 ? onKeyFrame : nullptr);
         if (found == Found::shown) return shown;
         if (found == Found::tooLate && atStart) {
             // Before the first frame: the first frame, and playing goes on after it.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <opencv2/core.hpp>
 
@@ -120,6 +121,7 @@ struct VideoReader::Context : StreamInput {
     bool truncated = false;
     PictureScaler scaler;
     int64_t rangeStart = INT64_MIN, rangeEnd = INT64_MAX;  // stream time base
+    bool keyFrameWanted = false;  // the frame a seek lands on is read even before the range
     bool draining = false;
     bool ended = false;
     std::string error;
@@ -265,7 +267,7 @@ bool VideoReader::isPq() const {
            AVCOL_TRC_SMPTE2084;
 }
 
-bool VideoReader::setRange(const MediaTimeRange& range) {
+bool VideoReader::setRange(const MediaTimeRange& range, bool withKeyFrame) {
     Context& c = *context_;
     AVRational base{1, range.start.timescale};
     AVRational tb = c.stream->time_base;
@@ -280,6 +282,7 @@ bool VideoReader::setRange(const MediaTimeRange& range) {
     avcodec_flush_buffers(c.decoder);
     c.draining = false;
     c.ended = false;
+    c.keyFrameWanted = withKeyFrame;
     return true;
 }
 
@@ -295,7 +298,8 @@ ReadStatus VideoReader::read(VideoFrame& out) {
         }
         int64_t pts = c.frame->best_effort_timestamp;
         if (pts == AV_NOPTS_VALUE) pts = c.frame->pts;
-        if (pts != AV_NOPTS_VALUE && pts < c.rangeStart) {
+        const bool keyFrame = std::exchange(c.keyFrameWanted, false);
+        if (pts != AV_NOPTS_VALUE && pts < c.rangeStart && !keyFrame) {
             av_frame_unref(c.frame);
             continue;
         }

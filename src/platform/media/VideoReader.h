@@ -53,8 +53,10 @@ public:
     bool isPq() const;
 
     // Restricts reading to frames whose presentation time lies in `range`, starting over at its
-    // start; false when the file cannot seek there.
-    bool setRange(const MediaTimeRange& range);
+    // start; false when the file cannot seek there. `withKeyFrame` reads the frame the seek
+    // lands on first, even when it starts before the range: a picture near the range at the
+    // cost of one frame, long before the range's own first frame is decoded.
+    bool setRange(const MediaTimeRange& range, bool withKeyFrame = false);
     // The next frame into `frame`; `failed` also for a file that ends before its index says
     // (a truncated file), with the reason in `error()`.
     ReadStatus read(VideoFrame& frame);
