@@ -1,6 +1,7 @@
 #include "platform/media/FrameAtTime.h"
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -44,13 +45,14 @@ std::optional<VideoFrame> frameAt(VideoReader& reader, double seconds, std::stri
     // before `seconds` costs least; a frame that started earlier than that (a slow slideshow,
     // or a time after the end) is found by starting further back.
     std::optional<VideoFrame> shown;
+    bool firstTry = true;
     for (double margin : {0.25, 2.0, 30.0, HUGE_VAL}) {
         const bool atStart = seconds - margin <= track.start.seconds();
         MediaTime from =
             atStart ? track.start : MediaTime::fromSeconds(seconds - margin, reader.timescale());
         // Only the first, nearest try shows a key frame: a later one starts further back.
         Found found = readFrom(reader, from, seconds, shown, following,
-                               margin == 0.25 ? onKeyFrame : nullptr);
+                               std::exchange(firstTry, false) ? onKeyFrame : nullptr);
         if (found == Found::shown) return shown;
         if (found == Found::tooLate && atStart) {
             // Before the first frame: the first frame, and playing goes on after it.
