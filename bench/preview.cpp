@@ -1,6 +1,7 @@
 // Preview playback speed and scrub response, through the playback engine at the preview size.
 //
 //   preview [--seconds 10] [--dir DIR]
+//   preview --memory-seconds 600 [--dir DIR]   (memory while playing a long clip, instead)
 //
 // On a generated 1080p30 clip with 1-second key frame intervals, in one run:
 //   (a) plain decoding of the clip at the preview size (the baseline);
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -133,6 +135,32 @@ ScrubTimes scrubTimes(EditSession& session, double seconds, int count) {
     return {times[times.size() / 2], times.back(), firsts[firsts.size() / 2], firsts.back()};
 }
 
+// The process's resident memory in MB.
+double residentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmRSS:")) return std::stod(line.substr(6)) / 1024;
+    return 0;
+}
+
+// Plays the whole of `session`'s source as fast as the engine goes, printing resident memory
+// after each tenth of it: flat when nothing piles up with the length played.
+void memoryOverLength(EditSession& session, int frames) {
+    Screen screen;
+    auto player = openPlayer(session, screen, [] { return Clock::time_point{}; });
+    if (!player) return;
+    player->play();
+    std::printf("resident memory while playing (MB):");
+    for (int tenth = 1; tenth <= 10; ++tenth) {
+        MainQueue::shared().runUntil([&] { return screen.count() >= frames * tenth / 10; },
+                                     std::chrono::minutes(30));
+        std::printf(" %.0f", residentMegabytes());
+        std::fflush(stdout);
+    }
+    std::printf("\n");
+    player->pause();
+}
+
 bool openProject(EditSession& session, const std::string& project) {
     if (auto problem = session.openProject(project)) {
         std::fprintf(stderr, "%s\n", problem->c_str());
@@ -145,15 +173,27 @@ bool openProject(EditSession& session, const std::string& project) {
 
 int main(int argc, char** argv) {
     int seconds = 10;
+    int memorySeconds = 0;
     fs::path dir = fs::temp_directory_path() / "veilcut-bench";
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string key = argv[i], value = argv[i + 1];
         if (key == "--seconds")
             seconds = std::stoi(value);
+        else if (key == "--memory-seconds")
+            memorySeconds = std::stoi(value);
         else if (key == "--dir")
             dir = value;
     }
     fs::create_directories(dir);
+    if (memorySeconds > 0) {
+        std::string clip = makeClip(dir, "1280x720", memorySeconds, 30);
+        EditSession session;
+        if (clip.empty() || !openProject(session, writeProject(dir, clip, true, "gaussian")))
+            return 1;
+        std::printf("clip 1280x720, %d s, three shapes and a background\n", memorySeconds);
+        memoryOverLength(session, memorySeconds * 30);
+        return 0;
+    }
     const std::string size = "1920x1080";
     std::string shortGops = makeClip(dir, size, seconds, 30);
     std::string longGops = makeClip(dir, size, seconds, 250);

@@ -104,10 +104,12 @@ TEST_F(ExportMedia, OrdinaryClipBecomesH264Bt709WithMonoAacAndEveryFrameTime) {
     ASSERT_TRUE(run.result && run.result->file) << (run.result ? run.result->error : "");
     const ExportedFile& out = *run.result->file;
     EXPECT_EQ(fs::path(out.url).parent_path(), folder);
-    EXPECT_EQ(out.fileName.size(), 36u + 4u);
-    EXPECT_EQ(out.fileName.substr(36), ".mp4");
+    // In a folder the caller names, hidden until the caller renames it into place.
+    EXPECT_EQ(out.fileName.size(), 1u + 36u + 4u);
+    EXPECT_EQ(out.fileName.substr(0, 1), ".");
+    EXPECT_EQ(out.fileName.substr(37), ".mp4");
     EXPECT_EQ(out.fileName, fs::path(out.url).filename().string());
-    std::string uuid = out.fileName.substr(0, 36);
+    std::string uuid = out.fileName.substr(1, 36);
     EXPECT_TRUE(std::none_of(uuid.begin(), uuid.end(), ::islower)) << uuid;
 
     auto source = probe(testMediaPath("hd.mp4"));
