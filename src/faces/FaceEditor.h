@@ -1,8 +1,9 @@
 #pragma once
 // The face editor: owns the face scan and keeps one face region per person in the order the
 // persons first appeared; the user picks one and changes how it is hidden (RegionListEditor).
-// A trim the user sets marks the face as trimmed by the user: later scan reports then keep it
-// instead of growing it with the person's later appearances.
+// A trim the user sets marks the face as trimmed by the user: later scan reports keep the
+// handles the user moved, while a handle left at an end of the person's span goes on following
+// it, so a face touched while the scan runs is never left uncovered where it appears later.
 //
 // Threads: every operation and merge runs on the main thread. The scan's state and progress
 // are atomics that the export's wait reads from its worker, sleeping on `waitForScanChange`

@@ -19,6 +19,7 @@ void RegionListEditor::load(std::vector<TrackedRegion> regions) {
 void RegionListEditor::dropSelection() {
     selectedIndex_.reset();
     editSnapshot_.reset();
+    trimBeforeDrag_.reset();
 }
 
 void RegionListEditor::clear() {
@@ -48,6 +49,7 @@ void RegionListEditor::select(int index) {
     if (index < 0 || index >= int(regions_.size())) return;
     selectedIndex_ = index;
     editSnapshot_ = regions_[size_t(index)].copy();
+    trimBeforeDrag_.reset();
     NotificationCenter::defaultCenter().post(events_.began);
 }
 
@@ -93,13 +95,61 @@ void RegionListEditor::setScale(double value) {
     changed();
 }
 
+std::optional<TrimFractions> RegionListEditor::selectedTrimFractions() const {
+    auto source = source_.get();
+    auto duration = source ? source->duration() : std::nullopt;
+    const TrackedRegion* region = selectedRegion();
+    if (!duration || !duration->isNumeric() || !(duration->seconds() > 0) || !region)
+        return std::nullopt;
+    const double seconds = duration->seconds();
+    return TrimFractions{
+        region->trimTime.start.seconds() / seconds, region->trimTime.end().seconds() / seconds,
+        region->startTime.seconds() / seconds, region->endTime.seconds() / seconds};
+}
+
+void RegionListEditor::beginTrim() {
+    TrackedRegion* region = selectedRegion();
+    if (!region) return;
+    trimBeforeDrag_ = {region->trimTime, region->userTrimStart, region->userTrimEnd};
+    region->userTrimStart.reset();
+    region->userTrimEnd.reset();
+    region->trimTime = region->trackedSpan();
+    changed();
+}
+
 void RegionListEditor::trim(double from, double to) {
     auto source = source_.get();
     auto duration = source ? source->duration() : std::nullopt;
     TrackedRegion* region = selectedRegion();
     if (!duration || !duration->isNumeric() || !region) return;
-    region->trimTime = region->trimWithin(MediaTime::atFraction(*duration, from), MediaTime::atFraction(*duration, to));
-    if (userTrim_ == UserTrim::marksRegion) region->trimmedByUser = true;
+    trimBeforeDrag_.reset();
+    // A handle the trim bar put at an edge of the span (the fraction selectedTrimFractions gave)
+    // stands exactly on it: the fraction turned back into the video's timescale could land a
+    // tick inside the span and count as a trim.
+    const double seconds = duration->seconds();
+    const MediaTime start = from <= region->startTime.seconds() / seconds
+                                ? region->startTime
+                                : MediaTime::atFraction(*duration, from);
+    const MediaTime end = to >= region->endTime.seconds() / seconds
+                              ? region->endTime
+                              : MediaTime::atFraction(*duration, to);
+    const MediaTimeRange trim = region->trimWithin(start, end);
+    if (userTrim_ == UserTrim::marksRegion)
+        region->keepUserTrim(trim);
+    else
+        region->trimTime = trim;
+    changed();
+}
+
+void RegionListEditor::cancelTrim() {
+    TrackedRegion* region = selectedRegion();
+    if (!region || !trimBeforeDrag_) return;
+    region->userTrimStart = trimBeforeDrag_->userTrimStart;
+    region->userTrimEnd = trimBeforeDrag_->userTrimEnd;
+    // A face left untrimmed follows a span that the scan may have extended meanwhile.
+    region->trimTime =
+        userTrim_ == UserTrim::marksRegion ? region->userTrimmedSpan() : trimBeforeDrag_->trimTime;
+    trimBeforeDrag_.reset();
     changed();
 }
 

@@ -24,6 +24,14 @@
 #include "regions/LookEditor.h"
 #include "regions/TrackedRegion.h"
 
+// Fractions of the video: a region's trim and the tracked span its handles may not leave.
+struct TrimFractions {
+    double start = 0;
+    double end = 1;
+    double minStart = 0;
+    double maxEnd = 1;
+};
+
 class RegionListEditor : public LookEditor, public FrameStage {
 public:
     const std::vector<TrackedRegion>& regions() const { return regions_; }
@@ -48,9 +56,19 @@ public:
     void setCover(int raw);
     void setStyle(StyleKind style);
     void setScale(double value);
-    // Narrows the selected region's trim to the fractions `from`...`to` of the video, never
-    // beyond its tracked span; crossed handles give an empty trim.
+    // Where the selected region's trim handles stand and how far they may go: fractions of the
+    // video. None without a selection or while the video's duration is unknown.
+    std::optional<TrimFractions> selectedTrimFractions() const;
+    // A trim handle is being dragged: the selected region is shown over its whole tracked span
+    // until `trim` or `cancelTrim`, without counting as trimmed by the user.
+    void beginTrim();
+    // Sets the selected region's trim to the fractions `from`...`to` of the video, never beyond
+    // its tracked span; crossed handles give an empty trim. For a face this is the user's trim
+    // (see TrackedRegion::keepUserTrim): a trim over the whole span leaves it untrimmed, so it
+    // still grows with the person's later appearances.
     void trim(double from, double to);
+    // Puts back the trim from before `beginTrim` (a drag given up).
+    void cancelTrim();
 
     // The stage: every region drawn over `current`, styled from `source`. Any thread.
     std::optional<Image> render(const Image& source, const Image& current,
@@ -89,5 +107,13 @@ private:
     const EditEvents events_;
     std::optional<int> selectedIndex_;
     std::optional<TrackedRegion> editSnapshot_;
+    // The selected region's trim while a handle is dragged, to put back when the drag is
+    // given up.
+    struct TrimBeforeDrag {
+        MediaTimeRange trimTime;
+        std::optional<MediaTime> userTrimStart;
+        std::optional<MediaTime> userTrimEnd;
+    };
+    std::optional<TrimBeforeDrag> trimBeforeDrag_;
     SnapshotSlot<const std::vector<TrackedRegion>> snapshot_;
 };

@@ -1,6 +1,7 @@
 #include "regions/TrackedRegion.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "regions/LayerStack.h"
 
@@ -8,6 +9,9 @@ namespace {
 
 // Past the end of a pass, within this much more than one frame, a region runs to that end.
 constexpr double END_TOLERANCE_SECONDS = 0.001;
+// A trim end this close to the tracked span's edge is at the edge: handles given as fractions
+// of the video come back rounded to the video's timescale.
+constexpr double TRIM_EDGE_TOLERANCE_SECONDS = 0.001;
 
 void sortByTime(std::vector<RegionSample>& samples) {
     std::stable_sort(
@@ -39,7 +43,6 @@ TrackedRegion::TrackedRegion(std::vector<RegionSample> found, Image thumbnailIma
 TrackedRegion TrackedRegion::copy() const {
     TrackedRegion c = *this;
     c.id = makeUuidString();
-    c.trimmedByUser = false;
     c.style = style.styleCopy();
     return c;
 }
@@ -53,10 +56,9 @@ void TrackedRegion::updateTimeRange(const MediaTime& lastTime, double frameDurat
     MediaTime first = samples.empty() ? MediaTime::zero() : samples.front().timeStamp;
     MediaTime last = samples.empty() ? MediaTime::zero() : samples.back().timeStamp;
     bool reachesEnd = lastTime.seconds() - last.seconds() <= frameDuration + END_TOLERANCE_SECONDS;
-    MediaTime end = reachesEnd ? lastTime : last;
-    if (!trimmedByUser) trimTime = {first, end - first};
     startTime = first;
-    endTime = end;
+    endTime = reachesEnd ? lastTime : last;
+    trimTime = userTrimmedSpan();
 }
 
 MediaTimeRange TrackedRegion::trimWithin(const MediaTime& from, const MediaTime& to) const {
@@ -64,6 +66,20 @@ MediaTimeRange TrackedRegion::trimWithin(const MediaTime& from, const MediaTime&
     MediaTime end = endTime < to ? endTime : to;
     if (end < start) end = start;
     return {start, end - start};
+}
+
+void TrackedRegion::keepUserTrim(const MediaTimeRange& trim) {
+    auto atEdge = [](const MediaTime& t, const MediaTime& edge) {
+        return std::fabs(t.seconds() - edge.seconds()) <= TRIM_EDGE_TOLERANCE_SECONDS;
+    };
+    const MediaTime end = trim.end();
+    userTrimStart = atEdge(trim.start, startTime) ? std::nullopt : std::optional(trim.start);
+    userTrimEnd = atEdge(end, endTime) ? std::nullopt : std::optional(end);
+    trimTime = userTrimmedSpan();
+}
+
+MediaTimeRange TrackedRegion::userTrimmedSpan() const {
+    return trimWithin(userTrimStart.value_or(startTime), userTrimEnd.value_or(endTime));
 }
 
 std::optional<RegionSample> TrackedRegion::sampleAt(const MediaTime& t,
@@ -84,11 +100,17 @@ std::optional<RegionSample> TrackedRegion::sampleAt(const MediaTime& t,
     return *first;
 }
 
+std::optional<Rect> TrackedRegion::drawnRectAt(const MediaTime& t, double frameDuration) const {
+    auto sample = sampleAt(t, frameDuration);
+    if (!sample) return std::nullopt;
+    return scaledAboutCentre(sample->nominalRect, scale);
+}
+
 std::optional<Image> TrackedRegion::layer(const Image& frame, const MediaTime& t,
                                           double frameDuration, RenderPurpose purpose) const {
-    auto sample = sampleAt(t, frameDuration);
-    if (cover == Cover::none || !sample) return std::nullopt;
-    return styledLayer(cover, scaledAboutCentre(sample->nominalRect, scale), frame, purpose);
+    auto rect = drawnRectAt(t, frameDuration);
+    if (cover == Cover::none || !rect) return std::nullopt;
+    return styledLayer(cover, *rect, frame, purpose);
 }
 
 Image renderRegions(const std::vector<TrackedRegion>& regions, const Image& source,

@@ -33,23 +33,38 @@ public:
     MediaTime endTime;
     Cover cover = Cover::none;
     double scale = 1;
-    bool trimmedByUser = false;
+    // The trim handles the user moved off the edges of the tracked span, at the times they
+    // were left. A handle left at an edge follows that edge when a scan extends the span; a
+    // moved one keeps its time, so a later scan never uncovers a moment the user chose to hide.
+    std::optional<MediaTime> userTrimStart;
+    std::optional<MediaTime> userTrimEnd;
 
-    // A new region (new id, `trimmedByUser` false) with this one's samples, times and
-    // look, its intensity clamped to 0...1, sharing the mask pictures.
+    bool trimmedByUser() const { return userTrimStart || userTrimEnd; }
+    // A new region (new id) with this one's samples, times, trim and look, its intensity
+    // clamped to 0...1, sharing the mask pictures.
     TrackedRegion copy() const;
 
     // Replaces the samples (sorted by time, stable) without touching anything else.
     void setSamples(std::vector<RegionSample> samples);
     // Start and end from the samples; the end becomes `lastTime` when the last sample lies
-    // within one frame (+1 ms) of it. The trim follows unless the user has trimmed.
+    // within one frame (+1 ms) of it. The trim follows, but for the handles the user moved.
     void updateTimeRange(const MediaTime& lastTime, double frameDuration);
+    // From its start to its end: where the region was tracked.
+    MediaTimeRange trackedSpan() const { return {startTime, endTime - startTime}; }
     // The trim that handles at `from` and `to` give: within the tracked span (start to end),
     // and empty rather than negative when the handles cross.
     MediaTimeRange trimWithin(const MediaTime& from, const MediaTime& to) const;
+    // Makes `trim` (within the tracked span) the user's trim: each end within a millisecond of
+    // the span's edge is left to follow that edge, the other keeps its time. A trim over the
+    // whole span leaves the region untrimmed.
+    void keepUserTrim(const MediaTimeRange& trim);
+    // The tracked span narrowed by the handles the user moved.
+    MediaTimeRange userTrimmedSpan() const;
     // The sample shown at `t`: the latest at or before it, while `t` lies in the trim or less
     // than one frame past its end.
     std::optional<RegionSample> sampleAt(const MediaTime& t, double frameDuration) const;
+    // Where the region is drawn at `t`: its sample there enlarged about its centre by `scale`.
+    std::optional<Rect> drawnRectAt(const MediaTime& t, double frameDuration) const;
     // This region's layer over `frame` at `t`: the frame styled where the layer shows, cut to
     // the placed mask, or the placed emoji picture; nothing when it is not drawn then.
     std::optional<Image> layer(const Image& frame, const MediaTime& t, double frameDuration,

@@ -43,7 +43,7 @@ TrackedRegion regionFromProject(const ProjectRegion& r, const SourceVideo& sourc
         r.trimStart ? resolveProjectTime(*r.trimStart, timescale) : region.trimTime.start;
     MediaTime end = r.trimEnd ? resolveProjectTime(*r.trimEnd, timescale) : region.trimTime.end();
     region.trimTime = {start, end - start};
-    region.trimmedByUser = r.trimmed;
+    if (r.trimmed) region.keepUserTrim(region.trimTime);
     return region;
 }
 
@@ -55,7 +55,7 @@ ProjectRegion projectRegion(const TrackedRegion& region) {
     r.emoji = region.emoji;
     r.trimStart = region.trimTime.start;
     r.trimEnd = region.trimTime.end();
-    r.trimmed = region.trimmedByUser;
+    r.trimmed = region.trimmedByUser();
     for (const auto& s : region.samples) r.samples.push_back({s.timeStamp, s.nominalRect});
     return r;
 }

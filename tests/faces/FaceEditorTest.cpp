@@ -65,7 +65,7 @@ TEST_F(FaceEditorTest, CancelPutsTheCopyFromSelectionBackAndEndKeepsTheChanges) 
     EXPECT_EQ(face.regions()[0].cover, Cover::none);
     EXPECT_EQ(face.regions()[0].scale, 1.0);
     EXPECT_NE(face.regions()[0].id, id);
-    EXPECT_FALSE(face.regions()[0].trimmedByUser);
+    EXPECT_FALSE(face.regions()[0].trimmedByUser());
     EXPECT_FALSE(face.selectedIndex() || face.isEditing());
 
     face.select(1);
@@ -107,6 +107,40 @@ TEST_F(FaceEditorTest, TrimNarrowsWithinTheTrackedSpanAndLaterMergesKeepIt) {
     EXPECT_EQ(face.regions()[0].endTime, VIDEO);
     EXPECT_EQ(face.regions()[0].trimTime.end(), sec(30));
     EXPECT_EQ(face.regions()[0].style.intensity, 0.0);
+}
+
+TEST_F(FaceEditorTest, ATrimTouchedWhileTheScanRunsLetsTheFaceGrowWhereItWasNotNarrowed) {
+    face.select(0);
+    face.beginTrim();
+    face.progressMerge({trackedFrom(5, 36), trackedFrom(1, 2)}, 0.92, VIDEO, FRAME);
+    face.trim(0, 1);  // released at both ends of the span: no trim
+    face.progressMerge({trackedFrom(5, 38), trackedFrom(1, 2)}, 0.95, VIDEO, FRAME);
+    EXPECT_FALSE(face.regions()[0].trimmedByUser());
+    EXPECT_EQ(face.regions()[0].trimTime.end(), sec(38));
+
+    face.beginTrim();
+    face.trim(0.25, 1);  // only the start narrowed: the end goes on following the person
+    // While a handle is dragged the face is shown over its whole span, also as the scan reports.
+    face.beginTrim();
+    face.progressMerge({trackedFrom(5, 39), trackedFrom(1, 2)}, 0.97, VIDEO, FRAME);
+    EXPECT_EQ(face.regions()[0].trimTime.start, sec(5));
+    face.trim(0.25, 1);
+    face.completionMerge({trackedFrom(5, 39.99), trackedFrom(1, 2)}, VIDEO, FRAME);
+    EXPECT_EQ(face.regions()[0].trimTime.start, sec(10));
+    EXPECT_EQ(face.regions()[0].trimTime.end(), VIDEO);
+}
+
+TEST_F(FaceEditorTest, HandlesReleasedAtTheSpansEdgesAreNoTrimInACoarseTimescale) {
+    const MediaTime video(1200, 30);  // 40 s, in thirtieths: 35.01 s lies between two ticks
+    source.set(loadedScriptedVideo(steps, video));
+    face.load({trackedFrom(5.01, 35.01)});
+    face.select(0);
+    const TrimFractions handles = *face.selectedTrimFractions();
+    face.beginTrim();
+    face.trim(handles.minStart, handles.maxEnd);
+    EXPECT_FALSE(face.regions()[0].trimmedByUser());
+    face.progressMerge({trackedFrom(5.01, 38)}, 0.95, video, FRAME);
+    EXPECT_EQ(face.regions()[0].trimTime.end(), sec(38));
 }
 
 TEST_F(FaceEditorTest, TheRendererDrawsOnlyPublishedRegions) {

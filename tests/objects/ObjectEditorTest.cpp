@@ -188,7 +188,7 @@ TEST_F(ObjectEditorTest, TrimOnlyNarrowsTheTrackedSpan) {
     EXPECT_EQ(editor->regions()[0].trimTime.end(), sec(4));
     editor->trim(0.4, 0.3);  // crossed: empty, never negative
     EXPECT_EQ(editor->regions()[0].trimTime.duration, MediaTime::zero());
-    EXPECT_FALSE(editor->regions()[0].trimmedByUser);
+    EXPECT_FALSE(editor->regions()[0].trimmedByUser());
 }
 
 TEST_F(ObjectEditorTest, RemovingPostsDeleteWhileTheIndexStillNamesTheRegion) {

@@ -42,7 +42,7 @@ TEST(ProjectFaces, FaceRegionsLoadIntoTheFaceEditorAndSaveToTheSameBytes) {
     EXPECT_EQ(faces[0].style.type, StyleKind::pixellate);
     EXPECT_EQ(faces[0].scale, 1.5);
     EXPECT_EQ(faces[0].emoji, "🐶");
-    EXPECT_TRUE(faces[0].trimmedByUser);
+    EXPECT_TRUE(faces[0].trimmedByUser());
     EXPECT_EQ(faces[0].samples[0].timeStamp, MediaTime(600, 600));  // sorted by time
     EXPECT_EQ(faces[0].trimTime.start, MediaTime(600, 600));
     EXPECT_EQ(faces[0].trimTime.end(), MediaTime(1200, 600));

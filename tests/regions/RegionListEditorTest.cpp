@@ -80,13 +80,31 @@ TYPED_TEST(RegionListEditorTest, TrimsStayWithinTheTrackedSpanAndOnlyAFaceTrimIs
     editor.trim(0.25, 0.75);
     EXPECT_EQ(editor.regions()[0].trimTime.start, sec(10));
     EXPECT_EQ(editor.regions()[0].trimTime.end(), sec(30));
-    editor.trim(0, 1);
-    EXPECT_EQ(editor.regions()[0].trimTime.start, sec(5));
-    EXPECT_EQ(editor.regions()[0].trimTime.end(), sec(35));
     // A face trimmed by the user keeps its trim when the scan finds more of the person; an
     // object's span never grows, so its trim needs no mark.
     const bool isFace = std::is_same_v<TypeParam, FaceEditor>;
-    EXPECT_EQ(editor.regions()[0].trimmedByUser, isFace);
+    EXPECT_EQ(editor.regions()[0].trimmedByUser(), isFace);
+    auto fractions = editor.selectedTrimFractions();
+    ASSERT_TRUE(fractions);
+    EXPECT_DOUBLE_EQ(fractions->start, 0.25);
+    EXPECT_DOUBLE_EQ(fractions->end, 0.75);
+    EXPECT_DOUBLE_EQ(fractions->minStart, 0.125);
+    EXPECT_DOUBLE_EQ(fractions->maxEnd, 0.875);
+    // Handles back at the ends of the span: no trim at all.
+    editor.trim(0, 1);
+    EXPECT_EQ(editor.regions()[0].trimTime.start, sec(5));
+    EXPECT_EQ(editor.regions()[0].trimTime.end(), sec(35));
+    EXPECT_FALSE(editor.regions()[0].trimmedByUser());
+
+    // A drag shows the whole span; given up, it puts the trim back.
+    editor.trim(0.25, 0.75);
+    editor.beginTrim();
+    EXPECT_EQ(editor.regions()[0].trimTime.start, sec(5));
+    EXPECT_EQ(editor.regions()[0].trimTime.end(), sec(35));
+    editor.cancelTrim();
+    EXPECT_EQ(editor.regions()[0].trimTime.start, sec(10));
+    EXPECT_EQ(editor.regions()[0].trimTime.end(), sec(30));
+    EXPECT_EQ(editor.regions()[0].trimmedByUser(), isFace);
     editor.load({});
     EXPECT_FALSE(editor.selectedIndex() || editor.isEditing());
     EXPECT_TRUE(editor.regions().empty());

@@ -67,14 +67,26 @@ TEST(TrackedRegion, TimeRangeRunsToThePassEndWithinOneFrameAndKeepsAUserTrim) {
     r.updateTimeRange(sec(10), FRAME);  // 33 ms
     EXPECT_EQ(r.endTime, sec(10));
     EXPECT_EQ(r.trimTime.end(), sec(10));
-    r.trimmedByUser = true;
-    r.trimTime = {sec(2), sec(3)};
-    r.setSamples({sample(0.5), sample(5)});
+}
+
+TEST(TrackedRegion, AUserTrimKeepsTheMovedHandlesAndLetsTheOthersFollowTheSpan) {
+    auto r = region({sample(1), sample(5)});
+    r.keepUserTrim({sec(1), sec(4)});  // the whole span: not a trim
+    EXPECT_FALSE(r.trimmedByUser());
+    r.keepUserTrim({sec(2), sec(3) - MediaTime(1, 1200)});  // the end within 1 ms of the edge
+    EXPECT_EQ(r.userTrimStart, sec(2));
+    EXPECT_FALSE(r.userTrimEnd);
+    r.setSamples({sample(1), sample(5), sample(8)});
     r.updateTimeRange(sec(10), FRAME);
-    EXPECT_EQ(r.startTime, sec(0.5));
-    EXPECT_EQ(r.endTime, sec(5));
     EXPECT_EQ(r.trimTime.start, sec(2));
-    EXPECT_EQ(r.trimTime.end(), sec(5));
+    EXPECT_EQ(r.trimTime.end(), sec(8));
+    // Both handles moved: the trim stays where the user left it however the span grows.
+    r.keepUserTrim({sec(2), sec(2)});
+    r.setSamples({sample(0.5), sample(9.99)});
+    r.updateTimeRange(sec(10), FRAME);
+    EXPECT_EQ(r.trimTime.start, sec(2));
+    EXPECT_EQ(r.trimTime.end(), sec(4));
+    EXPECT_EQ(r.endTime, sec(10));
 }
 
 TEST(TrackedRegion, CopyIsANewRegionWithTheSameLookAndSharedMasks) {
@@ -83,7 +95,7 @@ TEST(TrackedRegion, CopyIsANewRegionWithTheSameLookAndSharedMasks) {
     r.setSoftness(0.3);
     r.style.type = StyleKind::pixellate;
     r.style.intensity = 1.7;
-    r.trimmedByUser = true;
+    r.keepUserTrim({sec(1), sec(0.5)});
     auto c = r.copy();
     EXPECT_NE(c.id, r.id);
     EXPECT_EQ(c.samples, r.samples);
@@ -93,7 +105,7 @@ TEST(TrackedRegion, CopyIsANewRegionWithTheSameLookAndSharedMasks) {
     EXPECT_EQ(c.softness, 0.3);
     EXPECT_EQ(c.style.type, StyleKind::pixellate);
     EXPECT_EQ(c.style.intensity, 1.0);
-    EXPECT_FALSE(c.trimmedByUser);
+    EXPECT_EQ(c.userTrimEnd, sec(1.5));  // cancel puts back the trim from before the edit
     ASSERT_TRUE(c.circle && c.emojiImage);
     EXPECT_TRUE(c.circle->sharesPixelsWith(*r.circle));
     EXPECT_TRUE(c.emojiImage->sharesPixelsWith(*r.emojiImage));
