@@ -3,6 +3,7 @@
 #include <locale.h>
 #include <clocale>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <unordered_set>
 
@@ -31,18 +32,27 @@ std::span<const EmojiGroup> emojiGroups() {
     return EMOJI_GROUPS;
 }
 
-std::vector<std::string> emojiList() {
-    std::vector<std::string> list;
+std::vector<EmojiSection> emojiSections() {
+    std::vector<EmojiSection> sections;
     std::unordered_set<char32_t> seen;
     for (const EmojiGroup& group : emojiGroups()) {
+        EmojiSection& section = sections.emplace_back(EmojiSection{group.name, {}});
         for (std::string_view entry : group.entries) {
             const double value = parseEntry(entry);
             // Range first: converting an out-of-range double to an integer is undefined.
             if (!(value >= 0 && value <= 0x10FFFF)) continue;
             const auto scalar = char32_t(value);
             if (!hasEmojiProperty(scalar) || !seen.insert(scalar).second) continue;
-            list.push_back(encodeUtf8(scalar));
+            section.emoji.push_back(encodeUtf8(scalar));
         }
     }
+    return sections;
+}
+
+std::vector<std::string> emojiList() {
+    std::vector<std::string> list;
+    for (EmojiSection& section : emojiSections())
+        list.insert(list.end(), std::make_move_iterator(section.emoji.begin()),
+                    std::make_move_iterator(section.emoji.end()));
     return list;
 }

@@ -19,7 +19,15 @@ struct EmojiGroup {
 // activities, travel and places, objects, symbols, flags.
 std::span<const EmojiGroup> emojiGroups();
 
-// The catalogue as ready-to-draw one-scalar UTF-8 strings, in table order: entries that are
-// not an emoji scalar are dropped, repeats keep their first place. The first is U+1F600, the
-// emoji a new shape starts with.
+// One group of the picker, its emoji ready to draw.
+struct EmojiSection {
+    std::string_view name;
+    std::vector<std::string> emoji;
+};
+
+// The groups as ready-to-draw one-scalar UTF-8 strings, in table order: entries that are not
+// an emoji scalar are dropped, repeats keep their first place.
+std::vector<EmojiSection> emojiSections();
+// The sections' emoji one after the other. The first is U+1F600, the emoji a new shape starts
+// with.
 std::vector<std::string> emojiList();
