@@ -87,8 +87,14 @@ TrimBarModel::LabelLefts TrimBarModel::labelLefts(double startWidth, double endW
         a = middle - LABEL_GAP / 2 - leftWidth;
         b = middle + LABEL_GAP / 2;
         const double overRight = b + rightWidth - lineWidth_;
-        if (overRight > 0) a -= overRight, b -= overRight;
-        if (a < 0) b -= a, a = 0;
+        if (overRight > 0) {
+            a -= overRight;
+            b -= overRight;
+        }
+        if (a < 0) {
+            b -= a;
+            a = 0;
+        }
     }
     return startFirst ? LabelLefts{a, b} : LabelLefts{b, a};
 }
