@@ -18,6 +18,7 @@
 #include "app/view/SaveVideoFlow.h"
 #include "app/view/SavingOverlay.h"
 #include "core/Notifications.h"
+#include "faces/view/FaceOverlayView.h"
 #include "session/EditSession.h"
 #include "session/PreviewPlayback.h"
 
@@ -59,6 +60,11 @@ EditingScreen::EditingScreen(QWidget* parent) : QWidget(parent) {
     stageLayout->setContentsMargins(0, 0, 0, 0);
     preview_ = new PreviewView(stage);
     stageLayout->addWidget(preview_);
+    faces_ = new FaceOverlayView(preview_, [this] {
+        auto source = session_ ? session_->source() : nullptr;
+        auto size = source ? source->size() : std::nullopt;
+        return preview_->placement(size.value_or(Size{}));
+    });
     connect(preview_, &PreviewView::zoomChanged, this, [this](double scale, QPointF offset) {
         if (!session_) return;
         session_->zoomScale = scale;
@@ -107,8 +113,10 @@ EditingScreen::EditingScreen(QWidget* parent) : QWidget(parent) {
 }
 
 EditingScreen::~EditingScreen() {
-    // The save's completion reaches into this screen: it must end first.
+    // The save's completion reaches into this screen: it must end first. The overlay (a child,
+    // deleted after the session) must not look at the session as it goes.
     saving_->cancel();
+    faces_->setSession(nullptr);
 }
 
 QWidget* EditingScreen::makeTopBar() {
@@ -180,9 +188,7 @@ QWidget* EditingScreen::makeToolBar() {
         row->addWidget(button);
     }
     row->addStretch(1);
-    connect(tools_, &QButtonGroup::idClicked, this, [this](int index) {
-        if (session_) session_->selectTool(index);
-    });
+    connect(tools_, &QButtonGroup::idClicked, this, &EditingScreen::chooseTool);
     return bar;
 }
 
@@ -241,6 +247,7 @@ std::optional<std::string> EditingScreen::openFile(const std::string& path) {
     saving_->cancel();
     playback_ = std::move(playback);  // the old player stops before its session goes
     session_ = std::move(session);
+    faces_->setSession(session_.get());
     unsaved_ = UnsavedWork();
     // A project holds exactly the edits it was opened from: nothing is unsaved yet.
     if (isProject(path)) unsaved_.markSaved(*session_);
@@ -262,6 +269,7 @@ std::optional<std::string> EditingScreen::openFile(const std::string& path) {
 void EditingScreen::closeVideo() {
     saving_->cancel();
     playback_.reset();
+    faces_->setSession(nullptr);
     session_.reset();
     unsaved_ = UnsavedWork();
     preview_->clear();
@@ -319,6 +327,16 @@ void EditingScreen::showScanState() {
     const size_t persons = faces.regions().size();
     if (persons == 0) return scan_->setText("No Face Detected");
     scan_->setText(QString::number(persons) + (persons == 1 ? " person found" : " persons found"));
+}
+
+void EditingScreen::chooseTool(int index) {
+    if (session_ && !saving_->isSaving()) session_->selectTool(index);
+}
+
+QStringList EditingScreen::toolNames() {
+    QStringList names;
+    for (const ToolButton& tool : TOOLS) names << tool.label;
+    return names;
 }
 
 void EditingScreen::togglePlay() {

@@ -6,6 +6,7 @@
 // video and keeps track of what is saved. GUI thread.
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "session/UnsavedWork.h"
 
 class EditSession;
+class FaceOverlayView;
 class PreviewPlayback;
 class PreviewView;
 class QButtonGroup;
@@ -44,6 +46,9 @@ public:
     bool confirmClose();
 
     void togglePlay();
+    // The tool bar's n-th tool (preview, face, object, background, shape).
+    void chooseTool(int index);
+    static QStringList toolNames();
     // Pauses and moves the playhead by frames and seconds, or to `seconds` (clamped).
     void step(double frames, double seconds);
     void moveTo(double seconds);
@@ -79,6 +84,7 @@ private:
     QWidget* editBar_;
     QLabel* editTitle_;
     PreviewView* preview_;
+    FaceOverlayView* faces_;
     SavingOverlay* overlay_;
     SaveVideoFlow* saving_;
     QPushButton* play_;

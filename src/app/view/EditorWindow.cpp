@@ -94,6 +94,12 @@ void EditorWindow::addPlaybackMenu() {
 }
 
 void EditorWindow::addViewAndHelpMenus() {
+    auto* tools = menuBar()->addMenu("&Tools");
+    const QStringList names = EditingScreen::toolNames();
+    for (int index = 0; index < names.size(); ++index)
+        addCommand(
+            tools, names[index], QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + index)),
+            [this, index] { screen_->chooseTool(index); }, this);
     auto* view = menuBar()->addMenu("&View");
     addCommand(
         view, "&Fit Preview", Qt::CTRL | Qt::Key_0, [this] { screen_->fitPreview(); }, this);

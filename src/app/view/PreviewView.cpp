@@ -47,6 +47,10 @@ void PreviewView::fit() {
     settle();
 }
 
+PreviewPlacement PreviewView::placement(Size video) const {
+    return {Size{double(width()), double(height())}, video, zoom_, Point{offset_.x(), offset_.y()}};
+}
+
 QRectF PreviewView::pictureRect(QSize frame) const {
     QSizeF fitted = QSizeF(frame).scaled(QSizeF(size()), Qt::KeepAspectRatio) * zoom_;
     QPointF centre = QRectF(rect()).center() + offset_;

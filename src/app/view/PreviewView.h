@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "platform/image/Image.h"
+#include "regions/PreviewPlacement.h"
 
 class PreviewView : public QWidget {
     Q_OBJECT
@@ -23,6 +24,8 @@ public:
     // Back to the whole frame fitted in the area.
     void fit();
     double zoom() const { return zoom_; }
+    // Where a video of upright size `video` is shown on the area now.
+    PreviewPlacement placement(Size video) const;
 
 signals:
     // The zoom (1: fitted) and the picture's shift from the centre, in widget pixels.

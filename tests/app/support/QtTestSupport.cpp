@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QMouseEvent>
 #include <QStandardPaths>
 #include <QTimer>
 #include <chrono>
@@ -58,6 +59,16 @@ void trigger(QWidget& window, const QString& title) {
     for (QAction* action : window.findChildren<QAction*>())
         if (plain(action->text()) == plain(title)) return action->trigger();
     ADD_FAILURE() << "no action " << title.toStdString();
+}
+
+void clickAt(QWidget& widget, QPoint point) {
+    const QPointF local(point), global(widget.mapToGlobal(point));
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, local, global, Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&widget, &event);
+    }
 }
 
 QWidget* shownWindow(const QString& name) {

@@ -2,6 +2,7 @@
 // What the app tests share: Qt's event loop run until a condition holds, menu commands
 // triggered by title, widgets found by accessible name, and the next modal dialog answered.
 
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -18,6 +19,8 @@ T* byName(QWidget& window, const QString& name) {
     return nullptr;
 }
 
+// A left click (press and release) at `point` of `widget`.
+void clickAt(QWidget& widget, QPoint point);
 // A top-level window with this accessible name that is showing, or null.
 QWidget* shownWindow(const QString& name);
 // When the next modal dialog opens, clicks its button titled `button`; records the dialog's
