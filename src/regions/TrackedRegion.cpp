@@ -15,11 +15,6 @@ void sortByTime(std::vector<RegionSample>& samples) {
         [](const RegionSample& a, const RegionSample& b) { return a.timeStamp < b.timeStamp; });
 }
 
-Rect scaledAboutCentre(const Rect& r, double factor) {
-    double w = r.width * factor, h = r.height * factor;
-    return {r.midX() - w / 2, r.midY() - h / 2, w, h};
-}
-
 }  // namespace
 
 TrackedRegion::TrackedRegion(std::vector<RegionSample> found, Image thumbnailImage,
@@ -88,7 +83,12 @@ std::optional<Image> TrackedRegion::layer(const Image& frame, const MediaTime& t
                                           double frameDuration, RenderPurpose purpose) const {
     auto sample = sampleAt(t, frameDuration);
     if (cover == Cover::none || !sample) return std::nullopt;
-    return styledLayer(cover, scaledAboutCentre(sample->nominalRect, scale), frame, purpose);
+    return styledLayer(cover, coveredArea(*sample), frame, purpose);
+}
+
+Rect TrackedRegion::coveredArea(const RegionSample& sample) const {
+    double w = sample.nominalRect.width * scale, h = sample.nominalRect.height * scale;
+    return {sample.nominalRect.midX() - w / 2, sample.nominalRect.midY() - h / 2, w, h};
 }
 
 Image renderRegions(const std::vector<TrackedRegion>& regions, const Image& source,
