@@ -19,7 +19,10 @@ namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
 std::string quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
+    std::string text = "'";
+    text += path.string();
+    text += '\'';
+    return text;
 }
 
 // The digest as sha256sum, a program apart from ours, gives it.
@@ -143,10 +146,17 @@ TEST_F(BatchAnonymizeTest, GoodFilesAreDoneBadOnesListedAndARerunSkipsWhatIsComp
     EXPECT_EQ(fileContents(out / "sub" / "plain.mp4"), movie);
     EXPECT_EQ(filesUnder(out), written) << "the table is made again from the report";
 
+    // A source that changed: its old movie is in the way.
+    makePlainClip(in / "sub" / "plain.mov", "96x64", 1);
+    auto changed = runVeilcut(batch);
+    EXPECT_EQ(linesStarting(changed.out, "kept: ").size(), 1u) << changed.out;
+    EXPECT_EQ(fileContents(out / "sub" / "plain.mp4"), movie);
+
     // Other options: the outputs are in the way, kept and listed, until --overwrite.
     auto other = runVeilcut(batch + " --style pixellate");
     EXPECT_EQ(other.status, 1);
     EXPECT_EQ(linesStarting(other.out, "kept: ").size(), 2u) << other.out;
+    EXPECT_EQ(linesStarting(other.out, "done ").front(), "done 0, skipped 0, kept 2, failed 3");
     EXPECT_EQ(fileContents(out / "sub" / "plain.mp4"), movie);
     auto replaced = runVeilcut(batch + " --style pixellate --overwrite");
     EXPECT_EQ(linesStarting(replaced.out, "done ").front(), "done 2, skipped 0, kept 0, failed 3")
@@ -178,10 +188,11 @@ TEST_F(BatchAnonymizeTest, AStoppedBatchLeavesOnlyCompleteFilesAndTheNextRunFini
     makePlainClip(in / "long.mp4", "320x240", 6);
     const std::string batch = "anonymize " + quoted(in) + " -o " + quoted(out) + " --recursive";
     RunningVeilcut stopped(batch);
-    ASSERT_TRUE(stopped.waitForLineStarting((in / "face, front.mp4").string() + " 25%"))
-        << stopped.err();
+    // One file done, one under way (for seconds more), one waiting.
+    ASSERT_TRUE(stopped.waitForLineStarting((in / "long.mp4").string() + " 25%")) << stopped.err();
     stopped.send(SIGTERM);
     EXPECT_EQ(stopped.finish(), 128 + SIGTERM) << stopped.err();
+    EXPECT_FALSE(fs::exists(out / "long.mp4")) << "the file under way was not stopped";
     // Whatever had ended by then is whole: each movie has its report, and nothing else is there.
     for (const std::string& file : filesUnder(out)) {
         fs::path path = out / file;
