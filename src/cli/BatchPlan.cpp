@@ -69,8 +69,8 @@ OutputState outputState(const BatchRequest& request, BatchFile& file) {
         return OutputState::complete;
     }
     if (request.overwrite) return OutputState::free;
-    file.reason = present.front() + ": exists without a report of this source and these " +
-                  "options (use --overwrite to replace it)";
+    file.reason = present.front() + ": exists, but no report names this source, these options " +
+                  "and this movie (use --overwrite to replace it)";
     return OutputState::inTheWay;
 }
 
@@ -100,6 +100,11 @@ std::optional<BatchPlan> planBatch(const BatchRequest& request, std::string& pro
         auto status = fs::status(input, ec);
         if (!fs::exists(status)) {
             problem = input + ": no such file or folder";
+            return std::nullopt;
+        }
+        if (fs::is_directory(status) && sameFolder(input, outputFolder)) {
+            // Its movies would be taken for sources by the next run.
+            problem = input + ": the output folder may not be a folder it reads";
             return std::nullopt;
         }
         if (!fs::is_directory(status)) {

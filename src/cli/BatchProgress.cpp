@@ -1,5 +1,6 @@
 #include "cli/BatchProgress.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,19 @@ std::string minutesAndSeconds(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d", s / 60, s % 60);
     return text;
+}
+
+// The end of `name` that fits in `width` columns (bytes, near enough), so that no line of the
+// block wraps and the redraw can count its lines.
+std::string fitted(const std::string& name, int width) {
+    if (int(name.size()) <= width) return name;
+    return "..." + name.substr(name.size() - size_t(std::max(width - 3, 0)));
+}
+
+int terminalWidth() {
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
 }
 
 int quarter(double fraction) {
@@ -69,10 +83,13 @@ void BatchProgress::redraw(bool now) {
     if (!now && time - lastDrawn_ < REDRAW_INTERVAL) return;
     lastDrawn_ = time;
     erase();
+    // The bar and the percentage take 31 columns.
+    const int nameWidth = std::max(terminalWidth() - 32, 10);
     for (const auto& [file, fraction] : running_) {
         std::string bar(size_t(fraction * BAR_WIDTH), '#');
         bar.resize(BAR_WIDTH, '-');
-        std::fprintf(stderr, "  [%s] %3d%%  %s\n", bar.c_str(), int(fraction * 100), file.c_str());
+        std::fprintf(stderr, "  [%s] %3d%%  %s\n", bar.c_str(), int(fraction * 100),
+                     fitted(file, nameWidth).c_str());
     }
     std::fprintf(stderr, "%s\n", totalLine().c_str());
     linesDrawn_ = int(running_.size()) + 1;

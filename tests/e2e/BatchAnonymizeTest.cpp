@@ -175,13 +175,26 @@ TEST_F(BatchAnonymizeTest, InputsThatWouldBecomeOneMovieOrLandOnASourceAreRefuse
                              (out / "sub" / "plain.mp4").string() + "\n");
     EXPECT_FALSE(fs::exists(out));
 
-    // Into the folder it reads from: the movie of plain.mp4 would be plain.mp4 itself.
+    // Into the folder it reads from: the next run would take the movies for sources, and the
+    // movie of plain.mp4 would be plain.mp4 itself.
+    auto same = runVeilcut("anonymize " + quoted(in / "sub") + " -o " + quoted(in / "sub"));
+    EXPECT_EQ(same.status, 2);
+    EXPECT_NE(same.err.find("may not be a folder it reads"), std::string::npos) << same.err;
     const std::string source = fileContents(in / "sub" / "plain.mp4");
     auto onto = runVeilcut("anonymize " + quoted(in / "sub" / "plain.mp4") + " -o " +
                            quoted(in / "sub") + " --overwrite");
     EXPECT_EQ(onto.status, 2);
     EXPECT_NE(onto.err.find("is the source video"), std::string::npos) << onto.err;
     EXPECT_EQ(fileContents(in / "sub" / "plain.mp4"), source);
+
+    // No report, or one that is damaged: one line and status 2.
+    std::ofstream(in / "sub" / "plain.veilcut-report.json") << R"({"format": "veilcut-report",
+                                                                  "models": 5})";
+    for (const char* movie : {"missing.mp4", "plain.mp4"}) {
+        auto report = runVeilcut("report " + quoted(in / "sub" / movie));
+        EXPECT_EQ(report.status, 2) << movie;
+        EXPECT_EQ(std::count(report.err.begin(), report.err.end(), '\n'), 1) << report.err;
+    }
 }
 
 TEST_F(BatchAnonymizeTest, AStoppedBatchLeavesOnlyCompleteFilesAndTheNextRunFinishes) {
