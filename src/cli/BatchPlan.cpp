@@ -57,7 +57,8 @@ OutputState outputState(const BatchRequest& request, BatchFile& file) {
     if (present.empty()) return OutputState::free;
     std::string reason;
     auto record = readAuditReport(report, reason);
-    if (record && reportHasOptions(*record, request.options) && fs::is_regular_file(file.movie) &&
+    if (record && reportHasOptions(*record, request.options) &&
+        fs::is_regular_file(file.movie, ec) &&
         reportNamesDigests(*record, sha256HexOfFile(file.source).value_or(""),
                            sha256HexOfFile(file.movie).value_or(""))) {
         // The table is made again from the report when asked for and missing.
