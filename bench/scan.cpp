@@ -104,7 +104,7 @@ Measure scan(const std::string& path, FaceScanDetectorFactory detectors) {
     std::string failure;
     processor.scanFaces(
         video, [](double, std::vector<TrackedRegion>) {},
-        [&](std::vector<TrackedRegion> regions) { result = std::move(regions); },
+        [&](std::vector<TrackedRegion> regions, int) { result = std::move(regions); },
         [&](const std::string& reason) { failure = reason.empty() ? "failed" : reason; });
     MainQueue::shared().runUntil([&] { return result || !failure.empty(); },
                                  std::chrono::hours(10));

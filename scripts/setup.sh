@@ -14,6 +14,7 @@ PACKAGES=(
   libfreetype-dev libicu-dev libpng-dev libjpeg-dev fonts-noto-color-emoji unicode-data
   libonnx-dev libprotobuf-dev protobuf-compiler
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
+  parallel
 )
 # Debian's npm conflicts with a Node.js that already ships its own npm.
 command -v npm >/dev/null || PACKAGES+=(npm)

@@ -10,6 +10,7 @@ CommandRun defineRender(CLI::App& app);
 CommandRun defineScan(CLI::App& app);
 CommandRun defineTrack(CLI::App& app);
 CommandRun defineAnonymize(CLI::App& app);
+CommandRun defineReport(CLI::App& app);
 
 std::span<const Command> allCommands() {
     static const Command commands[] = {
@@ -21,6 +22,7 @@ std::span<const Command> allCommands() {
         {"render", "export a project to a new movie file", defineRender},
         {"anonymize", "hide every person's face in a video and write the result to a new file",
          defineAnonymize},
+        {"report", "print the audit report written beside an anonymised movie", defineReport},
         {"scan", "find every person's face in a video and list them (or write a project)",
          defineScan},
         {"track", "follow a box drawn on one frame through the video (or write a project)",

@@ -1,47 +1,17 @@
 #include "cli/ExportToFile.h"
 
 #include <CLI/CLI.hpp>
-#include <atomic>
 #include <cmath>
 #include <csignal>
 
 #include "cli/Command.h"
+#include "cli/InterruptGuard.h"
 #include "cli/OutputOptions.h"
 #include "cli/ProgressReport.h"
 #include "core/SourceVideo.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/files/OutputFile.h"
 #include "session/EditSession.h"
-
-namespace {
-
-// The signal that cancelled the export, or 0.
-std::atomic<int> interruptedBy{0};
-static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
-
-extern "C" void onInterrupt(int signal) {
-    interruptedBy.store(signal);
-}
-
-// For the life of the export, Ctrl-C, termination and a closed terminal (SIGHUP) cancel it, so
-// that its temporary file is removed rather than left behind by a killed process.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        interruptedBy = 0;
-        for (size_t i = 0; i < std::size(signals_); ++i)
-            previous_[i] = std::signal(signals_[i], onInterrupt);
-    }
-    ~InterruptGuard() {
-        for (size_t i = 0; i < std::size(signals_); ++i) std::signal(signals_[i], previous_[i]);
-    }
-
-private:
-    static constexpr int signals_[] = {SIGINT, SIGTERM, SIGHUP};
-    void (*previous_[std::size(signals_)])(int);
-};
-
-}  // namespace
 
 std::optional<std::string> exportProblem(EditSession& session, const ExportTarget& target) {
     const SourceVideo& source = *session.source();
@@ -60,6 +30,7 @@ std::optional<std::string> exportProblem(EditSession& session, const ExportTarge
 
 int exportToFile(EditSession& session, const ExportTarget& target) {
     if (auto problem = exportProblem(session, target)) return failWith(*problem);
+    // Cancelled by a signal rather than killed, the export removes its temporary file.
     InterruptGuard guard;
     ProgressReport progress("exporting");
     ExportOptions options;
@@ -68,7 +39,7 @@ int exportToFile(EditSession& session, const ExportTarget& target) {
     auto handle = session.exportTo(target.outputPath, std::move(options));
     MainQueue::shared().runUntil(
         [&] {
-            if (interruptedBy) handle->cancel();
+            if (InterruptGuard::signal()) handle->cancel();
             return handle->isFinished();
         },
         std::chrono::hours(24 * 365));
@@ -78,7 +49,7 @@ int exportToFile(EditSession& session, const ExportTarget& target) {
     if (outcome.status == ExportOutcome::Status::cancelled) {
         std::fprintf(stderr, "veilcut: cancelled; nothing was written\n");
         // The shell's status for a process ended by that signal (130 for Ctrl-C).
-        return 128 + (interruptedBy ? interruptedBy.load() : SIGINT);
+        return 128 + (InterruptGuard::signal() ? InterruptGuard::signal() : SIGINT);
     }
     if (outcome.status == ExportOutcome::Status::failed)
         return failWith(outcome.error, EXIT_WORK_FAILED);

@@ -21,6 +21,7 @@ void FaceEditor::reset() {
     scanState_ = FaceScanState::start;
     scanProgress_ = 0;
     scanStarted_ = false;
+    framesScanned_ = 0;
     clear();
     signalScanChange();
 }
@@ -103,8 +104,10 @@ void FaceEditor::startFaceScan(std::function<void(const std::string&)> onFailure
             if (generation == scanGeneration_)
                 progressMerge(std::move(found), fraction, d, frameDuration);
         },
-        [this, d, frameDuration, generation](std::vector<TrackedRegion> found) {
-            if (generation == scanGeneration_) completionMerge(std::move(found), d, frameDuration);
+        [this, d, frameDuration, generation](std::vector<TrackedRegion> found, int frames) {
+            if (generation != scanGeneration_) return;
+            framesScanned_ = frames;
+            completionMerge(std::move(found), d, frameDuration);
         },
         [this, onFailure, generation](const std::string& reason) {
             if (generation != scanGeneration_) return;

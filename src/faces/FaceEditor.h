@@ -52,6 +52,8 @@ public:
     // The scan's state and the fraction of the video it has read. Any thread.
     FaceScanState scanState() const { return scanState_.load(); }
     double scanProgress() const { return scanProgress_.load(); }
+    // The frames the last scan that ran to its end looked at; 0 before. Main thread.
+    int framesScanned() const { return framesScanned_; }
     // Whether a scan was started or has reported since the last `reset`: one that never
     // started will never end, so nothing should wait for it. Main thread.
     bool hasScanToWaitFor() const { return scanStarted_; }
@@ -74,6 +76,7 @@ private:
     std::atomic<FaceScanState> scanState_{FaceScanState::start};
     std::atomic<double> scanProgress_{0};
     bool scanStarted_ = false;
+    int framesScanned_ = 0;
     // Bumped by reset: reports of a scan started before it belong to another video.
     uint64_t scanGeneration_ = 0;
     mutable std::mutex scanChangeMutex_;

@@ -200,10 +200,12 @@ void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_pt
     FaceRegionBuilder builder({*duration, video.frameDuration(), video.isHDR(),
                                emojiList().empty() ? std::string() : emojiList().front()});
     std::vector<FrameFaces> recent;  // the frames association looks back at
+    int framesScanned = 0;
     auto lastReport = std::chrono::steady_clock::now();
     while (auto item = detected.pop()) {
         if (pass->cancelled) break;
         const VideoFrame& frame = item->frame;
+        ++framesScanned;
         auto observations = detectors->poses->detectBodyPoses(frame.image);
         if (!observations)
             logDebug(
@@ -235,7 +237,7 @@ void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_pt
         logDebug(frames->error());
         return fail(video.path() + ": " + frames->error());
     }
-    finish([pass, regions = builder.regions()]() mutable {
-        if (pass->completion) pass->completion(std::move(regions));
+    finish([pass, regions = builder.regions(), framesScanned]() mutable {
+        if (pass->completion) pass->completion(std::move(regions), framesScanned);
     });
 }

@@ -47,7 +47,8 @@ std::optional<FaceScanDetectors> makeBlazeDetectorsForSmallFaces(std::string& er
 class FaceScan {
 public:
     using Progress = std::function<void(double fraction, std::vector<TrackedRegion> regions)>;
-    using Completion = std::function<void(std::vector<TrackedRegion> regions)>;
+    // The final regions and how many frames the pass looked at.
+    using Completion = std::function<void(std::vector<TrackedRegion> regions, int framesScanned)>;
     using Failure = std::function<void(const std::string& reason)>;
 
     explicit FaceScan(FaceScanDetectorFactory detectors = makeBlazeDetectors);

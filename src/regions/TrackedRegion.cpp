@@ -19,11 +19,6 @@ void sortByTime(std::vector<RegionSample>& samples) {
         [](const RegionSample& a, const RegionSample& b) { return a.timeStamp < b.timeStamp; });
 }
 
-Rect scaledAboutCentre(const Rect& r, double factor) {
-    double w = r.width * factor, h = r.height * factor;
-    return {r.midX() - w / 2, r.midY() - h / 2, w, h};
-}
-
 }  // namespace
 
 TrackedRegion::TrackedRegion(std::vector<RegionSample> found, Image thumbnailImage,
@@ -103,7 +98,7 @@ std::optional<RegionSample> TrackedRegion::sampleAt(const MediaTime& t,
 std::optional<Rect> TrackedRegion::drawnRectAt(const MediaTime& t, double frameDuration) const {
     auto sample = sampleAt(t, frameDuration);
     if (!sample) return std::nullopt;
-    return scaledAboutCentre(sample->nominalRect, scale);
+    return coveredArea(*sample);
 }
 
 std::optional<Image> TrackedRegion::layer(const Image& frame, const MediaTime& t,
@@ -111,6 +106,10 @@ std::optional<Image> TrackedRegion::layer(const Image& frame, const MediaTime& t
     auto rect = drawnRectAt(t, frameDuration);
     if (cover == Cover::none || !rect) return std::nullopt;
     return styledLayer(cover, *rect, frame, purpose);
+}
+
+Rect TrackedRegion::coveredArea(const RegionSample& sample) const {
+    return scaledAboutCentre(sample.nominalRect, scale);
 }
 
 Image renderRegions(const std::vector<TrackedRegion>& regions, const Image& source,

@@ -63,6 +63,9 @@ public:
     // The sample shown at `t`: the latest at or before it, while `t` lies in the trim or less
     // than one frame past its end.
     std::optional<RegionSample> sampleAt(const MediaTime& t, double frameDuration) const;
+    // The area a sample's layer covers: its rect grown by `scale` about its centre (normalised,
+    // origin at the lower-left, as the rect).
+    Rect coveredArea(const RegionSample& sample) const;
     // Where the region is drawn at `t`: its sample there enlarged about its centre by `scale`.
     std::optional<Rect> drawnRectAt(const MediaTime& t, double frameDuration) const;
     // This region's layer over `frame` at `t`: the frame styled where the layer shows, cut to

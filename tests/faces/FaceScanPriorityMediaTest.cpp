@@ -48,7 +48,7 @@ TEST(FaceScanPriority, EveryStageRunsBelowThePriorityOfTheRestOfTheProgram) {
     video->waitUntilLoaded();
     bool ended = false;
     scan.scanFaces(
-        video, {}, [&](auto) { ended = true; }, [&](auto) { ended = true; });
+        video, {}, [&](auto, int) { ended = true; }, [&](auto) { ended = true; });
     ASSERT_TRUE(MainQueue::shared().runUntil([&] { return ended; }, std::chrono::seconds(30)));
     // Ten steps below the program, wherever it was started.
     EXPECT_EQ(faceStage.load(), std::min(threadNiceness() + 10, 19));

@@ -29,14 +29,19 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
     FaceScan scan;
     std::optional<std::vector<TrackedRegion>> found;
     std::string failure;
+    int framesScanned = 0;
     scan.scanFaces(
         video, [](double, std::vector<TrackedRegion>) {},
-        [&](std::vector<TrackedRegion> regions) { found = std::move(regions); },
+        [&](std::vector<TrackedRegion> regions, int frames) {
+            found = std::move(regions);
+            framesScanned = frames;
+        },
         [&](const std::string& reason) { failure = reason; });
     ASSERT_TRUE(MainQueue::shared().runUntil([&] { return found || !failure.empty(); },
                                              std::chrono::seconds(120)));
     ASSERT_TRUE(found) << failure;
     ASSERT_EQ(found->size(), 2u);
+    EXPECT_EQ(framesScanned, 30);
     std::sort(found->begin(), found->end(),
               [](const auto& a, const auto& b) { return a.startTime < b.startTime; });
 

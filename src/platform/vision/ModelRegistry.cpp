@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 #include "platform/vision/Sha256.h"
 
@@ -20,6 +21,16 @@ constexpr VisionModelInfo MODELS[] = {
 };
 
 constexpr std::string_view FETCH_HINT = "run scripts/fetch-models.sh";
+
+std::mutex loadedMutex;
+std::vector<LoadedModelFile> loaded;  // under loadedMutex
+
+void noteLoaded(LoadedModelFile file) {
+    std::lock_guard lock(loadedMutex);
+    for (const LoadedModelFile& known : loaded)
+        if (known.path == file.path && known.sha256 == file.sha256) return;
+    loaded.push_back(std::move(file));
+}
 
 }  // namespace
 
@@ -57,9 +68,16 @@ Loaded<std::vector<std::uint8_t>> ModelRegistry::load(VisionModel model) const {
             std::string(FETCH_HINT) + ")");
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
-    if (sha256Hex(bytes) != about.sha256)
+    std::string sha256 = sha256Hex(bytes);
+    if (sha256 != about.sha256)
         return Loaded<std::vector<std::uint8_t>>::failure(
             "vision model " + name + " in " + directory_.string() +
             " is damaged: its SHA-256 does not match (" + std::string(FETCH_HINT) + ")");
+    noteLoaded({name, path.string(), std::move(sha256)});
     return Loaded<std::vector<std::uint8_t>>::success(std::move(bytes));
+}
+
+std::vector<LoadedModelFile> ModelRegistry::loadedModels() {
+    std::lock_guard lock(loadedMutex);
+    return loaded;
 }

@@ -4,10 +4,14 @@
 // ${XDG_CACHE_HOME:-~/.cache}/veilcut/models) and checked against pinned SHA-256 sums whenever
 // they are loaded, so a damaged download never reaches the network builder.
 //
-// Threads: a ModelRegistry is an immutable value; any thread may call it.
+// Each model file that loads is noted, with the digest of the bytes that were loaded, so a run
+// can say which models it used (the audit report) without a list of its own.
+//
+// Threads: a ModelRegistry is an immutable value; any thread may call it, and `loadedModels`.
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +22,13 @@ enum class VisionModel { faceDetection, poseDetection, poseLandmark, selfieSegme
 struct VisionModelInfo {
     std::string_view fileName;
     std::string_view sha256;
+};
+
+// A model file this process has loaded.
+struct LoadedModelFile {
+    std::string fileName;
+    std::string path;
+    std::string sha256;
 };
 
 class ModelRegistry {
@@ -33,6 +44,8 @@ public:
     // The model's bytes once their SHA-256 matches; otherwise one line naming the model and the
     // command that fetches it.
     Loaded<std::vector<std::uint8_t>> load(VisionModel model) const;
+    // Every model file loaded so far by this process, once each, in the order first loaded.
+    static std::vector<LoadedModelFile> loadedModels();
 
 private:
     std::filesystem::path directory_;

@@ -1,8 +1,10 @@
 #include "platform/vision/Sha256.h"
 
-#include <array>
+#include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <fstream>
+#include <vector>
 
 namespace {
 
@@ -46,24 +48,53 @@ void compressBlock(std::array<std::uint32_t, 8>& h, const std::uint8_t* block) {
 
 }  // namespace
 
-std::string sha256Hex(std::span<const std::uint8_t> bytes) {
-    std::array<std::uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                      0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    size_t whole = bytes.size() / 64 * 64;
-    for (size_t i = 0; i < whole; i += 64) compressBlock(h, bytes.data() + i);
+void Sha256::update(std::span<const std::uint8_t> bytes) {
+    total_ += bytes.size();
+    size_t used = 0;
+    if (buffered_ > 0) {
+        used = std::min(bytes.size(), block_.size() - buffered_);
+        std::copy_n(bytes.data(), used, block_.data() + buffered_);
+        buffered_ += used;
+        if (buffered_ < block_.size()) return;
+        compressBlock(h_, block_.data());
+        buffered_ = 0;
+    }
+    for (; used + 64 <= bytes.size(); used += 64) compressBlock(h_, bytes.data() + used);
+    buffered_ = bytes.size() - used;
+    std::copy_n(bytes.data() + used, buffered_, block_.data());
+}
 
+std::string Sha256::hex() {
     // Padding: a one bit, zeros, then the length in bits as a big-endian 64-bit number.
     std::uint8_t tail[128] = {};
-    size_t rest = bytes.size() - whole;
-    for (size_t i = 0; i < rest; ++i) tail[i] = bytes[whole + i];
-    tail[rest] = 0x80;
-    size_t tailSize = rest + 9 <= 64 ? 64 : 128;
-    std::uint64_t bits = std::uint64_t(bytes.size()) * 8;
+    std::copy_n(block_.data(), buffered_, tail);
+    tail[buffered_] = 0x80;
+    size_t tailSize = buffered_ + 9 <= 64 ? 64 : 128;
+    std::uint64_t bits = total_ * 8;
     for (int i = 0; i < 8; ++i) tail[tailSize - 1 - i] = std::uint8_t(bits >> (8 * i));
-    for (size_t i = 0; i < tailSize; i += 64) compressBlock(h, tail + i);
+    for (size_t i = 0; i < tailSize; i += 64) compressBlock(h_, tail + i);
 
     std::string hex(64, '0');
-    for (int i = 0; i < 8; ++i) std::snprintf(&hex[8 * i], 9, "%08x", h[i]);
+    for (int i = 0; i < 8; ++i) std::snprintf(&hex[8 * i], 9, "%08x", h_[i]);
     hex.resize(64);
     return hex;
+}
+
+std::string sha256Hex(std::span<const std::uint8_t> bytes) {
+    Sha256 digest;
+    digest.update(bytes);
+    return digest.hex();
+}
+
+std::optional<std::string> sha256HexOfFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    Sha256 digest;
+    std::vector<std::uint8_t> chunk(1 << 20);
+    while (in) {
+        in.read(reinterpret_cast<char*>(chunk.data()), std::streamsize(chunk.size()));
+        digest.update({chunk.data(), size_t(in.gcount())});
+    }
+    if (in.bad()) return std::nullopt;
+    return digest.hex();
 }

@@ -43,6 +43,23 @@ TEST(ModelRegistry, MissingOrDamagedModelsNameTheModelAndTheFetchCommand) {
     fs::remove_all(dir);
 }
 
+TEST(ModelRegistry, NotesEachModelFileItLoadsOnceWithItsDigestAndNoneThatFailed) {
+    ModelRegistry models = testModels();
+    ASSERT_TRUE(models.load(VisionModel::poseDetection));
+    ASSERT_TRUE(models.load(VisionModel::poseDetection));
+    ModelRegistry("/nonexistent").load(VisionModel::poseLandmark);
+    const std::string path = models.pathOf(VisionModel::poseDetection).string();
+    int listed = 0;
+    for (const LoadedModelFile& model : ModelRegistry::loadedModels()) {
+        EXPECT_NE(model.path.rfind("/nonexistent", 0), 0u) << model.path;
+        if (model.path != path) continue;
+        ++listed;
+        EXPECT_EQ(model.fileName, "pose_detection.tflite");
+        EXPECT_EQ(model.sha256, ModelRegistry::info(VisionModel::poseDetection).sha256);
+    }
+    EXPECT_EQ(listed, 1);
+}
+
 TEST(TfliteReader, ReadsTheModelsShapesAndOperators) {
     auto bytes = testModels().load(VisionModel::poseDetection);
     ASSERT_TRUE(bytes) << bytes.error;

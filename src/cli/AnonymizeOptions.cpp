@@ -1,0 +1,84 @@
+#include "cli/AnonymizeOptions.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+
+#include "cli/FaceScanSession.h"
+#include "cli/Options.h"
+#include "core/StyleKindName.h"
+#include "regions/EmojiCatalogue.h"
+#include "regions/EmojiImage.h"
+#include "session/EditSession.h"
+
+namespace {
+
+std::optional<std::string> parseCover(const std::string& text, Cover& type) {
+    auto cover = coverFromName(text);
+    if (!cover || *cover == Cover::none) return "--type must be circle, rectangle or emoji";
+    type = *cover;
+    return std::nullopt;
+}
+
+std::optional<std::string> parseEmoji(const std::string& text, std::string& emoji) {
+    if (!makeEmojiImage(text, 16)) return "--emoji: no picture for '" + text + "'";
+    emoji = text;
+    return std::nullopt;
+}
+
+// The shortest text that reads back as exactly `value`.
+std::string exactNumber(double value) {
+    char text[32];
+    auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+}  // namespace
+
+void addAnonymizeOptions(CLI::App& app, AnonymizeOptions& options) {
+    addParsed<Cover>(app, "--type", options.type, "circle|rectangle|emoji",
+                     "how each face is hidden (circle)", parseCover);
+    addStyle(app, "--style", options.style, "style", "the style over each face (gaussian)");
+    addNumberIn(app, "--intensity", options.intensity, 0, 1, "the style's strength, 0 to 1 (1)");
+    addNumberIn(app, "--softness", options.softness, 0, 1,
+                "the softness of the edges, 0 to 1 (0.2)");
+    addNumberIn(app, "--scale", options.scale, 0.1, 10,
+                "the enlargement of the hidden area, 0.1 to 10 (1)");
+    addParsed<std::string>(app, "--emoji", options.emoji, "E", "the emoji for --type emoji",
+                           parseEmoji);
+    addStyle(app, "--background", options.background, "background style",
+             "style everything but the people too (off)");
+    addSmallFacesFlag(app, options.smallFaces);
+}
+
+std::vector<std::string> optionWords(const AnonymizeOptions& options) {
+    std::vector<std::string> words = {
+        "--type",       std::string(coverName(options.type)),
+        "--style",      std::string(styleKindName(options.style)),
+        "--intensity",  exactNumber(options.intensity),
+        "--softness",   exactNumber(options.softness),
+        "--scale",      exactNumber(options.scale),
+        "--background", std::string(styleKindName(options.background))};
+    if (!options.emoji.empty()) words.insert(words.end(), {"--emoji", options.emoji});
+    if (options.smallFaces) words.push_back("--small-faces");
+    return words;
+}
+
+std::string effectiveEmoji(const AnonymizeOptions& options) {
+    if (!options.emoji.empty() || emojiList().empty()) return options.emoji;
+    return emojiList().front();
+}
+
+void applyAnonymizeOptions(EditSession& session, const AnonymizeOptions& options) {
+    FaceEditor& faces = session.faceEditor();
+    for (int i = 0; i < int(faces.regions().size()); ++i) {
+        faces.select(i);
+        faces.setCover(int(options.type));
+        faces.setStyle(options.style);
+        faces.setIntensity(options.intensity);
+        faces.setSoftness(options.softness);
+        faces.setScale(options.scale);
+        if (!options.emoji.empty()) faces.setEmoji(options.emoji);
+        faces.finishEdit();
+    }
+    session.backgroundEditor().setStyle(options.background);
+}
