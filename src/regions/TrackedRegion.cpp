@@ -109,7 +109,8 @@ std::optional<Image> TrackedRegion::layer(const Image& frame, const MediaTime& t
 }
 
 Rect TrackedRegion::coveredArea(const RegionSample& sample) const {
-    return scaledAboutCentre(sample.nominalRect, scale);
+    double w = sample.nominalRect.width * scale, h = sample.nominalRect.height * scale;
+    return {sample.nominalRect.midX() - w / 2, sample.nominalRect.midY() - h / 2, w, h};
 }
 
 Image renderRegions(const std::vector<TrackedRegion>& regions, const Image& source,
