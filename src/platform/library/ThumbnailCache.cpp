@@ -1,0 +1,89 @@
+#include "platform/library/ThumbnailCache.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/files/OutputFile.h"
+#include "platform/image/ImageFile.h"
+#include "platform/media/FrameAtTime.h"
+#include "platform/media/MediaFile.h"
+#include "platform/media/VideoReader.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// FNV-1a: stable from run to run and build to build, unlike std::hash.
+std::uint64_t fingerprint(const std::string& text) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+    return hash;
+}
+
+// Early enough to be cheap to reach, late enough to miss a fade in from black.
+double thumbnailTime(std::optional<double> duration) {
+    return duration ? std::clamp(*duration / 10, 0.0, 1.0) : 0.0;
+}
+
+std::optional<double> durationOf(const std::string& path) {
+    auto file = MediaFile::open(path);
+    if (!file) return std::nullopt;
+    auto duration = file->duration();
+    if (!duration || !duration->isNumeric()) return std::nullopt;
+    return duration->seconds();
+}
+
+}  // namespace
+
+ThumbnailCache::ThumbnailCache(std::string folder, int side)
+    : folder_(std::move(folder)), side_(side) {}
+
+std::string ThumbnailCache::entryPath(const std::string& path) const {
+    std::error_code ec;
+    auto bytes = fs::file_size(path, ec);
+    if (ec) return {};
+    auto modified = fs::last_write_time(path, ec);
+    if (ec) return {};
+    std::string identity = fs::absolute(path, ec).string() + '\n' + std::to_string(bytes) + '\n' +
+                           std::to_string(modified.time_since_epoch().count());
+    char name[48];
+    std::snprintf(name, sizeof name, "%016" PRIx64 "-%d.jpg", fingerprint(identity), side_);
+    return (fs::path(folder_) / name).string();
+}
+
+VideoPreview ThumbnailCache::preview(const std::string& path) const {
+    VideoPreview preview;
+    std::string entry = entryPath(path);
+    if (entry.empty()) {
+        preview.problem = path + ": cannot be read";
+        return preview;
+    }
+    preview.durationSeconds = durationOf(path);
+    if (auto cached = readImageFile(entry)) {
+        preview.picture = std::move(*cached);
+        return preview;
+    }
+    VideoReaderSettings settings;
+    settings.maxSide = side_;
+    std::string error;
+    auto reader = VideoReader::open(path, settings, &error);
+    if (!reader) {
+        preview.problem = error;
+        return preview;
+    }
+    auto frame = frameAt(*reader, thumbnailTime(preview.durationSeconds), error);
+    if (!frame) {
+        preview.problem = error;
+        return preview;
+    }
+    preview.picture = frame->image;
+    // A cache that cannot be written costs a decode next time, nothing more.
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    writeThroughTemporary(entry, true, [&](const std::string& temporary) {
+        return writeImageFile(preview.picture, temporary);
+    });
+    return preview;
+}
