@@ -126,6 +126,7 @@ QWidget* HomeScreen::makeTopBar() {
 
     albums_ = new QComboBox(bar);
     albums_->setAccessibleName("Album");
+    albums_->setPlaceholderText(recentVideosTitle);
     albums_->setMinimumContentsLength(24);
     albums_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     connect(albums_, &QComboBox::activated, this, &HomeScreen::showAlbum);
@@ -226,10 +227,10 @@ void HomeScreen::showAlbum(int index) {
         grid_->setCurrentIndex(model_->index(0));
         return;
     }
-    emptyNotice_->setText(
-        QString("No videos in %1 yet.\nChoose Add Videos to add a folder of videos to the "
-                "library, or drop a video here to open it.")
-            .arg(folders_->videosFolder()));
+    emptyNotice_->setText(QString("No videos in the library yet.\nVeilcut looks in %1 and in the "
+                                  "folders you add: choose Add Videos to add one, or drop a "
+                                  "video here to open it.")
+                              .arg(QDir::toNativeSeparators(folders_->videosFolder())));
     pages_->setCurrentWidget(emptyNotice_);
 }
 

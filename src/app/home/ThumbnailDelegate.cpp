@@ -13,8 +13,12 @@ QRect squareCrop(QSize size) {
     return QRect((size.width() - side) / 2, (size.height() - side) / 2, side, side);
 }
 
-void paintPlaceholder(QPainter* painter, const QRect& cell, const QPalette& palette) {
-    painter->setPen(palette.color(QPalette::PlaceholderText));
+// Cells are dark whatever the theme, as photo grids are: the pictures stand out, and a cell
+// still waiting for its thumbnail reads as a picture to come rather than as a gap.
+const QColor cellColour(48, 48, 48);
+
+void paintPlaceholder(QPainter* painter, const QRect& cell) {
+    painter->setPen(QColor(200, 200, 200));
     QFont font = painter->font();
     font.setPointSizeF(font.pointSizeF() * 0.9);
     painter->setFont(font);
@@ -45,13 +49,13 @@ void ThumbnailDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->save();
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->fillRect(cell, option.palette.color(QPalette::AlternateBase));
+    painter->fillRect(cell, cellColour);
 
     const QPixmap picture = index.data(Qt::DecorationRole).value<QPixmap>();
     if (!picture.isNull())
         painter->drawPixmap(cell, picture, squareCrop(picture.size()));
     else if (index.data(LibraryGridModel::UnreadableRole).toBool())
-        paintPlaceholder(painter, cell, option.palette);
+        paintPlaceholder(painter, cell);
 
     const QString duration = index.data(LibraryGridModel::DurationRole).toString();
     if (!duration.isEmpty()) paintDuration(painter, cell, duration);

@@ -45,10 +45,9 @@ void ThumbnailGrid::resizeEvent(QResizeEvent* event) {
 
 void ThumbnailGrid::layOutCells() {
     columns_ = columnsForWidth(width());
-    // Each grid cell is a square plus the 2-pixel gap, which the delegate leaves blank; the
-    // last column's gap falls off the right edge.
-    const int room = viewport()->width() + ThumbnailDelegate::gap;
-    const int cell = std::max(room / columns_, ThumbnailDelegate::gap + 1);
+    // Each grid cell is a square plus the 2-pixel gap, which the delegate leaves blank. The
+    // view wraps a cell that would cross the right edge by a pixel, so whole cells only.
+    const int cell = std::max(viewport()->width() / columns_, ThumbnailDelegate::gap + 1);
     delegate_->setCellSize(QSize(cell, cell));
     setGridSize(QSize(cell, cell));
     verticalScrollBar()->setSingleStep(cell / 4);

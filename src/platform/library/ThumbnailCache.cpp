@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -27,12 +28,29 @@ double thumbnailTime(std::optional<double> duration) {
     return duration ? std::clamp(*duration / 10, 0.0, 1.0) : 0.0;
 }
 
-std::optional<double> durationOf(const std::string& path) {
+struct Facts {
+    std::optional<double> durationSeconds;
+    double longToShort = 1;  // the picture's longer side over its shorter one
+};
+
+Facts factsOf(const std::string& path) {
+    Facts facts;
     auto file = MediaFile::open(path);
-    if (!file) return std::nullopt;
-    auto duration = file->duration();
-    if (!duration || !duration->isNumeric()) return std::nullopt;
-    return duration->seconds();
+    if (!file) return facts;
+    if (auto duration = file->duration(); duration && duration->isNumeric())
+        facts.durationSeconds = duration->seconds();
+    auto tracks = file->videoTracks();
+    if (auto size = tracks.empty() ? std::nullopt : file->naturalSize(tracks.front());
+        size && size->width > 0 && size->height > 0)
+        facts.longToShort =
+            std::max(size->width, size->height) / std::min(size->width, size->height);
+    return facts;
+}
+
+// The longest side that gives the picture a shorter side of `side`: the grid crops thumbnails
+// to squares of that side. Panoramas are bounded so a thumbnail stays small.
+int fillingMaxSide(int side, double longToShort) {
+    return int(std::ceil(side * std::min(longToShort, 4.0)));
 }
 
 }  // namespace
@@ -60,13 +78,14 @@ VideoPreview ThumbnailCache::preview(const std::string& path) const {
         preview.problem = path + ": cannot be read";
         return preview;
     }
-    preview.durationSeconds = durationOf(path);
+    const Facts facts = factsOf(path);
+    preview.durationSeconds = facts.durationSeconds;
     if (auto cached = readImageFile(entry)) {
         preview.picture = std::move(*cached);
         return preview;
     }
     VideoReaderSettings settings;
-    settings.maxSide = side_;
+    settings.maxSide = fillingMaxSide(side_, facts.longToShort);
     std::string error;
     auto reader = VideoReader::open(path, settings, &error);
     if (!reader) {

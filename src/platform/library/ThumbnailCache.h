@@ -1,5 +1,6 @@
 #pragma once
-// Thumbnails of library videos, fitted into a square (300 pixels by default) and kept as files
+// Thumbnails of library videos, filling a square (300 pixels by default: the shorter side is
+// 300, so a square cut from the middle is sharp) and kept as files
 // in a cache folder, so the home screen decodes each video once, not at every start. An entry
 // is named by the video's path, size and modification time and by the thumbnail's size: a
 // video changed since its thumbnail was made gets a new one. Files are written under a
@@ -15,7 +16,7 @@
 
 // What the home screen shows of one video.
 struct VideoPreview {
-    Image picture;  // fitted into the cache's square; empty when the video cannot be read
+    Image picture;  // its shorter side the cache's side; empty when the video cannot be read
     std::optional<double> durationSeconds;
     std::string problem;  // why there is no picture, one line
 };

@@ -38,8 +38,8 @@ TEST(ThumbnailCache, AThumbnailIsMadeOnceAndMadeAgainWhenTheVideoChanges) {
 
     VideoPreview made = cache.preview(video);
     ASSERT_FALSE(made.picture.empty()) << made.problem;
-    EXPECT_EQ(made.picture.width(), 300);
-    EXPECT_EQ(made.picture.height(), 169);
+    EXPECT_EQ(made.picture.height(), 300);
+    EXPECT_NEAR(made.picture.width(), 533, 1);
     ASSERT_TRUE(made.durationSeconds);
     EXPECT_NEAR(*made.durationSeconds, 2.0, 0.05);
     const std::vector<std::string> stored = filesIn(work.file("cache"));
@@ -47,7 +47,7 @@ TEST(ThumbnailCache, AThumbnailIsMadeOnceAndMadeAgainWhenTheVideoChanges) {
     EXPECT_EQ(stored[0], cache.entryPath(video));
 
     // A second request reads the entry: plant a picture the decoder could not have made.
-    Image red(cv::Mat(169, 300, CV_8UC4, cv::Scalar(255, 0, 0, 255)));
+    Image red(cv::Mat(300, 533, CV_8UC4, cv::Scalar(255, 0, 0, 255)));
     ASSERT_TRUE(writeImageFile(red, stored[0]));
     VideoPreview cached = cache.preview(video);
     EXPECT_TRUE(isRed(cached.picture));
