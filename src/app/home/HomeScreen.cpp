@@ -28,6 +28,7 @@
 #include "app/home/ThumbnailGrid.h"
 #include "platform/dispatch/BackgroundQueue.h"
 #include "platform/dispatch/MainQueue.h"
+#include "platform/files/ScratchFolder.h"
 #include "platform/library/VideoFileName.h"
 #include "platform/library/XdgFolders.h"
 
@@ -115,6 +116,9 @@ HomeScreen::HomeScreen(HomeScreenSetup setup, QWidget* parent)
             [this] { rescanTimer_.start(); });
     present({});
     rescan();
+    // Clears away what exports of ended (crashed) runs left behind; never another running
+    // window's files.
+    BackgroundQueue::dispatch([] { processScratchFolder(); });
 }
 
 HomeScreen::~HomeScreen() = default;
@@ -225,6 +229,7 @@ void HomeScreen::showAlbum(int index) {
     if (any) {
         pages_->setCurrentWidget(grid_);
         grid_->setCurrentIndex(model_->index(0));
+        grid_->scrollToTop();
         return;
     }
     emptyNotice_->setText(QString("No videos in the library yet.\nVeilcut looks in %1 and in the "

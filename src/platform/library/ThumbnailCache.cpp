@@ -23,11 +23,6 @@ std::uint64_t fingerprint(const std::string& text) {
     return hash;
 }
 
-// Early enough to be cheap to reach, late enough to miss a fade in from black.
-double thumbnailTime(std::optional<double> duration) {
-    return duration ? std::clamp(*duration / 10, 0.0, 1.0) : 0.0;
-}
-
 struct Facts {
     std::optional<double> durationSeconds;
     double longToShort = 1;  // the picture's longer side over its shorter one
@@ -92,7 +87,9 @@ VideoPreview ThumbnailCache::preview(const std::string& path) const {
         preview.problem = error;
         return preview;
     }
-    auto frame = frameAt(*reader, thumbnailTime(preview.durationSeconds), error);
+    // The first frame, as photo libraries show: a later one would cost a decode of every frame
+    // before it, for every video of the library.
+    auto frame = frameAt(*reader, 0, error);
     if (!frame) {
         preview.problem = error;
         return preview;
