@@ -114,7 +114,8 @@ HomeScreen::HomeScreen(HomeScreenSetup setup, QWidget* parent)
     connect(&rescanTimer_, &QTimer::timeout, this, &HomeScreen::rescan);
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
             [this] { rescanTimer_.start(); });
-    present({});
+    // The grid stays empty, rather than saying there are no videos, until the first listing.
+    albums_->setEnabled(false);
     rescan();
     // Clears away what exports of ended (crashed) runs left behind; never another running
     // window's files.
