@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/home/HomeScreen.h"
 #include "app/support/QtTestSupport.h"
 #include "support/TestMedia.h"
 
@@ -86,4 +87,25 @@ TEST(EditorWindow, TheFaceScanStartsWithTheVideoAndShowsItsProgress) {
     ASSERT_GE(seen.size(), 2u);
     EXPECT_TRUE(seen[seen.size() - 2].startsWith("Blur Face Processing..."))
         << seen[0].toStdString();
+}
+
+TEST(EditorWindow, StartsOnTheHomeScreenOpensWhatIsPickedAndClosesBackToIt) {
+    EditorWindow window;
+    window.show();
+    auto* home = byName<HomeScreen>(window, "Home");
+    ASSERT_TRUE(home);
+    EXPECT_TRUE(home->isVisible());
+
+    // A file that cannot be opened: the reason, and the library stays.
+    QString seen;
+    answerNextDialog("OK", &seen);
+    emit home->openRequested(QString::fromStdString(testMediaPath("garbage.mp4")));
+    EXPECT_EQ(seen, "Cannot Open");
+    EXPECT_TRUE(home->isVisible());
+
+    emit home->openRequested(QString::fromStdString(testMediaPath("noaudio.mp4")));
+    EXPECT_FALSE(home->isVisible());
+    EXPECT_TRUE(byName<QPushButton>(window, "Play")->isVisible());
+    byName<QPushButton>(window, "Close Editor")->click();
+    EXPECT_TRUE(home->isVisible()) << "nothing unsaved: closes without asking";
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QFrame>
@@ -14,9 +15,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/WidgetTesting.h"
 #include "app/home/LibraryGridModel.h"
 #include "app/home/ThumbnailGrid.h"
+#include "app/support/QtTestSupport.h"
 #include "support/TempFolder.h"
 #include "support/TestMedia.h"
 

@@ -8,10 +8,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
 
+#include "app/home/HomeScreen.h"
 #include "app/view/EditingScreen.h"
 #include "app/view/ShortcutsWindow.h"
 #include "platform/log/Log.h"
@@ -35,8 +37,13 @@ EditorWindow::EditorWindow(QWidget* parent, std::string autosaveFolder)
     : QMainWindow(parent),
       autosave_(autosaveFolder.empty() ? defaultAutosaveFolder() : std::move(autosaveFolder)) {
     setWindowTitle("Veilcut");
-    screen_ = new EditingScreen(this);
-    setCentralWidget(screen_);
+    pages_ = new QStackedWidget(this);
+    home_ = new HomeScreen(HomeScreenSetup::fromEnvironment(), pages_);
+    screen_ = new EditingScreen(pages_);
+    pages_->addWidget(home_);
+    pages_->addWidget(screen_);
+    setCentralWidget(pages_);
+    connect(home_, &HomeScreen::openRequested, this, &EditorWindow::openPicked);
     connect(screen_, &EditingScreen::closeRequested, this, &EditorWindow::closeVideo);
     connect(screen_, &EditingScreen::videoChanged, this, &EditorWindow::showVideoTitle);
     addFileMenu();
@@ -111,6 +118,7 @@ void EditorWindow::addViewAndHelpMenus() {
 
 std::optional<std::string> EditorWindow::openFile(const std::string& path) {
     if (auto problem = screen_->openFile(path)) return problem;
+    pages_->setCurrentWidget(screen_);
     openPath_ = QString::fromStdString(path);
     rememberFolder(openPath_);
     showVideoTitle();
@@ -122,14 +130,18 @@ void EditorWindow::showVideoTitle() {
     setWindowTitle(QFileInfo(openPath_).fileName() + " \u2014 Veilcut");
 }
 
+void EditorWindow::openPicked(const QString& path) {
+    if (auto problem = openFile(path.toStdString()))
+        QMessageBox::warning(this, "Cannot Open", QString::fromStdString(*problem));
+}
+
 void EditorWindow::chooseFile() {
     if (!screen_->confirmClose()) return;
     QString path = QFileDialog::getOpenFileName(
         this, "Open a Video or a Project", lastFolder(),
         "Videos and projects (*.mp4 *.mov *.m4v *.mkv *.webm *.json);;All files (*)");
     if (path.isEmpty()) return;
-    if (auto problem = openFile(path.toStdString()))
-        QMessageBox::warning(this, "Cannot Open", QString::fromStdString(*problem));
+    openPicked(path);
 }
 
 void EditorWindow::saveProject() {
@@ -155,6 +167,8 @@ void EditorWindow::closeVideo() {
     if (!screen_->confirmClose()) return;
     screen_->closeVideo();
     autosave_.discard();
+    pages_->setCurrentWidget(home_);
+    home_->rescan();  // a video just saved beside the source shows up
 }
 
 void EditorWindow::autosave() {

@@ -1,5 +1,6 @@
 #pragma once
-// The editor's window: the editing screen of one video (or project) at a time, its menus and
+// The editor's window: the home screen (the library) until a video is picked, then the editing
+// screen of one video (or project) at a time, back home when it closes; its menus and
 // keyboard shortcuts, the guard against closing with unsaved work, the autosave of unsaved
 // edits, and the window's size and last folder remembered between runs. GUI thread.
 
@@ -10,6 +11,8 @@
 #include "session/Autosave.h"
 
 class EditingScreen;
+class HomeScreen;
+class QStackedWidget;
 class QAction;
 class QCloseEvent;
 class QTimer;
@@ -37,12 +40,16 @@ private:
     void chooseFile();
     void saveProject();
     void closeVideo();
+    // Opens `path` picked on the home screen, or says why it cannot be opened.
+    void openPicked(const QString& path);
     void autosave();
     void showVideoTitle();
     // Remembers the folder of `path` for the next file dialog.
     void rememberFolder(const QString& path);
     QString lastFolder() const;
 
+    QStackedWidget* pages_;
+    HomeScreen* home_;
     EditingScreen* screen_;
     Autosave autosave_;
     QTimer* autosaveTimer_;

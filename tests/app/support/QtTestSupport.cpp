@@ -84,7 +84,9 @@ void answerNextDialog(const QString& button, QString* seen) {
         if (!dialog) return;
         for (QAbstractButton* candidate : dialog->findChildren<QAbstractButton*>()) {
             if (plain(candidate->text()) != plain(button)) continue;
-            if (seen) *seen = dialog->accessibleName();
+            if (seen)
+                *seen = dialog->accessibleName().isEmpty() ? dialog->windowTitle()
+                                                           : dialog->accessibleName();
             poll->deleteLater();
             poll->stop();
             candidate->click();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <ostream>
 
 // Runs Qt's event loop (and with it the main queue) until `done` or the timeout.
 bool processUntil(const std::function<bool()>& done, double seconds = 5);
@@ -24,5 +25,10 @@ void clickAt(QWidget& widget, QPoint point);
 // A top-level window with this accessible name that is showing, or null.
 QWidget* shownWindow(const QString& name);
 // When the next modal dialog opens, clicks its button titled `button`; records the dialog's
-// accessible name in `seen` when given.
+// accessible name (or its title) in `seen` when given.
 void answerNextDialog(const QString& button, QString* seen = nullptr);
+
+// Readable failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
