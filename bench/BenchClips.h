@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 extern char** environ;
@@ -22,6 +24,25 @@ struct Measure {
     long peakKilobytes = 0;
     bool ok = false;
 };
+
+// The `--name value` options of a bench program, each read into its setting; others are
+// ignored.
+using BenchSetting = std::variant<int*, std::string*, fs::path*>;
+inline void readOptions(int argc, char** argv,
+                        const std::vector<std::pair<std::string, BenchSetting>>& settings) {
+    for (int i = 1; i + 1 < argc; i += 2)
+        for (const auto& [name, setting] : settings) {
+            if (name != argv[i]) continue;
+            if (auto* number = std::get_if<int*>(&setting)) **number = std::stoi(argv[i + 1]);
+            if (auto* text = std::get_if<std::string*>(&setting)) **text = argv[i + 1];
+            if (auto* path = std::get_if<fs::path*>(&setting)) **path = argv[i + 1];
+        }
+}
+
+// The veilcut program beside the bench programs' folder (build/bench/NAME -> build/veilcut).
+inline std::string veilcutProgram() {
+    return (fs::canonical("/proc/self/exe").parent_path().parent_path() / "veilcut").string();
+}
 
 // Runs a program to its end; its wall time and peak resident memory.
 inline Measure runProcess(const std::vector<std::string>& args) {

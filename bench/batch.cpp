@@ -57,22 +57,12 @@ void print(const char* label, const Measure& m, int files) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const fs::path build = fs::canonical("/proc/self/exe").parent_path().parent_path();
-    const std::string veilcut = (build / "veilcut").string();
+    const std::string veilcut = veilcutProgram();
     std::string size = "1920x1080";
     int clips = 10, seconds = 10;
     fs::path dir = fs::temp_directory_path() / "veilcut-bench-batch";
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string key = argv[i], value = argv[i + 1];
-        if (key == "--size")
-            size = value;
-        else if (key == "--seconds")
-            seconds = std::stoi(value);
-        else if (key == "--clips")
-            clips = std::stoi(value);
-        else if (key == "--dir")
-            dir = value;
-    }
+    readOptions(argc, argv,
+                {{"--size", &size}, {"--seconds", &seconds}, {"--clips", &clips}, {"--dir", &dir}});
     const fs::path in = dir / "in", single = dir / "single", batch1 = dir / "batch-1",
                    batch2 = dir / "batch-2";
     for (const fs::path& out : {single, batch1, batch2}) fs::remove_all(out);

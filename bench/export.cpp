@@ -23,24 +23,12 @@
 #include "platform/media/VideoWriter.h"
 
 int main(int argc, char** argv) {
-    // The veilcut program beside this one's folder (build/bench/export -> build/veilcut).
-    std::string veilcut =
-        (fs::canonical("/proc/self/exe").parent_path().parent_path() / "veilcut").string();
-
+    std::string veilcut = veilcutProgram();
     std::string size = "1920x1080";
     int seconds = 20, runs = 3;
     fs::path dir = fs::temp_directory_path() / "veilcut-bench";
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string key = argv[i], value = argv[i + 1];
-        if (key == "--size")
-            size = value;
-        else if (key == "--seconds")
-            seconds = std::stoi(value);
-        else if (key == "--runs")
-            runs = std::stoi(value);
-        else if (key == "--dir")
-            dir = value;
-    }
+    readOptions(argc, argv,
+                {{"--size", &size}, {"--seconds", &seconds}, {"--runs", &runs}, {"--dir", &dir}});
     fs::create_directories(dir);
     std::string source = makeClip(dir, size, seconds);
     if (source.empty()) {

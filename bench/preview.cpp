@@ -175,15 +175,8 @@ int main(int argc, char** argv) {
     int seconds = 10;
     int memorySeconds = 0;
     fs::path dir = fs::temp_directory_path() / "veilcut-bench";
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string key = argv[i], value = argv[i + 1];
-        if (key == "--seconds")
-            seconds = std::stoi(value);
-        else if (key == "--memory-seconds")
-            memorySeconds = std::stoi(value);
-        else if (key == "--dir")
-            dir = value;
-    }
+    readOptions(argc, argv,
+                {{"--seconds", &seconds}, {"--memory-seconds", &memorySeconds}, {"--dir", &dir}});
     fs::create_directories(dir);
     if (memorySeconds > 0) {
         std::string clip = makeClip(dir, "1280x720", memorySeconds, 30);
