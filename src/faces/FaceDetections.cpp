@@ -48,3 +48,20 @@ std::vector<PoseData> makePoseData(const std::vector<BodyPoseObservation>& obser
     }
     return poses;
 }
+
+std::vector<FaceObservation> FaceConfirmation::confirm(
+    const std::vector<FaceObservation>& observations) {
+    std::vector<FaceObservation> kept;
+    std::vector<Rect> candidates;
+    for (const FaceObservation& o : observations) {
+        if (o.confidence < FACE_CONFIDENCE_THRESHOLD) continue;
+        candidates.push_back(o.boundingBox);
+        bool confirmed = o.confidence >= FACE_SURE_CONFIDENCE;
+        for (const auto& frame : recent_)
+            for (const Rect& r : frame) confirmed = confirmed || facesOverlap(r, o.boundingBox);
+        if (confirmed) kept.push_back(o);
+    }
+    recent_.push_back(std::move(candidates));
+    if (recent_.size() > size_t(CONFIRMATION_FRAMES)) recent_.pop_front();
+    return kept;
+}

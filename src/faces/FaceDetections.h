@@ -1,8 +1,10 @@
 #pragma once
 // Turning what the vision services found in one frame into the scan's records: faces kept
-// above the confidence threshold and de-duplicated, poses kept when their nose or neck is real.
-// Pure functions; any thread.
+// when sure or confirmed by the frames before and de-duplicated, poses kept when their nose or
+// neck is real. Pure functions, any thread; a FaceConfirmation is one sequence's, one thread
+// at a time.
 
+#include <deque>
 #include <vector>
 
 #include "faces/FaceRect.h"
@@ -11,7 +13,13 @@
 #include "platform/vision/FaceRectangleDetector.h"
 
 // The least confidence of a face that is kept.
-inline constexpr float FACE_CONFIDENCE_THRESHOLD = 0.5f;
+inline constexpr float FACE_CONFIDENCE_THRESHOLD = 0.4f;
+// A face this confident is kept from a single frame; one less confident only when a face
+// overlapping it was found in one of the CONFIRMATION_FRAMES frames before. A face seen
+// steadily at a low score is a face the model sees small or dim; noise that scores as high
+// comes and goes.
+inline constexpr float FACE_SURE_CONFIDENCE = 0.6f;
+inline constexpr int CONFIRMATION_FRAMES = 2;
 // A joint this close to a corner of the frame is one the service could not place.
 inline constexpr double MISSING_JOINT_TOLERANCE = 0.00001;
 
@@ -21,6 +29,15 @@ std::vector<FaceObservation> suppressOverlappingFaces(
 
 // The frame's faces: confident ones, de-duplicated, each a new person.
 std::vector<FaceRect> makeFaceRects(const std::vector<FaceObservation>& observations);
+
+// Keeps the faces of each frame of a sequence that are sure or confirmed (see above).
+class FaceConfirmation {
+public:
+    std::vector<FaceObservation> confirm(const std::vector<FaceObservation>& observations);
+
+private:
+    std::deque<std::vector<Rect>> recent_;  // each earlier frame's faces, newest last
+};
 
 // The frame's poses: joints on a corner count as missing; poses with no joint left are dropped.
 std::vector<PoseData> makePoseData(const std::vector<BodyPoseObservation>& observations);

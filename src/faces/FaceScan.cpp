@@ -14,8 +14,8 @@
 #include "platform/image/ImageOps.h"
 #include "platform/log/Log.h"
 #include "platform/media/VideoReader.h"
-#include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
+#include "platform/vision/FullRangeFaceSearch.h"
 #include "regions/EmojiCatalogue.h"
 
 namespace {
@@ -59,10 +59,10 @@ struct FaceScan::Pass {
 
 namespace {
 
-std::optional<FaceScanDetectors> blazeDetectors(BlazeFaceDetector::Options options,
+std::optional<FaceScanDetectors> blazeDetectors(FullRangeFaceSearch::Options options,
                                                 std::string& error) {
     ModelRegistry models = ModelRegistry::fromEnvironment();
-    auto faces = BlazeFaceDetector::create(models, options);
+    auto faces = FullRangeFaceSearch::create(models, options);
     if (!faces) {
         error = faces.error;
         return std::nullopt;
@@ -82,7 +82,7 @@ std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error) {
 }
 
 std::optional<FaceScanDetectors> makeBlazeDetectorsForSmallFaces(std::string& error) {
-    return blazeDetectors({.smallFaceTiles = true}, error);
+    return blazeDetectors({.tileShare = 1.0f / 5}, error);
 }
 
 void FaceScan::setDetectors(FaceScanDetectorFactory detectors) {
@@ -184,13 +184,15 @@ void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_pt
         decoded.close();
     });
     std::thread faceStage([&] {
+        FaceConfirmation confirmation;
         while (auto frame = decoded.pop()) {
             if (pass->cancelled) break;
             auto observations = detectors->faces->detectFaceRectangles(frame->image);
             if (!observations)
                 logDebug("Lỗi khi thực hiện request: the face network gave no result");
-            std::vector<FaceRect> faces =
-                observations ? makeFaceRects(*observations) : std::vector<FaceRect>{};
+            std::vector<FaceRect> faces = observations
+                                              ? makeFaceRects(confirmation.confirm(*observations))
+                                              : std::vector<FaceRect>{};
             if (!detected.push({std::move(*frame), std::move(faces)})) break;
         }
         decoded.abort();

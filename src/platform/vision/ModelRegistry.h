@@ -13,7 +13,13 @@
 
 #include "platform/vision/Loaded.h"
 
-enum class VisionModel { faceDetection, poseDetection, poseLandmark, selfieSegmentation };
+enum class VisionModel {
+    faceDetection,
+    fullRangeFaceDetection,
+    poseDetection,
+    poseLandmark,
+    selfieSegmentation
+};
 
 struct VisionModelInfo {
     std::string_view fileName;
