@@ -49,19 +49,37 @@ std::vector<PoseData> makePoseData(const std::vector<BodyPoseObservation>& obser
     return poses;
 }
 
-std::vector<FaceObservation> FaceConfirmation::confirm(
-    const std::vector<FaceObservation>& observations) {
+std::optional<std::vector<FaceObservation>> FaceConfirmation::add(
+    std::vector<FaceObservation> observations) {
+    std::erase_if(observations, [](const FaceObservation& o) {
+        return o.confidence < FACE_CONFIDENCE_THRESHOLD;
+    });
+    frames_.push_back(std::move(observations));
+    if (frames_.size() < 2) return std::nullopt;
+    std::vector<Rect> next;
+    for (const FaceObservation& o : frames_.back()) next.push_back(o.boundingBox);
+    return keep(&next);
+}
+
+std::vector<FaceObservation> FaceConfirmation::finish() {
+    if (frames_.empty()) return {};
+    frames_.push_back({});
+    return keep(nullptr);
+}
+
+std::vector<FaceObservation> FaceConfirmation::keep(const std::vector<Rect>* next) {
+    // frames_: up to CONFIRMATION_FRAMES before, the frame judged, the frame after.
+    const auto judged = frames_.end() - 2;
     std::vector<FaceObservation> kept;
-    std::vector<Rect> candidates;
-    for (const FaceObservation& o : observations) {
-        if (o.confidence < FACE_CONFIDENCE_THRESHOLD) continue;
-        candidates.push_back(o.boundingBox);
+    for (const FaceObservation& o : *judged) {
         bool confirmed = o.confidence >= FACE_SURE_CONFIDENCE;
-        for (const auto& frame : recent_)
-            for (const Rect& r : frame) confirmed = confirmed || facesOverlap(r, o.boundingBox);
+        for (auto f = frames_.begin(); f != judged && !confirmed; ++f)
+            for (const FaceObservation& e : *f)
+                confirmed = confirmed || facesOverlap(e.boundingBox, o.boundingBox);
+        if (next)
+            for (const Rect& r : *next) confirmed = confirmed || facesOverlap(r, o.boundingBox);
         if (confirmed) kept.push_back(o);
     }
-    recent_.push_back(std::move(candidates));
-    if (recent_.size() > size_t(CONFIRMATION_FRAMES)) recent_.pop_front();
+    while (frames_.size() > size_t(CONFIRMATION_FRAMES) + 1) frames_.pop_front();
     return kept;
 }

@@ -5,6 +5,7 @@
 // at a time.
 
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "faces/FaceRect.h"
@@ -15,9 +16,9 @@
 // The least confidence of a face that is kept.
 inline constexpr float FACE_CONFIDENCE_THRESHOLD = 0.4f;
 // A face this confident is kept from a single frame; one less confident only when a face
-// overlapping it was found in one of the CONFIRMATION_FRAMES frames before. A face seen
-// steadily at a low score is a face the model sees small or dim; noise that scores as high
-// comes and goes.
+// overlapping it was found in one of the CONFIRMATION_FRAMES frames before it or in the frame
+// after it. A face seen steadily at a low score is one the model sees small or dim; noise that
+// scores as high comes and goes.
 inline constexpr float FACE_SURE_CONFIDENCE = 0.6f;
 inline constexpr int CONFIRMATION_FRAMES = 2;
 // A joint this close to a corner of the frame is one the service could not place.
@@ -30,14 +31,20 @@ std::vector<FaceObservation> suppressOverlappingFaces(
 // The frame's faces: confident ones, de-duplicated, each a new person.
 std::vector<FaceRect> makeFaceRects(const std::vector<FaceObservation>& observations);
 
-// Keeps the faces of each frame of a sequence that are sure or confirmed (see above).
-class FaceConfirmation {
-public:
-    std::vector<FaceObservation> confirm(const std::vector<FaceObservation>& observations);
-
-private:
-    std::deque<std::vector<Rect>> recent_;  // each earlier frame's faces, newest last
-};
-
 // The frame's poses: joints on a corner count as missing; poses with no joint left are dropped.
 std::vector<PoseData> makePoseData(const std::vector<BodyPoseObservation>& observations);
+
+// Keeps the faces of each frame of a sequence that are sure or confirmed (see above), a frame
+// late: it needs the frame after.
+class FaceConfirmation {
+public:
+    // Takes a frame's faces; returns the faces kept of the frame taken before it, if any.
+    std::optional<std::vector<FaceObservation>> add(std::vector<FaceObservation> observations);
+    // The faces kept of the last frame taken, which no frame follows.
+    std::vector<FaceObservation> finish();
+
+private:
+    std::vector<FaceObservation> keep(const std::vector<Rect>* next);
+
+    std::deque<std::vector<FaceObservation>> frames_;  // up to the newest, oldest first
+};

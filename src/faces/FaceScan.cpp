@@ -184,17 +184,23 @@ void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_pt
         decoded.close();
     });
     std::thread faceStage([&] {
+        // Each frame waits for the next, which may confirm its faces.
         FaceConfirmation confirmation;
+        std::optional<VideoFrame> waiting;
+        bool open = true;
         while (auto frame = decoded.pop()) {
             if (pass->cancelled) break;
             auto observations = detectors->faces->detectFaceRectangles(frame->image);
             if (!observations)
                 logDebug("Lỗi khi thực hiện request: the face network gave no result");
-            std::vector<FaceRect> faces = observations
-                                              ? makeFaceRects(confirmation.confirm(*observations))
-                                              : std::vector<FaceRect>{};
-            if (!detected.push({std::move(*frame), std::move(faces)})) break;
+            auto kept = confirmation.add(observations ? std::move(*observations)
+                                                      : std::vector<FaceObservation>{});
+            if (waiting) open = detected.push({std::move(*waiting), makeFaceRects(*kept)});
+            if (!open) break;
+            waiting = std::move(*frame);
         }
+        if (open && waiting && !pass->cancelled)
+            detected.push({std::move(*waiting), makeFaceRects(confirmation.finish())});
         decoded.abort();
         detected.close();
     });
