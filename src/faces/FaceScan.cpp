@@ -5,6 +5,7 @@
 
 #include "core/SourceVideo.h"
 #include "faces/FaceDetections.h"
+#include "faces/FaceFrameSettler.h"
 #include "faces/FaceRegionBuilder.h"
 #include "faces/PersonAssociation.h"
 #include "platform/dispatch/BackgroundPriority.h"
@@ -184,23 +185,25 @@ void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_pt
         decoded.close();
     });
     std::thread faceStage([&] {
-        // Each frame waits for the next, which may confirm its faces.
-        FaceConfirmation confirmation;
-        std::optional<VideoFrame> waiting;
+        FaceFrameSettler settler;
         bool open = true;
-        while (auto frame = decoded.pop()) {
-            if (pass->cancelled) break;
-            auto observations = detectors->faces->detectFaceRectangles(frame->image);
-            if (!observations)
-                logDebug("Lỗi khi thực hiện request: the face network gave no result");
-            auto kept = confirmation.add(observations ? std::move(*observations)
-                                                      : std::vector<FaceObservation>{});
-            if (waiting) open = detected.push({std::move(*waiting), makeFaceRects(*kept)});
-            if (!open) break;
-            waiting = std::move(*frame);
+        auto hand = [&](std::vector<SettledFrame> settled) {
+            for (SettledFrame& s : settled)
+                if (open) open = detected.push({std::move(s.frame), std::move(s.faces)});
+        };
+        for (size_t index = 0; open; ++index) {
+            auto frame = decoded.pop();
+            if (!frame || pass->cancelled) break;
+            std::optional<std::vector<FaceObservation>> found;
+            if (index % FACE_SEARCH_STRIDE == 0) {
+                auto observations = detectors->faces->detectFaceRectangles(frame->image);
+                if (!observations)
+                    logDebug("Lỗi khi thực hiện request: the face network gave no result");
+                found = observations ? std::move(*observations) : std::vector<FaceObservation>{};
+            }
+            hand(settler.add(std::move(*frame), std::move(found)));
         }
-        if (open && waiting && !pass->cancelled)
-            detected.push({std::move(*waiting), makeFaceRects(confirmation.finish())});
+        if (!pass->cancelled) hand(settler.finish());
         decoded.abort();
         detected.close();
     });
@@ -209,10 +212,15 @@ void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_pt
                                emojiList().empty() ? std::string() : emojiList().front()});
     std::vector<FrameFaces> recent;  // the frames association looks back at
     auto lastReport = std::chrono::steady_clock::now();
-    while (auto item = detected.pop()) {
-        if (pass->cancelled) break;
+    for (size_t index = 0;; ++index) {
+        auto item = detected.pop();
+        if (!item || pass->cancelled) break;
         const VideoFrame& frame = item->frame;
-        auto observations = detectors->poses->detectBodyPoses(frame.image);
+        std::optional<std::vector<BodyPoseObservation>> observations;
+        if (index % POSE_STRIDE == 0)
+            observations = detectors->poses->detectBodyPoses(frame.image);
+        else
+            observations.emplace();
         if (!observations)
             logDebug(
                 "Failed to perform human body pose detection: the pose networks gave no result");

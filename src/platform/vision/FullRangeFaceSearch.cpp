@@ -17,9 +17,8 @@ constexpr float SEEN_WHOLE = 16;
 constexpr float FOLLOW_HEIGHT = 40;
 // ... and never blown up more than this.
 constexpr float MAX_UPSCALE = 2;
-// A face shares a crop when it is shown there at least this tall and lies inside it by half
-// its height.
-constexpr float SHARED_MIN_HEIGHT = 14;
+// Near faces share a crop that shows the smallest of them at least this tall.
+constexpr float SHARED_HEIGHT = 20;
 // A detection this close (model pixels) to a window edge inside the frame may be a cut face.
 constexpr float EDGE_MARGIN = 2;
 
@@ -70,23 +69,45 @@ std::vector<cv::Rect2f> FullRangeFaceSearch::followCrops(const std::vector<cv::R
                                                          cv::Size size) {
     const float input = FullRangeFaceModel::INPUT_SIZE;
     const float longer = float(std::max(size.width, size.height));
-    std::vector<const cv::Rect2f*> small;
+    std::vector<cv::Rect2f> small;
     for (const cv::Rect2f& f : faces)
-        if (f.height * input / longer < SEEN_WHOLE) small.push_back(&f);
-    // Smallest first: the crop made for a small face may show a larger neighbour well too.
+        if (f.height * input / longer < SEEN_WHOLE) small.push_back(f);
+    // Smallest first: the crop made for a small face may show larger neighbours well too.
     std::sort(small.begin(), small.end(),
-              [](const cv::Rect2f* a, const cv::Rect2f* b) { return a->height < b->height; });
+              [](const cv::Rect2f& a, const cv::Rect2f& b) { return a.height < b.height; });
+    // A face with its height to spare on every side, for its moves until the next look.
+    auto spared = [](const cv::Rect2f& f) {
+        return cv::Rect2f(f.x - f.height, f.y - f.height, f.width + 2 * f.height, 3 * f.height);
+    };
+    auto shows = [&](const cv::Rect2f& crop, const cv::Rect2f& f) {
+        return (spared(f) & crop) == spared(f) && f.height * input / crop.width >= SHARED_HEIGHT;
+    };
     std::vector<cv::Rect2f> crops;
-    for (const cv::Rect2f* f : small) {
-        auto shows = [&](const cv::Rect2f& c) {
-            cv::Rect2f inner(c.x + f->height / 2, c.y + f->height / 2, c.width - f->height,
-                             c.height - f->height);
-            return inner.contains((f->tl() + f->br()) * 0.5f) &&
-                   f->height * input / c.width >= SHARED_MIN_HEIGHT;
-        };
-        if (std::any_of(crops.begin(), crops.end(), shows)) continue;
-        float side = std::max(f->height * input / FOLLOW_HEIGHT, input / MAX_UPSCALE);
-        crops.push_back(squareAround((f->tl() + f->br()) * 0.5f, side, size));
+    std::vector<bool> covered(small.size(), false);
+    for (size_t i = 0; i < small.size(); ++i) {
+        if (covered[i]) continue;
+        const cv::Rect2f& f = small[i];
+        // Neighbours join, nearest first, while one crop can show them all with f at least
+        // SHARED_HEIGHT tall.
+        const float largest = f.height * input / SHARED_HEIGHT;
+        std::vector<size_t> others;
+        for (size_t j = i + 1; j < small.size(); ++j)
+            if (!covered[j]) others.push_back(j);
+        auto centre = [](const cv::Rect2f& r) { return (r.tl() + r.br()) * 0.5f; };
+        std::sort(others.begin(), others.end(), [&](size_t a, size_t b) {
+            cv::Point2f da = centre(small[a]) - centre(f), db = centre(small[b]) - centre(f);
+            return da.dot(da) < db.dot(db);
+        });
+        cv::Rect2f held = spared(f);
+        for (size_t j : others) {
+            cv::Rect2f grown = held | spared(small[j]);
+            if (std::max(grown.width, grown.height) <= largest) held = grown;
+        }
+        float side = std::max(
+            {held.width, held.height, f.height * input / FOLLOW_HEIGHT, input / MAX_UPSCALE});
+        crops.push_back(squareAround(centre(held), side, size));
+        for (size_t j = i; j < small.size(); ++j)
+            covered[j] = covered[j] || shows(crops.back(), small[j]);
     }
     return crops;
 }
