@@ -15,10 +15,10 @@
 
 // The least confidence of a face that is kept.
 inline constexpr float FACE_CONFIDENCE_THRESHOLD = 0.4f;
-// A face this confident is kept from a single frame; one less confident only when a face
-// overlapping it was found in one of the CONFIRMATION_FRAMES frames before it or in the frame
-// after it. A face seen steadily at a low score is one the model sees small or dim; noise that
-// scores as high comes and goes.
+// A face this confident is kept from a single frame. One less confident is kept when it
+// continues a face kept in one of the CONFIRMATION_FRAMES frames before it, or when a sure face
+// overlaps it in the frame after: a face the model sees small, dim or turned scores low in some
+// frames and high in others, while patterns that merely look like a face never score high.
 inline constexpr float FACE_SURE_CONFIDENCE = 0.6f;
 inline constexpr int CONFIRMATION_FRAMES = 2;
 // A joint this close to a corner of the frame is one the service could not place.
@@ -44,7 +44,11 @@ public:
     std::vector<FaceObservation> finish();
 
 private:
-    std::vector<FaceObservation> keep(const std::vector<Rect>* next);
+    struct Seen {
+        FaceObservation observation;
+        bool kept;  // set once its frame is judged
+    };
+    std::vector<FaceObservation> keep(bool hasNext);
 
-    std::deque<std::vector<FaceObservation>> frames_;  // up to the newest, oldest first
+    std::deque<std::vector<Seen>> frames_;  // up to the newest, oldest first
 };

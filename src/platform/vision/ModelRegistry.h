@@ -13,13 +13,7 @@
 
 #include "platform/vision/Loaded.h"
 
-enum class VisionModel {
-    faceDetection,
-    fullRangeFaceDetection,
-    poseDetection,
-    poseLandmark,
-    selfieSegmentation
-};
+enum class VisionModel { fullRangeFaceDetection, poseDetection, poseLandmark, selfieSegmentation };
 
 struct VisionModelInfo {
     std::string_view fileName;
