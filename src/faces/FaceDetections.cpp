@@ -48,3 +48,39 @@ std::vector<PoseData> makePoseData(const std::vector<BodyPoseObservation>& obser
     }
     return poses;
 }
+
+std::optional<std::vector<FaceObservation>> FaceConfirmation::add(
+    std::vector<FaceObservation> observations) {
+    std::vector<Seen> frame;
+    for (FaceObservation& o : observations)
+        if (o.confidence >= FACE_CONFIDENCE_THRESHOLD) frame.push_back({std::move(o), false});
+    frames_.push_back(std::move(frame));
+    if (frames_.size() < 2) return std::nullopt;
+    return keep(true);
+}
+
+std::vector<FaceObservation> FaceConfirmation::finish() {
+    if (frames_.empty()) return {};
+    frames_.push_back({});
+    return keep(false);
+}
+
+std::vector<FaceObservation> FaceConfirmation::keep(bool hasNext) {
+    // frames_: up to CONFIRMATION_FRAMES before, the frame judged, the frame after.
+    const auto judged = frames_.end() - 2;
+    std::vector<FaceObservation> kept;
+    for (Seen& s : *judged) {
+        const Rect& box = s.observation.boundingBox;
+        s.kept = s.observation.confidence >= FACE_SURE_CONFIDENCE;
+        for (auto f = frames_.begin(); f != judged; ++f)
+            for (const Seen& e : *f)
+                s.kept = s.kept || (e.kept && facesOverlap(e.observation.boundingBox, box));
+        if (hasNext)
+            for (const Seen& e : frames_.back())
+                s.kept = s.kept || (e.observation.confidence >= FACE_SURE_CONFIDENCE &&
+                                    facesOverlap(e.observation.boundingBox, box));
+        if (s.kept) kept.push_back(s.observation);
+    }
+    while (frames_.size() > size_t(CONFIRMATION_FRAMES) + 1) frames_.pop_front();
+    return kept;
+}

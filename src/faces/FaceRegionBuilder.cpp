@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "faces/LostFaceBridging.h"
 #include "faces/PersonTrack.h"
 
 // One id's frames and the samples settled so far.
@@ -105,11 +106,15 @@ void FaceRegionBuilder::setThumbnail(size_t personIndex, Image thumbnail) {
 }
 
 std::vector<TrackedRegion> FaceRegionBuilder::regions() const {
+    std::vector<std::vector<RegionSample>> tracks;
+    tracks.reserve(persons_.size());
+    for (const Person& person : persons_) tracks.push_back(person.track->samples(frameTimes_));
+    bridgeBriefLosses(tracks, frameTimes_);
     std::vector<TrackedRegion> list;
     list.reserve(persons_.size());
-    for (const Person& person : persons_) {
-        TrackedRegion region = person.prototype;
-        region.setSamples(person.track->samples(frameTimes_));
+    for (size_t i = 0; i < persons_.size(); ++i) {
+        TrackedRegion region = persons_[i].prototype;
+        region.setSamples(std::move(tracks[i]));
         region.updateTimeRange(settings_.duration, settings_.frameDuration);
         for (RegionSample& s : region.samples) s.nominalRect = enlargedFaceRect(s.nominalRect);
         list.push_back(std::move(region));

@@ -5,6 +5,7 @@
 
 #include "core/SourceVideo.h"
 #include "faces/FaceDetections.h"
+#include "faces/FaceFrameSettler.h"
 #include "faces/FaceRegionBuilder.h"
 #include "faces/PersonAssociation.h"
 #include "platform/dispatch/BackgroundPriority.h"
@@ -14,8 +15,8 @@
 #include "platform/image/ImageOps.h"
 #include "platform/log/Log.h"
 #include "platform/media/VideoReader.h"
-#include "platform/vision/BlazeFaceDetector.h"
 #include "platform/vision/BlazePoseTracker.h"
+#include "platform/vision/FullRangeFaceSearch.h"
 #include "regions/EmojiCatalogue.h"
 
 namespace {
@@ -59,10 +60,10 @@ struct FaceScan::Pass {
 
 namespace {
 
-std::optional<FaceScanDetectors> blazeDetectors(BlazeFaceDetector::Options options,
+std::optional<FaceScanDetectors> blazeDetectors(FullRangeFaceSearch::Options options,
                                                 std::string& error) {
     ModelRegistry models = ModelRegistry::fromEnvironment();
-    auto faces = BlazeFaceDetector::create(models, options);
+    auto faces = FullRangeFaceSearch::create(models, options);
     if (!faces) {
         error = faces.error;
         return std::nullopt;
@@ -82,7 +83,7 @@ std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error) {
 }
 
 std::optional<FaceScanDetectors> makeBlazeDetectorsForSmallFaces(std::string& error) {
-    return blazeDetectors({.smallFaceTiles = true}, error);
+    return blazeDetectors({.tileShare = 1.0f / 5}, error);
 }
 
 void FaceScan::setDetectors(FaceScanDetectorFactory detectors) {
@@ -184,15 +185,25 @@ void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_pt
         decoded.close();
     });
     std::thread faceStage([&] {
-        while (auto frame = decoded.pop()) {
-            if (pass->cancelled) break;
-            auto observations = detectors->faces->detectFaceRectangles(frame->image);
-            if (!observations)
-                logDebug("Lỗi khi thực hiện request: the face network gave no result");
-            std::vector<FaceRect> faces =
-                observations ? makeFaceRects(*observations) : std::vector<FaceRect>{};
-            if (!detected.push({std::move(*frame), std::move(faces)})) break;
+        FaceFrameSettler settler;
+        bool open = true;
+        auto hand = [&](std::vector<SettledFrame> settled) {
+            for (SettledFrame& s : settled)
+                if (open) open = detected.push({std::move(s.frame), std::move(s.faces)});
+        };
+        for (size_t index = 0; open; ++index) {
+            auto frame = decoded.pop();
+            if (!frame || pass->cancelled) break;
+            std::optional<std::vector<FaceObservation>> found;
+            if (index % FACE_SEARCH_STRIDE == 0) {
+                auto observations = detectors->faces->detectFaceRectangles(frame->image);
+                if (!observations)
+                    logDebug("Lỗi khi thực hiện request: the face network gave no result");
+                found = observations ? std::move(*observations) : std::vector<FaceObservation>{};
+            }
+            hand(settler.add(std::move(*frame), std::move(found)));
         }
+        if (!pass->cancelled) hand(settler.finish());
         decoded.abort();
         detected.close();
     });
@@ -202,11 +213,16 @@ void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_pt
     std::vector<FrameFaces> recent;  // the frames association looks back at
     int framesScanned = 0;
     auto lastReport = std::chrono::steady_clock::now();
-    while (auto item = detected.pop()) {
-        if (pass->cancelled) break;
+    for (size_t index = 0;; ++index) {
+        auto item = detected.pop();
+        if (!item || pass->cancelled) break;
         const VideoFrame& frame = item->frame;
         ++framesScanned;
-        auto observations = detectors->poses->detectBodyPoses(frame.image);
+        std::optional<std::vector<BodyPoseObservation>> observations;
+        if (index % POSE_STRIDE == 0)
+            observations = detectors->poses->detectBodyPoses(frame.image);
+        else
+            observations.emplace();
         if (!observations)
             logDebug(
                 "Failed to perform human body pose detection: the pose networks gave no result");

@@ -1,6 +1,6 @@
 #pragma once
-// The face scan: reads the whole source video once, finds the faces and body poses in every
-// frame, groups them into persons and reports one tracked region per person, with a thumbnail
+// The face scan: reads the whole source video once, finds the faces and body poses in its
+// frames, groups them into persons and reports one tracked region per person, with a thumbnail
 // of the person's face, as the scan goes and at the end.
 //
 // Decoding, face detection and pose detection with association run as a three-stage
@@ -29,6 +29,13 @@ class SourceVideo;
 
 // Longer side, in pixels, of the frames the detectors see.
 inline constexpr double DETECTION_FRAME_SIDE = 768;
+// Faces are searched in every FACE_SEARCH_STRIDE-th frame; the frames between take the faces
+// around them, moved linearly (FaceFrameSettler). Faces in the footage this is made for move
+// little in a frame or two, and a search costs several model runs.
+inline constexpr size_t FACE_SEARCH_STRIDE = 2;
+// Body poses are found in every POSE_STRIDE-th frame: they link a person's faces across a miss,
+// and association looks back ASSOCIATION_LOOKBACK frames, so one pose in that many still links.
+inline constexpr size_t POSE_STRIDE = 5;
 // Seconds between two progress reports at most.
 inline constexpr double SCAN_REPORT_INTERVAL = 0.25;
 
@@ -38,10 +45,11 @@ struct FaceScanDetectors {
 };
 // Makes one pass's detectors (on the pass's thread), or nothing with a one-line reason.
 using FaceScanDetectorFactory = std::function<std::optional<FaceScanDetectors>(std::string& error)>;
-// BlazeFace and the BlazePose tracker from the model cache.
+// BlazeFace's full-range search (faces down to about 24 pixels tall in a 1080p frame) and the
+// BlazePose tracker from the model cache.
 std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error);
-// The same, with BlazeFace also run on overlapping tiles of each frame: finds faces down to
-// about 24 pixels at about seven times the detector's cost.
+// The same with smaller tiles, which reach faces of about 15 pixels in a 1080p frame at about
+// twice the cost.
 std::optional<FaceScanDetectors> makeBlazeDetectorsForSmallFaces(std::string& error);
 
 class FaceScan {

@@ -5,13 +5,15 @@
 TEST(FaceDetections, ConfidentFacesAreKeptAndTheFirstOfTwoOverlappingWins) {
     std::vector<FaceObservation> found{{{0.1, 0.1, 0.2, 0.2}, 0.9f},
                                        {{0.15, 0.1, 0.2, 0.2}, 0.95f},  // overlaps the first
-                                       {{0.6, 0.6, 0.1, 0.1}, 0.49f},
-                                       {{0.6, 0.1, 0.1, 0.1}, 0.5f}};
+                                       {{0.6, 0.6, 0.1, 0.1}, 0.39f},
+                                       {{0.6, 0.1, 0.1, 0.1}, 0.4f},
+                                       {{0.3, 0.6, 0.1, 0.1}, 0.7f}};
     auto faces = makeFaceRects(found);
-    ASSERT_EQ(faces.size(), 2u);
+    ASSERT_EQ(faces.size(), 3u);
     EXPECT_EQ(faces[0].rect, found[0].boundingBox);
     EXPECT_EQ(faces[1].rect, found[3].boundingBox);
     EXPECT_NE(faces[0].personid, faces[1].personid);
+    EXPECT_EQ(faces[2].rect, found[4].boundingBox);
     // Exactly 30 % of either box is not an overlap.
     EXPECT_EQ(suppressOverlappingFaces({{{0, 0, 10, 1}, 1}, {{7, 0, 10, 1}, 1}}).size(), 2u);
 }
@@ -24,4 +26,26 @@ TEST(FaceDetections, JointsOnACornerAreMissing) {
     EXPECT_FALSE(poses[0].nose);
     EXPECT_EQ(*poses[0].neck, (Point{0.5, 0.5}));
     EXPECT_EQ(*poses[1].nose, (Point{0.3, 0.3}));
+}
+
+TEST(FaceDetections, UnsureFacesAreKeptWhenTheyContinueOrPrecedeASureOne) {
+    const Rect a{0.1, 0.1, 0.1, 0.1}, b{0.5, 0.5, 0.1, 0.1}, c{0.8, 0.1, 0.1, 0.1};
+    auto boxes = [](const std::vector<FaceObservation>& kept) {
+        std::vector<Rect> r;
+        for (const auto& o : kept) r.push_back(o.boundingBox);
+        return r;
+    };
+    FaceConfirmation confirmation;
+    // a: unsure in frame 0, sure in frame 1, unsure in frames 2 to 4 (kept: the sure frame
+    // after, then the kept frames before). b: unsure throughout, never kept. c: sure, once;
+    // under the threshold in frame 3, where a does not count.
+    EXPECT_FALSE(confirmation.add({{a, 0.45f}, {b, 0.5f}}));
+    auto f0 = confirmation.add({{a, 0.7f}, {c, 0.65f}, {b, 0.55f}});
+    ASSERT_TRUE(f0);
+    EXPECT_EQ(boxes(*f0), std::vector<Rect>{a});
+    EXPECT_EQ(boxes(*confirmation.add({{a, 0.5f}, {b, 0.5f}})), (std::vector<Rect>{a, c}));
+    EXPECT_EQ(boxes(*confirmation.add({{a, 0.3f}})), std::vector<Rect>{a});
+    EXPECT_EQ(boxes(*confirmation.add({{a, 0.42f}})), std::vector<Rect>{});  // frame 3
+    EXPECT_EQ(boxes(confirmation.finish()), std::vector<Rect>{a}) << "frame 2, two back";
+    EXPECT_TRUE(FaceConfirmation().finish().empty());
 }

@@ -5,6 +5,7 @@
 #include <random>
 #include <set>
 
+#include "faces/LostFaceBridging.h"
 #include "faces/PersonAssociation.h"
 #include "faces/PersonTrack.h"
 
@@ -62,9 +63,14 @@ std::vector<TrackedRegion> regionsFromAllFrames(const std::vector<FrameFaces>& r
         for (const auto& face : frame.faces)
             if (std::find(persons.begin(), persons.end(), face.personid) == persons.end())
                 persons.push_back(face.personid);
+    std::vector<std::vector<RegionSample>> tracks;
+    for (const auto& id : persons) tracks.push_back(personTrack(snapshot, id));
+    std::vector<MediaTime> times;
+    for (const auto& frame : snapshot) times.push_back(frame.timeStamp);
+    bridgeBriefLosses(tracks, times);
     std::vector<TrackedRegion> regions;
-    for (const auto& id : persons) {
-        TrackedRegion region(personTrack(snapshot, id), Image(), "", Cover::none, false);
+    for (auto& track : tracks) {
+        TrackedRegion region(std::move(track), Image(), "", Cover::none, false);
         region.updateTimeRange(duration, FRAME);
         for (auto& s : region.samples) {
             Rect r = s.nominalRect;

@@ -8,7 +8,7 @@
 #include "faces/FaceScan.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/media/VideoReader.h"
-#include "platform/vision/BlazeFaceDetector.h"
+#include "platform/vision/FullRangeFaceSearch.h"
 #include "platform/vision/TestPictures.h"
 #include "support/TempFolder.h"
 #include "support/TestMedia.h"
@@ -59,7 +59,7 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
     ASSERT_TRUE(reader);
     VideoFrame frame;
     ASSERT_EQ(reader->read(frame), ReadStatus::frame);
-    auto detector = BlazeFaceDetector::create(testModels(), {});
+    auto detector = FullRangeFaceSearch::create(testModels(), {});
     ASSERT_TRUE(detector) << detector.error;
     auto faces = (*detector.value)->detectFaceRectangles(frame.image);
     ASSERT_TRUE(faces && faces->size() == 1u);

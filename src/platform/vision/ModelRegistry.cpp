@@ -11,8 +11,8 @@ namespace {
 
 // The same sums are pinned in scripts/fetch-models.sh, which writes these files.
 constexpr VisionModelInfo MODELS[] = {
-    {"face_detection_back_256x256.onnx",
-     "427cbbe0fc41448d09e1dc9cfabe2423d997cf2faaeab91fadd09a510b63b8e2"},
+    {"face_detection_full_range.tflite",
+     "99bf9494d84f50acc6617d89873f71bf6635a841ea699c17cb3377f9507cfec3"},
     {"pose_detection.tflite", "a63c614bef30d35947f13be361820b1e4e3bec9cfeebf4d11216a18373108e85"},
     {"pose_landmark_lite.tflite",
      "f17bfbecadb61c3be1baa8b8d851cc6619c870a87167b32848ad20db306b9d61"},

@@ -17,7 +17,7 @@
 
 #include "platform/vision/Loaded.h"
 
-enum class VisionModel { faceDetection, poseDetection, poseLandmark, selfieSegmentation };
+enum class VisionModel { fullRangeFaceDetection, poseDetection, poseLandmark, selfieSegmentation };
 
 struct VisionModelInfo {
     std::string_view fileName;

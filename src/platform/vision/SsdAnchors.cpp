@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-std::vector<SsdAnchor> ssdAnchors(int inputSize, std::span<const int> strides) {
+std::vector<SsdAnchor> ssdAnchors(int inputSize, std::span<const int> strides, int perStride) {
     std::vector<SsdAnchor> anchors;
     for (size_t i = 0; i < strides.size();) {
         size_t j = i;
         while (j < strides.size() && strides[j] == strides[i]) ++j;
-        int perCell = int(2 * (j - i));
+        int perCell = perStride * int(j - i);
         int grid = (inputSize + strides[i] - 1) / strides[i];
         for (int y = 0; y < grid; ++y)
             for (int x = 0; x < grid; ++x)

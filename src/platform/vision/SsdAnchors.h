@@ -20,10 +20,10 @@ struct SsdDetection {
     float score = 0;
 };
 
-// Anchors for a square input: each stride listed adds two anchors per grid cell; repeated
-// strides stack on the same grid (as MediaPipe's anchor generator does with unit aspect ratio
-// and an interpolated scale).
-std::vector<SsdAnchor> ssdAnchors(int inputSize, std::span<const int> strides);
+// Anchors for a square input: each stride listed adds `perStride` anchors per grid cell (two,
+// as MediaPipe's anchor generator makes with unit aspect ratio and an interpolated scale; one
+// without the interpolated scale); repeated strides stack on the same grid.
+std::vector<SsdAnchor> ssdAnchors(int inputSize, std::span<const int> strides, int perStride = 2);
 
 struct SsdDecoding {
     int inputSize = 0;      // offsets are in input pixels

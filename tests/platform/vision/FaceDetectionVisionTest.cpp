@@ -3,7 +3,8 @@
 
 #include <random>
 
-#include "platform/vision/BlazeFaceDetector.h"
+#include "faces/FaceDetections.h"
+#include "platform/vision/FullRangeFaceSearch.h"
 #include "platform/vision/TestPictures.h"
 #include "platform/vision/VisionFrame.h"
 
@@ -11,8 +12,11 @@ namespace {
 
 class FaceDetection : public ::testing::Test {
 protected:
-    static std::unique_ptr<BlazeFaceDetector> make(bool tiles) {
-        auto d = BlazeFaceDetector::create(testModels(), {.smallFaceTiles = tiles});
+    // Each call a still, as `veilcut detect` searches it: every tile, and only faces sure
+    // without neighbouring frames to confirm them.
+    static std::unique_ptr<FullRangeFaceSearch> make() {
+        auto d = FullRangeFaceSearch::create(testModels(),
+                                             {.sweepFrames = 1, .minScore = FACE_SURE_CONFIDENCE});
         EXPECT_TRUE(d) << d.error;
         return d ? std::move(*d.value) : nullptr;
     }
@@ -34,7 +38,7 @@ cv::Mat background(unsigned seed) {
 }
 
 TEST_F(FaceDetection, FindsTheFaceInBothPhotographsInLowerLeftCoordinates) {
-    auto detector = make(false);
+    auto detector = make();
     ASSERT_TRUE(detector);
     for (const char* name : {"astronaut.png", "grace_hopper.jpg"}) {
         cv::Mat rgb = testPictureRgb(name);
@@ -52,7 +56,7 @@ TEST_F(FaceDetection, FindsTheFaceInBothPhotographsInLowerLeftCoordinates) {
 }
 
 TEST_F(FaceDetection, FindsPastedFacesFrom24To200PixelsAndNothingInEmptyScenes) {
-    auto detector = make(true);
+    auto detector = make();
     ASSERT_TRUE(detector);
     int trials = 0, found = 0;
     for (const char* name : {"astronaut.png", "grace_hopper.jpg"}) {

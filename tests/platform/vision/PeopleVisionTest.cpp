@@ -1,9 +1,10 @@
 // Body pose, person segmentation and object tracking on photographs and generated clips.
 #include <gtest/gtest.h>
 
-#include "platform/vision/BlazeFaceDetector.h"
+#include "faces/FaceDetections.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/CsrtObjectTracker.h"
+#include "platform/vision/FullRangeFaceSearch.h"
 #include "platform/vision/SelfieSegmenter.h"
 #include "platform/vision/TestPictures.h"
 #include "platform/vision/VisionFrame.h"
@@ -15,7 +16,7 @@ bool contains(const Rect& r, const Point& p) {
 }
 
 TEST(BodyPose, NoseLiesInTheFaceAndTheNeckBelowIt) {
-    auto faces = BlazeFaceDetector::create(testModels(), {});
+    auto faces = FullRangeFaceSearch::create(testModels(), {.minScore = FACE_SURE_CONFIDENCE});
     auto poses = BlazePoseTracker::create(testModels());
     ASSERT_TRUE(faces && poses) << faces.error << poses.error;
     for (const char* name : {"astronaut.png", "grace_hopper.jpg"}) {

@@ -1,0 +1,57 @@
+#pragma once
+// Where faces may be in each frame of a sequence, down to about 17 pixels tall in a 768-pixel
+// frame, with BlazeFace's full-range model. The model sees a face well from about 12 to 100
+// of its 192 pixels, so one look at the whole frame finds only the larger faces; smaller ones
+// are found by searching parts of the frame closer up:
+//   - the whole frame, every frame;
+//   - a sweep of overlapping tiles (a third of the frame's longer side, 3 × 2 over a 16:9
+//     frame), a few per frame so that each tile is searched every `sweepFrames` frames;
+//   - a crop around every small face found in the previous frame, every frame, so a face
+//     the sweep found is followed between its visits.
+// Detections from all windows are merged by weighted non-maximum suppression. Every candidate
+// down to `minScore` is returned with its score: which to believe is the caller's choice.
+//
+// Threads: one thread at a time per instance (it owns its network and the sequence's state).
+
+#include <memory>
+#include <vector>
+
+#include "platform/vision/FaceRectangleDetector.h"
+#include "platform/vision/FullRangeFaceModel.h"
+
+class FullRangeFaceSearch : public FaceRectangleDetector {
+public:
+    struct Options {
+        // Frames in which the whole tile sweep is done once; 1 searches every tile every frame
+        // (for stills).
+        int sweepFrames = 4;
+        // Tiles span this share of the frame's longer side; smaller tiles reach smaller faces.
+        float tileShare = 1.0f / 3;
+        float minScore = 0.4f;
+    };
+
+    static Loaded<std::unique_ptr<FullRangeFaceSearch>> create(const ModelRegistry& models,
+                                                               Options options);
+
+    std::optional<std::vector<FaceObservation>> detectFaceRectangles(const Image& frame) override;
+
+    // Candidates in an 8-bit RGB frame of the sequence, merged, in top-down frame pixels.
+    std::vector<SsdDetection> detect(const cv::Mat& rgb);
+
+    // The tiles of the sweep over a frame of `size`, in frame pixels.
+    static std::vector<cv::Rect2f> sweepTiles(cv::Size size, float tileShare);
+    // Crops that show each face of `faces` (frame pixels) at a size the model sees well; faces
+    // large enough to be seen in the whole frame get none; near faces share a crop.
+    static std::vector<cv::Rect2f> followCrops(const std::vector<cv::Rect2f>& faces, cv::Size size);
+
+private:
+    FullRangeFaceSearch(std::unique_ptr<FullRangeFaceModel> model, Options options);
+    // The window's detections, less those cut by one of its edges inside the frame.
+    void detectIn(const cv::Mat& rgb, const cv::Rect2f& window, std::vector<SsdDetection>& out);
+
+    std::unique_ptr<FullRangeFaceModel> model_;
+    Options options_;
+    std::vector<cv::Rect2f> previous_;  // the previous frame's candidates
+    size_t nextTile_ = 0;
+    bool first_ = true;
+};
