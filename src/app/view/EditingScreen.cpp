@@ -116,7 +116,7 @@ EditingScreen::~EditingScreen() {
     // The save's completion reaches into this screen: it must end first. The overlay (a child,
     // deleted after the session) must not look at the session as it goes.
     saving_->cancel();
-    faces_->setSession(nullptr);
+    faces_->setInput({});
 }
 
 QWidget* EditingScreen::makeTopBar() {
@@ -247,7 +247,10 @@ std::optional<std::string> EditingScreen::openFile(const std::string& path) {
     saving_->cancel();
     playback_ = std::move(playback);  // the old player stops before its session goes
     session_ = std::move(session);
-    faces_->setSession(session_.get());
+    faces_->setInput({&session_->faceEditor(),
+                      [s = session_.get()] { return s->tool == EditTool::face; },
+                      [s = session_.get()] { return s->playhead; },
+                      [s = session_.get()] { return s->source(); }});
     unsaved_ = UnsavedWork();
     // A project holds exactly the edits it was opened from: nothing is unsaved yet.
     if (isProject(path)) unsaved_.markSaved(*session_);
@@ -269,7 +272,7 @@ std::optional<std::string> EditingScreen::openFile(const std::string& path) {
 void EditingScreen::closeVideo() {
     saving_->cancel();
     playback_.reset();
-    faces_->setSession(nullptr);
+    faces_->setInput({});
     session_.reset();
     unsaved_ = UnsavedWork();
     preview_->clear();

@@ -5,9 +5,10 @@
 #include <QPainter>
 
 #include "core/Notifications.h"
+#include "core/SourceVideo.h"
+#include "faces/FaceEditor.h"
 #include "faces/FaceOverlayLayout.h"
 #include "faces/FaceScanStatus.h"
-#include "session/EditSession.h"
 
 namespace {
 
@@ -37,27 +38,30 @@ FaceOverlayView::FaceOverlayView(QWidget* preview, std::function<PreviewPlacemen
 
 FaceOverlayView::~FaceOverlayView() = default;
 
-void FaceOverlayView::setSession(EditSession* session) {
-    session_ = session;
+void FaceOverlayView::setInput(FaceOverlayInput input) {
+    input_ = std::move(input);
     refresh();
 }
 
 void FaceOverlayView::refresh() {
-    setVisible(session_ && session_->tool == EditTool::face);
+    setVisible(input_.faces && input_.faceToolChosen());
     update();
+}
+
+std::vector<std::optional<Rect>> FaceOverlayView::boxes() const {
+    auto source = input_.source();
+    return faceBoxes(input_.faces->regions(), input_.playhead(),
+                     source ? source->frameDuration() : 0, placement_());
 }
 
 bool FaceOverlayView::eventFilter(QObject* watched, QEvent* event) {
     if (watched != parentWidget()) return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
-    if (event->type() != QEvent::MouseButtonPress || !isVisible() || !session_) return false;
+    if (event->type() != QEvent::MouseButtonPress || !isVisible() || !input_.faces) return false;
     auto* click = static_cast<QMouseEvent*>(event);
     if (click->button() != Qt::LeftButton) return false;
-    FaceEditor& faces = session_->faceEditor();
-    auto source = session_->source();
-    auto boxes = faceBoxes(faces.regions(), session_->playhead,
-                           source ? source->frameDuration() : 0, placement_());
-    auto hit = faceBoxAt(boxes, {click->position().x(), click->position().y()});
+    FaceEditor& faces = *input_.faces;
+    auto hit = faceBoxAt(boxes(), {click->position().x(), click->position().y()});
     if (!hit) return false;
     if (faces.selectedIndex() != hit) {
         if (faces.isEditing()) faces.finishEdit();
@@ -67,11 +71,11 @@ bool FaceOverlayView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FaceOverlayView::paintEvent(QPaintEvent*) {
-    if (!session_) return;
-    const FaceEditor& faces = session_->faceEditor();
-    auto source = session_->source();
+    if (!input_.faces) return;
+    const FaceEditor& faces = *input_.faces;
+    auto source = input_.source();
     auto status =
-        faceScanStatus(faces, session_->playhead, source ? source->duration() : std::nullopt);
+        faceScanStatus(faces, input_.playhead(), source ? source->duration() : std::nullopt);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     auto message = [&](const QString& text) {
@@ -93,13 +97,12 @@ void FaceOverlayView::paintEvent(QPaintEvent*) {
         case FaceOverlayContent::boxes:
             break;
     }
-    auto boxes = faceBoxes(faces.regions(), session_->playhead,
-                           source ? source->frameDuration() : 0, placement_());
+    auto shown = boxes();
     painter.setBrush(Qt::NoBrush);
-    for (int i = 0; i < int(boxes.size()); ++i) {
-        if (!boxes[i]) continue;
+    for (int i = 0; i < int(shown.size()); ++i) {
+        if (!shown[i]) continue;
         const bool selected = faces.selectedIndex() == i;
         painter.setPen(QPen(selected ? SELECTED_COLOUR : BOX_COLOUR, selected ? 3 : 2));
-        painter.drawRoundedRect(toQt(*boxes[i]), 6, 6);
+        painter.drawRoundedRect(toQt(*shown[i]), 6, 6);
     }
 }

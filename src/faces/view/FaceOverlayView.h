@@ -8,12 +8,23 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/dispatch/NotificationCenter.h"
+#include "platform/time/MediaTime.h"
 #include "regions/PreviewPlacement.h"
 
-class EditSession;
+class FaceEditor;
+class SourceVideo;
+
+// What the overlay shows, as the editing screen sees it.
+struct FaceOverlayInput {
+    FaceEditor* faces = nullptr;  // null: nothing is shown
+    std::function<bool()> faceToolChosen;
+    std::function<MediaTime()> playhead;
+    std::function<std::shared_ptr<SourceVideo>()> source;
+};
 
 class FaceOverlayView : public QWidget {
     Q_OBJECT
@@ -21,8 +32,8 @@ public:
     // Covers `preview`; `placement` says where the video is on it at the moment.
     FaceOverlayView(QWidget* preview, std::function<PreviewPlacement()> placement);
     ~FaceOverlayView() override;
-    // The session whose faces are shown (null: none); shown only while its tool is the face tool.
-    void setSession(EditSession* session);
+    // The faces to show (none: nothing), shown only while the face tool is chosen.
+    void setInput(FaceOverlayInput input);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,8 +41,10 @@ protected:
 
 private:
     void refresh();
+    // The faces' boxes at the playhead, in this widget's pixels.
+    std::vector<std::optional<Rect>> boxes() const;
 
     std::function<PreviewPlacement()> placement_;
-    EditSession* session_ = nullptr;
+    FaceOverlayInput input_;
     std::vector<std::unique_ptr<NotificationCenter::Token>> observers_;
 };
