@@ -6,19 +6,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/time/ClockText.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 // A terminal's block is redrawn at most this often, unless a file ends.
 constexpr auto REDRAW_INTERVAL = std::chrono::milliseconds(200);
 constexpr int BAR_WIDTH = 20;
-
-std::string minutesAndSeconds(double seconds) {
-    int s = int(seconds);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d", s / 60, s % 60);
-    return text;
-}
 
 // The end of `name` that fits in `width` columns (bytes, near enough), so that no line of the
 // block wraps and the redraw can count its lines.

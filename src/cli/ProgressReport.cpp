@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/time/ClockText.h"
+
 ProgressReport::ProgressReport(std::string label)
     : label_(std::move(label)), terminal_(::isatty(STDERR_FILENO) == 1) {}
 
@@ -28,10 +30,7 @@ void ProgressReport::update(double fraction) {
     bar.resize(WIDTH, '-');
     std::string eta = "--:--";
     if (fraction > 0.01) {
-        int left = int(elapsed / fraction * (1 - fraction));
-        char text[16];
-        std::snprintf(text, sizeof text, "%02d:%02d", left / 60, left % 60);
-        eta = text;
+        eta = minutesAndSeconds(elapsed / fraction * (1 - fraction));
     }
     std::fprintf(stderr, "\r%s [%s] %3d%%  %s left ", label_.c_str(), bar.c_str(), percent,
                  eta.c_str());

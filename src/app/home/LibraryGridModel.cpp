@@ -4,6 +4,8 @@
 #include <QImage>
 #include <cmath>
 
+#include "platform/time/ClockText.h"
+
 namespace {
 
 QPixmap pixmapOf(const Image& picture) {
@@ -16,8 +18,7 @@ QPixmap pixmapOf(const Image& picture) {
 }  // namespace
 
 QString durationText(double seconds) {
-    const long whole = long(std::floor(std::max(seconds, 0.0)));
-    return QString::asprintf("%02ld:%02ld", whole / 60, whole % 60);
+    return QString::fromStdString(minutesAndSeconds(seconds));
 }
 
 LibraryGridModel::LibraryGridModel(std::shared_ptr<const ThumbnailCache> cache, QObject* parent)

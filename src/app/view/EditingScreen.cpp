@@ -19,15 +19,14 @@
 #include "app/view/SavingOverlay.h"
 #include "core/Notifications.h"
 #include "faces/view/FaceOverlayView.h"
+#include "platform/time/ClockText.h"
 #include "session/EditSession.h"
 #include "session/PreviewPlayback.h"
 
 namespace {
 
-// "mm:ss", as the editor shows times.
 QString clockText(double seconds) {
-    int whole = std::isfinite(seconds) ? int(std::max(0.0, seconds)) : 0;
-    return QString::asprintf("%02d:%02d", whole / 60, whole % 60);
+    return QString::fromStdString(minutesAndSeconds(seconds));
 }
 
 constexpr int POSITION_STEPS = 10000;
