@@ -5,18 +5,19 @@
 #include "platform/dispatch/BackgroundQueue.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/dispatch/Uuid.h"
+#include "platform/files/OutputFile.h"
 #include "platform/files/ScratchFolder.h"
 
 Exporter::Exporter() : folder_(processScratchFolder()) {}
 
 void Exporter::exportVideo(ExportSettings settings, FrameHandler handler, ExportProgress progress,
                            ExportCompletion completion, std::function<void()> ended) {
-    const bool beside = !settings.folder.empty();
     // Beside its destination the file stays hidden (from file managers, from the library)
     // until it is complete and renamed into place.
-    std::string name = makeUuidString() + ".mp4";
-    if (beside) name.insert(0, 1, '.');
-    std::string path = (std::filesystem::path(beside ? settings.folder : folder_) / name).string();
+    std::string path =
+        settings.folder.empty()
+            ? (std::filesystem::path(folder_) / (makeUuidString() + ".mp4")).string()
+            : temporaryPathBeside((std::filesystem::path(settings.folder) / "export.mp4").string());
     auto job = std::make_shared<ExportJob>(std::move(settings), std::move(path), std::move(handler),
                                            std::move(progress), std::move(completion));
     {
