@@ -35,15 +35,16 @@ std::string exactNumber(double value) {
 }  // namespace
 
 void addAnonymizeOptions(CLI::App& app, AnonymizeOptions& options) {
-    addParsed<Cover>(app, "--type", options.type, "circle|rectangle|emoji",
+    addParsed<Cover>(app, "--type", options.face.cover, "circle|rectangle|emoji",
                      "how each face is hidden (circle)", parseCover);
-    addStyle(app, "--style", options.style, "style", "the style over each face (gaussian)");
-    addNumberIn(app, "--intensity", options.intensity, 0, 1, "the style's strength, 0 to 1 (1)");
-    addNumberIn(app, "--softness", options.softness, 0, 1,
+    addStyle(app, "--style", options.face.style, "style", "the style over each face (gaussian)");
+    addNumberIn(app, "--intensity", options.face.intensity, 0, 1,
+                "the style's strength, 0 to 1 (1)");
+    addNumberIn(app, "--softness", options.face.softness, 0, 1,
                 "the softness of the edges, 0 to 1 (0.2)");
-    addNumberIn(app, "--scale", options.scale, 0.1, 10,
+    addNumberIn(app, "--scale", options.face.scale, 0.1, 10,
                 "the enlargement of the hidden area, 0.1 to 10 (1)");
-    addParsed<std::string>(app, "--emoji", options.emoji, "E", "the emoji for --type emoji",
+    addParsed<std::string>(app, "--emoji", options.face.emoji, "E", "the emoji for --type emoji",
                            parseEmoji);
     addStyle(app, "--background", options.background, "background style",
              "style everything but the people too (off)");
@@ -52,33 +53,23 @@ void addAnonymizeOptions(CLI::App& app, AnonymizeOptions& options) {
 
 std::vector<std::string> optionWords(const AnonymizeOptions& options) {
     std::vector<std::string> words = {
-        "--type",       std::string(coverName(options.type)),
-        "--style",      std::string(styleKindName(options.style)),
-        "--intensity",  exactNumber(options.intensity),
-        "--softness",   exactNumber(options.softness),
-        "--scale",      exactNumber(options.scale),
+        "--type",       std::string(coverName(options.face.cover)),
+        "--style",      std::string(styleKindName(options.face.style)),
+        "--intensity",  exactNumber(options.face.intensity),
+        "--softness",   exactNumber(options.face.softness),
+        "--scale",      exactNumber(options.face.scale),
         "--background", std::string(styleKindName(options.background))};
-    if (!options.emoji.empty()) words.insert(words.end(), {"--emoji", options.emoji});
+    if (!options.face.emoji.empty()) words.insert(words.end(), {"--emoji", options.face.emoji});
     if (options.smallFaces) words.push_back("--small-faces");
     return words;
 }
 
 std::string effectiveEmoji(const AnonymizeOptions& options) {
-    if (!options.emoji.empty() || emojiList().empty()) return options.emoji;
+    if (!options.face.emoji.empty() || emojiList().empty()) return options.face.emoji;
     return emojiList().front();
 }
 
 void applyAnonymizeOptions(EditSession& session, const AnonymizeOptions& options) {
-    FaceEditor& faces = session.faceEditor();
-    for (int i = 0; i < int(faces.regions().size()); ++i) {
-        faces.select(i);
-        faces.setCover(int(options.type));
-        faces.setStyle(options.style);
-        faces.setIntensity(options.intensity);
-        faces.setSoftness(options.softness);
-        faces.setScale(options.scale);
-        if (!options.emoji.empty()) faces.setEmoji(options.emoji);
-        faces.finishEdit();
-    }
+    session.faceEditor().hideEveryFace(options.face);
     session.backgroundEditor().setStyle(options.background);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/StyleKind.h"
-#include "regions/Cover.h"
+#include "faces/FaceHiding.h"
 
 class EditSession;
 namespace CLI {
@@ -15,12 +15,7 @@ class App;
 }
 
 struct AnonymizeOptions {
-    Cover type = Cover::circle;
-    StyleKind style = StyleKind::gaussian;
-    double intensity = 1.0;
-    double softness = 0.2;
-    double scale = 1.0;
-    std::string emoji;                         // empty: the catalogue's first
+    FaceHiding face;                           // its emoji empty: the catalogue's first
     StyleKind background = StyleKind::normal;  // normal: off
     bool smallFaces = false;
 };
@@ -35,6 +30,6 @@ std::vector<std::string> optionWords(const AnonymizeOptions& options);
 // The emoji a face of `options` shows when its type is emoji.
 std::string effectiveEmoji(const AnonymizeOptions& options);
 
-// Gives every face region of the session the look of `options`, through the face editor's
-// setters (which keep their rules), and styles the background. Main thread.
+// Gives every face region of the session not yet hidden the look of `options`, and styles the
+// background. Main thread.
 void applyAnonymizeOptions(EditSession& session, const AnonymizeOptions& options);

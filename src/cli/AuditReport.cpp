@@ -116,11 +116,11 @@ bool isReportFileName(const std::string& path) {
 
 Json optionsRecord(const AnonymizeOptions& options) {
     return {
-        {"type", coverName(options.type)},
-        {"style", styleKindName(options.style)},
-        {"intensity", options.intensity},
-        {"softness", options.softness},
-        {"scale", options.scale},
+        {"type", coverName(options.face.cover)},
+        {"style", styleKindName(options.face.style)},
+        {"intensity", options.face.intensity},
+        {"softness", options.face.softness},
+        {"scale", options.face.scale},
         {"emoji", effectiveEmoji(options)},
         {"background", options.background == StyleKind::normal ? std::string_view("off")
                                                                : styleKindName(options.background)},

@@ -1,5 +1,8 @@
 #include "faces/FaceEditor.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "core/Notifications.h"
 
 namespace {
@@ -48,17 +51,48 @@ void FaceEditor::signalScanChange() {
     scanChange_.notify_all();
 }
 
-void FaceEditor::merge(std::vector<TrackedRegion>& regions, const MediaTime& duration,
+void FaceEditor::setHidingForNewFaces(std::optional<FaceHiding> hiding) {
+    hidingForNewFaces_ = std::move(hiding);
+}
+
+void FaceEditor::hideEveryFace(const FaceHiding& hiding) {
+    bool any = false;
+    for (TrackedRegion& region : regions_) {
+        if (region.cover != Cover::none) continue;
+        applyFaceHiding(region, hiding);
+        any = true;
+    }
+    if (any) changed();
+}
+
+void FaceEditor::showEveryFace() {
+    bool any = false;
+    for (TrackedRegion& region : regions_)
+        any |= std::exchange(region.cover, Cover::none) != Cover::none;
+    if (any) changed();
+}
+
+size_t FaceEditor::hiddenFaceCount() const {
+    return size_t(std::count_if(regions_.begin(), regions_.end(),
+                                [](const TrackedRegion& r) { return r.cover != Cover::none; }));
+}
+
+bool FaceEditor::merge(std::vector<TrackedRegion>& regions, const MediaTime& duration,
                        double frameDuration) {
+    bool hiddenChanged = false;
     for (size_t i = 0; i < regions.size(); ++i) {
         if (i >= regions_.size()) {
+            if (hidingForNewFaces_) applyFaceHiding(regions[i], *hidingForNewFaces_);
+            hiddenChanged |= regions[i].cover != Cover::none;
             regions_.push_back(std::move(regions[i]));
             continue;
         }
+        hiddenChanged |= regions_[i].cover != Cover::none;
         regions_[i].setSamples(std::move(regions[i].samples));
         regions_[i].updateTimeRange(duration, frameDuration);
     }
     publish();
+    return hiddenChanged;
 }
 
 void FaceEditor::progressMerge(std::vector<TrackedRegion> regions, double fraction,
@@ -66,8 +100,10 @@ void FaceEditor::progressMerge(std::vector<TrackedRegion> regions, double fracti
     scanStarted_ = true;
     scanProgress_ = fraction;
     signalScanChange();
-    merge(regions, duration, frameDuration);
+    const bool hiddenChanged = merge(regions, duration, frameDuration);
     post(Notifications::progressing);
+    // A hidden person's new appearances change the frames the preview shows.
+    if (hiddenChanged) post(Notifications::updateFilter);
 }
 
 void FaceEditor::completionMerge(std::vector<TrackedRegion> regions, const MediaTime& duration,

@@ -15,9 +15,11 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "faces/FaceHiding.h"
 #include "faces/FaceScan.h"
 #include "platform/time/MediaTime.h"
 #include "regions/RegionListEditor.h"
@@ -49,6 +51,19 @@ public:
     void completionMerge(std::vector<TrackedRegion> regions, const MediaTime& duration,
                          double frameDuration);
 
+    // The look each person the scan finds from now on starts with; none: not hidden until the
+    // user chooses. The editor hides by default, so that saving without a look at each person
+    // never leaks a face.
+    void setHidingForNewFaces(std::optional<FaceHiding> hiding);
+    // Gives every person not yet hidden the look of `hiding`; those hidden keep their look.
+    // Posts updateFilter when anything changed.
+    void hideEveryFace(const FaceHiding& hiding);
+    // Hides nobody (each keeps the rest of its look, to be hidden again as it was); posts
+    // updateFilter when anything changed.
+    void showEveryFace();
+    // How many persons are hidden.
+    size_t hiddenFaceCount() const;
+
     // The scan's state and the fraction of the video it has read. Any thread.
     FaceScanState scanState() const { return scanState_.load(); }
     double scanProgress() const { return scanProgress_.load(); }
@@ -65,7 +80,8 @@ public:
     void waitForScanChange(uint64_t seen, std::chrono::milliseconds timeout) const;
 
 private:
-    void merge(std::vector<TrackedRegion>& regions, const MediaTime& duration,
+    // Whether a hidden person was added or moved.
+    bool merge(std::vector<TrackedRegion>& regions, const MediaTime& duration,
                double frameDuration);
     // Ends the scan: after its completion or failure.
     void endScan();
@@ -73,6 +89,7 @@ private:
     void signalScanChange();
 
     FaceScan faceScan_;
+    std::optional<FaceHiding> hidingForNewFaces_;
     std::atomic<FaceScanState> scanState_{FaceScanState::start};
     std::atomic<double> scanProgress_{0};
     bool scanStarted_ = false;

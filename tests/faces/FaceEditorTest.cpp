@@ -172,3 +172,38 @@ TEST_F(FaceEditorTest, AScanThatCannotRunEndsWithoutFaces) {
     EXPECT_EQ(face.scanState(), FaceScanState::end);
     EXPECT_TRUE(face.regions().empty());
 }
+
+TEST_F(FaceEditorTest, PersonsFoundAfterHidingIsSetStartHiddenAndHideAllKeepsChosenLooks) {
+    face.select(0);
+    face.setCover(int(Cover::rectangle));
+    face.setStyle(StyleKind::pixellate);
+    face.finishEdit();
+    take();
+
+    face.setHidingForNewFaces(FaceHiding{});
+    face.progressMerge({trackedFrom(5, 36), trackedFrom(1, 2), trackedFrom(20, 30)}, 0.95, VIDEO,
+                       FRAME);
+    EXPECT_EQ(take(), (std::vector<std::string>{"progressing", "update"}))
+        << "a hidden person moving changes the frames on screen";
+    EXPECT_EQ(face.regions()[1].cover, Cover::none) << "a person already found keeps its choice";
+    EXPECT_EQ(face.regions()[2].cover, Cover::circle);
+    EXPECT_EQ(face.regions()[2].style.type, StyleKind::gaussian);
+    EXPECT_EQ(face.hiddenFaceCount(), 2u);
+
+    face.hideEveryFace(FaceHiding{});
+    EXPECT_EQ(face.hiddenFaceCount(), 3u);
+    EXPECT_EQ(face.regions()[0].cover, Cover::rectangle);
+    EXPECT_EQ(face.regions()[0].style.type, StyleKind::pixellate);
+    EXPECT_EQ(take(), (std::vector<std::string>{"update"}));
+    face.hideEveryFace(FaceHiding{});
+    EXPECT_TRUE(take().empty()) << "nothing changed, nothing to redraw";
+
+    face.showEveryFace();
+    EXPECT_EQ(face.hiddenFaceCount(), 0u);
+    EXPECT_EQ(face.regions()[0].style.type, StyleKind::pixellate) << "the rest of the look stays";
+    EXPECT_EQ(take(), (std::vector<std::string>{"update"}));
+    // Nobody hidden: a report about them changes no frame.
+    face.progressMerge({trackedFrom(5, 37), trackedFrom(1, 2), trackedFrom(20, 31)}, 0.97, VIDEO,
+                       FRAME);
+    EXPECT_EQ(take(), (std::vector<std::string>{"progressing"}));
+}
