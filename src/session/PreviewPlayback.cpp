@@ -1,6 +1,9 @@
 #include "session/PreviewPlayback.h"
 
+#include <utility>
+
 #include "core/Notifications.h"
+#include "platform/dispatch/MainQueue.h"
 #include "session/EditSession.h"
 #include "session/PreviewCompositor.h"
 
@@ -16,7 +19,9 @@ std::unique_ptr<PreviewPlayback> PreviewPlayback::open(EditSession& session, Pre
     std::unique_ptr<PreviewPlayback> playback(new PreviewPlayback(session));
     PreviewPlayback* self = playback.get();
     PreviewPlayerCallbacks callbacks;
-    callbacks.render = [&session](const Image& source, const MediaTime& time) {
+    callbacks.render = [&session, self](const Image& source, const MediaTime& time) {
+        self->handOver(source);
+        if (self->showOriginal_.load()) return source;
         return session.renderFrame(source, time, RenderPurpose::preview);
     };
     callbacks.present = std::move(present);
@@ -61,4 +66,29 @@ void PreviewPlayback::onTimeReport(const MediaTime& time) {
     if (!session_.isPlay) return;
     session_.playhead = time;
     NotificationCenter::defaultCenter().post(Notifications::timeChange);
+}
+
+void PreviewPlayback::showOriginal(bool on) {
+    if (showOriginal_.exchange(on) != on) player_->refresh();
+}
+
+void PreviewPlayback::captureSourceFrame(std::function<void(Image)> done) {
+    {
+        std::lock_guard lock(captureMutex_);
+        capture_ = std::move(done);
+    }
+    player_->refresh();
+}
+
+void PreviewPlayback::handOver(const Image& source) {
+    std::function<void(Image)> done;
+    {
+        std::lock_guard lock(captureMutex_);
+        done = std::exchange(capture_, {});
+    }
+    if (!done) return;
+    // A copy: the player reuses its buffers once the frame is presented.
+    Image copy(source.pixels.clone(), source.extent);
+    copy.properties = source.properties;
+    MainQueue::shared().post([done = std::move(done), copy = std::move(copy)] { done(copy); });
 }

@@ -7,10 +7,15 @@
 // changes the regions of every frame: the frame is rendered again, the player seeks back to the
 // playhead and its next report is dropped, so that a report from before cannot move the playhead.
 //
+// Reviewing: while the original is shown, frames pass without any edit, so the user can check
+// what each cover hides.
+//
 // Threads: main thread. `present` is called on the player's thread.
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,13 +38,27 @@ public:
 
     PreviewPlayer& player() { return *player_; }
 
+    // While `on`, the preview shows the source without any edit; the frame on screen is
+    // rendered again at once.
+    void showOriginal(bool on);
+    bool showsOriginal() const { return showOriginal_.load(); }
+    // Hands a copy of the source frame on screen (upright, at preview size, without edits) to
+    // `done` on the main thread, once the player has rendered it again. A later request
+    // replaces one not yet answered.
+    void captureSourceFrame(std::function<void(Image)> done);
+
 private:
     explicit PreviewPlayback(EditSession& session) : session_(session) {}
     void onTimeReport(const MediaTime& time);
     void seekToPlayhead();
+    // Player's thread: answers a pending capture with `source`.
+    void handOver(const Image& source);
 
     EditSession& session_;
     std::unique_ptr<PreviewPlayer> player_;
     bool dropNextReport_ = false;
+    std::atomic<bool> showOriginal_{false};
+    std::mutex captureMutex_;
+    std::function<void(Image)> capture_;  // under captureMutex_
     std::vector<std::unique_ptr<NotificationCenter::Token>> observers_;
 };
