@@ -1,18 +1,16 @@
 #include "app/home/LibraryGridModel.h"
 
 #include <QFileInfo>
-#include <QImage>
 #include <cmath>
 
+#include "app/QtImage.h"
 #include "platform/time/ClockText.h"
 
 namespace {
 
 QPixmap pixmapOf(const Image& picture) {
-    if (picture.empty() || picture.pixels.type() != CV_8UC4) return {};
-    QImage image(picture.pixels.data, picture.width(), picture.height(), int(picture.pixels.step),
-                 QImage::Format_RGBA8888_Premultiplied);
-    return QPixmap::fromImage(image.copy());
+    QImage image = toQImage(picture);
+    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
 }  // namespace

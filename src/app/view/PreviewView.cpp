@@ -7,6 +7,9 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <utility>
+
+#include "app/QtImage.h"
 
 namespace {
 
@@ -21,14 +24,12 @@ PreviewView::PreviewView(QWidget* parent) : QWidget(parent) {
 }
 
 void PreviewView::showFrame(const Image& frame) {
-    const cv::Mat& pixels = frame.pixels;
-    if (pixels.empty() || pixels.type() != CV_8UC4) return;
     // A copy: the player reuses its buffers once this returns.
-    QImage image(pixels.data, pixels.cols, pixels.rows, int(pixels.step),
-                 QImage::Format_RGBA8888_Premultiplied);
+    QImage image = toQImage(frame);
+    if (image.isNull()) return;
     {
         std::lock_guard lock(mutex_);
-        frame_ = image.copy();
+        frame_ = std::move(image);
     }
     QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
 }
