@@ -27,3 +27,10 @@ inline constexpr std::array<StyleKind, 14> allStyleKinds = {
     StyleKind::instant, StyleKind::mono,     StyleKind::noir,   StyleKind::process,
     StyleKind::tonal,   StyleKind::transfer,
 };
+
+// The styles the pickers offer: the blurs. The others are colour effects, kept for projects
+// that use them.
+inline constexpr std::array<StyleKind, 5> blurStyleKinds = {
+    StyleKind::gaussian, StyleKind::motion,  StyleKind::pixellate,
+    StyleKind::bokeh,    StyleKind::crystal,
+};

@@ -1,23 +1,29 @@
 #include "app/view/EditingScreen.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 
+#include "app/faces/FaceToolView.h"
 #include "app/sound/SystemAudioOutput.h"
 #include "app/view/PreviewView.h"
 #include "app/view/SaveVideoFlow.h"
 #include "app/view/SavingOverlay.h"
 #include "core/Notifications.h"
+#include "faces/FaceSpanJumps.h"
 #include "faces/view/FaceOverlayView.h"
 #include "platform/time/ClockText.h"
 #include "session/EditSession.h"
@@ -70,6 +76,12 @@ EditingScreen::EditingScreen(QWidget* parent) : QWidget(parent) {
         session_->contentOffset = {offset.x(), offset.y()};
         NotificationCenter::defaultCenter().post(Notifications::zoomChange);
     });
+    originalBadge_ = new QLabel("Original: nothing hidden", preview_);
+    originalBadge_->setAccessibleName("Showing original");
+    originalBadge_->setStyleSheet(
+        "background: rgba(200, 40, 40, 220); color: white; padding: 4px 10px; font-weight: bold;");
+    originalBadge_->move(12, 12);
+    originalBadge_->hide();
     column->addWidget(stage, 1);
 
     auto* bar = new QHBoxLayout();
@@ -99,6 +111,9 @@ EditingScreen::EditingScreen(QWidget* parent) : QWidget(parent) {
     bar->addWidget(time_);
     bar->addWidget(scan_);
     column->addLayout(bar);
+    faceTool_ = new FaceToolView(this);
+    faceTool_->hide();
+    column->addWidget(faceTool_);
     column->addWidget(makeToolBar());
 
     overlay_ = new SavingOverlay(this);
@@ -109,6 +124,7 @@ EditingScreen::EditingScreen(QWidget* parent) : QWidget(parent) {
     });
     observeSession();
     closeVideo();
+    qApp->installEventFilter(this);
 }
 
 EditingScreen::~EditingScreen() {
@@ -116,6 +132,7 @@ EditingScreen::~EditingScreen() {
     // deleted after the session) must not look at the session as it goes.
     saving_->cancel();
     faces_->setInput({});
+    faceTool_->setSession(nullptr, {});
 }
 
 QWidget* EditingScreen::makeTopBar() {
@@ -207,6 +224,7 @@ void EditingScreen::observeSession() {
     on(Notifications::toolChange, [this] {
         addingObject_ = false;
         showTitle();
+        showToolArea();
     });
     on(Notifications::addMoreObject, [this] {
         addingObject_ = true;
@@ -250,6 +268,11 @@ std::optional<std::string> EditingScreen::openFile(const std::string& path) {
                       [s = session_.get()] { return s->tool == EditTool::face; },
                       [s = session_.get()] { return s->playhead; },
                       [s = session_.get()] { return s->source(); }});
+    faceTool_->setSession(session_.get(), [p = playback_.get()](auto done) {
+        p->captureSourceFrame(std::move(done));
+    });
+    // Every person the scan finds starts hidden: saving without a look at each never leaks one.
+    session_->faceEditor().setHidingForNewFaces(FaceHiding{});
     unsaved_ = UnsavedWork();
     // A project holds exactly the edits it was opened from: nothing is unsaved yet.
     if (isProject(path)) unsaved_.markSaved(*session_);
@@ -257,6 +280,7 @@ std::optional<std::string> EditingScreen::openFile(const std::string& path) {
     preview_->fit();
     editBar_->hide();
     showTitle();
+    showToolArea();
     showTime();
     scanFailure_.clear();
     session_->startFaceScan(false, [this](const std::string& reason) {
@@ -270,8 +294,11 @@ std::optional<std::string> EditingScreen::openFile(const std::string& path) {
 
 void EditingScreen::closeVideo() {
     saving_->cancel();
-    playback_.reset();
+    showOriginal(false);
     faces_->setInput({});
+    faceTool_->setSession(nullptr, {});
+    faceTool_->hide();
+    playback_.reset();
     session_.reset();
     unsaved_ = UnsavedWork();
     preview_->clear();
@@ -310,6 +337,39 @@ void EditingScreen::showTitle() {
     if (QAbstractButton* button = tools_->button(tool)) button->setChecked(true);
     title_->setText(session_->tool == EditTool::object && addingObject_ ? "ADD BLUR OBJECT"
                                                                         : TOOLS[tool].title);
+}
+
+void EditingScreen::showToolArea() {
+    faceTool_->setVisible(session_ && session_->tool == EditTool::face);
+}
+
+void EditingScreen::jumpToFace(bool forward) {
+    if (session_ && !saving_->isSaving())
+        faceTool_->jumpToFace(forward ? Heading::forward : Heading::back);
+}
+
+void EditingScreen::showOriginal(bool on) {
+    on = on && playback_ && !saving_->isSaving();
+    originalBadge_->setVisible(on);
+    if (on) originalBadge_->raise();
+    if (playback_) playback_->showOriginal(on);
+}
+
+bool EditingScreen::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (type == QEvent::ApplicationDeactivate) {
+        showOriginal(false);  // the key's release goes to another application
+    } else if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && isVisible()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // A search field takes the key as a character.
+        const bool typing = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (key->key() == Qt::Key_Backslash && !key->isAutoRepeat() && !typing &&
+            watched == window()->windowHandle()) {
+            showOriginal(type == QEvent::KeyPress);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void EditingScreen::showEditBar(const QString& title) {

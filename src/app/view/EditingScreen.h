@@ -18,6 +18,7 @@
 
 class EditSession;
 class FaceOverlayView;
+class FaceToolView;
 class PreviewPlayback;
 class PreviewView;
 class QButtonGroup;
@@ -57,6 +58,10 @@ public:
     // it could not.
     std::optional<std::string> saveProject(const std::string& path, bool overwrite);
     void fitPreview();
+    // Moves the playhead to the nearest start or last frame of a person's cover (Heading).
+    void jumpToFace(bool forward);
+    // While `on`, the preview shows the video without any edit; the key `\` holds it.
+    void showOriginal(bool on);
 
 signals:
     // The close control: the window decides where to go.
@@ -64,6 +69,9 @@ signals:
     void savingChanged(bool saving);
     // The open video (or none) changed.
     void videoChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* makeTopBar();
@@ -74,6 +82,7 @@ private:
     void showEditBar(const QString& title);
     void showTime();
     void showScanState();
+    void showToolArea();
 
     std::unique_ptr<EditSession> session_;
     std::unique_ptr<PreviewPlayback> playback_;  // after the session: goes first
@@ -85,6 +94,8 @@ private:
     QLabel* editTitle_;
     PreviewView* preview_;
     FaceOverlayView* faces_;
+    QLabel* originalBadge_;
+    FaceToolView* faceTool_;
     SavingOverlay* overlay_;
     SaveVideoFlow* saving_;
     QPushButton* play_;

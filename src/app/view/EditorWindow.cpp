@@ -97,6 +97,11 @@ void EditorWindow::addPlaybackMenu() {
         menu, "Go to Start", Qt::Key_Home, [s] { s->moveTo(0); }, this);
     addCommand(
         menu, "Go to End", Qt::Key_End, [s] { s->moveTo(HUGE_VAL); }, this);
+    menu->addSeparator();
+    addCommand(
+        menu, "Previous Face", Qt::Key_BracketLeft, [s] { s->jumpToFace(false); }, this);
+    addCommand(
+        menu, "Next Face", Qt::Key_BracketRight, [s] { s->jumpToFace(true); }, this);
     connect(screen_, &EditingScreen::savingChanged, menu, &QWidget::setDisabled);
 }
 

@@ -1,0 +1,134 @@
+#include "app/faces/FaceToolView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "app/faces/FaceStrip.h"
+#include "core/Notifications.h"
+#include "faces/FaceSpanJumps.h"
+#include "session/EditSession.h"
+
+namespace {
+
+enum Page { browsePage = 0, editPage = 1 };
+
+QPushButton* actionButton(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setAccessibleName(text);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+}  // namespace
+
+FaceToolView::FaceToolView(QWidget* parent) : QWidget(parent) {
+    setAccessibleName("Face tool");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    pages_ = new QStackedWidget(this);
+    pages_->insertWidget(browsePage, makeBrowsePage());
+    panel_ = new QWidget(this);
+    pages_->insertWidget(editPage, panel_);
+    layout->addWidget(pages_);
+
+    auto& center = NotificationCenter::defaultCenter();
+    auto on = [&](const NotificationName& name, std::function<void()> action) {
+        observers_.push_back(center.addObserver(name, [action](auto) { action(); }));
+    };
+    for (const NotificationName* name :
+         {&Notifications::progressing, &Notifications::endProcess, &Notifications::updateFilter,
+          &Notifications::startProcess})
+        on(*name, [this] { showPersons(); });
+    // The playhead decides only whether the scan has reached the persons to show.
+    on(Notifications::timeChange, [this] {
+        if (session_) strip_->reload();
+    });
+    on(Notifications::onEditFace, [this] {
+        pages_->setCurrentIndex(editPage);
+        showPersons();
+    });
+    on(Notifications::offEditFace, [this] {
+        pages_->setCurrentIndex(browsePage);
+        showPersons();
+    });
+}
+
+FaceToolView::~FaceToolView() = default;
+
+QWidget* FaceToolView::makeBrowsePage() {
+    auto* page = new QWidget(this);
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(8, 4, 8, 4);
+    strip_ = new FaceStrip(page);
+    column->addWidget(strip_);
+    auto* row = new QHBoxLayout();
+    hideAll_ = actionButton("Hide all", page);
+    hideAll_->setToolTip("Hide every person not hidden yet");
+    connect(hideAll_, &QPushButton::clicked, this, [this] {
+        if (session_) session_->faceEditor().hideEveryFace(FaceHiding{});
+    });
+    hideNone_ = actionButton("Hide none", page);
+    hideNone_->setToolTip("Show every person (each keeps its look for later)");
+    connect(hideNone_, &QPushButton::clicked, this, [this] {
+        if (session_) session_->faceEditor().showEveryFace();
+    });
+    auto* previous = actionButton("Previous face", page);
+    previous->setToolTip("To where a person's cover starts or ends, before the playhead ([)");
+    connect(previous, &QPushButton::clicked, this, [this] { jumpToFace(Heading::back); });
+    auto* next = actionButton("Next face", page);
+    next->setToolTip("To where a person's cover starts or ends, after the playhead (])");
+    connect(next, &QPushButton::clicked, this, [this] { jumpToFace(Heading::forward); });
+    hiddenCount_ = new QLabel(page);
+    hiddenCount_->setAccessibleName("Hidden persons");
+    auto* hint = new QLabel("Hold \\ to see the original", page);
+    hint->setEnabled(false);
+    for (QWidget* widget : std::initializer_list<QWidget*>{hideAll_, hideNone_, previous, next})
+        row->addWidget(widget);
+    row->addSpacing(16);
+    row->addWidget(hiddenCount_);
+    row->addStretch(1);
+    row->addWidget(hint);
+    column->addLayout(row);
+    return page;
+}
+
+void FaceToolView::setSession(EditSession* session, CaptureFrame captureFrame) {
+    session_ = session;
+    strip_->setSession(session);
+    (void)captureFrame;
+    pages_->setCurrentIndex(browsePage);
+    showPersons();
+}
+
+void FaceToolView::showPersons() {
+    if (!session_) {
+        hiddenCount_->clear();
+        return;
+    }
+    strip_->reload();
+    const FaceEditor& faces = session_->faceEditor();
+    const size_t persons = faces.regions().size();
+    const size_t hidden = faces.hiddenFaceCount();
+    hiddenCount_->setText(persons ? QString("%1 of %2 persons hidden").arg(hidden).arg(persons)
+                                  : QString());
+    hideAll_->setEnabled(hidden < persons);
+    hideNone_->setEnabled(hidden > 0);
+}
+
+void FaceToolView::jumpToFace(Heading heading) {
+    if (!session_) return;
+    auto source = session_->source();
+    auto edge = nearestFaceEdge(session_->faceEditor().regions(), session_->playhead.seconds(),
+                                source->frameDuration(), heading);
+    auto duration = source->duration();
+    if (!edge || !duration) return;
+    if (session_->isPlay) {
+        session_->isPlay = false;
+        NotificationCenter::defaultCenter().post(Notifications::playStatusChange);
+    }
+    session_->playhead = MediaTime::fromSeconds(*edge, duration->timescale);
+    NotificationCenter::defaultCenter().post(Notifications::timeChange);
+}
