@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 
 #include "app/home/LibraryGridModel.h"
 
@@ -16,6 +17,7 @@ QRect squareCrop(QSize size) {
 // Cells are dark whatever the theme, as photo grids are: the pictures stand out, and a cell
 // still waiting for its thumbnail reads as a picture to come rather than as a gap.
 const QColor cellColour(48, 48, 48);
+constexpr int LABEL_MARGIN = 6;
 
 void paintPlaceholder(QPainter* painter, const QRect& cell) {
     painter->setPen(QColor(200, 200, 200));
@@ -26,19 +28,40 @@ void paintPlaceholder(QPainter* painter, const QRect& cell) {
                       "This video cannot be read");
 }
 
-void paintDuration(QPainter* painter, const QRect& cell, const QString& text) {
-    QFont font = painter->font();
-    font.setBold(true);
-    painter->setFont(font);
-    const QFontMetrics metrics(font);
-    const int margin = 6;
-    QRect label(0, 0, metrics.horizontalAdvance(text) + 2 * margin, metrics.height() + 4);
-    label.moveBottomRight(cell.bottomRight() - QPoint(4, 4));
+// A dark label in the corner; returns where it went.
+QRect paintLabel(QPainter* painter, const QRect& label, const QString& text) {
     painter->setPen(Qt::NoPen);
     painter->setBrush(QColor(0, 0, 0, int(0.7 * 255)));
     painter->drawRoundedRect(label, 4, 4);
     painter->setPen(Qt::white);
     painter->drawText(label, Qt::AlignCenter, text);
+    return label;
+}
+
+// The duration at the bottom right, in bold; returns its label's box.
+QRect paintDuration(QPainter* painter, const QRect& cell, const QString& text) {
+    QFont font = painter->font();
+    font.setBold(true);
+    painter->setFont(font);
+    const QFontMetrics metrics(font);
+    QRect label(0, 0, metrics.horizontalAdvance(text) + 2 * LABEL_MARGIN, metrics.height() + 4);
+    label.moveBottomRight(cell.bottomRight() - QPoint(4, 4));
+    return paintLabel(painter, label, text);
+}
+
+// The file's name at the bottom left, shortened in the middle to leave the duration room:
+// videos from one camera differ by their names' ends.
+void paintName(QPainter* painter, const QRect& cell, const QString& name, int rightEdge) {
+    QFont font = painter->font();
+    font.setBold(false);
+    painter->setFont(font);
+    const QFontMetrics metrics(font);
+    const int room = rightEdge - cell.left() - 8 - 2 * LABEL_MARGIN - 4;
+    if (room < metrics.averageCharWidth() * 4) return;
+    const QString shown = metrics.elidedText(name, Qt::ElideMiddle, room);
+    QRect label(0, 0, metrics.horizontalAdvance(shown) + 2 * LABEL_MARGIN, metrics.height() + 4);
+    label.moveBottomLeft(cell.bottomLeft() + QPoint(4, -4));
+    paintLabel(painter, label, shown);
 }
 
 }  // namespace
@@ -58,7 +81,9 @@ void ThumbnailDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         paintPlaceholder(painter, cell);
 
     const QString duration = index.data(LibraryGridModel::DurationRole).toString();
-    if (!duration.isEmpty()) paintDuration(painter, cell, duration);
+    const int nameEnd =
+        duration.isEmpty() ? cell.right() - 4 : paintDuration(painter, cell, duration).left();
+    paintName(painter, cell, index.data(Qt::DisplayRole).toString(), nameEnd);
 
     if (option.state & QStyle::State_Selected) {
         QPen frame(option.palette.color(QPalette::Highlight), 4);
