@@ -13,12 +13,8 @@ QColor ControlLook::accent(const QWidget& widget) {
     return widget.palette().color(QPalette::Highlight);
 }
 
-QString ControlLook::pickerStyleSheet() {
-    return QString(
-               "QToolButton { color: %1; border: 2px solid transparent; border-radius: 6px;"
-               " padding: 2px; }"
-               "QToolButton:hover, QToolButton:focus { background: rgba(255, 255, 255, 28); }"
-               "QToolButton:checked { border-color: palette(highlight); }"
-               "QLabel { color: %1; }")
-        .arg(TEXT.name());
+void ControlLook::useLightText(QWidget& widget) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, TEXT);
+    widget.setPalette(palette);
 }

@@ -3,7 +3,6 @@
 // preview, with the palette's highlight for what is chosen or focused. GUI thread.
 
 #include <QColor>
-#include <QString>
 
 class QPainter;
 class QWidget;
@@ -18,8 +17,8 @@ inline constexpr double CORNER_RADIUS = 6;
 
 // What is chosen or focused: the palette's highlight.
 QColor accent(const QWidget& widget);
-// The pickers' buttons: light captions, the chosen one outlined in the highlight.
-QString pickerStyleSheet();
+// Labels and captions in TEXT.
+void useLightText(QWidget& widget);
 // Fills the widget with the dark ground, rounded.
 void paintGround(QPainter& painter, const QWidget& widget);
 

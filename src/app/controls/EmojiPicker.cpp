@@ -1,6 +1,5 @@
 #include "app/controls/EmojiPicker.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -22,6 +21,7 @@ namespace {
 constexpr int COLUMNS = 8;
 constexpr int BUTTON_SIDE = 40;
 constexpr int EMOJI_PIXELS = 24;
+const char* const EMOJI_FAMILY = "Noto Color Emoji";
 const char* const RECENT_KEY = "recentEmoji";
 const char* const EMOJI_PROPERTY = "emoji";
 
@@ -44,10 +44,9 @@ EmojiPicker::EmojiPicker(QWidget* parent)
     : QWidget(parent),
       recent_(storedRecent()),
       searchField_(new QLineEdit(this)),
-      scroll_(new QScrollArea(this)),
       buttons_(new QButtonGroup(this)) {
     setAccessibleName("Emoji");
-    setStyleSheet(ControlLook::pickerStyleSheet());
+    ControlLook::useLightText(*this);
     // Not exclusive: the group only lets the arrows move between all the emoji.
     buttons_->setExclusive(false);
 
@@ -69,21 +68,18 @@ EmojiPicker::EmojiPicker(QWidget* parent)
     sections_->addStretch();
     showRecent();
 
-    scroll_->setWidget(content);
-    scroll_->setWidgetResizable(true);
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->viewport()->setAutoFillBackground(false);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
-    // The arrows move the focus from emoji to emoji; keep the focused one in view.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (now && scroll_->widget()->isAncestorOf(now)) scroll_->ensureWidgetVisible(now);
-    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(searchField_);
-    layout->addWidget(scroll_, 1);
+    layout->addWidget(scroll, 1);
 }
 
 QWidget* EmojiPicker::makeSection(const QString& name, const QString& title,
@@ -100,7 +96,8 @@ QWidget* EmojiPicker::makeSection(const QString& name, const QString& title,
     grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addLayout(grid);
 
-    QFont glyphs = font();
+    // The colour font by name: the default font draws many emoji as black outlines.
+    QFont glyphs(EMOJI_FAMILY);
     glyphs.setPixelSize(EMOJI_PIXELS);
     for (size_t i = 0; i < emoji.size(); ++i) {
         const std::string& one = emoji[i];

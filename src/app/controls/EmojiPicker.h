@@ -13,7 +13,6 @@
 
 class QButtonGroup;
 class QLineEdit;
-class QScrollArea;
 class QVBoxLayout;
 
 class EmojiPicker : public QWidget {
@@ -44,7 +43,6 @@ private:
     std::string current_;
     std::vector<std::string> found_;
     QLineEdit* searchField_;
-    QScrollArea* scroll_;
     QVBoxLayout* sections_;
     QButtonGroup* buttons_;
     QWidget* recentSection_ = nullptr;

@@ -1,6 +1,9 @@
 #pragma once
-// A button of the style and emoji pickers: Enter and Return pick it as Space does, and the
-// arrows move among the buttons of its group (Qt's own rule for grouped buttons). GUI thread.
+// A button of the style and emoji pickers, drawn for the pickers' dark ground: a picture with
+// its caption under it, or a text alone (an emoji) in the middle; the chosen one outlined in
+// the highlight. Enter and Return pick it as Space does, and the arrows move among the buttons
+// of its group (Qt's own rule for grouped buttons), scrolling the focused one into view. GUI
+// thread.
 
 #include <QToolButton>
 
@@ -8,7 +11,10 @@ class PickerButton : public QToolButton {
     Q_OBJECT
 public:
     explicit PickerButton(QWidget* parent = nullptr);
+    QSize sizeHint() const override;
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 };

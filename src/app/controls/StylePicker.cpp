@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <algorithm>
 
@@ -56,7 +57,6 @@ StylePicker::StylePicker(QWidget* parent)
       group_(new QButtonGroup(this)),
       generation_(std::make_shared<std::atomic<int>>(0)) {
     setAccessibleName("Styles");
-    setStyleSheet(ControlLook::pickerStyleSheet());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     auto* strip = new QWidget;
@@ -64,16 +64,17 @@ StylePicker::StylePicker(QWidget* parent)
     row_->setContentsMargins(4, 4, 4, 4);
     row_->setSpacing(4);
     row_->addStretch();
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidget(strip);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
+    // A narrow panel scrolls the styles sideways.
+    scroll_ = new QScrollArea(this);
+    scroll_->setWidget(strip);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->viewport()->setAutoFillBackground(false);
     strip->setAutoFillBackground(false);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scroll);
+    layout->addWidget(scroll_);
 
     connect(group_, &QButtonGroup::idClicked, this, [this](int index) {
         current_ = choices_[size_t(index)].style;
@@ -96,7 +97,6 @@ void StylePicker::setStyles(const std::vector<StyleKind>& styles) {
     for (StyleKind style : styles) {
         auto* button = new PickerButton;
         button->setCheckable(true);
-        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setIconSize(THUMBNAIL);
         button->setIcon(empty);
         button->setText(QString::fromStdString(StyleCatalogue::entry(style).name));
@@ -106,7 +106,9 @@ void StylePicker::setStyles(const std::vector<StyleKind>& styles) {
         choices_.push_back({style, button});
     }
     if (current_) setCurrent(*current_);
-    setFixedHeight(sizeHint().height());
+    // Room for the buttons and, below them, the scroll bar a narrow panel shows.
+    setFixedHeight(scroll_->widget()->sizeHint().height() +
+                   scroll_->horizontalScrollBar()->sizeHint().height());
     renderThumbnails();
 }
 

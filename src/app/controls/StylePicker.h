@@ -17,6 +17,7 @@
 class QButtonGroup;
 class QHBoxLayout;
 class QImage;
+class QScrollArea;
 class QToolButton;
 struct Image;
 
@@ -52,6 +53,7 @@ private:
     std::optional<StyleKind> current_;
     QButtonGroup* group_;
     QHBoxLayout* row_;
+    QScrollArea* scroll_;
     std::shared_ptr<const Image> frame_;
     // Counts the frames and style lists asked for; a worker whose count is no longer the
     // latest stops and its thumbnails are dropped.

@@ -21,9 +21,7 @@ ValueSlider::ValueSlider(const QString& accessibleName, QWidget* parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     label_->setFixedWidth(LABEL_WIDTH);
     label_->setAlignment(Qt::AlignCenter);
-    QPalette text = label_->palette();
-    text.setColor(QPalette::WindowText, ControlLook::TEXT);
-    label_->setPalette(text);
+    ControlLook::useLightText(*label_);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
