@@ -296,6 +296,14 @@ TEST(StylePickerControl, ThumbnailsOfTheLatestFrameArriveAndAClickChoosesTheStyl
     EXPECT_EQ(chosen, StyleKind::pixellate);
     EXPECT_TRUE(buttons[2]->isChecked());
     EXPECT_FALSE(buttons[0]->isChecked());
+
+    // From the keyboard: the arrows move the choice, Enter picks the focused style.
+    buttons[2]->setFocus();
+    key(*buttons[2], Qt::Key_Right);
+    EXPECT_EQ(chosen, StyleKind::bokeh);
+    buttons[0]->setFocus();
+    key(*buttons[0], Qt::Key_Return);
+    EXPECT_EQ(chosen, StyleKind::gaussian);
 }
 
 TEST(EmojiPickerControl, SearchNarrowsTheEmojiAndAPickGoesToRecentlyUsed) {
@@ -330,12 +338,23 @@ TEST(EmojiPickerControl, SearchNarrowsTheEmojiAndAPickGoesToRecentlyUsed) {
     std::vector<std::string> chosen;
     QObject::connect(picker, &EmojiPicker::emojiChosen,
                      [&](const std::string& e) { chosen.push_back(e); });
-    auto* grinning = byName<QAbstractButton>(panel.window, "grinning face");
+    QWidget* matches = byName<QWidget>(panel.window, "search results");
+    ASSERT_TRUE(matches);
+    auto* grinning = byName<QAbstractButton>(*matches, "grinning face");
     ASSERT_TRUE(grinning);
     clickAt(*grinning, grinning->rect().center());
     ASSERT_EQ(chosen.size(), 1u);
     EXPECT_EQ(chosen[0], "\U0001F600");
     EXPECT_EQ(QSettings().value("recentEmoji").toStringList(), QStringList{"\U0001F600"});
+
+    // The arrows move among the matches.
+    QApplication::processEvents();  // lays the matches out
+    grinning->setFocus();
+    key(*grinning, Qt::Key_Right);
+    ASSERT_TRUE(QApplication::focusWidget());
+    EXPECT_EQ(QApplication::focusWidget()->accessibleName(), found[1]);
+    key(*QApplication::focusWidget(), Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), grinning);
 
     // Enter in the field picks the first match; Escape clears the search.
     field->setText("dog face");

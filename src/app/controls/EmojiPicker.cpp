@@ -44,11 +44,13 @@ EmojiPicker::EmojiPicker(QWidget* parent)
     : QWidget(parent),
       recent_(storedRecent()),
       searchField_(new QLineEdit(this)),
-      buttons_(new QButtonGroup(this)) {
+      browsing_(new QButtonGroup(this)),
+      matches_(new QButtonGroup(this)) {
     setAccessibleName("Emoji");
     ControlLook::useLightText(*this);
-    // Not exclusive: the group only lets the arrows move between all the emoji.
-    buttons_->setExclusive(false);
+    // Not exclusive: the groups only let the arrows move between the emoji.
+    browsing_->setExclusive(false);
+    matches_->setExclusive(false);
 
     searchField_->setAccessibleName("Search Emoji");
     searchField_->setPlaceholderText("Search Emoji");
@@ -62,7 +64,7 @@ EmojiPicker::EmojiPicker(QWidget* parent)
     sections_->setSpacing(6);
     for (const EmojiSection& group : emojiSections()) {
         const QString name = QString::fromUtf8(group.name.data(), qsizetype(group.name.size()));
-        groupSections_.push_back(makeSection(name, name, group.emoji));
+        groupSections_.push_back(makeSection(name, name, group.emoji, *browsing_));
         sections_->addWidget(groupSections_.back());
     }
     sections_->addStretch();
@@ -83,7 +85,7 @@ EmojiPicker::EmojiPicker(QWidget* parent)
 }
 
 QWidget* EmojiPicker::makeSection(const QString& name, const QString& title,
-                                  const std::vector<std::string>& emoji) {
+                                  const std::vector<std::string>& emoji, QButtonGroup& group) {
     auto* section = new QWidget;
     section->setAccessibleName(name);
     auto* layout = new QVBoxLayout(section);
@@ -104,16 +106,15 @@ QWidget* EmojiPicker::makeSection(const QString& name, const QString& title,
         auto* button = new PickerButton(section);
         button->setText(QString::fromStdString(one));
         const std::string_view name = emojiNames().nameOf(one);
-        button->setAccessibleName(
-            QString::fromUtf8(name.empty() ? one.data() : name.data(),
-                              qsizetype(name.empty() ? one.size() : name.size())));
+        const std::string_view spoken = name.empty() ? std::string_view(one) : name;
+        button->setAccessibleName(QString::fromUtf8(spoken.data(), qsizetype(spoken.size())));
         button->setToolTip(button->accessibleName());
         button->setFont(glyphs);
         button->setFixedSize(BUTTON_SIDE, BUTTON_SIDE);
         button->setCheckable(true);
         button->setChecked(one == current_);
         button->setProperty(EMOJI_PROPERTY, QString::fromStdString(one));
-        buttons_->addButton(button);
+        group.addButton(button);
         connect(button, &QToolButton::clicked, this, [this, one] { choose(one); });
         grid->addWidget(button, int(i) / COLUMNS, int(i) % COLUMNS);
     }
@@ -125,7 +126,7 @@ QWidget* EmojiPicker::makeSection(const QString& name, const QString& title,
 void EmojiPicker::replaceSection(QWidget*& section, QWidget* replacement) {
     if (section) {
         for (QAbstractButton* button : section->findChildren<QAbstractButton*>())
-            buttons_->removeButton(button);
+            button->group()->removeButton(button);
         section->hide();
         section->setParent(nullptr);
         section->deleteLater();
@@ -140,7 +141,8 @@ void EmojiPicker::showRecent() {
     const std::vector<std::string>& items = recent_.items();
     const QString name = QString::fromUtf8(RecentEmoji::SECTION_NAME.data(),
                                            qsizetype(RecentEmoji::SECTION_NAME.size()));
-    replaceSection(recentSection_, items.empty() ? nullptr : makeSection(name, name, items));
+    replaceSection(recentSection_,
+                   items.empty() ? nullptr : makeSection(name, name, items, *browsing_));
     if (recentSection_) recentSection_->setVisible(!resultSection_);
 }
 
@@ -148,10 +150,10 @@ void EmojiPicker::search(const QString& query) {
     found_ = emojiNames().find(query.toStdString());
     const bool searching = !query.trimmed().isEmpty();
     replaceSection(resultSection_,
-                   searching
-                       ? makeSection("search results",
-                                     found_.empty() ? "No Emoji Found" : "Search Results", found_)
-                       : nullptr);
+                   searching ? makeSection("search results",
+                                           found_.empty() ? "No Emoji Found" : "Search Results",
+                                           found_, *matches_)
+                             : nullptr);
     if (recentSection_) recentSection_->setVisible(!searching);
     for (QWidget* group : groupSections_) group->setVisible(!searching);
 }
@@ -169,8 +171,9 @@ void EmojiPicker::choose(const std::string& emoji) {
 void EmojiPicker::setCurrent(const std::string& emoji) {
     current_ = emoji;
     const QString marked = QString::fromStdString(emoji);
-    for (QAbstractButton* button : buttons_->buttons())
-        button->setChecked(button->property(EMOJI_PROPERTY).toString() == marked);
+    for (QButtonGroup* group : {browsing_, matches_})
+        for (QAbstractButton* button : group->buttons())
+            button->setChecked(button->property(EMOJI_PROPERTY).toString() == marked);
 }
 
 bool EmojiPicker::eventFilter(QObject* watched, QEvent* event) {

@@ -33,7 +33,7 @@ protected:
 
 private:
     QWidget* makeSection(const QString& name, const QString& title,
-                         const std::vector<std::string>& emoji);
+                         const std::vector<std::string>& emoji, QButtonGroup& group);
     void replaceSection(QWidget*& section, QWidget* replacement);
     void choose(const std::string& emoji);
     void search(const QString& query);
@@ -44,7 +44,10 @@ private:
     std::vector<std::string> found_;
     QLineEdit* searchField_;
     QVBoxLayout* sections_;
-    QButtonGroup* buttons_;
+    // The arrows move among the buttons of one group: the ones shown while browsing (recently
+    // used and the catalogue's groups) or the search's matches, never to hidden ones.
+    QButtonGroup* browsing_;
+    QButtonGroup* matches_;
     QWidget* recentSection_ = nullptr;
     QWidget* resultSection_ = nullptr;
     std::vector<QWidget*> groupSections_;

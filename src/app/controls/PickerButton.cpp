@@ -1,8 +1,10 @@
 #include "app/controls/PickerButton.h"
 
+#include <QButtonGroup>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <cstdlib>
 
 #include "app/controls/ControlLook.h"
 
@@ -54,12 +56,40 @@ void PickerButton::paintEvent(QPaintEvent*) {
 }
 
 void PickerButton::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        event->modifiers() == Qt::NoModifier) {
-        click();
+    const int key = event->key();
+    if (event->modifiers() != Qt::NoModifier) return QToolButton::keyPressEvent(event);
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return click();
+    // Qt moves the focus in exclusive groups only: in others, the buttons the focused one took
+    // out of the tab chain no longer qualify.
+    const bool arrow =
+        key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (arrow && group() && !group()->exclusive()) {
+        if (QAbstractButton* next = neighbour(key)) next->setFocus(Qt::OtherFocusReason);
         return;
     }
     QToolButton::keyPressEvent(event);
+}
+
+// The shown button of the group nearest this way: in the same row (or column) first.
+QAbstractButton* PickerButton::neighbour(int key) const {
+    const bool sideways = key == Qt::Key_Left || key == Qt::Key_Right;
+    const bool backwards = key == Qt::Key_Left || key == Qt::Key_Up;
+    const QPoint from = mapToGlobal(rect().center());
+    QAbstractButton* nearest = nullptr;
+    long long nearestScore = 0;
+    for (QAbstractButton* other : group()->buttons()) {
+        if (other == this || !other->isVisible()) continue;
+        const QPoint to = other->mapToGlobal(other->rect().center());
+        const int along = sideways ? to.x() - from.x() : to.y() - from.y();
+        const int across = sideways ? to.y() - from.y() : to.x() - from.x();
+        if (backwards ? along >= 0 : along <= 0) continue;
+        const long long score = (long long)std::abs(across) << 32 | std::abs(along);
+        if (!nearest || score < nearestScore) {
+            nearest = other;
+            nearestScore = score;
+        }
+    }
+    return nearest;
 }
 
 void PickerButton::focusInEvent(QFocusEvent* event) {
