@@ -4,8 +4,8 @@
 
 QImage toQImage(const Image& picture) {
     const cv::Mat& pixels = picture.pixels;
-    if (pixels.empty() || pixels.type() != CV_8UC4) return {};
-    return QImage(pixels.data, pixels.cols, pixels.rows, int(pixels.step),
-                  QImage::Format_RGBA8888_Premultiplied)
-        .copy();
+    if (pixels.empty() || (pixels.type() != CV_8UC4 && pixels.type() != CV_16UC4)) return {};
+    const QImage::Format format = picture.isDeep() ? QImage::Format_RGBA64_Premultiplied
+                                                   : QImage::Format_RGBA8888_Premultiplied;
+    return QImage(pixels.data, pixels.cols, pixels.rows, int(pixels.step), format).copy();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Our pictures (8-bit premultiplied RGBA) as Qt's, for widgets to draw.
+// Our pictures (8- or 16-bit premultiplied RGBA) as Qt's, for widgets to draw.
 
 #include <QImage>
 

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "app/QtImage.h"
 #include "app/controls/ControlLook.h"
 #include "app/controls/PickerButton.h"
 #include "core/RegionStyle.h"
@@ -32,15 +33,6 @@ Image shrunk(const Image& frame, QSize box) {
     const int width = std::max(1, int(frame.width() * scale + 0.5));
     const int height = std::max(1, int(frame.height() * scale + 0.5));
     return orientAndScale(frame, AffineTransform::identity(), width, height);
-}
-
-QImage toQImage(const Image& picture) {
-    const QImage::Format format = picture.isDeep() ? QImage::Format_RGBA64_Premultiplied
-                                                   : QImage::Format_RGBA8888_Premultiplied;
-    // A copy: the QImage must own its pixels once the Image is gone.
-    return QImage(picture.pixels.data, picture.width(), picture.height(), int(picture.pixels.step),
-                  format)
-        .copy();
 }
 
 QPixmap placeholder(qreal pixelRatio) {
