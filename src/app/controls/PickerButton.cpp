@@ -1,5 +1,7 @@
 #include "app/controls/PickerButton.h"
 
+#include "app/controls/StepKeys.h"
+
 #include <QButtonGroup>
 #include <QKeyEvent>
 #include <QPainter>
@@ -53,6 +55,18 @@ void PickerButton::paintEvent(QPaintEvent*) {
     icon().paint(&painter, picture);
     painter.drawText(QRect(0, picture.bottom() + PADDING, width(), height()),
                      Qt::AlignHCenter | Qt::AlignTop, text());
+}
+
+bool PickerButton::event(QEvent* event) {
+    // The arrows move between the buttons, before the window's shortcuts move the playhead.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto step = stepKeyOf(*static_cast<QKeyEvent*>(event));
+        if (step == StepKey::back || step == StepKey::forward) {
+            event->accept();
+            return true;
+        }
+    }
+    return QToolButton::event(event);
 }
 
 void PickerButton::keyPressEvent(QKeyEvent* event) {

@@ -81,6 +81,10 @@ void ScaleBar::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) dragging_ = false;
 }
 
+bool ScaleBar::event(QEvent* event) {
+    return claimStepKey(event) || QWidget::event(event);
+}
+
 void ScaleBar::keyPressEvent(QKeyEvent* event) {
     const auto key = stepKeyOf(*event);
     if (!key || dragging_) return QWidget::keyPressEvent(event);

@@ -24,3 +24,10 @@ std::optional<StepKey> stepKeyOf(const QKeyEvent& event) {
             return std::nullopt;
     }
 }
+
+bool claimStepKey(QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    if (!stepKeyOf(*static_cast<QKeyEvent*>(event))) return false;
+    event->accept();
+    return true;
+}

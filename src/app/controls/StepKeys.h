@@ -6,7 +6,11 @@
 
 #include "timeline/StepKey.h"
 
+class QEvent;
 class QKeyEvent;
 
 // The step the key asks for; none for other keys or with Ctrl/Alt/Meta held (shortcuts).
 std::optional<StepKey> stepKeyOf(const QKeyEvent& event);
+// A focused control takes its step keys before the window's shortcuts do (the arrows and
+// Home/End also move the playhead): true, the event accepted, for a shortcut override of one.
+bool claimStepKey(QEvent* event);

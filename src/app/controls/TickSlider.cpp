@@ -119,6 +119,10 @@ void TickSlider::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+bool TickSlider::event(QEvent* event) {
+    return claimStepKey(event) || QWidget::event(event);
+}
+
 void TickSlider::keyPressEvent(QKeyEvent* event) {
     const auto key = stepKeyOf(*event);
     if (!key || dragging_) return QWidget::keyPressEvent(event);

@@ -116,6 +116,10 @@ void TrimBar::mouseReleaseEvent(QMouseEvent* event) {
     emit trimCommitted(trim.from, trim.to);
 }
 
+bool TrimBar::event(QEvent* event) {
+    return claimStepKey(event) || QWidget::event(event);
+}
+
 void TrimBar::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && model_.isDragging()) {
         model_.cancelDrag();
