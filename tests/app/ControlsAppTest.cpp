@@ -38,25 +38,6 @@ struct Panel {
     }
 };
 
-void mouse(QWidget& widget, QEvent::Type type, QPointF at) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, at, widget.mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(&widget, &event);
-}
-
-void key(QWidget& widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent event(QEvent::KeyPress, key, modifiers);
-    QApplication::sendEvent(&widget, &event);
-}
-
-// The centre of a trim handle at fraction `f`: the bar's line runs 8 pixels in from its
-// edges and a handle is 16 wide.
-QPointF trimHandle(const QWidget& bar, double f) {
-    return {8 + f * (bar.width() - 16 - 16) + 8, 18};
-}
-
 struct TrimSignals {
     int began = 0, cancelled = 0;
     std::vector<double> seeks;

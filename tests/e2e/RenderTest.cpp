@@ -15,18 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What a shell command prints on stdout.
-std::string commandOutput(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    ::pclose(pipe);
-    return out;
-}
-
 struct RenderCommandTest : ::testing::Test {
     void SetUp() override {
         fs::copy_file(testMediaPath("noaudio.mp4"), dir / "clip.mp4");
@@ -116,10 +104,11 @@ TEST_F(RenderCommandTest, AnotherDecoderSeesEveryFrameAtItsTimeAndTheShapeStyled
     std::string out = (dir / "out.mp4").string(), source = (dir / "clip.mp4").string();
     ASSERT_EQ(runVeilcut(render(out)).status, 0);
     auto frameTimes = [](const std::string& movie) {
-        return commandOutput(
-            "ffprobe -v error -select_streams v:0 -show_entries frame=pts_time "
-            "-of csv=p=0 " +
-            movie);
+        return runCommand(
+                   "ffprobe -v error -select_streams v:0 -show_entries frame=pts_time "
+                   "-of csv=p=0 " +
+                   movie)
+            .out;
     };
     const std::string times = frameTimes(source);
     EXPECT_EQ(std::count(times.begin(), times.end(), '\n'), 61);
@@ -129,8 +118,9 @@ TEST_F(RenderCommandTest, AnotherDecoderSeesEveryFrameAtItsTimeAndTheShapeStyled
     // source is kept up to encoder noise. In RGB, as the movies' colour tags say: the export
     // tags BT.709 where the source said nothing.
     auto picture = [](const std::string& movie) {
-        std::string bytes = commandOutput("ffmpeg -v error -ss 1 -i " + movie +
-                                          " -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+        std::string bytes = runCommand("ffmpeg -v error -ss 1 -i " + movie +
+                                       " -frames:v 1 -f rawvideo -pix_fmt rgb24 -")
+                                .out;
         bytes.resize(640 * 360 * 3);
         return cv::Mat(360, 640, CV_8UC3, bytes.data()).clone();
     };

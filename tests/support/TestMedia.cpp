@@ -25,14 +25,18 @@ bool makeClipOfPictures(const std::string& out, const std::string& colour, const
 }
 
 CommandResult runVeilcut(const std::string& arguments) {
+    return runCommand(std::string(VEILCUT_BINARY) + " " + arguments);
+}
+
+CommandResult runCommand(const std::string& shellCommand) {
     namespace fs = std::filesystem;
     fs::path errFile =
         fs::temp_directory_path() / ("veilcut-test-stderr-" + std::to_string(::getpid()) + ".txt");
-    std::string command = std::string(VEILCUT_BINARY) + " " + arguments + " 2>" + errFile.string();
+    std::string command = shellCommand + " 2>" + errFile.string();
     CommandResult result;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return result;
-    char buffer[4096];
+    char buffer[65536];
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
     int status = ::pclose(pipe);

@@ -19,3 +19,5 @@ struct CommandResult {
     std::string err;
 };
 CommandResult runVeilcut(const std::string& arguments);
+// Runs a shell command (ffmpeg to look at what we wrote, say) the same way.
+CommandResult runCommand(const std::string& shellCommand);

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStandardPaths>
 #include <QTimer>
@@ -62,13 +63,25 @@ void trigger(QWidget& window, const QString& title) {
 }
 
 void clickAt(QWidget& widget, QPoint point) {
-    const QPointF local(point), global(widget.mapToGlobal(point));
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, local, global, Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(&widget, &event);
-    }
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        mouse(widget, type, point);
+}
+
+void mouse(QWidget& widget, QEvent::Type type, QPointF at) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, widget.mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+void key(QObject& target, int key, Qt::KeyboardModifiers modifiers, QEvent::Type type) {
+    QKeyEvent event(type, key, modifiers);
+    QApplication::sendEvent(&target, &event);
+}
+
+QPointF trimHandle(const QWidget& bar, double f) {
+    return {8 + f * (bar.width() - 16 - 16) + 8, 18};
 }
 
 QWidget* shownWindow(const QString& name) {
