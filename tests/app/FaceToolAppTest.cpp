@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -12,6 +10,7 @@
 #include <QWindow>
 #include <cstdlib>
 
+#include "app/controls/TrimBar.h"
 #include "app/support/QtTestSupport.h"
 #include "app/view/EditingScreen.h"
 #include "app/view/EditorWindow.h"
@@ -59,11 +58,6 @@ struct FaceToolTest : ::testing::Test {
     EditorWindow window{nullptr, folder->file("autosave")};
 };
 
-void sendKey(QWindow* window, QEvent::Type type, Qt::Key key) {
-    QKeyEvent event(type, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &event);
-}
-
 bool sameColour(QColor a, QColor b) {
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
                std::abs(a.blue() - b.blue()) <
@@ -101,13 +95,13 @@ TEST_F(FaceToolTest, PickingAPersonInTheStripEditsItAndTheBackslashShowsTheOrigi
     processUntil([] { return false; }, 0.5);
     const QColor covered = shownAtFace(1);
     QWindow* handle = window.windowHandle();
-    sendKey(handle, QEvent::KeyPress, Qt::Key_Backslash);
+    key(*handle, Qt::Key_Backslash);
     auto* badge = byName<QLabel>(window, "Showing original");
     EXPECT_TRUE(badge->isVisible());
     ASSERT_TRUE(processUntil([&] { return !sameColour(shownAtFace(1), covered); }, 5))
         << "the face under its cover shows while the key is down";
     const QColor original = shownAtFace(1);
-    sendKey(handle, QEvent::KeyRelease, Qt::Key_Backslash);
+    key(*handle, Qt::Key_Backslash, Qt::NoModifier, QEvent::KeyRelease);
     EXPECT_FALSE(badge->isVisible());
     EXPECT_TRUE(processUntil([&] { return !sameColour(shownAtFace(1), original); }, 5));
 }
@@ -135,4 +129,17 @@ TEST_F(FaceToolTest, NextAndPreviousFaceStepThroughWhereCoversStartAndEnd) {
     EXPECT_EQ(session().playhead.seconds(), end) << "past the last edge, the playhead stays";
     trigger(window, "Previous Face");
     EXPECT_LT(session().playhead.seconds(), end);
+}
+
+TEST_F(FaceToolTest, AFocusedControlTakesTheArrowsBeforeThePlayheadShortcuts) {
+    auto* strip = byName<QListWidget>(window, "Persons");
+    clickAt(*strip->viewport(), strip->visualItemRect(strip->item(0)).center());
+    ASSERT_EQ(faces().selectedIndex(), 0);
+    auto* trim = byName<TrimBar>(window, "Trim");
+    trim->setFocus();
+    ASSERT_TRUE(processUntil([&] { return trim->hasFocus(); }));
+    const double before = faces().selectedTrimFractions()->start;
+    key(*window.windowHandle(), Qt::Key_End);
+    EXPECT_GT(faces().selectedTrimFractions()->start, before)
+        << "End moved the focused handle, not the playhead to the end";
 }

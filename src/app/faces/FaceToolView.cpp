@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "app/faces/FaceStrip.h"
@@ -12,8 +11,6 @@
 #include "session/EditSession.h"
 
 namespace {
-
-enum Page { browsePage = 0, editPage = 1 };
 
 QPushButton* actionButton(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
@@ -28,11 +25,11 @@ FaceToolView::FaceToolView(QWidget* parent) : QWidget(parent) {
     setAccessibleName("Face tool");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    pages_ = new QStackedWidget(this);
-    pages_->insertWidget(browsePage, makeBrowsePage());
-    panel_ = new QWidget(this);
-    pages_->insertWidget(editPage, panel_);
-    layout->addWidget(pages_);
+    browse_ = makeBrowsePage();
+    layout->addWidget(browse_);
+    panel_ = new FacePanel(this);
+    panel_->hide();
+    layout->addWidget(panel_);
 
     auto& center = NotificationCenter::defaultCenter();
     auto on = [&](const NotificationName& name, std::function<void()> action) {
@@ -47,11 +44,12 @@ FaceToolView::FaceToolView(QWidget* parent) : QWidget(parent) {
         if (session_) strip_->reload();
     });
     on(Notifications::onEditFace, [this] {
-        pages_->setCurrentIndex(editPage);
+        showEditing(true);
+        panel_->beginEditing();
         showPersons();
     });
     on(Notifications::offEditFace, [this] {
-        pages_->setCurrentIndex(browsePage);
+        showEditing(false);
         showPersons();
     });
 }
@@ -95,12 +93,17 @@ QWidget* FaceToolView::makeBrowsePage() {
     return page;
 }
 
-void FaceToolView::setSession(EditSession* session, CaptureFrame captureFrame) {
+void FaceToolView::setSession(EditSession* session, FacePanel::CaptureFrame captureFrame) {
     session_ = session;
     strip_->setSession(session);
-    (void)captureFrame;
-    pages_->setCurrentIndex(browsePage);
+    panel_->setSession(session, std::move(captureFrame));
+    showEditing(false);
     showPersons();
+}
+
+void FaceToolView::showEditing(bool editing) {
+    browse_->setVisible(!editing);
+    panel_->setVisible(editing);
 }
 
 void FaceToolView::showPersons() {
@@ -110,6 +113,7 @@ void FaceToolView::showPersons() {
     }
     strip_->reload();
     const FaceEditor& faces = session_->faceEditor();
+    if (panel_->isVisibleTo(this)) panel_->showSelected();
     const size_t persons = faces.regions().size();
     const size_t hidden = faces.hiddenFaceCount();
     hiddenCount_->setText(persons ? QString("%1 of %2 persons hidden").arg(hidden).arg(persons)

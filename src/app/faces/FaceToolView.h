@@ -4,43 +4,41 @@
 // while a face is being edited, its panel. GUI thread.
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <vector>
 
+#include "app/faces/FacePanel.h"
 #include "platform/dispatch/NotificationCenter.h"
 
 class EditSession;
 class FaceStrip;
 class QLabel;
 class QPushButton;
-class QStackedWidget;
 enum class Heading;
-struct Image;
 
 class FaceToolView : public QWidget {
     Q_OBJECT
 public:
     explicit FaceToolView(QWidget* parent = nullptr);
     ~FaceToolView() override;
-    // Hands the source frame on screen to its argument, later, on this thread.
-    using CaptureFrame = std::function<void(std::function<void(Image)>)>;
-
     // The session (null: none) and where the style thumbnails' frame comes from.
-    void setSession(EditSession* session, CaptureFrame captureFrame);
+    void setSession(EditSession* session, FacePanel::CaptureFrame captureFrame);
     // Moves the playhead to the nearest start or last frame of a person's cover.
     void jumpToFace(Heading heading);
 
 private:
     QWidget* makeBrowsePage();
     void showPersons();
+    // The panel while a face is edited, the strip otherwise. Only one is laid out, so the
+    // preview keeps the room the other does not need.
+    void showEditing(bool editing);
 
     EditSession* session_ = nullptr;
-    QStackedWidget* pages_;
+    QWidget* browse_;
     FaceStrip* strip_;
     QPushButton* hideAll_;
     QPushButton* hideNone_;
     QLabel* hiddenCount_;
-    QWidget* panel_;
+    FacePanel* panel_;
     std::vector<std::unique_ptr<NotificationCenter::Token>> observers_;
 };
