@@ -33,6 +33,9 @@ struct FaceToolTest : ::testing::Test {
         QSettings().setValue("didRate", true);
         window.resize(1000, 760);
         window.show();
+        // Keys reach the window's shortcuts only while it is the active one.
+        window.activateWindow();
+        ASSERT_TRUE(processUntil([&] { return window.isActiveWindow(); }));
         ASSERT_EQ(window.openFile(*clip), std::nullopt);
         byName<QToolButton>(window, "Blur Face")->click();
         ASSERT_TRUE(processUntil([&] { return faces().scanState() == FaceScanState::end; }, 300));
@@ -104,6 +107,10 @@ TEST_F(FaceToolTest, PickingAPersonInTheStripEditsItAndTheBackslashShowsTheOrigi
     key(*handle, Qt::Key_Backslash, Qt::NoModifier, QEvent::KeyRelease);
     EXPECT_FALSE(badge->isVisible());
     EXPECT_TRUE(processUntil([&] { return !sameColour(shownAtFace(1), original); }, 5));
+
+    key(*handle, Qt::Key_Escape);
+    EXPECT_TRUE(processUntil([&] { return !faces().selectedIndex(); }))
+        << "Escape puts the edit back and ends it";
 }
 
 TEST_F(FaceToolTest, NextAndPreviousFaceStepThroughWhereCoversStartAndEnd) {

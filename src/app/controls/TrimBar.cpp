@@ -117,6 +117,12 @@ void TrimBar::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 bool TrimBar::event(QEvent* event) {
+    // Escape during a drag gives the drag up, not the whole edit.
+    if (event->type() == QEvent::ShortcutOverride && model_.isDragging() &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        return true;
+    }
     return claimStepKey(event) || QWidget::event(event);
 }
 

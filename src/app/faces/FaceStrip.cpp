@@ -1,6 +1,7 @@
 #include "app/faces/FaceStrip.h"
 
 #include "app/QtImage.h"
+#include "app/controls/ControlLook.h"
 #include "core/Notifications.h"
 #include "faces/FaceScanStatus.h"
 #include "faces/FaceStripModel.h"
@@ -30,6 +31,12 @@ FaceStrip::FaceStrip(QWidget* parent) : QListWidget(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFixedHeight(ICON_SIDE + 52);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Faces read best on the dark ground the preview and the panel's controls share.
+    QPalette ground = palette();
+    ground.setColor(QPalette::Base, ControlLook::GROUND);
+    ground.setColor(QPalette::Text, ControlLook::TEXT);
+    setPalette(ground);
+    setFrameShape(QFrame::NoFrame);
     // A click or Enter on a cell picks the person; arrows only move between cells.
     connect(this, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { pick(row(item)); });

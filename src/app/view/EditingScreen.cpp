@@ -167,6 +167,8 @@ QWidget* EditingScreen::makeEditBar() {
     auto* row = new QHBoxLayout(editBar_);
     auto* cancel = new QPushButton("Cancel", editBar_);
     cancel->setAccessibleName("Cancel Edit");
+    cancel->setShortcut(Qt::Key_Escape);
+    cancel->setToolTip("Put the edit back (Esc)");
     connect(cancel, &QPushButton::clicked, this, [this] {
         if (session_) session_->cancelEdits();
     });
