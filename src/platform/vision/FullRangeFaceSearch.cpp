@@ -126,14 +126,14 @@ std::vector<SsdDetection> FullRangeFaceSearch::detectIn(FullRangeFaceModel& mode
         return (windowLo > 0 && lo < windowLo + margin) ||
                (windowHi < frameHi && hi > windowHi - margin);
     };
-    std::vector<SsdDetection> whole;
+    std::vector<SsdDetection> kept;
     for (SsdDetection& d : model.detect(rgb, window, options_.minScore)) {
         if (cut(d.box.x, d.box.br().x, window.x, window.br().x, float(rgb.cols)) ||
             cut(d.box.y, d.box.br().y, window.y, window.br().y, float(rgb.rows)))
             continue;
-        whole.push_back(std::move(d));
+        kept.push_back(std::move(d));
     }
-    return whole;
+    return kept;
 }
 
 std::vector<SsdDetection> FullRangeFaceSearch::detect(const cv::Mat& rgb) {
