@@ -4,7 +4,8 @@
 // of the person's face, as the scan goes and at the end.
 //
 // Decoding, face detection and pose detection with association run as a three-stage
-// pipeline on their own threads, so the scan keeps both cores busy; at background priority, so
+// pipeline on their own threads, and the face stage searches each frame's windows on two
+// networks at once, so the scan keeps both cores busy; at background priority, so
 // that the preview keeps its pace while the scan runs. Progress is reported a
 // few times a second (and the regions grow frame by frame), so the cost follows the video's
 // length.

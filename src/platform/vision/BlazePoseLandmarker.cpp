@@ -18,22 +18,22 @@ float sigmoid(float v) {
 Loaded<std::unique_ptr<BlazePoseLandmarker>> BlazePoseLandmarker::create(
     const ModelRegistry& models) {
     using Result = Loaded<std::unique_ptr<BlazePoseLandmarker>>;
-    Loaded<TfliteNet> net = loadTfliteNet(models, VisionModel::poseLandmark);
+    Loaded<PooledTfliteNet> net = borrowTfliteNet(models, VisionModel::poseLandmark);
     if (!net) return Result::failure(net.error);
     return Result::success(
         std::unique_ptr<BlazePoseLandmarker>(new BlazePoseLandmarker(std::move(*net.value))));
 }
 
 PoseLandmarks BlazePoseLandmarker::landmarks(const cv::Mat& rgb, const PoseRegion& region) {
-    const int side = net_.inputShape[1];
+    const int side = net_->inputShape[1];
     cv::Matx23f toModel = region.toModel(side);
     cv::Mat crop;
     cv::warpAffine(rgb, crop, toModel, cv::Size(side, side), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
                    cv::Scalar::all(0));
     // The model takes RGB in [0, 1].
-    net_.net.setInput(cv::dnn::blobFromImage(crop, 1 / 255.0));
+    net_->net.setInput(cv::dnn::blobFromImage(crop, 1 / 255.0));
     std::vector<cv::Mat> outs;
-    net_.net.forward(outs, {net_.outputNames[0], net_.outputNames[1]});
+    net_->net.forward(outs, {net_->outputNames[0], net_->outputNames[1]});
 
     cv::Matx23f toFrame;
     cv::invertAffineTransform(toModel, toFrame);

@@ -11,7 +11,7 @@
 #include "platform/vision/Loaded.h"
 #include "platform/vision/ModelRegistry.h"
 #include "platform/vision/PoseRegion.h"
-#include "platform/vision/TfliteNetBuilder.h"
+#include "platform/vision/TfliteNetPool.h"
 
 struct PoseLandmarks {
     static constexpr int COUNT = 33;
@@ -28,7 +28,7 @@ public:
     PoseLandmarks landmarks(const cv::Mat& rgb, const PoseRegion& region);
 
 private:
-    explicit BlazePoseLandmarker(TfliteNet net) : net_(std::move(net)) {}
+    explicit BlazePoseLandmarker(PooledTfliteNet net) : net_(std::move(net)) {}
 
-    TfliteNet net_;
+    PooledTfliteNet net_;
 };

@@ -14,23 +14,23 @@ constexpr float MERGE_IOU = 0.3f;
 Loaded<std::unique_ptr<BlazePosePersonDetector>> BlazePosePersonDetector::create(
     const ModelRegistry& models) {
     using Result = Loaded<std::unique_ptr<BlazePosePersonDetector>>;
-    Loaded<TfliteNet> net = loadTfliteNet(models, VisionModel::poseDetection);
+    Loaded<PooledTfliteNet> net = borrowTfliteNet(models, VisionModel::poseDetection);
     if (!net) return Result::failure(net.error);
     return Result::success(std::unique_ptr<BlazePosePersonDetector>(
         new BlazePosePersonDetector(std::move(*net.value))));
 }
 
-BlazePosePersonDetector::BlazePosePersonDetector(TfliteNet net)
-    : net_(std::move(net)), anchors_(ssdAnchors(net_.inputShape[1], STRIDES)) {}
+BlazePosePersonDetector::BlazePosePersonDetector(PooledTfliteNet net)
+    : net_(std::move(net)), anchors_(ssdAnchors(net_->inputShape[1], STRIDES)) {}
 
 std::vector<PoseRegion> BlazePosePersonDetector::detect(const cv::Mat& rgb) {
-    const int side = net_.inputShape[1];
+    const int side = net_->inputShape[1];
     Letterbox letterbox(cv::Rect2f(0, 0, float(rgb.cols), float(rgb.rows)), side);
     // The model takes RGB in [-1, 1].
-    net_.net.setInput(cv::dnn::blobFromImage(letterbox.apply(rgb), 1 / 127.5, cv::Size(),
-                                             cv::Scalar::all(127.5)));
+    net_->net.setInput(cv::dnn::blobFromImage(letterbox.apply(rgb), 1 / 127.5, cv::Size(),
+                                              cv::Scalar::all(127.5)));
     std::vector<cv::Mat> outs;
-    net_.net.forward(outs, net_.outputNames);
+    net_->net.forward(outs, net_->outputNames);
     const cv::Mat& boxes = outs[0];
     const cv::Mat& scores = outs[1];
     std::vector<SsdDetection> found = weightedNonMaxSuppression(

@@ -11,7 +11,7 @@
 #include "platform/vision/ModelRegistry.h"
 #include "platform/vision/PoseRegion.h"
 #include "platform/vision/SsdAnchors.h"
-#include "platform/vision/TfliteNetBuilder.h"
+#include "platform/vision/TfliteNetPool.h"
 
 class BlazePosePersonDetector {
 public:
@@ -20,8 +20,8 @@ public:
     std::vector<PoseRegion> detect(const cv::Mat& rgb);
 
 private:
-    explicit BlazePosePersonDetector(TfliteNet net);
+    explicit BlazePosePersonDetector(PooledTfliteNet net);
 
-    TfliteNet net_;
+    PooledTfliteNet net_;
     std::vector<SsdAnchor> anchors_;
 };

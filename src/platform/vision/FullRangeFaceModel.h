@@ -10,7 +10,7 @@
 #include "platform/vision/Loaded.h"
 #include "platform/vision/ModelRegistry.h"
 #include "platform/vision/SsdAnchors.h"
-#include "platform/vision/TfliteNetBuilder.h"
+#include "platform/vision/TfliteNetPool.h"
 
 class FullRangeFaceModel {
 public:
@@ -23,8 +23,8 @@ public:
     std::vector<SsdDetection> detect(const cv::Mat& rgb, const cv::Rect2f& source, float minScore);
 
 private:
-    explicit FullRangeFaceModel(TfliteNet net);
+    explicit FullRangeFaceModel(PooledTfliteNet net);
 
-    TfliteNet net_;
+    PooledTfliteNet net_;
     std::vector<SsdAnchor> anchors_;
 };

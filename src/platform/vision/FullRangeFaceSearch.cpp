@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 
 #include "platform/vision/VisionFrame.h"
 
@@ -45,14 +46,19 @@ cv::Rect2f squareAround(cv::Point2f centre, float side, cv::Size size) {
 Loaded<std::unique_ptr<FullRangeFaceSearch>> FullRangeFaceSearch::create(
     const ModelRegistry& models, Options options) {
     using Result = Loaded<std::unique_ptr<FullRangeFaceSearch>>;
-    auto model = FullRangeFaceModel::create(models);
-    if (!model) return Result::failure(model.error);
+    std::vector<std::unique_ptr<FullRangeFaceModel>> networks;
+    for (int i = 0; i < std::max(options.workers, 1); ++i) {
+        auto model = FullRangeFaceModel::create(models);
+        if (!model) return Result::failure(model.error);
+        networks.push_back(std::move(*model.value));
+    }
     return Result::success(std::unique_ptr<FullRangeFaceSearch>(
-        new FullRangeFaceSearch(std::move(*model.value), options)));
+        new FullRangeFaceSearch(std::move(networks), options)));
 }
 
-FullRangeFaceSearch::FullRangeFaceSearch(std::unique_ptr<FullRangeFaceModel> model, Options options)
-    : model_(std::move(model)), options_(options) {}
+FullRangeFaceSearch::FullRangeFaceSearch(std::vector<std::unique_ptr<FullRangeFaceModel>> models,
+                                         Options options)
+    : models_(std::move(models)), options_(options) {}
 
 std::vector<cv::Rect2f> FullRangeFaceSearch::sweepTiles(cv::Size size, float tileShare) {
     float tile = tileShare * float(std::max(size.width, size.height));
@@ -112,19 +118,22 @@ std::vector<cv::Rect2f> FullRangeFaceSearch::followCrops(const std::vector<cv::R
     return crops;
 }
 
-void FullRangeFaceSearch::detectIn(const cv::Mat& rgb, const cv::Rect2f& window,
-                                   std::vector<SsdDetection>& out) {
+std::vector<SsdDetection> FullRangeFaceSearch::detectIn(FullRangeFaceModel& model,
+                                                        const cv::Mat& rgb,
+                                                        const cv::Rect2f& window) const {
     const float margin = EDGE_MARGIN * window.width / FullRangeFaceModel::INPUT_SIZE;
     auto cut = [&](float lo, float hi, float windowLo, float windowHi, float frameHi) {
         return (windowLo > 0 && lo < windowLo + margin) ||
                (windowHi < frameHi && hi > windowHi - margin);
     };
-    for (SsdDetection& d : model_->detect(rgb, window, options_.minScore)) {
+    std::vector<SsdDetection> kept;
+    for (SsdDetection& d : model.detect(rgb, window, options_.minScore)) {
         if (cut(d.box.x, d.box.br().x, window.x, window.br().x, float(rgb.cols)) ||
             cut(d.box.y, d.box.br().y, window.y, window.br().y, float(rgb.rows)))
             continue;
-        out.push_back(std::move(d));
+        kept.push_back(std::move(d));
     }
+    return kept;
 }
 
 std::vector<SsdDetection> FullRangeFaceSearch::detect(const cv::Mat& rgb) {
@@ -142,8 +151,25 @@ std::vector<SsdDetection> FullRangeFaceSearch::detect(const cv::Mat& rgb) {
     for (const cv::Rect2f& c : followCrops(previous_, rgb.size())) windows.push_back(c);
     first_ = false;
 
+    // Network k searches windows k, k + workers, ...; each window's detections keep its place,
+    // so the merge is the same whichever thread ends first.
+    std::vector<std::vector<SsdDetection>> perWindow(windows.size());
+    auto search = [&](size_t worker) {
+        for (size_t i = worker; i < windows.size(); i += models_.size())
+            perWindow[i] = detectIn(*models_[worker], rgb, windows[i]);
+    };
+    {
+        // Waited for before leaving, even when a search throws.
+        std::vector<std::future<void>> helpers;
+        for (size_t w = 1; w < std::min(models_.size(), windows.size()); ++w)
+            helpers.push_back(std::async(std::launch::async, search, w));
+        search(0);
+        for (std::future<void>& h : helpers) h.get();
+    }
     std::vector<SsdDetection> found;
-    for (const cv::Rect2f& w : windows) detectIn(rgb, w, found);
+    for (std::vector<SsdDetection>& w : perWindow)
+        found.insert(found.end(), std::make_move_iterator(w.begin()),
+                     std::make_move_iterator(w.end()));
     found = weightedNonMaxSuppression(std::move(found), MERGE_IOU);
     previous_.clear();
     for (const SsdDetection& d : found) previous_.push_back(d.box);

@@ -11,7 +11,9 @@
 // Detections from all windows are merged by weighted non-maximum suppression. Every candidate
 // down to `minScore` is returned with its score: which to believe is the caller's choice.
 //
-// Threads: one thread at a time per instance (it owns its network and the sequence's state).
+// Threads: one thread at a time per instance (it owns its networks and the sequence's state).
+// A frame's windows are searched by `workers` networks at once, each on a thread of its own
+// for the length of the call.
 
 #include <memory>
 #include <vector>
@@ -28,6 +30,10 @@ public:
         // Tiles span this share of the frame's longer side; smaller tiles reach smaller faces.
         float tileShare = 1.0f / 3;
         float minScore = 0.4f;
+        // Networks searching a frame's windows at once. One network keeps about one core busy
+        // (OpenCV's own threads gain nothing on a model this small), and the windows are
+        // independent, so one per core.
+        int workers = 2;
     };
 
     static Loaded<std::unique_ptr<FullRangeFaceSearch>> create(const ModelRegistry& models,
@@ -45,11 +51,12 @@ public:
     static std::vector<cv::Rect2f> followCrops(const std::vector<cv::Rect2f>& faces, cv::Size size);
 
 private:
-    FullRangeFaceSearch(std::unique_ptr<FullRangeFaceModel> model, Options options);
-    // The window's detections, less those cut by one of its edges inside the frame.
-    void detectIn(const cv::Mat& rgb, const cv::Rect2f& window, std::vector<SsdDetection>& out);
+    FullRangeFaceSearch(std::vector<std::unique_ptr<FullRangeFaceModel>> models, Options options);
+    // The window's detections by `model`, less those cut by one of its edges inside the frame.
+    std::vector<SsdDetection> detectIn(FullRangeFaceModel& model, const cv::Mat& rgb,
+                                       const cv::Rect2f& window) const;
 
-    std::unique_ptr<FullRangeFaceModel> model_;
+    std::vector<std::unique_ptr<FullRangeFaceModel>> models_;  // one per worker
     Options options_;
     std::vector<cv::Rect2f> previous_;  // the previous frame's candidates
     size_t nextTile_ = 0;

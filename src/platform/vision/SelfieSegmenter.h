@@ -9,7 +9,7 @@
 #include "platform/vision/Loaded.h"
 #include "platform/vision/ModelRegistry.h"
 #include "platform/vision/PersonSegmenter.h"
-#include "platform/vision/TfliteNetBuilder.h"
+#include "platform/vision/TfliteNetPool.h"
 
 class SelfieSegmenter : public PersonSegmenter {
 public:
@@ -20,7 +20,7 @@ public:
     cv::Mat maskOf(const cv::Mat& rgb);
 
 private:
-    explicit SelfieSegmenter(TfliteNet net) : net_(std::move(net)) {}
+    explicit SelfieSegmenter(PooledTfliteNet net) : net_(std::move(net)) {}
 
-    TfliteNet net_;
+    PooledTfliteNet net_;
 };

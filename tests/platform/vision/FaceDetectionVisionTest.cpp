@@ -105,4 +105,34 @@ TEST_F(FaceDetection, FindsPastedFacesFrom24To200PixelsAndNothingInEmptyScenes) 
         EXPECT_TRUE(detector->detectFaceRectangles(rgbaImage(background(seed)))->empty()) << seed;
 }
 
+// A frame's windows are shared among the networks; however many there are, each window is
+// searched once and the merge sees the same detections.
+TEST_F(FaceDetection, SeveralNetworksFindWhatOneFindsInEveryFrameOfASequence) {
+    cv::Mat photo = testPictureRgb("grace_hopper.jpg");
+    ASSERT_FALSE(photo.empty());
+    auto one = FullRangeFaceSearch::create(testModels(), {.workers = 1});
+    auto three = FullRangeFaceSearch::create(testModels(), {.workers = 3});
+    ASSERT_TRUE(one && three);
+    // Two small heads drifting, so that tiles and the crops that follow faces are searched.
+    cv::Mat head;
+    cv::resize(photo, head, cv::Size(), 0.12, 0.12, cv::INTER_AREA);
+    size_t found = 0;
+    for (int i = 0; i < 8; ++i) {
+        cv::Mat scene = background(11);
+        head.copyTo(scene(cv::Rect(cv::Point(60 + 25 * i, 60), head.size())));
+        head.copyTo(scene(cv::Rect(cv::Point(600 - 20 * i, 300), head.size())));
+        std::vector<SsdDetection> a = (*one.value)->detect(scene),
+                                  b = (*three.value)->detect(scene);
+        ASSERT_EQ(a.size(), b.size()) << "frame " << i;
+        for (size_t k = 0; k < a.size(); ++k) {
+            EXPECT_NEAR(a[k].box.x, b[k].box.x, 1e-3) << "frame " << i;
+            EXPECT_NEAR(a[k].box.y, b[k].box.y, 1e-3) << "frame " << i;
+            EXPECT_NEAR(a[k].box.width, b[k].box.width, 1e-3) << "frame " << i;
+            EXPECT_NEAR(a[k].score, b[k].score, 1e-5) << "frame " << i;
+        }
+        found += a.size();
+    }
+    EXPECT_GE(found, 16u);
+}
+
 }  // namespace

@@ -1,4 +1,4 @@
-// The model cache, its integrity check, and reading the TFLite models.
+// The model cache, its integrity check, reading the TFLite models and the pool of built networks.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,6 +6,7 @@
 
 #include "platform/vision/Sha256.h"
 #include "platform/vision/TestPictures.h"
+#include "platform/vision/TfliteNetPool.h"
 #include "platform/vision/TfliteReader.h"
 
 namespace {
@@ -88,6 +89,26 @@ TEST(TfliteReader, DamagedBuffersGiveErrorsNotCrashes) {
     for (size_t i = 8; i < 2048; i += 7) scrambled[i] ^= 0xa5;
     auto graph = readTfliteGraph(scrambled);
     SUCCEED() << (graph ? "read" : graph.error);
+}
+
+TEST(TfliteNetPool, LendsANetworkToOneHolderAtATimeAndTakesItBackWhenDropped) {
+    ModelRegistry models = testModels();
+    auto first = borrowTfliteNet(models, VisionModel::fullRangeFaceDetection);
+    auto second = borrowTfliteNet(models, VisionModel::fullRangeFaceDetection);
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first.value->get(), second.value->get());
+    const TfliteNet* dropped = first.value->get();
+    first.value.reset();
+    auto again = borrowTfliteNet(models, VisionModel::fullRangeFaceDetection);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again.value->get(), dropped);
+    // Another model, or the same model from another folder, is never what was dropped.
+    auto other = borrowTfliteNet(models, VisionModel::poseLandmark);
+    ASSERT_TRUE(other);
+    EXPECT_NE(other.value->get(), dropped);
+    auto elsewhere = borrowTfliteNet(ModelRegistry("/nonexistent"), VisionModel::poseLandmark);
+    EXPECT_FALSE(elsewhere);
+    EXPECT_NE(elsewhere.error.find("pose_landmark_lite.tflite"), std::string::npos);
 }
 
 }  // namespace
