@@ -55,10 +55,11 @@ private:
     void handOver(const Image& source);
 
     EditSession& session_;
-    std::unique_ptr<PreviewPlayer> player_;
     bool dropNextReport_ = false;
     std::atomic<bool> showOriginal_{false};
     std::mutex captureMutex_;
     std::function<void(Image)> capture_;  // under captureMutex_
     std::vector<std::unique_ptr<NotificationCenter::Token>> observers_;
+    // Last, so it goes first: its thread renders through the members above until it stops.
+    std::unique_ptr<PreviewPlayer> player_;
 };
