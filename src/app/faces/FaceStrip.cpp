@@ -85,13 +85,13 @@ void FaceStrip::reload() {
         if (cells_[i] != FaceCell::face) continue;
         const TrackedRegion& region = regions[i];
         QListWidgetItem* cell = item(i);
-        const QString name = QString("Person %1").arg(i + 1);
         const bool hidden = region.cover != Cover::none;
-        const QString id = QString::fromStdString(region.id);
-        if (cell->data(Qt::UserRole).toString() != id) {
-            cell->setData(Qt::UserRole, id);
-            cell->setIcon(faceIcon(region.id, region.thumbnail));
-        }
+        // Reloads follow the playhead while playing: a cell is redrawn only when it changed.
+        const QString shown = QString::fromStdString(region.id) + (hidden ? "+" : "-");
+        if (cell->data(Qt::UserRole).toString() == shown) continue;
+        cell->setData(Qt::UserRole, shown);
+        const QString name = QString("Person %1").arg(i + 1);
+        cell->setIcon(faceIcon(region.id, region.thumbnail));
         cell->setText(name + (hidden ? "\nhidden" : "\nvisible"));
         cell->setData(Qt::AccessibleTextRole, name);
         cell->setToolTip(hidden ? name + " is hidden" : name + " is not hidden: pick to hide");

@@ -7,7 +7,6 @@
 
 #include "app/faces/FaceStrip.h"
 #include "core/Notifications.h"
-#include "faces/FaceSpanJumps.h"
 #include "session/EditSession.h"
 
 namespace {
@@ -75,10 +74,10 @@ QWidget* FaceToolView::makeBrowsePage() {
     });
     auto* previous = actionButton("Previous face", page);
     previous->setToolTip("To where a person's cover starts or ends, before the playhead ([)");
-    connect(previous, &QPushButton::clicked, this, [this] { jumpToFace(Heading::back); });
+    connect(previous, &QPushButton::clicked, this, [this] { emit jumpRequested(false); });
     auto* next = actionButton("Next face", page);
     next->setToolTip("To where a person's cover starts or ends, after the playhead (])");
-    connect(next, &QPushButton::clicked, this, [this] { jumpToFace(Heading::forward); });
+    connect(next, &QPushButton::clicked, this, [this] { emit jumpRequested(true); });
     hiddenCount_ = new QLabel(page);
     hiddenCount_->setAccessibleName("Hidden persons");
     auto* hint = new QLabel("Hold \\ to see the original", page);
@@ -120,19 +119,4 @@ void FaceToolView::showPersons() {
                                   : QString());
     hideAll_->setEnabled(hidden < persons);
     hideNone_->setEnabled(hidden > 0);
-}
-
-void FaceToolView::jumpToFace(Heading heading) {
-    if (!session_) return;
-    auto source = session_->source();
-    auto edge = nearestFaceEdge(session_->faceEditor().regions(), session_->playhead.seconds(),
-                                source->frameDuration(), heading);
-    auto duration = source->duration();
-    if (!edge || !duration) return;
-    if (session_->isPlay) {
-        session_->isPlay = false;
-        NotificationCenter::defaultCenter().post(Notifications::playStatusChange);
-    }
-    session_->playhead = MediaTime::fromSeconds(*edge, duration->timescale);
-    NotificationCenter::defaultCenter().post(Notifications::timeChange);
 }

@@ -14,7 +14,6 @@ class EditSession;
 class FaceStrip;
 class QLabel;
 class QPushButton;
-enum class Heading;
 
 class FaceToolView : public QWidget {
     Q_OBJECT
@@ -23,8 +22,10 @@ public:
     ~FaceToolView() override;
     // The session (null: none) and where the style thumbnails' frame comes from.
     void setSession(EditSession* session, FacePanel::CaptureFrame captureFrame);
-    // Moves the playhead to the nearest start or last frame of a person's cover.
-    void jumpToFace(Heading heading);
+
+signals:
+    // "Previous face" or "Next face": the screen moves the playhead, as its other moves do.
+    void jumpRequested(bool forward);
 
 private:
     QWidget* makeBrowsePage();

@@ -112,6 +112,7 @@ EditingScreen::EditingScreen(QWidget* parent) : QWidget(parent) {
     bar->addWidget(scan_);
     column->addLayout(bar);
     faceTool_ = new FaceToolView(this);
+    connect(faceTool_, &FaceToolView::jumpRequested, this, &EditingScreen::jumpToFace);
     faceTool_->hide();
     column->addWidget(faceTool_);
     column->addWidget(makeToolBar());
@@ -346,8 +347,11 @@ void EditingScreen::showToolArea() {
 }
 
 void EditingScreen::jumpToFace(bool forward) {
-    if (session_ && !saving_->isSaving())
-        faceTool_->jumpToFace(forward ? Heading::forward : Heading::back);
+    if (!session_) return;
+    auto edge = nearestFaceEdge(session_->faceEditor().regions(), session_->playhead.seconds(),
+                                session_->source()->frameDuration(),
+                                forward ? Heading::forward : Heading::back);
+    if (edge) moveTo(*edge);
 }
 
 void EditingScreen::showOriginal(bool on) {
