@@ -200,6 +200,7 @@ void printSetting(const SettingResult& r, double decodeSeconds) {
                     r.frontal[c].hidden, 100 * r.frontal[c].recall());
     std::printf("  %-32s %8ld %8ld %7.1f%%\n", "all 24 px and taller", r.frontalGoal.frames,
                 r.frontalGoal.hidden, 100 * r.frontalGoal.recall());
+    std::printf("    %-30s %8ld\n", "missed but partly covered", r.partlyCovered);
     for (Shot s : SHOTS)
         if (r.byShot.count(s))
             std::printf("    %-30s %8ld %8ld %7.1f%%\n",
@@ -245,6 +246,7 @@ json settingJson(const SettingResult& r, double decodeSeconds) {
     for (int c = 0; c < SIZE_COUNT; ++c) sizes[SIZE_NAMES[c]] = tallyJson(r.frontal[c]);
     j["frontalBySize"] = sizes;
     j["frontal"] = tallyJson(r.frontalGoal);
+    j["frontalPartlyCovered"] = r.partlyCovered;
     json shots;
     for (const auto& [s, t] : r.byShot) shots[shotName(s)] = tallyJson(t);
     j["frontalByShot"] = shots;

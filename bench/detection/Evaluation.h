@@ -24,6 +24,9 @@ inline constexpr int FRAME_RATE = 30;
 inline constexpr double HIDDEN_SHARE = 0.8;
 // ...by composited regions of at least this opacity (the feathered rim counts half way).
 inline constexpr int HIDDEN_ALPHA = 128;
+// A missed face with at least this share covered has a region on it that sits off its centre or
+// is too small: a fault of the cover's placement rather than of finding the face.
+inline constexpr double PARTLY_SHARE = 0.3;
 // A face is judged only in frames that show nearly all of its box.
 inline constexpr double VISIBLE_SHARE = 0.9;
 // The smallest face the goal covers, and the bounds of the size classes reported.
@@ -201,6 +204,7 @@ struct SettingResult {
     std::string name;
     Tally frontal[SIZE_COUNT];
     Tally frontalGoal;  // 24 px and taller
+    long partlyCovered = 0;  // of frontalGoal's misses
     Tally profile;      // 24 px and taller
     std::map<Shot, Tally> byShot;
     std::vector<PersonResult> persons;
@@ -243,13 +247,15 @@ inline void judge(const Clip& clip, const std::vector<MediaTime>& times,
                 miss[k] = 0;
                 continue;
             }
-            bool hidden = cv::countNonZero(covered(shown)) >= HIDDEN_SHARE * shown.area();
+            const int coveredPixels = cv::countNonZero(covered(shown));
+            bool hidden = coveredPixels >= HIDDEN_SHARE * shown.area();
             hiddenNow[k] = hidden;
             if (face.frontal) {
                 int c = sizeClass(box.height);
                 result.frontal[c].add(hidden);
                 if (c > 0) {
                     result.frontalGoal.add(hidden);
+                    result.partlyCovered += !hidden && coveredPixels >= PARTLY_SHARE * shown.area();
                     result.byShot[clip.shot].add(hidden);
                     persons[k].frames += 1;
                     persons[k].hidden += hidden;
