@@ -16,8 +16,10 @@
 #include "faces/FrameFaces.h"
 #include "regions/TrackedRegion.h"
 
-// Face regions are drawn half again as large as the detected face box on each axis.
-inline constexpr double FACE_REGION_ENLARGEMENT = 1.5;
+// Face regions are drawn twice as large as the detected face box on each axis, so that they hide
+// the head: the detector's box holds the features it found (eyes, nose, mouth), which on a small,
+// dim or half-turned face is a smaller part of the head, off its centre.
+inline constexpr double FACE_REGION_ENLARGEMENT = 2.0;
 
 // `r` grown by FACE_REGION_ENLARGEMENT about its centre.
 Rect enlargedFaceRect(const Rect& r);

@@ -72,11 +72,7 @@ std::vector<TrackedRegion> regionsFromAllFrames(const std::vector<FrameFaces>& r
     for (auto& track : tracks) {
         TrackedRegion region(std::move(track), Image(), "", Cover::none, false);
         region.updateTimeRange(duration, FRAME);
-        for (auto& s : region.samples) {
-            Rect r = s.nominalRect;
-            s.nominalRect = {r.x - 0.25 * r.width, r.y - 0.25 * r.height, 1.5 * r.width,
-                             1.5 * r.height};
-        }
+        for (auto& s : region.samples) s.nominalRect = enlargedFaceRect(s.nominalRect);
         regions.push_back(std::move(region));
     }
     return regions;
@@ -146,6 +142,7 @@ TEST(FaceRegionBuilder, NewPersonsAreReportedOnceInOrderOfTheirFirstFace) {
     EXPECT_EQ(fresh[0].face.x, 0.7);
     auto regions = builder.regions();
     ASSERT_EQ(regions.size(), 3u);
-    EXPECT_NEAR(regions[0].samples[0].nominalRect.x, 0.05, 1e-12);
-    EXPECT_NEAR(regions[0].samples[0].nominalRect.width, 0.3, 1e-12);
+    // Twice the face, about its centre.
+    EXPECT_NEAR(regions[0].samples[0].nominalRect.x, 0.0, 1e-12);
+    EXPECT_NEAR(regions[0].samples[0].nominalRect.width, 0.4, 1e-12);
 }

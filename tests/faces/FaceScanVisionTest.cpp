@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/SourceVideo.h"
+#include "faces/FaceRegionBuilder.h"
 #include "faces/FaceScan.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/media/VideoReader.h"
@@ -54,7 +55,7 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
     EXPECT_LT(always.samples.front().nominalRect.midX(), 0.5);
     EXPECT_GT(briefly.samples.front().nominalRect.midX(), 0.5);
 
-    // Regions are the detected face grown 1.5 times about its centre.
+    // Regions are the detected face grown about its centre.
     auto reader = VideoReader::open(clip, {});
     ASSERT_TRUE(reader);
     VideoFrame frame;
@@ -65,8 +66,8 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
     ASSERT_TRUE(faces && faces->size() == 1u);
     const Rect& face = faces->front().boundingBox;
     const Rect& region = always.samples.front().nominalRect;
-    EXPECT_NEAR(region.width / face.width, 1.5, 0.05);
-    EXPECT_NEAR(region.height / face.height, 1.5, 0.05);
+    EXPECT_NEAR(region.width / face.width, FACE_REGION_ENLARGEMENT, 0.05);
+    EXPECT_NEAR(region.height / face.height, FACE_REGION_ENLARGEMENT, 0.05);
     EXPECT_NEAR(region.midX(), face.midX(), 0.01);
     EXPECT_NEAR(region.midY(), face.midY(), 0.01);
 }
