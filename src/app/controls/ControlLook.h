@@ -5,6 +5,7 @@
 #include <QColor>
 
 class QPainter;
+class QScrollArea;
 class QWidget;
 
 namespace ControlLook {
@@ -21,5 +22,8 @@ QColor accent(const QWidget& widget);
 void useLightText(QWidget& widget);
 // Fills the widget with the dark ground, rounded.
 void paintGround(QPainter& painter, const QWidget& widget);
+// A frameless scroll area of `parent` holding `content`, scrolling along `scrolls` only, through
+// which the ground shows.
+QScrollArea* clearScrollArea(QWidget* content, Qt::Orientation scrolls, QWidget* parent);
 
 }  // namespace ControlLook

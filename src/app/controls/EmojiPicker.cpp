@@ -70,13 +70,7 @@ EmojiPicker::EmojiPicker(QWidget* parent)
     sections_->addStretch();
     showRecent();
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidget(content);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    content->setAutoFillBackground(false);
+    auto* scroll = ControlLook::clearScrollArea(content, Qt::Vertical, this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);

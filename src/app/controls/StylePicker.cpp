@@ -57,13 +57,7 @@ StylePicker::StylePicker(QWidget* parent)
     row_->setSpacing(4);
     row_->addStretch();
     // A narrow panel scrolls the styles sideways.
-    scroll_ = new QScrollArea(this);
-    scroll_->setWidget(strip);
-    scroll_->setWidgetResizable(true);
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->viewport()->setAutoFillBackground(false);
-    strip->setAutoFillBackground(false);
+    scroll_ = ControlLook::clearScrollArea(strip, Qt::Horizontal, this);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll_);

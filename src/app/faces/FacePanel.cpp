@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/controls/EmojiPicker.h"
 #include "app/controls/ScaleBar.h"
@@ -37,6 +38,15 @@ QLabel* caption(const QString& text, QWidget* parent) {
     return label;
 }
 
+// A row of `parent` whose controls follow a caption of `text`.
+std::pair<QWidget*, QHBoxLayout*> captionedRow(const QString& text, QWidget* parent) {
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(caption(text, row));
+    return {row, layout};
+}
+
 }  // namespace
 
 FacePanel::FacePanel(QWidget* parent) : QWidget(parent) {
@@ -51,10 +61,7 @@ FacePanel::FacePanel(QWidget* parent) : QWidget(parent) {
 }
 
 QWidget* FacePanel::makeCoverRow() {
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(caption("Hide with", row));
+    auto [row, layout] = captionedRow("Hide with", this);
     covers_ = new QButtonGroup(row);
     for (const CoverButton& button : COVERS) {
         auto* choice = new QPushButton(button.label, row);
@@ -123,10 +130,7 @@ QWidget* FacePanel::makeLookRow() {
 }
 
 QWidget* FacePanel::makePlaceRow() {
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(caption("Size", row));
+    auto [row, layout] = captionedRow("Size", this);
     scale_ = new ScaleBar(row);
     connect(scale_, &ScaleBar::scaleChanged, this, [this](double scale) {
         if (session_) session_->faceEditor().setScale(scale);
@@ -175,12 +179,17 @@ void FacePanel::beginEditing() {
     });
 }
 
-void FacePanel::showSelected() {
-    if (!session_) return;
+const TrackedRegion* FacePanel::selectedRegion() const {
+    if (!session_) return nullptr;
     const FaceEditor& faces = session_->faceEditor();
     auto index = faces.selectedIndex();
-    if (!index) return;
-    const TrackedRegion& region = faces.regions()[size_t(*index)];
+    return index ? &faces.regions()[size_t(*index)] : nullptr;
+}
+
+void FacePanel::showSelected() {
+    const TrackedRegion* selected = selectedRegion();
+    if (!selected) return;
+    const TrackedRegion& region = *selected;
     if (QAbstractButton* cover = covers_->button(int(region.cover))) cover->setChecked(true);
     notHidden_->setVisible(region.cover == Cover::none);
     emoji_->setVisible(region.cover == Cover::emoji);
@@ -193,11 +202,9 @@ void FacePanel::showSelected() {
 }
 
 void FacePanel::showSliderValue() {
-    if (!session_) return;
-    const FaceEditor& faces = session_->faceEditor();
-    auto index = faces.selectedIndex();
-    if (!index) return;
-    const TrackedRegion& region = faces.regions()[size_t(*index)];
+    const TrackedRegion* selected = selectedRegion();
+    if (!selected) return;
+    const TrackedRegion& region = *selected;
     const bool intensity = sliderModes_->checkedId() == int(SliderMode::intensity);
     slider_->setAccessibleName(intensity ? "Intensity" : "Softness");
     slider_->setValue(intensity ? region.style.intensity : region.softness);

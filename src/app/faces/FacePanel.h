@@ -15,6 +15,7 @@ class QButtonGroup;
 class QLabel;
 class ScaleBar;
 class StylePicker;
+class TrackedRegion;
 class TrimBar;
 class ValueSlider;
 struct Image;
@@ -35,6 +36,8 @@ public:
     void showSelected();
 
 private:
+    // The region of the person being edited, if any.
+    const TrackedRegion* selectedRegion() const;
     QWidget* makeCoverRow();
     QWidget* makeLookRow();
     QWidget* makePlaceRow();
