@@ -38,8 +38,11 @@ BatchProgress::BatchProgress(int files) : files_(files), terminal_(::isatty(STDE
 
 void BatchProgress::update(const std::string& file, double fraction) {
     auto [entry, added] = running_.emplace(file, 0.0);
-    if (!terminal_ && (added || quarter(fraction) > quarter(entry->second)))
-        std::fprintf(stderr, "%s %d%%\n", file.c_str(), quarter(fraction) * 25);
+    // Every quarter gets its line, in order, even when one report jumps over some: a reader of
+    // the log can wait for any of them.
+    if (!terminal_)
+        for (int q = added ? 0 : quarter(entry->second) + 1; q <= quarter(fraction); ++q)
+            std::fprintf(stderr, "%s %d%%\n", file.c_str(), q * 25);
     entry->second = std::max(entry->second, fraction);
     if (terminal_) redraw(false);
 }
