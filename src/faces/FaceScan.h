@@ -28,8 +28,9 @@
 
 class SourceVideo;
 
-// Longer side, in pixels, of the frames the detectors see.
-inline constexpr double DETECTION_FRAME_SIDE = 768;
+// Longer side, in pixels, of the frames the detectors see: full HD, so that the searches closer
+// up see a small face's own pixels, not those of a shrunk copy.
+inline constexpr double DETECTION_FRAME_SIDE = 1920;
 // Faces are searched in every FACE_SEARCH_STRIDE-th frame; the frames between take the faces
 // around them, moved linearly (FaceFrameSettler). Faces in the footage this is made for move
 // little in a frame or two, and a search costs several model runs.

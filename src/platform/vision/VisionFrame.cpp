@@ -39,11 +39,24 @@ Letterbox::Letterbox(cv::Rect2f source, int side)
       offset_((side - source.width * scale_) / 2, (side - source.height * scale_) / 2) {}
 
 cv::Mat Letterbox::apply(const cv::Mat& rgb) const {
+    // What the warp reads: the frame, or, when shrinking by more than half (where a bilinear
+    // warp skips pixels and aliases what is left), its part averaged down to about the model's
+    // size. Pixel i of it has its centre at frame pixel origin + i * step.
+    cv::Mat from = rgb;
+    cv::Point2f origin(0, 0), step(1, 1);
+    cv::Rect part = cv::Rect(source_) & cv::Rect(0, 0, rgb.cols, rgb.rows);
+    if (scale_ < 0.5f && !part.empty()) {
+        cv::Size shrunk(std::max(1, int(std::lround(float(part.width) * scale_))),
+                        std::max(1, int(std::lround(float(part.height) * scale_))));
+        cv::resize(rgb(part), from, shrunk, 0, 0, cv::INTER_AREA);
+        step = {float(part.width) / float(shrunk.width), float(part.height) / float(shrunk.height)};
+        origin = cv::Point2f(part.tl()) + (step - cv::Point2f(1, 1)) * 0.5f;
+    }
     // One affine warp crops, scales and pads at once; outside the frame stays black.
-    cv::Matx23f m(scale_, 0, offset_.x - source_.x * scale_, 0, scale_,
-                  offset_.y - source_.y * scale_);
+    cv::Matx23f m(step.x * scale_, 0, offset_.x + (origin.x - source_.x) * scale_, 0,
+                  step.y * scale_, offset_.y + (origin.y - source_.y) * scale_);
     cv::Mat out;
-    cv::warpAffine(rgb, out, m, cv::Size(side_, side_), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
+    cv::warpAffine(from, out, m, cv::Size(side_, side_), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
                    cv::Scalar::all(0));
     return out;
 }
