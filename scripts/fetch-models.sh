@@ -12,6 +12,7 @@ MODELS=(
   "pose_detection.tflite|@mediapipe/pose@0.5.1675469404|pose_solution_packed_assets.data|a63c614bef30d35947f13be361820b1e4e3bec9cfeebf4d11216a18373108e85"
   "pose_landmark_lite.tflite|@mediapipe/pose@0.5.1675469404|pose_landmark_lite.tflite|f17bfbecadb61c3be1baa8b8d851cc6619c870a87167b32848ad20db306b9d61"
   "selfie_segmentation_landscape.tflite|@mediapipe/selfie_segmentation@0.1.1675465747|selfie_segmentation_landscape.tflite|4aafe6223bb8dac6fac8ca8ed56852870a33051ef3f6238822d282a109962894"
+  "retinaface_mnet025.onnx|retinaface@0.0.6|mnet.25_v2.onnx|cd1acf4887eff165497762346fcafbdec58f662a2ceb01e5edb979f54b9875b6"
 )
 
 # shellcheck source=lib/setup-helpers.sh

@@ -75,9 +75,10 @@ int detect(DetectRequest request) {
     std::vector<FaceObservation> foundFaces;
     std::vector<BodyPoseObservation> foundPoses;
     if (request.faces) {
-        // A still: every tile searched, and only faces sure without frames to confirm them.
+        // A still: every tile searched, a whole look by each model, and only faces sure
+        // without frames to confirm them.
         auto detector = FullRangeFaceSearch::create(
-            models, {.sweepFrames = 1, .minScore = FACE_SURE_CONFIDENCE});
+            models, {.sweepFrames = 1, .minScore = FACE_SURE_CONFIDENCE, .retinaFrames = 1});
         if (!detector) return failWith(detector.error, EXIT_WORK_FAILED);
         foundFaces = (*detector.value)->detectFaceRectangles(*frame).value_or(foundFaces);
         out["faces"] = nlohmann::json::array();

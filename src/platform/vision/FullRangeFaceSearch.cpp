@@ -1,9 +1,11 @@
 #include "platform/vision/FullRangeFaceSearch.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <future>
 
+#include "platform/vision/RetinaFaceModel.h"
 #include "platform/vision/VisionFrame.h"
 
 namespace {
@@ -41,6 +43,32 @@ cv::Rect2f squareAround(cv::Point2f centre, float side, cv::Size size) {
     return {place(centre.x, float(size.width)), place(centre.y, float(size.height)), side, side};
 }
 
+// The window's detections, less those cut by one of its edges inside the frame; `input` is
+// the side of the model's input the window was scaled to.
+std::vector<SsdDetection> uncut(std::vector<SsdDetection> found, const cv::Rect2f& window,
+                                int input, cv::Size frame) {
+    const float margin = EDGE_MARGIN * window.width / float(input);
+    auto cut = [&](float lo, float hi, float windowLo, float windowHi, float frameHi) {
+        return (windowLo > 0 && lo < windowLo + margin) ||
+               (windowHi < frameHi && hi > windowHi - margin);
+    };
+    std::erase_if(found, [&](const SsdDetection& d) {
+        return cut(d.box.x, d.box.br().x, window.x, window.br().x, float(frame.width)) ||
+               cut(d.box.y, d.box.br().y, window.y, window.br().y, float(frame.height));
+    });
+    return found;
+}
+
+// RetinaFace's close looks at followed faces: their crops, made to show a face about 40
+// pixels tall in BlazeFace's 192, are seen at this side, where RetinaFace sees such a face
+// well too and costs a fraction of a whole look.
+constexpr int CLOSE_INPUT = 192;
+
+constexpr int RETINA_MAX_UPSCALE = 2;
+
+// The frame RetinaFace's whole look is built for before the search sees one: full HD.
+const cv::Size USUAL_FRAME(1920, 1080);
+
 }  // namespace
 
 Loaded<std::unique_ptr<FullRangeFaceSearch>> FullRangeFaceSearch::create(
@@ -52,13 +80,50 @@ Loaded<std::unique_ptr<FullRangeFaceSearch>> FullRangeFaceSearch::create(
         if (!model) return Result::failure(model.error);
         networks.push_back(std::move(*model.value));
     }
-    return Result::success(std::unique_ptr<FullRangeFaceSearch>(
-        new FullRangeFaceSearch(std::move(networks), options)));
+    std::unique_ptr<RetinaFaceModel> retina;
+    std::vector<std::unique_ptr<RetinaFaceModel>> closeLooks;
+    if (options.retinaFrames > 0) {
+        // Built here for the usual frame, so a missing or damaged model fails before any work.
+        auto whole = RetinaFaceModel::create(
+            models, RetinaFaceModel::inputFor(USUAL_FRAME, options.retinaSide));
+        if (!whole) return Result::failure(whole.error);
+        retina = std::move(*whole.value);
+        for (int i = 0; i < std::max(options.workers, 1); ++i) {
+            auto close = RetinaFaceModel::create(models, {CLOSE_INPUT, CLOSE_INPUT});
+            if (!close) return Result::failure(close.error);
+            closeLooks.push_back(std::move(*close.value));
+        }
+    }
+    return Result::success(std::unique_ptr<FullRangeFaceSearch>(new FullRangeFaceSearch(
+        models, std::move(networks), std::move(retina), std::move(closeLooks), options)));
 }
 
-FullRangeFaceSearch::FullRangeFaceSearch(std::vector<std::unique_ptr<FullRangeFaceModel>> models,
+FullRangeFaceSearch::FullRangeFaceSearch(ModelRegistry models,
+                                         std::vector<std::unique_ptr<FullRangeFaceModel>> networks,
+                                         std::unique_ptr<RetinaFaceModel> retina,
+                                         std::vector<std::unique_ptr<RetinaFaceModel>> closeLooks,
                                          Options options)
-    : models_(std::move(models)), options_(options) {}
+    : registry_(std::move(models)),
+      models_(std::move(networks)),
+      retina_(std::move(retina)),
+      closeLooks_(std::move(closeLooks)),
+      options_(options) {}
+
+FullRangeFaceSearch::~FullRangeFaceSearch() = default;
+
+void FullRangeFaceSearch::fitRetinaTo(cv::Size frame) {
+    // A small video is seen up to twice its size, where its small faces reach RetinaFace's
+    // anchors, but never at more cost than a full HD one.
+    const int longer = std::max(frame.width, frame.height);
+    cv::Size input = RetinaFaceModel::inputFor(
+        frame, std::min(options_.retinaSide, RETINA_MAX_UPSCALE * longer));
+    if (input == retina_->inputSize()) return;
+    auto rebuilt = RetinaFaceModel::create(registry_, input);
+    // The model loaded once already; failing now is a damaged cache under a running scan.
+    if (!rebuilt)
+        throw cv::Exception(cv::Error::StsError, rebuilt.error, __func__, __FILE__, __LINE__);
+    retina_ = std::move(*rebuilt.value);
+}
 
 std::vector<cv::Rect2f> FullRangeFaceSearch::sweepTiles(cv::Size size, float tileShare) {
     float tile = tileShare * float(std::max(size.width, size.height));
@@ -118,24 +183,6 @@ std::vector<cv::Rect2f> FullRangeFaceSearch::followCrops(const std::vector<cv::R
     return crops;
 }
 
-std::vector<SsdDetection> FullRangeFaceSearch::detectIn(FullRangeFaceModel& model,
-                                                        const cv::Mat& rgb,
-                                                        const cv::Rect2f& window) const {
-    const float margin = EDGE_MARGIN * window.width / FullRangeFaceModel::INPUT_SIZE;
-    auto cut = [&](float lo, float hi, float windowLo, float windowHi, float frameHi) {
-        return (windowLo > 0 && lo < windowLo + margin) ||
-               (windowHi < frameHi && hi > windowHi - margin);
-    };
-    std::vector<SsdDetection> kept;
-    for (SsdDetection& d : model.detect(rgb, window, options_.minScore)) {
-        if (cut(d.box.x, d.box.br().x, window.x, window.br().x, float(rgb.cols)) ||
-            cut(d.box.y, d.box.br().y, window.y, window.br().y, float(rgb.rows)))
-            continue;
-        kept.push_back(std::move(d));
-    }
-    return kept;
-}
-
 std::vector<SsdDetection> FullRangeFaceSearch::detect(const cv::Mat& rgb) {
     std::vector<cv::Rect2f> windows{{0, 0, float(rgb.cols), float(rgb.rows)}};
     std::vector<cv::Rect2f> tiles = sweepTiles(rgb.size(), options_.tileShare);
@@ -148,26 +195,53 @@ std::vector<SsdDetection> FullRangeFaceSearch::detect(const cv::Mat& rgb) {
             windows.push_back(tiles[(nextTile_ + i) % tiles.size()]);
         nextTile_ = (nextTile_ + perFrame) % tiles.size();
     }
-    for (const cv::Rect2f& c : followCrops(previous_, rgb.size())) windows.push_back(c);
+    std::vector<cv::Rect2f> follows = followCrops(previous_, rgb.size());
+    for (const cv::Rect2f& c : follows) windows.push_back(c);
     first_ = false;
 
-    // Network k searches windows k, k + workers, ...; each window's detections keep its place,
-    // so the merge is the same whichever thread ends first.
-    std::vector<std::vector<SsdDetection>> perWindow(windows.size());
+    // The jobs: RetinaFace's look at the whole frame first, so it starts at once, then
+    // BlazeFace's windows, then RetinaFace's close looks at the followed faces. Workers take
+    // them as they come free. Each job's detections keep their place, so the merge is the same
+    // whichever thread ends first.
+    struct Job {
+        enum { retinaWhole, blaze, retinaClose } kind;
+        cv::Rect2f window;
+    };
+    std::vector<Job> jobs;
+    const bool retinaLooks =
+        options_.retinaFrames > 0 && framesSearched_++ % size_t(options_.retinaFrames) == 0;
+    if (retinaLooks) {
+        fitRetinaTo(rgb.size());
+        jobs.push_back({Job::retinaWhole, windows[0]});
+    }
+    for (const cv::Rect2f& w : windows) jobs.push_back({Job::blaze, w});
+    if (options_.retinaFrames > 0)
+        for (const cv::Rect2f& c : follows) jobs.push_back({Job::retinaClose, c});
+    std::vector<std::vector<SsdDetection>> perJob(jobs.size());
+    std::atomic<size_t> next{0};
     auto search = [&](size_t worker) {
-        for (size_t i = worker; i < windows.size(); i += models_.size())
-            perWindow[i] = detectIn(*models_[worker], rgb, windows[i]);
+        for (size_t j = next++; j < jobs.size(); j = next++) {
+            const Job& job = jobs[j];
+            if (job.kind == Job::retinaWhole)
+                perJob[j] = retina_->detect(rgb, job.window, options_.minScore);
+            else if (job.kind == Job::blaze)
+                perJob[j] = uncut(models_[worker]->detect(rgb, job.window, options_.minScore),
+                                  job.window, FullRangeFaceModel::INPUT_SIZE, rgb.size());
+            else
+                perJob[j] = uncut(closeLooks_[worker]->detect(rgb, job.window, options_.minScore),
+                                  job.window, CLOSE_INPUT, rgb.size());
+        }
     };
     {
         // Waited for before leaving, even when a search throws.
         std::vector<std::future<void>> helpers;
-        for (size_t w = 1; w < std::min(models_.size(), windows.size()); ++w)
+        for (size_t w = 1; w < std::min(models_.size(), jobs.size()); ++w)
             helpers.push_back(std::async(std::launch::async, search, w));
         search(0);
         for (std::future<void>& h : helpers) h.get();
     }
     std::vector<SsdDetection> found;
-    for (std::vector<SsdDetection>& w : perWindow)
+    for (std::vector<SsdDetection>& w : perJob)
         found.insert(found.end(), std::make_move_iterator(w.begin()),
                      std::make_move_iterator(w.end()));
     found = weightedNonMaxSuppression(std::move(found), MERGE_IOU);

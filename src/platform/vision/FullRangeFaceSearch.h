@@ -1,18 +1,24 @@
 #pragma once
-// Where faces may be in each frame of a sequence, down to about 17 pixels tall in a 768-pixel
-// frame, with BlazeFace's full-range model. The model sees a face well from about 12 to 100
-// of its 192 pixels, so one look at the whole frame finds only the larger faces; smaller ones
-// are found by searching parts of the frame closer up:
+// Where faces may be in each frame of a sequence, with two models that see faces differently.
+//
+// BlazeFace's full-range model is cheap and sees a face well from about 12 to 100 of its 192
+// pixels, so one look at the whole frame finds only the larger faces; smaller ones are found by
+// searching parts of the frame closer up:
 //   - the whole frame, every frame;
 //   - a sweep of overlapping tiles (a third of the frame's longer side, 3 × 2 over a 16:9
 //     frame), a few per frame so that each tile is searched every `sweepFrames` frames;
 //   - a crop around every small face found in the previous frame, every frame, so a face
 //     the sweep found is followed between its visits.
+// BlazeFace scores dim, half-turned, sunglassed and half-covered faces too low to believe.
+// RetinaFace (RetinaFaceModel) finds those, at several times the cost, so it looks
+//   - at the whole frame once in `retinaFrames` frames, and
+//   - closer up, at the same crops around the faces of the previous frame, every frame, so a
+//     face only it sees is followed between its whole looks.
 // Detections from all windows are merged by weighted non-maximum suppression. Every candidate
 // down to `minScore` is returned with its score: which to believe is the caller's choice.
 //
 // Threads: one thread at a time per instance (it owns its networks and the sequence's state).
-// A frame's windows are searched by `workers` networks at once, each on a thread of its own
+// A frame's windows are searched by `workers` threads at once, each with networks of its own,
 // for the length of the call.
 
 #include <memory>
@@ -20,6 +26,8 @@
 
 #include "platform/vision/FaceRectangleDetector.h"
 #include "platform/vision/FullRangeFaceModel.h"
+
+class RetinaFaceModel;
 
 class FullRangeFaceSearch : public FaceRectangleDetector {
 public:
@@ -30,6 +38,11 @@ public:
         // Tiles span this share of the frame's longer side; smaller tiles reach smaller faces.
         float tileShare = 1.0f / 3;
         float minScore = 0.4f;
+        // RetinaFace looks at the whole frame once in this many frames (0: never, and no close
+        // looks either), scaled to fit `retinaSide`: a face 24 pixels tall in a 1080p frame is
+        // then about 19, still above its smallest anchor.
+        int retinaFrames = 4;
+        int retinaSide = 1536;
         // Networks searching a frame's windows at once. One network keeps about one core busy
         // (OpenCV's own threads gain nothing on a model this small), and the windows are
         // independent, so one per core.
@@ -38,6 +51,8 @@ public:
 
     static Loaded<std::unique_ptr<FullRangeFaceSearch>> create(const ModelRegistry& models,
                                                                Options options);
+
+    ~FullRangeFaceSearch() override;
 
     std::optional<std::vector<FaceObservation>> detectFaceRectangles(const Image& frame) override;
 
@@ -51,12 +66,18 @@ public:
     static std::vector<cv::Rect2f> followCrops(const std::vector<cv::Rect2f>& faces, cv::Size size);
 
 private:
-    FullRangeFaceSearch(std::vector<std::unique_ptr<FullRangeFaceModel>> models, Options options);
-    // The window's detections by `model`, less those cut by one of its edges inside the frame.
-    std::vector<SsdDetection> detectIn(FullRangeFaceModel& model, const cv::Mat& rgb,
-                                       const cv::Rect2f& window) const;
+    FullRangeFaceSearch(ModelRegistry models,
+                        std::vector<std::unique_ptr<FullRangeFaceModel>> networks,
+                        std::unique_ptr<RetinaFaceModel> retina,
+                        std::vector<std::unique_ptr<RetinaFaceModel>> closeLooks, Options options);
+    // Rebuilds RetinaFace's network when frames of `frame` size need another input size.
+    void fitRetinaTo(cv::Size frame);
 
+    ModelRegistry registry_;
     std::vector<std::unique_ptr<FullRangeFaceModel>> models_;  // one per worker
+    std::unique_ptr<RetinaFaceModel> retina_;
+    std::vector<std::unique_ptr<RetinaFaceModel>> closeLooks_;  // one per worker
+    size_t framesSearched_ = 0;
     Options options_;
     std::vector<cv::Rect2f> previous_;  // the previous frame's candidates
     size_t nextTile_ = 0;

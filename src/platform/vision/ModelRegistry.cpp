@@ -18,6 +18,7 @@ constexpr VisionModelInfo MODELS[] = {
      "f17bfbecadb61c3be1baa8b8d851cc6619c870a87167b32848ad20db306b9d61"},
     {"selfie_segmentation_landscape.tflite",
      "4aafe6223bb8dac6fac8ca8ed56852870a33051ef3f6238822d282a109962894"},
+    {"retinaface_mnet025.onnx", "cd1acf4887eff165497762346fcafbdec58f662a2ceb01e5edb979f54b9875b6"},
 };
 
 constexpr std::string_view FETCH_HINT = "run scripts/fetch-models.sh";

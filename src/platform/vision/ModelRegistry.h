@@ -17,7 +17,13 @@
 
 #include "platform/vision/Loaded.h"
 
-enum class VisionModel { fullRangeFaceDetection, poseDetection, poseLandmark, selfieSegmentation };
+enum class VisionModel {
+    fullRangeFaceDetection,
+    poseDetection,
+    poseLandmark,
+    selfieSegmentation,
+    retinaFace,
+};
 
 struct VisionModelInfo {
     std::string_view fileName;

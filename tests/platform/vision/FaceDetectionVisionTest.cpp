@@ -12,11 +12,11 @@ namespace {
 
 class FaceDetection : public ::testing::Test {
 protected:
-    // Each call a still, as `veilcut detect` searches it: every tile, and only faces sure
-    // without neighbouring frames to confirm them.
+    // Each call a still, as `veilcut detect` searches it: every tile, a whole look by each
+    // model, and only faces sure without neighbouring frames to confirm them.
     static std::unique_ptr<FullRangeFaceSearch> make() {
-        auto d = FullRangeFaceSearch::create(testModels(),
-                                             {.sweepFrames = 1, .minScore = FACE_SURE_CONFIDENCE});
+        auto d = FullRangeFaceSearch::create(
+            testModels(), {.sweepFrames = 1, .minScore = FACE_SURE_CONFIDENCE, .retinaFrames = 1});
         EXPECT_TRUE(d) << d.error;
         return d ? std::move(*d.value) : nullptr;
     }

@@ -1,0 +1,120 @@
+#include "platform/vision/RetinaFaceModel.h"
+
+#include <onnx/onnx_pb.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include <opencv2/imgproc.hpp>
+
+namespace {
+
+// Per stride, the sides of its two anchors, as the model was trained.
+struct Level {
+    int stride;
+    float anchors[2];
+};
+constexpr Level LEVELS[] = {{32, {512, 256}}, {16, {128, 64}}, {8, {32, 16}}};
+constexpr int COARSEST_STRIDE = 32;
+// Anchor centres sit half the base anchor (16 px) into their cell.
+constexpr float ANCHOR_OFFSET = 8;
+
+std::string scoresName(int stride) {
+    return "face_rpn_cls_prob_reshape_stride" + std::to_string(stride);
+}
+std::string boxesName(int stride) {
+    return "face_rpn_bbox_pred_stride" + std::to_string(stride);
+}
+
+int roundedUp(double length) {
+    return std::max(1, int(std::ceil(length / COARSEST_STRIDE))) * COARSEST_STRIDE;
+}
+
+}  // namespace
+
+cv::Size RetinaFaceModel::inputFor(cv::Size frame, int longerSide) {
+    double scale = double(longerSide) / std::max({frame.width, frame.height, 1});
+    return {roundedUp(frame.width * scale), roundedUp(frame.height * scale)};
+}
+
+Loaded<std::unique_ptr<RetinaFaceModel>> RetinaFaceModel::create(const ModelRegistry& models,
+                                                                 cv::Size input) {
+    using Result = Loaded<std::unique_ptr<RetinaFaceModel>>;
+    Loaded<std::vector<std::uint8_t>> bytes = models.load(VisionModel::retinaFace);
+    if (!bytes) return Result::failure(bytes.error);
+    onnx::ModelProto model;
+    if (!model.ParseFromArray(bytes.value->data(), int(bytes.value->size())) ||
+        model.graph().input_size() != 1 ||
+        model.graph().input(0).type().tensor_type().shape().dim_size() != 4)
+        return Result::failure("the RetinaFace model has an unexpected shape");
+    auto* shape = model.mutable_graph()
+                      ->mutable_input(0)
+                      ->mutable_type()
+                      ->mutable_tensor_type()
+                      ->mutable_shape();
+    shape->mutable_dim(2)->set_dim_value(input.height);
+    shape->mutable_dim(3)->set_dim_value(input.width);
+    std::string built = model.SerializeAsString();
+    try {
+        cv::dnn::Net net = cv::dnn::readNetFromONNX(built.data(), built.size());
+        return Result::success(
+            std::unique_ptr<RetinaFaceModel>(new RetinaFaceModel(std::move(net), input)));
+    } catch (const cv::Exception& e) {
+        return Result::failure("the RetinaFace model does not load: " + std::string(e.err));
+    }
+}
+
+RetinaFaceModel::RetinaFaceModel(cv::dnn::Net net, cv::Size input)
+    : net_(std::move(net)), input_(input) {
+    for (const Level& level : LEVELS) {
+        outputNames_.push_back(scoresName(level.stride));
+        outputNames_.push_back(boxesName(level.stride));
+    }
+}
+
+std::vector<SsdDetection> RetinaFaceModel::detect(const cv::Mat& rgb, const cv::Rect2f& source,
+                                                  float minScore) {
+    const float scale =
+        std::min(float(input_.width) / source.width, float(input_.height) / source.height);
+    cv::Mat canvas(input_, CV_8UC3, cv::Scalar::all(0));
+    cv::Rect part = cv::Rect(source) & cv::Rect(0, 0, rgb.cols, rgb.rows);
+    cv::Size scaled(std::min(input_.width, int(std::lround(part.width * scale))),
+                    std::min(input_.height, int(std::lround(part.height * scale))));
+    if (part.empty() || scaled.empty()) return {};
+    cv::resize(rgb(part), canvas(cv::Rect({0, 0}, scaled)), scaled, 0, 0, cv::INTER_AREA);
+    // The model takes RGB as it is, 0…255.
+    net_.setInput(cv::dnn::blobFromImage(canvas));
+    std::vector<cv::Mat> outs;
+    net_.forward(outs, outputNames_);
+
+    std::vector<SsdDetection> found;
+    for (size_t l = 0; l < std::size(LEVELS); ++l) {
+        const Level& level = LEVELS[l];
+        const cv::Mat& scores = outs[2 * l];
+        const cv::Mat& boxes = outs[2 * l + 1];
+        const int rows = scores.size[2], cols = scores.size[3];
+        const size_t plane = size_t(rows) * size_t(cols);
+        for (int a = 0; a < 2; ++a) {
+            // Channels: background per anchor, then face per anchor.
+            const float* face = scores.ptr<float>() + size_t(2 + a) * plane;
+            const float* deltas = boxes.ptr<float>() + size_t(4 * a) * plane;
+            const float side = level.anchors[a];
+            for (int y = 0; y < rows; ++y)
+                for (int x = 0; x < cols; ++x) {
+                    size_t i = size_t(y) * size_t(cols) + size_t(x);
+                    if (face[i] < minScore) continue;
+                    float cx = float(x * level.stride) + ANCHOR_OFFSET + side * deltas[i];
+                    float cy = float(y * level.stride) + ANCHOR_OFFSET + side * deltas[plane + i];
+                    float w = side * std::exp(deltas[2 * plane + i]);
+                    float h = side * std::exp(deltas[3 * plane + i]);
+                    SsdDetection d;
+                    d.box = {float(part.x) + (cx - w / 2) / scale,
+                             float(part.y) + (cy - h / 2) / scale, w / scale, h / scale};
+                    d.score = face[i];
+                    found.push_back(std::move(d));
+                }
+        }
+    }
+    return found;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// RetinaFace with a MobileNet-0.25 backbone, trained on WIDER FACE: anchors from 16 to 512
+// pixels on strides 8, 16 and 32, so one look at a whole frame finds faces from about 12 pixels
+// tall up, among them dim, half-turned, sunglassed and half-covered faces that BlazeFace scores
+// too low to believe. It costs several BlazeFace looks, so the search gives it the whole frame
+// only.
+//
+// The network is built for one input size, fixed when it is made: the model's upsampling crops
+// take their size from the declared input.
+//
+// Threads: one thread at a time per instance (it owns its network).
+
+#include <opencv2/dnn.hpp>
+
+#include <memory>
+#include <vector>
+
+#include "platform/vision/Loaded.h"
+#include "platform/vision/ModelRegistry.h"
+#include "platform/vision/SsdAnchors.h"
+
+class RetinaFaceModel {
+public:
+    // The input for frames of `frame` size: the frame scaled to fit `longerSide`, each side
+    // rounded up to the model's coarsest stride.
+    static cv::Size inputFor(cv::Size frame, int longerSide);
+
+    static Loaded<std::unique_ptr<RetinaFaceModel>> create(const ModelRegistry& models,
+                                                           cv::Size input);
+
+    cv::Size inputSize() const { return input_; }
+
+    // Faces in `source` (a part of the 8-bit RGB frame `rgb`, scaled to fit the input, top-left)
+    // scoring at least `minScore`, in top-down frame pixels, without keypoints; not merged.
+    std::vector<SsdDetection> detect(const cv::Mat& rgb, const cv::Rect2f& source, float minScore);
+
+private:
+    RetinaFaceModel(cv::dnn::Net net, cv::Size input);
+
+    cv::dnn::Net net_;
+    cv::Size input_;
+    std::vector<std::string> outputNames_;
+};
