@@ -1,6 +1,6 @@
 // How well the face scan hides faces marked by hand, and how fast it runs:
 //
-//   detection [--small-faces] [--quick] [--seconds S] [--pictures DIR] [--clips DIR]
+//   detection [--small-faces] [--fast] [--quick] [--seconds S] [--pictures DIR] [--clips DIR]
 //             [--faces FILE] [--json OUT] [--min-recall R] [--draw DIR]
 //
 // Clips are made from photographs of people (scripts/fetch-eval-pictures.sh) whose faces are
@@ -11,7 +11,8 @@
 //   dim      the zoom at a third of the light, with sensor-like noise;
 //   rotated  the zoom run backwards, stored a quarter turn round with a display rotation tag.
 // Each clip is decoded alone (the baseline) and scanned as `veilcut anonymize` does by default
-// (with --small-faces the search in smaller tiles is measured too), and every face region is
+// (with --small-faces the search in smaller tiles is measured too, with --fast the search by
+// BlazeFace alone, each in the same run), and every face region is
 // given anonymize's default look. A face counts as hidden in a frame when the composited
 // regions cover at least 80 % of its box with at least half opacity: the box runs from brow to
 // chin and ear to ear, so 80 % leaves at most a strip along one edge, never the eyes and mouth.
@@ -116,11 +117,11 @@ double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-// Decodes the clip as the scan reads it (768 pixels on the longer side); the frame times.
+// Decodes the clip as the scan reads it; the frame times.
 std::vector<MediaTime> decode(const std::string& path, double& elapsed) {
     auto start = std::chrono::steady_clock::now();
     VideoReaderSettings settings;
-    settings.maxSide = 768;
+    settings.maxSide = int(DETECTION_FRAME_SIDE);
     auto reader = VideoReader::open(path, settings);
     std::vector<MediaTime> times;
     VideoFrame frame;
@@ -131,7 +132,7 @@ std::vector<MediaTime> decode(const std::string& path, double& elapsed) {
 
 // The face scan and look of `veilcut anonymize` with its defaults: circle, gaussian, intensity
 // 1, softness 0.2, scale 1.
-std::optional<std::vector<TrackedRegion>> scanAndHide(const std::string& path, bool smallFaces,
+std::optional<std::vector<TrackedRegion>> scanAndHide(const std::string& path, FaceScanReach reach,
                                                       double& elapsed) {
     EditSession session;
     if (auto problem = session.openSource(path)) {
@@ -140,7 +141,7 @@ std::optional<std::vector<TrackedRegion>> scanAndHide(const std::string& path, b
     }
     auto start = std::chrono::steady_clock::now();
     std::optional<std::string> failure;
-    session.startFaceScan(smallFaces, [&](const std::string& reason) { failure = reason; });
+    session.startFaceScan(reach, [&](const std::string& reason) { failure = reason; });
     FaceEditor& faces = session.faceEditor();
     MainQueue::shared().runUntil([&] { return faces.scanState() == FaceScanState::end; },
                                  std::chrono::hours(10));
@@ -279,7 +280,9 @@ fs::path defaultPictureFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool smallFaces = false, quick = false;
+    bool quick = false;
+    std::vector<SettingResult> results(1);
+    results[0].name = "default";
     double clipSeconds = 2, minRecall = -1;
     fs::path pictures = defaultPictureFolder();
     fs::path clips = fs::temp_directory_path() / "veilcut-bench-detection";
@@ -289,9 +292,13 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
-        if (a == "--small-faces")
-            smallFaces = true;
-        else if (a == "--quick")
+        if (a == "--small-faces" || a == "--fast") {
+            SettingResult other;
+            other.name =
+                a == "--fast" ? "--fast (BlazeFace alone)" : "--small-faces (smaller tiles)";
+            other.reach = a == "--fast" ? FaceScanReach::fast : FaceScanReach::smallFaces;
+            results.push_back(other);
+        } else if (a == "--quick")
             quick = true;
         else if (a == "--seconds" && hasValue)
             clipSeconds = std::atof(argv[++i]);
@@ -309,7 +316,7 @@ int main(int argc, char** argv) {
             drawDir = argv[++i];
         else {
             std::fprintf(stderr,
-                         "usage: detection [--small-faces] [--quick] [--seconds S] "
+                         "usage: detection [--small-faces] [--fast] [--quick] [--seconds S] "
                          "[--pictures DIR] [--clips DIR] [--faces FILE] [--json OUT] "
                          "[--min-recall R] [--draw DIR]\n");
             return 2;
@@ -370,9 +377,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::vector<SettingResult> results(smallFaces ? 2 : 1);
-    results[0].name = "default";
-    if (smallFaces) results[1].name = "--small-faces (smaller tiles)";
     double decodeSeconds = 0;
     for (const Clip& clip : list) {
         double elapsed = 0;
@@ -385,7 +389,7 @@ int main(int argc, char** argv) {
         decodeSeconds += elapsed;
         for (size_t s = 0; s < results.size(); ++s) {
             double scanSeconds = 0;
-            auto regions = scanAndHide(clip.path, s == 1, scanSeconds);
+            auto regions = scanAndHide(clip.path, results[s].reach, scanSeconds);
             if (!regions) {
                 results[s].failed = true;
                 continue;
@@ -395,8 +399,8 @@ int main(int argc, char** argv) {
             std::optional<fs::path> draw;
             if (drawDir) {
                 fs::create_directories(*drawDir);
-                draw = *drawDir /
-                       (fs::path(clip.path).stem().string() + (s == 1 ? "-small" : "") + ".png");
+                draw = *drawDir / (fs::path(clip.path).stem().string() +
+                                   (s > 0 ? "-" + std::to_string(s) : std::string()) + ".png");
             }
             judge(clip, times, *regions, results[s],
                   [&](int index, const cv::Mat& covered, const std::vector<bool>& hidden) {

@@ -13,6 +13,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "faces/FaceScanReach.h"
 #include "regions/TrackedRegion.h"
 
 namespace evaluation {
@@ -202,6 +203,7 @@ struct PersonResult {
 
 struct SettingResult {
     std::string name;
+    FaceScanReach reach = FaceScanReach::careful;
     Tally frontal[SIZE_COUNT];
     Tally frontalGoal;  // 24 px and taller
     long partlyCovered = 0;  // of frontalGoal's misses

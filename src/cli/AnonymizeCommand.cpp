@@ -69,7 +69,7 @@ int anonymizeFile(const AnonymizeRequest& request) {
         if (!digest) return failWith(input + ": cannot be read");
         sourceSha256 = *digest;
     }
-    if (auto failure = scanFaces(session, request.options.smallFaces))
+    if (auto failure = scanFaces(session, request.options.reach))
         return failWith(*failure, EXIT_WORK_FAILED);
     applyAnonymizeOptions(session, request.options);
     const size_t persons = session.faceEditor().regions().size();

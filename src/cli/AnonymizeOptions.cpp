@@ -48,7 +48,7 @@ void addAnonymizeOptions(CLI::App& app, AnonymizeOptions& options) {
                            parseEmoji);
     addStyle(app, "--background", options.background, "background style",
              "style everything but the people too (off)");
-    addSmallFacesFlag(app, options.smallFaces);
+    addReachFlags(app, options.reach);
 }
 
 std::vector<std::string> optionWords(const AnonymizeOptions& options) {
@@ -60,7 +60,8 @@ std::vector<std::string> optionWords(const AnonymizeOptions& options) {
         "--scale",      exactNumber(options.face.scale),
         "--background", std::string(styleKindName(options.background))};
     if (!options.face.emoji.empty()) words.insert(words.end(), {"--emoji", options.face.emoji});
-    if (options.smallFaces) words.push_back("--small-faces");
+    if (options.reach == FaceScanReach::smallFaces) words.push_back("--small-faces");
+    if (options.reach == FaceScanReach::fast) words.push_back("--fast");
     return words;
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/StyleKind.h"
 #include "faces/FaceHiding.h"
+#include "faces/FaceScanReach.h"
 
 class EditSession;
 namespace CLI {
@@ -17,11 +18,11 @@ class App;
 struct AnonymizeOptions {
     FaceHiding face;                           // its emoji empty: the catalogue's first
     StyleKind background = StyleKind::normal;  // normal: off
-    bool smallFaces = false;
+    FaceScanReach reach = FaceScanReach::careful;
 };
 
-// Adds --type, --style, --intensity, --softness, --scale, --emoji, --background and
-// --small-faces, read into `options`.
+// Adds --type, --style, --intensity, --softness, --scale, --emoji, --background, --small-faces
+// and --fast, read into `options`.
 void addAnonymizeOptions(CLI::App& app, AnonymizeOptions& options);
 
 // The options as command-line words that read back to the same values.

@@ -124,7 +124,8 @@ Json optionsRecord(const AnonymizeOptions& options) {
         {"emoji", effectiveEmoji(options)},
         {"background", options.background == StyleKind::normal ? std::string_view("off")
                                                                : styleKindName(options.background)},
-        {"smallFaces", options.smallFaces}};
+        {"smallFaces", options.reach == FaceScanReach::smallFaces},
+        {"fast", options.reach == FaceScanReach::fast}};
 }
 
 Json auditReport(const EditSession& session, const AnonymizeOptions& options,

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "faces/FaceScanReach.h"
+
 class EditSession;
 namespace CLI {
 class App;
@@ -15,8 +17,8 @@ class App;
 std::optional<std::string> openVideo(EditSession& session, const std::string& path);
 
 // Puts every person's face region of the open video in the session's face editor; the one-line
-// reason when the scan failed. `smallFaces` also looks for faces in tiles of each frame (slower).
-std::optional<std::string> scanFaces(EditSession& session, bool smallFaces);
+// reason when the scan failed.
+std::optional<std::string> scanFaces(EditSession& session, FaceScanReach reach);
 
 // Adds --small-faces, the choice scanFaces takes, to a command.
-void addSmallFacesFlag(CLI::App& app, bool& smallFaces);
+void addReachFlags(CLI::App& app, FaceScanReach& reach);

@@ -34,7 +34,8 @@ void printPersons(const std::vector<TrackedRegion>& persons, bool json) {
 
 struct ScanRequest {
     std::string input, project;
-    bool json = false, smallFaces = false, overwrite = false;
+    bool json = false, overwrite = false;
+    FaceScanReach reach = FaceScanReach::careful;
 };
 
 int scan(const ScanRequest& request) {
@@ -42,7 +43,7 @@ int scan(const ScanRequest& request) {
     if (auto problem = openVideo(session, request.input)) return failWith(*problem);
     if (auto problem = outputProblem(request.project, session.filesInUse(), request.overwrite))
         return failWith(*problem);
-    if (auto failure = scanFaces(session, request.smallFaces))
+    if (auto failure = scanFaces(session, request.reach))
         return failWith(*failure, EXIT_WORK_FAILED);
     printPersons(session.faceEditor().regions(), request.json);
     if (!request.project.empty()) {
@@ -58,7 +59,7 @@ CommandRun defineScan(CLI::App& app) {
     auto request = std::make_shared<ScanRequest>();
     addInputFile(app, "IN", request->input, "IN", "the video")->required();
     app.add_flag("--json", request->json, "list the persons as JSON");
-    addSmallFacesFlag(app, request->smallFaces);
+    addReachFlags(app, request->reach);
     app.add_option("-o,--output", request->project, "write a project with every face region")
         ->type_name("PROJECT");
     addOverwrite(app, request->overwrite);

@@ -29,8 +29,8 @@ enum class FaceScanState { start = 0, end = 1 };
 class FaceEditor : public RegionListEditor {
 public:
     // `source` is the session's: the scan and the trims read it; it outlives the editor.
-    explicit FaceEditor(const CurrentSource& source,
-                        FaceScanDetectorFactory detectors = makeBlazeDetectors);
+    explicit FaceEditor(const CurrentSource& source, FaceScanDetectorFactory detectors =
+                                                         faceScanDetectors(FaceScanReach::careful));
 
     // Cancels a running scan and empties everything.
     void reset();

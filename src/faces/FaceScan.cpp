@@ -60,8 +60,8 @@ struct FaceScan::Pass {
 
 namespace {
 
-std::optional<FaceScanDetectors> blazeDetectors(FullRangeFaceSearch::Options options,
-                                                std::string& error) {
+std::optional<FaceScanDetectors> detectorsWith(FullRangeFaceSearch::Options options,
+                                               std::string& error) {
     ModelRegistry models = ModelRegistry::fromEnvironment();
     auto faces = FullRangeFaceSearch::create(models, options);
     if (!faces) {
@@ -78,12 +78,11 @@ std::optional<FaceScanDetectors> blazeDetectors(FullRangeFaceSearch::Options opt
 
 }  // namespace
 
-std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error) {
-    return blazeDetectors({}, error);
-}
-
-std::optional<FaceScanDetectors> makeBlazeDetectorsForSmallFaces(std::string& error) {
-    return blazeDetectors({.tileShare = 1.0f / 5}, error);
+FaceScanDetectorFactory faceScanDetectors(FaceScanReach reach) {
+    FullRangeFaceSearch::Options options;
+    if (reach == FaceScanReach::smallFaces) options.tileShare = 1.0f / 5;
+    if (reach == FaceScanReach::fast) options.retinaFrames = 0;
+    return [options](std::string& error) { return detectorsWith(options, error); };
 }
 
 void FaceScan::setDetectors(FaceScanDetectorFactory detectors) {

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "faces/FaceScanReach.h"
 #include "platform/vision/BodyPoseDetector.h"
 #include "platform/vision/FaceRectangleDetector.h"
 #include "regions/TrackedRegion.h"
@@ -47,12 +48,8 @@ struct FaceScanDetectors {
 };
 // Makes one pass's detectors (on the pass's thread), or nothing with a one-line reason.
 using FaceScanDetectorFactory = std::function<std::optional<FaceScanDetectors>(std::string& error)>;
-// BlazeFace's full-range search (faces down to about 24 pixels tall in a 1080p frame) and the
-// BlazePose tracker from the model cache.
-std::optional<FaceScanDetectors> makeBlazeDetectors(std::string& error);
-// The same with smaller tiles, which reach faces of about 15 pixels in a 1080p frame at about
-// twice the cost.
-std::optional<FaceScanDetectors> makeBlazeDetectorsForSmallFaces(std::string& error);
+// The face search for `reach` and the BlazePose tracker from the model cache.
+FaceScanDetectorFactory faceScanDetectors(FaceScanReach reach);
 
 class FaceScan {
 public:
@@ -61,7 +58,8 @@ public:
     using Completion = std::function<void(std::vector<TrackedRegion> regions, int framesScanned)>;
     using Failure = std::function<void(const std::string& reason)>;
 
-    explicit FaceScan(FaceScanDetectorFactory detectors = makeBlazeDetectors);
+    explicit FaceScan(
+        FaceScanDetectorFactory detectors = faceScanDetectors(FaceScanReach::careful));
     ~FaceScan();
 
     // Starts a pass over `video` (its facts loaded) and returns at once. `completion` gets the

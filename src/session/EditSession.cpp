@@ -96,9 +96,9 @@ std::vector<FileInUse> EditSession::filesInUse() const {
     return files;
 }
 
-void EditSession::startFaceScan(bool smallFaces,
+void EditSession::startFaceScan(FaceScanReach reach,
                                 std::function<void(const std::string&)> onFailure) {
-    faces_.setScanDetectors(smallFaces ? makeBlazeDetectorsForSmallFaces : makeBlazeDetectors);
+    faces_.setScanDetectors(faceScanDetectors(reach));
     faces_.startFaceScan(std::move(onFailure));
 }
 

@@ -75,9 +75,9 @@ public:
     // The files the session reads: its source video and the project it was opened from, if any.
     // No output may land on them. Main thread.
     std::vector<FileInUse> filesInUse() const;
-    // Scans the source for faces (see FaceEditor::startFaceScan); `smallFaces` also searches
-    // tiles of each frame. Main thread.
-    void startFaceScan(bool smallFaces = false,
+    // Scans the source for faces (see FaceEditor::startFaceScan) as far as `reach` says. Main
+    // thread.
+    void startFaceScan(FaceScanReach reach = FaceScanReach::careful,
                        std::function<void(const std::string&)> onFailure = {});
     // Back to the initial state (all but `cancelExport` and the source), emptying every editor.
     // Posts nothing.

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/TempFolder.h"
 #include "support/TestMedia.h"
 
 // A face of about 20 pixels in a 768-pixel frame (28 in a 1080p one), far too small in the
-// whole frame for the model: the default scan finds it in the tiles and follows it.
+// whole frame for BlazeFace: every scan finds it in the tiles and follows it.
 TEST(ScanCommand, SmallFacesAreFoundByDefault) {
     TempFolder folder("scan");
     const std::string clip = (folder.path() / "small-face.mp4").string();
@@ -12,11 +14,17 @@ TEST(ScanCommand, SmallFacesAreFoundByDefault) {
                                    {testMediaPath("pictures/astronaut.png")},
                                    "[1:v]scale=-2:80[p];[0:v][p]overlay=x=400:y=200"));
 
-    for (const char* options : {"", " --small-faces"}) {
+    for (const char* options : {"", " --small-faces", " --fast"}) {
         auto scan = runVeilcut("scan " + clip + options);
         ASSERT_EQ(scan.status, 0) << options << ": " << scan.err;
         EXPECT_EQ(scan.out, "person 1: 0.000 s to 1.000 s, 10 samples\n") << options;
     }
+    // One reach at a time: asking for both is a mistake, not a choice of one.
+    auto both = runVeilcut("scan " + clip + " --fast --small-faces");
+    EXPECT_EQ(both.status, 2);
+    EXPECT_EQ(both.out, "");
+    EXPECT_NE(both.err.find("--fast"), std::string::npos) << both.err;
+    EXPECT_EQ(std::count(both.err.begin(), both.err.end(), '\n'), 1) << both.err;
 }
 
 TEST(ScanCommand, VideosAFewPixelsWideAreScannedAndHidden) {

@@ -286,7 +286,7 @@ std::optional<std::string> EditingScreen::openFile(const std::string& path) {
     showToolArea();
     showTime();
     scanFailure_.clear();
-    session_->startFaceScan(false, [this](const std::string& reason) {
+    session_->startFaceScan(FaceScanReach::careful, [this](const std::string& reason) {
         scanFailure_ = "Face scan: " + QString::fromStdString(reason);
         showScanState();
     });

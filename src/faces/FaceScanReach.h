@@ -1,0 +1,13 @@
+#pragma once
+// How hard the face scan looks at each frame.
+
+enum class FaceScanReach {
+    // BlazeFace's search and RetinaFace's looks (FullRangeFaceSearch): faces down to about 24
+    // pixels tall in a 1080p frame, dim, half-turned and sunglassed ones included.
+    careful,
+    // The same with smaller tiles, which also reach faces of about 15 pixels.
+    smallFaces,
+    // BlazeFace's search alone: about three times faster, and it misses many of the dim,
+    // half-turned and sunglassed faces. Only ever asked for.
+    fast,
+};
