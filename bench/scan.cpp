@@ -2,13 +2,13 @@
 //
 //   scan [--seconds 10] [--dir DIR] [--long-minutes 10]
 //
-// (a) frames per second of the plain decode at the scan's 768-pixel size, and of the full scan
-// (BlazeFace and the pose tracker) on generated 1080p30 clips with one and with three moving
-// faces; (b) how the scan's own cost grows with the video's length: the scan of a 1-minute and
-// a `long-minutes` clip (640x360, so decoding stays small) with stand-in detectors that find
-// one moving face and pose at no cost, so the time is decoding, association and region
-// building. Prints wall and processor seconds; the ratio of (b) should be about the length
-// ratio (linear), not its square.
+// (a) frames per second of the plain decode at the scan's frame size, and of the full scan
+// (BlazeFace, RetinaFace and the pose tracker) and of the --fast one (BlazeFace and the pose
+// tracker) on generated 1080p30 clips with one and with three moving faces; (b) how the scan's own
+// cost grows with the video's length: the scan of a 1-minute and a `long-minutes` clip (640x360, so
+// decoding stays small) with stand-in detectors that find one moving face and pose at no cost, so
+// the time is decoding, association and region building. Prints wall and processor seconds; the
+// ratio of (b) should be about the length ratio (linear), not its square.
 
 #include <sys/resource.h>
 
@@ -143,13 +143,16 @@ int main(int argc, char** argv) {
                 longClip = clip(dir, 60 * longMinutes, 1, "640x360");
 
     Measure d = timed([&] { return decode(one); });
-    print("decode 1080p to 768", d, d.frames);
-    Measure s1 = timed([&] { return scan(one, faceScanDetectors(FaceScanReach::careful)); });
-    print("scan, one face", s1, d.frames);
-    Measure s3 = timed([&] { return scan(three, faceScanDetectors(FaceScanReach::careful)); });
-    print("scan, three faces", s3, d.frames);
-    std::printf("scan/decode time: one face %.2f, three faces %.2f\n", s1.seconds / d.seconds,
-                s3.seconds / d.seconds);
+    print("decode 1080p", d, d.frames);
+    for (FaceScanReach reach : {FaceScanReach::careful, FaceScanReach::fast}) {
+        const char* name = reach == FaceScanReach::fast ? "--fast scan" : "scan";
+        Measure s1 = timed([&] { return scan(one, faceScanDetectors(reach)); });
+        print((std::string(name) + ", one face").c_str(), s1, d.frames);
+        Measure s3 = timed([&] { return scan(three, faceScanDetectors(reach)); });
+        print((std::string(name) + ", three faces").c_str(), s3, d.frames);
+        std::printf("%s/decode time: one face %.2f, three faces %.2f\n", name,
+                    s1.seconds / d.seconds, s3.seconds / d.seconds);
+    }
 
     auto standIn = [](std::string&) -> std::optional<FaceScanDetectors> {
         return FaceScanDetectors{std::make_unique<StandInFaces>(),

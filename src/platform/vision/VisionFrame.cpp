@@ -40,21 +40,26 @@ Letterbox::Letterbox(cv::Rect2f source, int side)
 
 cv::Mat Letterbox::apply(const cv::Mat& rgb) const {
     // What the warp reads: the frame, or, when shrinking by more than half (where a bilinear
-    // warp skips pixels and aliases what is left), its part averaged down to about the model's
-    // size. Pixel i of it has its centre at frame pixel origin + i * step.
+    // warp skips pixels and aliases what is left), its part averaged over k × k blocks, k the
+    // largest whole factor that leaves the warp something to shrink (OpenCV averages whole
+    // blocks several times faster than by any other factor). Pixel i of it has its centre at
+    // frame pixel origin + i * k.
     cv::Mat from = rgb;
-    cv::Point2f origin(0, 0), step(1, 1);
+    cv::Point2f origin(0, 0);
+    float step = 1;
+    const int k = int(1 / scale_);
     cv::Rect part = cv::Rect(source_) & cv::Rect(0, 0, rgb.cols, rgb.rows);
-    if (scale_ < 0.5f && !part.empty()) {
-        cv::Size shrunk(std::max(1, int(std::lround(float(part.width) * scale_))),
-                        std::max(1, int(std::lround(float(part.height) * scale_))));
-        cv::resize(rgb(part), from, shrunk, 0, 0, cv::INTER_AREA);
-        step = {float(part.width) / float(shrunk.width), float(part.height) / float(shrunk.height)};
-        origin = cv::Point2f(part.tl()) + (step - cv::Point2f(1, 1)) * 0.5f;
+    part.width -= part.width % std::max(k, 1);
+    part.height -= part.height % std::max(k, 1);
+    if (k >= 2 && !part.empty()) {
+        cv::resize(rgb(part), from, cv::Size(part.width / k, part.height / k), 0, 0,
+                   cv::INTER_AREA);
+        step = float(k);
+        origin = cv::Point2f(part.tl()) + cv::Point2f(1, 1) * ((step - 1) / 2);
     }
     // One affine warp crops, scales and pads at once; outside the frame stays black.
-    cv::Matx23f m(step.x * scale_, 0, offset_.x + (origin.x - source_.x) * scale_, 0,
-                  step.y * scale_, offset_.y + (origin.y - source_.y) * scale_);
+    cv::Matx23f m(step * scale_, 0, offset_.x + (origin.x - source_.x) * scale_, 0, step * scale_,
+                  offset_.y + (origin.y - source_.y) * scale_);
     cv::Mat out;
     cv::warpAffine(from, out, m, cv::Size(side_, side_), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
                    cv::Scalar::all(0));
