@@ -34,7 +34,7 @@ void addReachFlags(CLI::App& app, FaceScanReach& reach) {
         "also look for faces under 24 pixels in a 1080p frame, in smaller tiles (slower)");
     app.add_flag_callback(
            "--fast", [&reach] { reach = FaceScanReach::fast; },
-           "scan with the quicker face model alone, about three times faster; it misses many dim, "
+           "scan with the quicker face model alone, about twice as fast; it misses many dim, "
            "half-turned and sunglassed faces")
         ->excludes(small);
 }

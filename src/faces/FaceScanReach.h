@@ -7,7 +7,7 @@ enum class FaceScanReach {
     careful,
     // The same with smaller tiles, which also reach faces of about 15 pixels.
     smallFaces,
-    // BlazeFace's search alone: about three times faster, and it misses many of the dim,
+    // BlazeFace's search alone: about twice as fast, and it misses many of the dim,
     // half-turned and sunglassed faces. Only ever asked for.
     fast,
 };
