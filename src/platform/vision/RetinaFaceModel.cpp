@@ -75,6 +75,7 @@ RetinaFaceModel::RetinaFaceModel(cv::dnn::Net net, cv::Size input)
 
 std::vector<SsdDetection> RetinaFaceModel::detect(const cv::Mat& rgb, const cv::Rect2f& source,
                                                   float minScore) {
+    if (!(source.width > 0 && source.height > 0)) return {};
     const float scale =
         std::min(float(input_.width) / source.width, float(input_.height) / source.height);
     cv::Mat canvas(input_, CV_8UC3, cv::Scalar::all(0));
@@ -96,6 +97,10 @@ std::vector<SsdDetection> RetinaFaceModel::detect(const cv::Mat& rgb, const cv::
         const Level& level = LEVELS[l];
         const cv::Mat& scores = outs[2 * l];
         const cv::Mat& boxes = outs[2 * l + 1];
+        // Two anchors a cell: two score channels each, four box channels each.
+        CV_Assert(scores.dims == 4 && boxes.dims == 4 && scores.size[1] == 4 &&
+                  boxes.size[1] == 8 && boxes.size[2] == scores.size[2] &&
+                  boxes.size[3] == scores.size[3]);
         const int rows = scores.size[2], cols = scores.size[3];
         const size_t plane = size_t(rows) * size_t(cols);
         for (int a = 0; a < 2; ++a) {
