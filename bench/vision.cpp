@@ -8,7 +8,7 @@
 #include "AstronautScene.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/CsrtObjectTracker.h"
-#include "platform/vision/FullRangeFaceSearch.h"
+#include "platform/vision/FaceSearch.h"
 #include "platform/vision/SelfieSegmenter.h"
 #include "platform/vision/VisionFrame.h"
 
@@ -35,20 +35,20 @@ T must(Loaded<T> loaded) {
 // The face search as the scan runs it on a sequence (here the same frame again and again): the
 // whole frame, its share of the tile sweep and a crop around each small face. Arg 1: the smaller
 // tiles of --small-faces.
-FullRangeFaceSearch& faceDetector(bool smallTiles) {
-    static std::unique_ptr<FullRangeFaceSearch> usual, small;
-    std::unique_ptr<FullRangeFaceSearch>& d = smallTiles ? small : usual;
+FaceSearch& faceDetector(bool smallTiles) {
+    static std::unique_ptr<FaceSearch> usual, small;
+    std::unique_ptr<FaceSearch>& d = smallTiles ? small : usual;
     if (!d) {
-        FullRangeFaceSearch::Options options;
+        FaceSearch::Options options;
         if (smallTiles) options.tileShare = 1.0f / 5;
-        d = must(FullRangeFaceSearch::create(ModelRegistry::fromEnvironment(), options));
+        d = must(FaceSearch::create(ModelRegistry::fromEnvironment(), options));
         d->detectFaceRectangles(frame());
     }
     return *d;
 }
 
 void faces(benchmark::State& state) {
-    FullRangeFaceSearch& detector = faceDetector(state.range(0) != 0);
+    FaceSearch& detector = faceDetector(state.range(0) != 0);
     for (auto _ : state) benchmark::DoNotOptimize(detector.detectFaceRectangles(frame()));
 }
 

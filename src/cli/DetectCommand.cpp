@@ -15,7 +15,7 @@
 #include "platform/media/FrameAtTime.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/DetectionDrawing.h"
-#include "platform/vision/FullRangeFaceSearch.h"
+#include "platform/vision/FaceSearch.h"
 #include "platform/vision/SelfieSegmenter.h"
 
 namespace {
@@ -77,7 +77,7 @@ int detect(DetectRequest request) {
     if (request.faces) {
         // A still: every tile searched, a whole look by each model, and only faces sure
         // without frames to confirm them.
-        auto detector = FullRangeFaceSearch::create(
+        auto detector = FaceSearch::create(
             models, {.sweepFrames = 1, .minScore = FACE_SURE_CONFIDENCE, .retinaFrames = 1});
         if (!detector) return failWith(detector.error, EXIT_WORK_FAILED);
         foundFaces = (*detector.value)->detectFaceRectangles(*frame).value_or(foundFaces);

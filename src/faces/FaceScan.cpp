@@ -16,7 +16,7 @@
 #include "platform/log/Log.h"
 #include "platform/media/VideoReader.h"
 #include "platform/vision/BlazePoseTracker.h"
-#include "platform/vision/FullRangeFaceSearch.h"
+#include "platform/vision/FaceSearch.h"
 #include "regions/EmojiCatalogue.h"
 
 namespace {
@@ -60,10 +60,9 @@ struct FaceScan::Pass {
 
 namespace {
 
-std::optional<FaceScanDetectors> detectorsWith(FullRangeFaceSearch::Options options,
-                                               std::string& error) {
+std::optional<FaceScanDetectors> detectorsWith(FaceSearch::Options options, std::string& error) {
     ModelRegistry models = ModelRegistry::fromEnvironment();
-    auto faces = FullRangeFaceSearch::create(models, options);
+    auto faces = FaceSearch::create(models, options);
     if (!faces) {
         error = faces.error;
         return std::nullopt;
@@ -79,7 +78,7 @@ std::optional<FaceScanDetectors> detectorsWith(FullRangeFaceSearch::Options opti
 }  // namespace
 
 FaceScanDetectorFactory faceScanDetectors(FaceScanReach reach) {
-    FullRangeFaceSearch::Options options;
+    FaceSearch::Options options;
     if (reach == FaceScanReach::smallFaces) options.tileShare = 1.0f / 5;
     if (reach == FaceScanReach::fast) options.retinaFrames = 0;
     return [options](std::string& error) { return detectorsWith(options, error); };

@@ -2,7 +2,7 @@
 // How hard the face scan looks at each frame.
 
 enum class FaceScanReach {
-    // BlazeFace's search and RetinaFace's looks (FullRangeFaceSearch): faces down to about 24
+    // BlazeFace's search and RetinaFace's looks (FaceSearch): faces down to about 24
     // pixels tall in a 1080p frame, dim, half-turned and sunglassed ones included.
     careful,
     // The same with smaller tiles, which also reach faces of about 15 pixels.

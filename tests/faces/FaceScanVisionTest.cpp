@@ -9,7 +9,7 @@
 #include "faces/FaceScan.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/media/VideoReader.h"
-#include "platform/vision/FullRangeFaceSearch.h"
+#include "platform/vision/FaceSearch.h"
 #include "platform/vision/TestPictures.h"
 #include "support/TempFolder.h"
 #include "support/TestMedia.h"
@@ -60,7 +60,7 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
     ASSERT_TRUE(reader);
     VideoFrame frame;
     ASSERT_EQ(reader->read(frame), ReadStatus::frame);
-    auto detector = FullRangeFaceSearch::create(testModels(), {});
+    auto detector = FaceSearch::create(testModels(), {});
     ASSERT_TRUE(detector) << detector.error;
     auto faces = (*detector.value)->detectFaceRectangles(frame.image);
     ASSERT_TRUE(faces && faces->size() == 1u);

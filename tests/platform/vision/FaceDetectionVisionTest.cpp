@@ -4,7 +4,7 @@
 #include <random>
 
 #include "faces/FaceDetections.h"
-#include "platform/vision/FullRangeFaceSearch.h"
+#include "platform/vision/FaceSearch.h"
 #include "platform/vision/TestPictures.h"
 #include "platform/vision/VisionFrame.h"
 
@@ -14,8 +14,8 @@ class FaceDetection : public ::testing::Test {
 protected:
     // Each call a still, as `veilcut detect` searches it: every tile, a whole look by each
     // model, and only faces sure without neighbouring frames to confirm them.
-    static std::unique_ptr<FullRangeFaceSearch> make() {
-        auto d = FullRangeFaceSearch::create(
+    static std::unique_ptr<FaceSearch> make() {
+        auto d = FaceSearch::create(
             testModels(), {.sweepFrames = 1, .minScore = FACE_SURE_CONFIDENCE, .retinaFrames = 1});
         EXPECT_TRUE(d) << d.error;
         return d ? std::move(*d.value) : nullptr;
@@ -110,8 +110,8 @@ TEST_F(FaceDetection, FindsPastedFacesFrom24To200PixelsAndNothingInEmptyScenes) 
 TEST_F(FaceDetection, SeveralNetworksFindWhatOneFindsInEveryFrameOfASequence) {
     cv::Mat photo = testPictureRgb("grace_hopper.jpg");
     ASSERT_FALSE(photo.empty());
-    auto one = FullRangeFaceSearch::create(testModels(), {.workers = 1});
-    auto three = FullRangeFaceSearch::create(testModels(), {.workers = 3});
+    auto one = FaceSearch::create(testModels(), {.workers = 1});
+    auto three = FaceSearch::create(testModels(), {.workers = 3});
     ASSERT_TRUE(one && three);
     // Two small heads drifting, so that tiles and the crops that follow faces are searched.
     cv::Mat head;

@@ -4,7 +4,7 @@
 #include "faces/FaceDetections.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/CsrtObjectTracker.h"
-#include "platform/vision/FullRangeFaceSearch.h"
+#include "platform/vision/FaceSearch.h"
 #include "platform/vision/SelfieSegmenter.h"
 #include "platform/vision/TestPictures.h"
 #include "platform/vision/VisionFrame.h"
@@ -16,7 +16,7 @@ bool contains(const Rect& r, const Point& p) {
 }
 
 TEST(BodyPose, NoseLiesInTheFaceAndTheNeckBelowIt) {
-    auto faces = FullRangeFaceSearch::create(testModels(), {.minScore = FACE_SURE_CONFIDENCE});
+    auto faces = FaceSearch::create(testModels(), {.minScore = FACE_SURE_CONFIDENCE});
     auto poses = BlazePoseTracker::create(testModels());
     ASSERT_TRUE(faces && poses) << faces.error << poses.error;
     for (const char* name : {"astronaut.png", "grace_hopper.jpg"}) {

@@ -29,7 +29,7 @@
 
 class RetinaFaceModel;
 
-class FullRangeFaceSearch : public FaceRectangleDetector {
+class FaceSearch : public FaceRectangleDetector {
 public:
     struct Options {
         // Frames in which the whole tile sweep is done once; 1 searches every tile every frame
@@ -43,16 +43,15 @@ public:
         // then about 19, still above its smallest anchor.
         int retinaFrames = 4;
         int retinaSide = 1536;
-        // Networks searching a frame's windows at once. One network keeps about one core busy
-        // (OpenCV's own threads gain nothing on a model this small), and the windows are
-        // independent, so one per core.
+        // Threads searching a frame's windows at once. One BlazeFace network keeps about one
+        // core busy (OpenCV's own threads gain nothing on a model this small), and the windows
+        // are independent, so one per core.
         int workers = 2;
     };
 
-    static Loaded<std::unique_ptr<FullRangeFaceSearch>> create(const ModelRegistry& models,
-                                                               Options options);
+    static Loaded<std::unique_ptr<FaceSearch>> create(const ModelRegistry& models, Options options);
 
-    ~FullRangeFaceSearch() override;
+    ~FaceSearch() override;
 
     std::optional<std::vector<FaceObservation>> detectFaceRectangles(const Image& frame) override;
 
@@ -66,10 +65,9 @@ public:
     static std::vector<cv::Rect2f> followCrops(const std::vector<cv::Rect2f>& faces, cv::Size size);
 
 private:
-    FullRangeFaceSearch(ModelRegistry models,
-                        std::vector<std::unique_ptr<FullRangeFaceModel>> networks,
-                        std::unique_ptr<RetinaFaceModel> retina,
-                        std::vector<std::unique_ptr<RetinaFaceModel>> closeLooks, Options options);
+    FaceSearch(ModelRegistry models, std::vector<std::unique_ptr<FullRangeFaceModel>> networks,
+               std::unique_ptr<RetinaFaceModel> retina,
+               std::vector<std::unique_ptr<RetinaFaceModel>> closeLooks, Options options);
     // Rebuilds RetinaFace's network when frames of `frame` size need another input size.
     void fitRetinaTo(cv::Size frame);
 

@@ -1,4 +1,4 @@
-#include "platform/vision/FullRangeFaceSearch.h"
+#include "platform/vision/FaceSearch.h"
 
 #include <algorithm>
 #include <atomic>
@@ -71,9 +71,9 @@ const cv::Size USUAL_FRAME(1920, 1080);
 
 }  // namespace
 
-Loaded<std::unique_ptr<FullRangeFaceSearch>> FullRangeFaceSearch::create(
-    const ModelRegistry& models, Options options) {
-    using Result = Loaded<std::unique_ptr<FullRangeFaceSearch>>;
+Loaded<std::unique_ptr<FaceSearch>> FaceSearch::create(const ModelRegistry& models,
+                                                       Options options) {
+    using Result = Loaded<std::unique_ptr<FaceSearch>>;
     std::vector<std::unique_ptr<FullRangeFaceModel>> networks;
     for (int i = 0; i < std::max(options.workers, 1); ++i) {
         auto model = FullRangeFaceModel::create(models);
@@ -94,24 +94,23 @@ Loaded<std::unique_ptr<FullRangeFaceSearch>> FullRangeFaceSearch::create(
             closeLooks.push_back(std::move(*close.value));
         }
     }
-    return Result::success(std::unique_ptr<FullRangeFaceSearch>(new FullRangeFaceSearch(
+    return Result::success(std::unique_ptr<FaceSearch>(new FaceSearch(
         models, std::move(networks), std::move(retina), std::move(closeLooks), options)));
 }
 
-FullRangeFaceSearch::FullRangeFaceSearch(ModelRegistry models,
-                                         std::vector<std::unique_ptr<FullRangeFaceModel>> networks,
-                                         std::unique_ptr<RetinaFaceModel> retina,
-                                         std::vector<std::unique_ptr<RetinaFaceModel>> closeLooks,
-                                         Options options)
+FaceSearch::FaceSearch(ModelRegistry models,
+                       std::vector<std::unique_ptr<FullRangeFaceModel>> networks,
+                       std::unique_ptr<RetinaFaceModel> retina,
+                       std::vector<std::unique_ptr<RetinaFaceModel>> closeLooks, Options options)
     : registry_(std::move(models)),
       models_(std::move(networks)),
       retina_(std::move(retina)),
       closeLooks_(std::move(closeLooks)),
       options_(options) {}
 
-FullRangeFaceSearch::~FullRangeFaceSearch() = default;
+FaceSearch::~FaceSearch() = default;
 
-void FullRangeFaceSearch::fitRetinaTo(cv::Size frame) {
+void FaceSearch::fitRetinaTo(cv::Size frame) {
     // A small video is seen up to twice its size, where its small faces reach RetinaFace's
     // anchors, but never at more cost than a full HD one.
     const int longer = std::max(frame.width, frame.height);
@@ -125,7 +124,7 @@ void FullRangeFaceSearch::fitRetinaTo(cv::Size frame) {
     retina_ = std::move(*rebuilt.value);
 }
 
-std::vector<cv::Rect2f> FullRangeFaceSearch::sweepTiles(cv::Size size, float tileShare) {
+std::vector<cv::Rect2f> FaceSearch::sweepTiles(cv::Size size, float tileShare) {
     float tile = tileShare * float(std::max(size.width, size.height));
     std::vector<cv::Rect2f> out;
     if (!(tile > 0)) return out;
@@ -136,8 +135,8 @@ std::vector<cv::Rect2f> FullRangeFaceSearch::sweepTiles(cv::Size size, float til
     return out;
 }
 
-std::vector<cv::Rect2f> FullRangeFaceSearch::followCrops(const std::vector<cv::Rect2f>& faces,
-                                                         cv::Size size) {
+std::vector<cv::Rect2f> FaceSearch::followCrops(const std::vector<cv::Rect2f>& faces,
+                                                cv::Size size) {
     const float input = FullRangeFaceModel::INPUT_SIZE;
     const float longer = float(std::max(size.width, size.height));
     std::vector<cv::Rect2f> small;
@@ -183,7 +182,7 @@ std::vector<cv::Rect2f> FullRangeFaceSearch::followCrops(const std::vector<cv::R
     return crops;
 }
 
-std::vector<SsdDetection> FullRangeFaceSearch::detect(const cv::Mat& rgb) {
+std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
     std::vector<cv::Rect2f> windows{{0, 0, float(rgb.cols), float(rgb.rows)}};
     std::vector<cv::Rect2f> tiles = sweepTiles(rgb.size(), options_.tileShare);
     if (tiles.size() > 1) {
@@ -250,8 +249,7 @@ std::vector<SsdDetection> FullRangeFaceSearch::detect(const cv::Mat& rgb) {
     return found;
 }
 
-std::optional<std::vector<FaceObservation>> FullRangeFaceSearch::detectFaceRectangles(
-    const Image& frame) {
+std::optional<std::vector<FaceObservation>> FaceSearch::detectFaceRectangles(const Image& frame) {
     cv::Mat rgb = rgbFrame(frame);
     if (rgb.empty()) return std::nullopt;
     std::vector<FaceObservation> faces;
