@@ -20,5 +20,5 @@ std::optional<std::string> openVideo(EditSession& session, const std::string& pa
 // reason when the scan failed.
 std::optional<std::string> scanFaces(EditSession& session, FaceScanReach reach);
 
-// Adds --small-faces, the choice scanFaces takes, to a command.
+// Adds --small-faces and --fast, the choice of reach scanFaces takes, to a command.
 void addReachFlags(CLI::App& app, FaceScanReach& reach);

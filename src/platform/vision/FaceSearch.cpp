@@ -187,16 +187,16 @@ std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
     std::vector<cv::Rect2f> tiles = sweepTiles(rgb.size(), options_.tileShare);
     if (tiles.size() > 1) {
         // The first frame is searched whole; then a share of the sweep per frame.
-        size_t perFrame = first_ ? tiles.size()
-                                 : (tiles.size() + size_t(std::max(options_.sweepFrames, 1)) - 1) /
-                                       size_t(std::max(options_.sweepFrames, 1));
+        size_t perFrame = framesSearched_ == 0
+                              ? tiles.size()
+                              : (tiles.size() + size_t(std::max(options_.sweepFrames, 1)) - 1) /
+                                    size_t(std::max(options_.sweepFrames, 1));
         for (size_t i = 0; i < perFrame; ++i)
             windows.push_back(tiles[(nextTile_ + i) % tiles.size()]);
         nextTile_ = (nextTile_ + perFrame) % tiles.size();
     }
     std::vector<cv::Rect2f> follows = followCrops(previous_, rgb.size());
     for (const cv::Rect2f& c : follows) windows.push_back(c);
-    first_ = false;
 
     // The jobs: RetinaFace's look at the whole frame first, so it starts at once, then
     // BlazeFace's windows, then RetinaFace's close looks at the followed faces. Workers take
@@ -208,7 +208,8 @@ std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
     };
     std::vector<Job> jobs;
     const bool retinaLooks =
-        options_.retinaFrames > 0 && framesSearched_++ % size_t(options_.retinaFrames) == 0;
+        options_.retinaFrames > 0 && framesSearched_ % size_t(options_.retinaFrames) == 0;
+    ++framesSearched_;
     if (retinaLooks) {
         fitRetinaTo(rgb.size());
         jobs.push_back({Job::retinaWhole, windows[0]});

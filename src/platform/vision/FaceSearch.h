@@ -75,9 +75,8 @@ private:
     std::vector<std::unique_ptr<FullRangeFaceModel>> models_;  // one per worker
     std::unique_ptr<RetinaFaceModel> retina_;
     std::vector<std::unique_ptr<RetinaFaceModel>> closeLooks_;  // one per worker
-    size_t framesSearched_ = 0;
     Options options_;
     std::vector<cv::Rect2f> previous_;  // the previous frame's candidates
     size_t nextTile_ = 0;
-    bool first_ = true;
+    size_t framesSearched_ = 0;
 };
