@@ -43,6 +43,7 @@
 #include "detection/Evaluation.h"
 #include "faces/FaceEditor.h"
 #include "platform/dispatch/MainQueue.h"
+#include "platform/image/FrameMemory.h"
 #include "platform/image/ImageFile.h"
 #include "platform/media/VideoReader.h"
 #include "regions/TrackedRegion.h"
@@ -280,6 +281,7 @@ fs::path defaultPictureFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepFreedFramesInHeap();
     bool quick = false;
     std::vector<SettingResult> results(1);
     results[0].name = "default";

@@ -25,6 +25,7 @@
 
 #include "BenchClips.h"
 #include "platform/dispatch/MainQueue.h"
+#include "platform/image/FrameMemory.h"
 #include "platform/media/VideoReader.h"
 #include "player/PreviewPlayer.h"
 #include "session/EditSession.h"
@@ -172,6 +173,7 @@ bool openProject(EditSession& session, const std::string& project) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepFreedFramesInHeap();
     int seconds = 10;
     int memorySeconds = 0;
     fs::path dir = fs::temp_directory_path() / "veilcut-bench";

@@ -23,6 +23,7 @@
 #include "core/SourceVideo.h"
 #include "faces/FaceScan.h"
 #include "platform/dispatch/MainQueue.h"
+#include "platform/image/FrameMemory.h"
 #include "platform/media/VideoReader.h"
 
 namespace fs = std::filesystem;
@@ -127,6 +128,7 @@ void print(const char* what, const Measure& m, size_t frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepFreedFramesInHeap();
     int seconds = 10, longMinutes = 10;
     fs::path dir = fs::temp_directory_path() / "veilcut-bench-scan";
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -134,6 +136,10 @@ int main(int argc, char** argv) {
         if (a == "--seconds") seconds = std::atoi(argv[i + 1]);
         if (a == "--long-minutes") longMinutes = std::atoi(argv[i + 1]);
         if (a == "--dir") dir = argv[i + 1];
+    }
+    if (seconds < 1 || longMinutes < 1) {
+        std::fprintf(stderr, "--seconds and --long-minutes take a whole number from 1\n");
+        return 2;
     }
     fs::create_directories(dir);
     MainQueue::shared().bindToCurrentThread();

@@ -6,7 +6,6 @@
 // --cpu reports processor time (all threads) instead of wall time: steadier on a busy machine;
 // on an idle 2-core machine the wall time is about half of it where the work is parallel.
 
-#include <malloc.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +18,7 @@
 
 #include "core/RegionStyle.h"
 #include "core/StyleCatalogue.h"
+#include "platform/image/FrameMemory.h"
 #include "platform/image/TestCard.h"
 
 namespace {
@@ -52,10 +52,7 @@ double medianMs(int runs, Work&& work) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Keep freed frame buffers mapped, as the veilcut program does: on this VM a fresh
-    // 8 MB buffer costs about 20 ms of page faults.
-    mallopt(M_MMAP_THRESHOLD, 512 << 20);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    keepFreedFramesInHeap();
     int runs = 9;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--cpu") == 0) measureCpu = true;

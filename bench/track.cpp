@@ -15,6 +15,7 @@
 
 #include "objects/ObjectTrackingRun.h"
 #include "platform/dispatch/MainQueue.h"
+#include "platform/image/FrameMemory.h"
 
 namespace {
 
@@ -112,6 +113,7 @@ Measure trackPass(const std::shared_ptr<SourceVideo>& video, bool forward) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepFreedFramesInHeap();
     int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
     std::string path = clip(seconds);
     auto video = std::make_shared<SourceVideo>(path);

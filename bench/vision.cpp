@@ -1,24 +1,33 @@
-// Milliseconds per call of each vision service on 768×432 frames (median of 50 calls).
-// Run: build/bench/vision --benchmark_time_unit=ms
+// Milliseconds per call of each vision service (median of 50 calls), on full HD frames as the
+// face scan sees them, and of each model the face search runs, one call on one thread.
+// Run: build/bench/vision
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <memory>
 
 #include "AstronautScene.h"
+#include "FrameBenchmarkMain.h"
 #include "platform/vision/BlazePoseTracker.h"
 #include "platform/vision/CsrtObjectTracker.h"
 #include "platform/vision/FaceSearch.h"
+#include "platform/vision/FullRangeFaceModel.h"
+#include "platform/vision/RetinaFaceModel.h"
 #include "platform/vision/SelfieSegmenter.h"
 #include "platform/vision/VisionFrame.h"
 
 namespace {
 
-// A 768×432 frame with one person (the astronaut photograph) on a smooth background.
+// A full HD frame with one person (the astronaut photograph) on a smooth background.
 const Image& frame() {
-    static const Image image =
-        astronautScene(cv::Mat(432, 768, CV_8UC3, cv::Scalar(150, 120, 90)), {200, 16, 400, 400});
+    static const Image image = astronautScene(
+        cv::Mat(1080, 1920, CV_8UC3, cv::Scalar(150, 120, 90)), {500, 40, 1000, 1000});
     return image;
+}
+
+const cv::Mat& rgb() {
+    static const cv::Mat pixels = rgbFrame(frame());
+    return pixels;
 }
 
 template <class T>
@@ -52,6 +61,28 @@ void faces(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(detector.detectFaceRectangles(frame()));
 }
 
+// BlazeFace on one window: Arg 0 the whole frame, Arg 1 a tile of the sweep (a third of the
+// frame's width), Arg 2 a crop following a small face (96 × 96 pixels).
+void blazeFaceWindow(benchmark::State& state) {
+    static auto model = must(FullRangeFaceModel::create(ModelRegistry::fromEnvironment()));
+    const cv::Rect2f windows[] = {{0, 0, 1920, 1080}, {640, 0, 640, 640}, {900, 300, 96, 96}};
+    const cv::Rect2f window = windows[state.range(0)];
+    model->detect(rgb(), window, 0.4f);
+    for (auto _ : state) benchmark::DoNotOptimize(model->detect(rgb(), window, 0.4f));
+}
+
+// RetinaFace: Arg 0 its look at the whole frame (1536 on the longer side), Arg 1 a close look
+// at a crop following a small face (192 × 192).
+void retinaFace(benchmark::State& state) {
+    const bool whole = state.range(0) == 0;
+    const cv::Size input =
+        whole ? RetinaFaceModel::inputFor(rgb().size(), 1536) : cv::Size(192, 192);
+    auto model = must(RetinaFaceModel::create(ModelRegistry::fromEnvironment(), input));
+    const cv::Rect2f window = whole ? cv::Rect2f(0, 0, 1920, 1080) : cv::Rect2f(900, 300, 96, 96);
+    model->detect(rgb(), window, 0.4f);
+    for (auto _ : state) benchmark::DoNotOptimize(model->detect(rgb(), window, 0.4f));
+}
+
 void segmentation(benchmark::State& state) {
     static auto segmenter = [] {
         auto s = must(SelfieSegmenter::create(ModelRegistry::fromEnvironment()));
@@ -74,7 +105,7 @@ void poseOneTrackedPerson(benchmark::State& state) {
 void trackerStep(benchmark::State& state) {
     static CsrtObjectTracker tracker;
     static const Rect box = [] {
-        Rect b = regionRect(cv::Rect2f(330, 40, 140, 140), cv::Size(768, 432));
+        Rect b = regionRect(cv::Rect2f(830, 100, 350, 350), cv::Size(1920, 1080));
         tracker.track(frame(), b);
         tracker.track(frame(), b);
         return b;
@@ -88,10 +119,14 @@ void median50(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(faces)->Arg(0)->Apply(median50);
 BENCHMARK(faces)->Arg(1)->Apply(median50);
+BENCHMARK(blazeFaceWindow)->DenseRange(0, 2)->Apply(median50);
+BENCHMARK(retinaFace)->DenseRange(0, 1)->Apply(median50);
 BENCHMARK(segmentation)->Apply(median50);
 BENCHMARK(poseOneTrackedPerson)->Apply(median50);
 BENCHMARK(trackerStep)->Apply(median50);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return runFrameBenchmarks(argc, argv);
+}
