@@ -16,6 +16,10 @@ struct Level {
     float anchors[2];
 };
 constexpr Level LEVELS[] = {{32, {512, 256}}, {16, {128, 64}}, {8, {32, 16}}};
+// What the largest anchor finds is not reported: it takes smooth blobs of colour for faces (in
+// one in five generated blob scenes, scoring up to 0.88), and a face that large is one
+// BlazeFace sees whole and well.
+constexpr float LARGEST_REPORTED_ANCHOR = 256;
 constexpr int COARSEST_STRIDE = 32;
 // Anchor centres sit half the base anchor (16 px) into their cell.
 constexpr float ANCHOR_OFFSET = 8;
@@ -108,6 +112,7 @@ std::vector<SsdDetection> RetinaFaceModel::detect(const cv::Mat& rgb, const cv::
             const float* face = scores.ptr<float>() + size_t(2 + a) * plane;
             const float* deltas = boxes.ptr<float>() + size_t(4 * a) * plane;
             const float side = level.anchors[a];
+            if (side > LARGEST_REPORTED_ANCHOR) continue;
             for (int y = 0; y < rows; ++y)
                 for (int x = 0; x < cols; ++x) {
                     size_t i = size_t(y) * size_t(cols) + size_t(x);

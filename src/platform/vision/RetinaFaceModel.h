@@ -1,9 +1,9 @@
 #pragma once
 // RetinaFace with a MobileNet-0.25 backbone, trained on WIDER FACE: anchors from 16 to 512
 // pixels on strides 8, 16 and 32, so one look at a whole frame finds faces from about 12 pixels
-// tall up, among them dim, half-turned, sunglassed and half-covered faces that BlazeFace scores
-// too low to believe. It costs several BlazeFace looks, so the search gives it the whole frame
-// only.
+// tall, among them dim, half-turned, sunglassed and half-covered faces that BlazeFace scores
+// too low to believe. Faces are reported up to about 400 pixels tall in its input: its largest
+// anchor is left out (see the source). A look at a whole frame costs many BlazeFace looks.
 //
 // The network is built for one input size, fixed when it is made: the model's upsampling crops
 // take their size from the declared input.
