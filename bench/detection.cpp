@@ -369,7 +369,8 @@ int main(int argc, char** argv) {
             if (quick && (s == Shot::dim || s == Shot::rotated)) continue;
             std::string stem = fs::path(p.name).stem().string();
             Clip clip{&p, s, bgr.size(), frames,
-                      (clips / (stem + "-" + shotName(s) + "-" + std::to_string(frames) + ".mp4"))
+                      (clips / (stem + "-" + shotName(s) + "-" + std::to_string(frames) + "-" +
+                                clipFingerprint(p, bgr.size(), s, frames) + ".mp4"))
                           .string()};
             if (!makeClip(clip, bgr)) {
                 std::fprintf(stderr, "cannot make %s\n", clip.path.c_str());

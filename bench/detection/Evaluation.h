@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -166,6 +168,31 @@ inline cv::Rect pixelsOf(const cv::Rect2d& r) {
     int x0 = int(std::lround(r.x)), y0 = int(std::lround(r.y));
     int x1 = int(std::lround(r.x + r.width)), y1 = int(std::lround(r.y + r.height));
     return {x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+}
+
+// What a clip's frames are made of, in a few letters: the picture's size and the placement of
+// every frame, which the marks steer (the zoom heads from their centre, the wide shot scales by
+// their median height). A clip kept between runs is named with it, so moving a mark makes a new
+// clip instead of measuring an old one against the new mark.
+inline std::string clipFingerprint(const Picture& p, cv::Size size, Shot shot, int frames) {
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    auto add = [&](double v) {
+        long long fixed = std::llround(v * 1e6);
+        for (int b = 0; b < 8; ++b) {
+            hash ^= std::uint64_t(fixed >> (8 * b)) & 0xff;
+            hash *= 1099511628211ull;
+        }
+    };
+    add(size.width);
+    add(size.height);
+    add(double(shot));
+    for (int i = 0; i < frames; ++i) {
+        Placement at = placement(p, size, shot, i, frames);
+        for (double v : {at.sx, at.sy, at.dx, at.dy}) add(v);
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return std::string(text, 8);
 }
 
 struct Clip {

@@ -50,6 +50,20 @@ TEST(DetectionEvaluation, MarkedBoxesFollowTheFacesThroughEveryShot) {
     }
 }
 
+TEST(DetectionEvaluation, AClipKeptBetweenRunsIsNotReusedOnceItsMarksMove) {
+    BlockPicture p;
+    for (Shot shot : SHOTS) {
+        SCOPED_TRACE(shotName(shot));
+        const std::string before = clipFingerprint(p.picture, p.bgr.size(), shot, 30);
+        EXPECT_EQ(clipFingerprint(p.picture, p.bgr.size(), shot, 30), before);
+        // Moved (the zoom heads elsewhere) and taller (the wide shot scales otherwise).
+        Picture remarked = p.picture;
+        remarked.faces[0].box += cv::Point2d(10, 0);
+        remarked.faces[0].box.height += 10;
+        EXPECT_NE(clipFingerprint(remarked, p.bgr.size(), shot, 30), before);
+    }
+}
+
 TEST(DetectionEvaluation, ZoomPullsBackAndTheRotatedShotRunsItBackwards) {
     BlockPicture p;
     Placement first = placement(p.picture, p.bgr.size(), Shot::zoom, 0, 30);
