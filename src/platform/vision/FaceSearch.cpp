@@ -5,6 +5,7 @@
 #include <cmath>
 #include <future>
 
+#include "platform/vision/ExposureGain.h"
 #include "platform/vision/RetinaFaceModel.h"
 #include "platform/vision/VisionFrame.h"
 
@@ -217,19 +218,21 @@ std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
     for (const cv::Rect2f& w : windows) jobs.push_back({Job::blaze, w});
     if (options_.retinaFrames > 0)
         for (const cv::Rect2f& c : follows) jobs.push_back({Job::retinaClose, c});
+    const float gain = options_.retinaFrames > 0 ? exposureGain(rgb) : 1.0f;
     std::vector<std::vector<SsdDetection>> perJob(jobs.size());
     std::atomic<size_t> next{0};
     auto search = [&](size_t worker) {
         for (size_t j = next++; j < jobs.size(); j = next++) {
             const Job& job = jobs[j];
             if (job.kind == Job::retinaWhole)
-                perJob[j] = retina_->detect(rgb, job.window, options_.minScore);
+                perJob[j] = retina_->detect(rgb, job.window, options_.minScore, gain);
             else if (job.kind == Job::blaze)
                 perJob[j] = uncut(models_[worker]->detect(rgb, job.window, options_.minScore),
                                   job.window, FullRangeFaceModel::INPUT_SIZE, rgb.size());
             else
-                perJob[j] = uncut(closeLooks_[worker]->detect(rgb, job.window, options_.minScore),
-                                  job.window, CLOSE_INPUT, rgb.size());
+                perJob[j] =
+                    uncut(closeLooks_[worker]->detect(rgb, job.window, options_.minScore, gain),
+                          job.window, CLOSE_INPUT, rgb.size());
         }
     };
     {

@@ -13,7 +13,8 @@
 // RetinaFace (RetinaFaceModel) finds those, at several times the cost, so it looks
 //   - at the whole frame once in `retinaFrames` frames, and
 //   - closer up, at the same crops around the faces of the previous frame, every frame, so a
-//     face only it sees is followed between its whole looks.
+//     face only it sees is followed between its whole looks;
+//   - at an underexposed frame brightened (ExposureGain).
 // Detections from all windows are merged by weighted non-maximum suppression. Every candidate
 // down to `minScore` is returned with its score: which to believe is the caller's choice.
 //

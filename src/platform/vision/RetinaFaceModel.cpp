@@ -78,7 +78,7 @@ RetinaFaceModel::RetinaFaceModel(cv::dnn::Net net, cv::Size input)
 }
 
 std::vector<SsdDetection> RetinaFaceModel::detect(const cv::Mat& rgb, const cv::Rect2f& source,
-                                                  float minScore) {
+                                                  float minScore, float gain) {
     if (!(source.width > 0 && source.height > 0)) return {};
     const float scale =
         std::min(float(input_.width) / source.width, float(input_.height) / source.height);
@@ -91,6 +91,7 @@ std::vector<SsdDetection> RetinaFaceModel::detect(const cv::Mat& rgb, const cv::
     // which costs less.
     cv::resize(rgb(part), canvas(cv::Rect({0, 0}, scaled)), scaled, 0, 0,
                scale < 0.5f ? cv::INTER_AREA : cv::INTER_LINEAR);
+    if (gain != 1) canvas.convertTo(canvas, -1, gain);  // saturating
     // The model takes RGB as it is, 0…255.
     net_.setInput(cv::dnn::blobFromImage(canvas));
     std::vector<cv::Mat> outs;

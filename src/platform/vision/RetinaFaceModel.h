@@ -30,9 +30,11 @@ public:
 
     cv::Size inputSize() const { return input_; }
 
-    // Faces in `source` (a part of the 8-bit RGB frame `rgb`, scaled to fit the input, top-left)
-    // scoring at least `minScore`, in top-down frame pixels, without keypoints; not merged.
-    std::vector<SsdDetection> detect(const cv::Mat& rgb, const cv::Rect2f& source, float minScore);
+    // Faces in `source` (a part of the 8-bit RGB frame `rgb`, scaled to fit the input, top-left,
+    // its pixels multiplied by `gain`) scoring at least `minScore`, in top-down frame pixels,
+    // without keypoints; not merged.
+    std::vector<SsdDetection> detect(const cv::Mat& rgb, const cv::Rect2f& source, float minScore,
+                                     float gain = 1);
 
 private:
     RetinaFaceModel(cv::dnn::Net net, cv::Size input);
