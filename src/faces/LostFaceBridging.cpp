@@ -7,7 +7,8 @@
 namespace {
 
 bool near(const Rect& a, const Rect& b) {
-    double w = std::max(a.width, b.width), h = std::max(a.height, b.height);
+    double w = BRIDGED_DISTANCE * std::max(a.width, b.width),
+           h = BRIDGED_DISTANCE * std::max(a.height, b.height);
     double lo = std::min(a.height, b.height), hi = std::max(a.height, b.height);
     return std::abs(a.midX() - b.midX()) < w && std::abs(a.midY() - b.midY()) < h && hi > 0 &&
            lo * 2 >= hi;

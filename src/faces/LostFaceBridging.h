@@ -14,10 +14,14 @@
 // The longest loss (seconds between the last sample of one track and the first of the next)
 // that is bridged.
 inline constexpr double MAX_BRIDGED_LOSS = 0.5;
+// How far apart, in the larger box's widths and heights, the two ends of a loss may be: a face
+// in a pan or a zoom moves further than its own width in half a second.
+inline constexpr double BRIDGED_DISTANCE = 2;
 
 // Each track (samples in time order) whose last sample is followed within MAX_BRIDGED_LOSS by
 // the first sample of another track near it gets a sample at every frame time between, moved
 // and resized linearly from its last box to the other's first. Near: the centres are less than
-// the larger box's width and height apart, and the heights within a factor of two.
+// BRIDGED_DISTANCE times the larger box's width and height apart, and the heights within a
+// factor of two.
 void bridgeBriefLosses(std::vector<std::vector<RegionSample>>& tracks,
                        std::span<const MediaTime> frameTimes);

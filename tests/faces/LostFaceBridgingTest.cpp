@@ -39,7 +39,9 @@ TEST(LostFaceBridging, LongLossesFarFacesAndOtherSizesAreNotBridged) {
     };
     EXPECT_EQ(bridgedSamples(box, 25), 14u) << "half a second";
     EXPECT_EQ(bridgedSamples(box, 26), 0u) << "longer";
-    EXPECT_EQ(bridgedSamples({0.31, 0.2, 0.1, 0.1}, 20), 0u) << "a face width away";
+    EXPECT_EQ(bridgedSamples({0.39, 0.29, 0.1, 0.1}, 20), 9u) << "under two face sizes away";
+    EXPECT_EQ(bridgedSamples({0.41, 0.2, 0.1, 0.1}, 20), 0u) << "two face widths away";
+    EXPECT_EQ(bridgedSamples({0.2, 0.41, 0.1, 0.1}, 20), 0u) << "two face heights away";
     EXPECT_EQ(bridgedSamples({0.2, 0.2, 0.21, 0.21}, 20), 0u) << "over twice the size";
     EXPECT_EQ(bridgedSamples(box, 10), 0u) << "at the same time";
     EXPECT_EQ(bridgedSamples(box, 5), 0u) << "before";
