@@ -63,15 +63,12 @@ std::optional<Rect> estimateFace(const std::optional<Rect>& startFace,
 }
 
 std::vector<RegionSample> trackSamples(std::vector<PersonFrame> slice) {
-    const size_t m = slice.size();
-    std::vector<bool> faceSeen(m), anySeen(m);
-    for (size_t k = 0; k < m; ++k) {
-        faceSeen[k] = slice[k].face.has_value();
-        anySeen[k] = faceSeen[k] || slice[k].pose.has_value();
-    }
-    const auto faceGaps = gaps(faceSeen), anyGaps = gaps(anySeen);
-
-    for (const auto& g : faceGaps) {
+    auto faceGaps = [&] {
+        std::vector<bool> seen(slice.size());
+        for (size_t k = 0; k < slice.size(); ++k) seen[k] = slice[k].face.has_value();
+        return gaps(seen);
+    };
+    for (const auto& g : faceGaps()) {
         const size_t L = g.size();
         if (L < 2) continue;
         const PersonFrame start = slice[g.front()], end = slice[g.back()];
@@ -82,7 +79,10 @@ std::vector<RegionSample> trackSamples(std::vector<PersonFrame> slice) {
                                       startWeight(k, L));
         }
     }
-    for (const auto& g : anyGaps) {
+    // What is left between two faces (frames with nothing found, or with a pose the faces
+    // could not be moved with) is moved linearly from one face to the other: the person is
+    // there, so the face is never left bare.
+    for (const auto& g : faceGaps()) {
         const size_t L = g.size();
         if (L < 3) continue;
         const std::optional<Rect> a = slice[g.front()].face, b = slice[g.back()].face;

@@ -1,8 +1,8 @@
 #pragma once
 // One person's track: the person's face box in every frame from the first to the last frame
 // in which the person was seen, with frames where only the body pose was found filled in by
-// moving a neighbouring face with the nose (or neck), and frames where nothing was found
-// between two faces filled in by interpolation.
+// moving a neighbouring face with the nose (or neck), and any other frame between two faces
+// filled in by interpolation.
 //
 // Pure functions; any thread.
 
