@@ -1,5 +1,7 @@
 #include "faces/FaceRegionBuilder.h"
 
+#include <algorithm>
+
 #include <unordered_set>
 
 #include "faces/LostFaceBridging.h"
@@ -56,9 +58,12 @@ private:
 };
 
 Rect enlargedFaceRect(const Rect& r) {
-    double grow = (FACE_REGION_ENLARGEMENT - 1) / 2;
-    return {r.x - grow * r.width, r.y - grow * r.height, FACE_REGION_ENLARGEMENT * r.width,
-            FACE_REGION_ENLARGEMENT * r.height};
+    const double small =
+        std::clamp((SMALL_FACE_FROM - r.height) / (SMALL_FACE_FROM - SMALL_FACE_TO), 0.0, 1.0);
+    const double k =
+        FACE_REGION_ENLARGEMENT + (SMALL_FACE_ENLARGEMENT - FACE_REGION_ENLARGEMENT) * small;
+    const double grow = (k - 1) / 2;
+    return {r.x - grow * r.width, r.y - grow * r.height, k * r.width, k * r.height};
 }
 
 FaceRegionBuilder::FaceRegionBuilder(Settings settings) : settings_(std::move(settings)) {}

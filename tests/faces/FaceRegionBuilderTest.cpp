@@ -146,3 +146,20 @@ TEST(FaceRegionBuilder, NewPersonsAreReportedOnceInOrderOfTheirFirstFace) {
     EXPECT_NEAR(regions[0].samples[0].nominalRect.x, 0.0, 1e-12);
     EXPECT_NEAR(regions[0].samples[0].nominalRect.width, 0.4, 1e-12);
 }
+
+TEST(FaceRegionBuilder, SmallFacesAreGrownMoreTheSmallerTheyAre) {
+    auto growth = [](double height) {
+        Rect face{0.4, 0.4, height * 0.8, height};
+        Rect r = enlargedFaceRect(face);
+        EXPECT_NEAR(r.midX(), face.midX(), 1e-12);
+        EXPECT_NEAR(r.midY(), face.midY(), 1e-12);
+        EXPECT_NEAR(r.width / face.width, r.height / face.height, 1e-12);
+        return r.height / face.height;
+    };
+    EXPECT_NEAR(growth(0.2), FACE_REGION_ENLARGEMENT, 1e-12);
+    EXPECT_NEAR(growth(SMALL_FACE_FROM), FACE_REGION_ENLARGEMENT, 1e-12);
+    EXPECT_NEAR(growth((SMALL_FACE_FROM + SMALL_FACE_TO) / 2),
+                (FACE_REGION_ENLARGEMENT + SMALL_FACE_ENLARGEMENT) / 2, 1e-12);
+    EXPECT_NEAR(growth(SMALL_FACE_TO), SMALL_FACE_ENLARGEMENT, 1e-12);
+    EXPECT_NEAR(growth(0.01), SMALL_FACE_ENLARGEMENT, 1e-12);
+}
