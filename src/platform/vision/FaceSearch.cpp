@@ -218,7 +218,8 @@ std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
     for (const cv::Rect2f& w : windows) jobs.push_back({Job::blaze, w});
     if (options_.retinaFrames > 0)
         for (const cv::Rect2f& c : follows) jobs.push_back({Job::retinaClose, c});
-    const float gain = options_.retinaFrames > 0 ? exposureGain(rgb) : 1.0f;
+    const bool retinaJobs = retinaLooks || (options_.retinaFrames > 0 && !follows.empty());
+    const float gain = retinaJobs ? exposureGain(rgb) : 1.0f;
     std::vector<std::vector<SsdDetection>> perJob(jobs.size());
     std::atomic<size_t> next{0};
     auto search = [&](size_t worker) {
