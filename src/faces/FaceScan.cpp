@@ -189,17 +189,21 @@ void FaceScan::run(const std::shared_ptr<Running>& running, const std::shared_pt
             for (SettledFrame& s : settled)
                 if (open) open = detected.push({std::move(s.frame), std::move(s.faces)});
         };
-        for (size_t index = 0; open; ++index) {
-            auto frame = decoded.pop();
-            if (!frame || pass->cancelled) break;
+        // One frame ahead, so the last frame is known as such: it is searched too, or the
+        // video would end on faces held from the frame before.
+        std::optional<VideoFrame> frame = decoded.pop();
+        for (size_t index = 0; frame && open && !pass->cancelled; ++index) {
+            std::optional<VideoFrame> next = decoded.pop();
+            if (pass->cancelled) break;
             std::optional<std::vector<FaceObservation>> found;
-            if (index % FACE_SEARCH_STRIDE == 0) {
+            if (index % FACE_SEARCH_STRIDE == 0 || !next) {
                 auto observations = detectors->faces->detectFaceRectangles(frame->image);
                 if (!observations)
                     logDebug("Lỗi khi thực hiện request: the face network gave no result");
                 found = observations ? std::move(*observations) : std::vector<FaceObservation>{};
             }
             hand(settler.add(std::move(*frame), std::move(found)));
+            frame = std::move(next);
         }
         if (!pass->cancelled) hand(settler.finish());
         decoded.abort();

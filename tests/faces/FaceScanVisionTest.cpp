@@ -15,6 +15,30 @@
 #include "support/TempFolder.h"
 #include "support/TestMedia.h"
 
+namespace {
+
+// The regions of a whole scan of `clip`, with the number of frames it went through.
+std::optional<std::vector<TrackedRegion>> scanned(const std::string& clip, int& framesScanned) {
+    auto video = std::make_shared<SourceVideo>(clip);
+    video->waitUntilLoaded();
+    FaceScan scan;
+    std::optional<std::vector<TrackedRegion>> found;
+    std::string failure;
+    scan.scanFaces(
+        video, [](double, std::vector<TrackedRegion>) {},
+        [&](std::vector<TrackedRegion> regions, int frames) {
+            found = std::move(regions);
+            framesScanned = frames;
+        },
+        [&](const std::string& reason) { failure = reason; });
+    EXPECT_TRUE(MainQueue::shared().runUntil([&] { return found || !failure.empty(); },
+                                             std::chrono::seconds(120)));
+    EXPECT_TRUE(failure.empty()) << failure;
+    return found;
+}
+
+}  // namespace
+
 TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
     TempFolder folder("face-scan");
     const std::string clip = (folder.path() / "two-people.mp4").string();
@@ -26,22 +50,9 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
                            "[1:v]scale=-2:220[a];[2:v]scale=-2:220[b];[0:v][a]overlay=x=40:y=60[l];"
                            "[l][b]overlay=x=360:y=60:enable=between(t\\,0.95\\,1.95)"));
 
-    auto video = std::make_shared<SourceVideo>(clip);
-    video->waitUntilLoaded();
-    FaceScan scan;
-    std::optional<std::vector<TrackedRegion>> found;
-    std::string failure;
     int framesScanned = 0;
-    scan.scanFaces(
-        video, [](double, std::vector<TrackedRegion>) {},
-        [&](std::vector<TrackedRegion> regions, int frames) {
-            found = std::move(regions);
-            framesScanned = frames;
-        },
-        [&](const std::string& reason) { failure = reason; });
-    ASSERT_TRUE(MainQueue::shared().runUntil([&] { return found || !failure.empty(); },
-                                             std::chrono::seconds(120)));
-    ASSERT_TRUE(found) << failure;
+    auto found = scanned(clip, framesScanned);
+    ASSERT_TRUE(found);
     ASSERT_EQ(found->size(), 2u);
     EXPECT_EQ(framesScanned, 30);
     std::sort(found->begin(), found->end(),
@@ -73,4 +84,21 @@ TEST(FaceScan, FindsEachPersonOverTheFramesTheyAreInWithGrownRegions) {
     EXPECT_NEAR(region.height / grown.height, 1, 0.05);
     EXPECT_NEAR(region.midX(), face.midX(), 0.01);
     EXPECT_NEAR(region.midY(), face.midY(), 0.01);
+}
+
+TEST(FaceScan, AFaceInTheVideosLastFrameOnlyIsFound) {
+    TempFolder folder("face-scan");
+    const std::string clip = (folder.path() / "last-frame.mp4").string();
+    // 1 s at 10 fps, the astronaut in the tenth frame only: faces are searched in every other
+    // frame, and this one comes after the last searched frame.
+    ASSERT_TRUE(makeClipOfPictures(clip, "gray", "640x360", 1, {testPicturePath("astronaut.png")},
+                                   "[1:v]scale=-2:220[a];[0:v][a]overlay=x=200:y=60:enable="
+                                   "between(t\\,0.85\\,1)"));
+    int framesScanned = 0;
+    auto found = scanned(clip, framesScanned);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(framesScanned, 10);
+    ASSERT_EQ(found->size(), 1u);
+    EXPECT_NEAR(found->front().startTime.seconds(), 0.9, 1e-6);
+    EXPECT_NEAR(found->front().endTime.seconds(), 1.0, 1e-6);
 }
