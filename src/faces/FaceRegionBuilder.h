@@ -51,8 +51,8 @@ public:
     std::vector<NewPerson> addFrame(const FrameFaces& frame);
     void setThumbnail(size_t personIndex, Image thumbnail);
     size_t personCount() const { return persons_.size(); }
-    // One region per person, brief losses bridged (LostFaceBridging.h), samples enlarged, times
-    // set against the pass's end.
+    // One region per person, brief losses bridged and ends held (LostFaceBridging.h), samples
+    // enlarged, times set against the pass's end.
     std::vector<TrackedRegion> regions() const;
 
 private:
