@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
 #include <memory>
@@ -17,12 +19,15 @@
 namespace {
 
 // The application and the main queue on its event loop, made before the tests and gone before
-// the program's static objects (Qt's own among them) are destroyed. Settings go to a test
-// location, never the user's.
+// the program's static objects (Qt's own among them) are destroyed. Settings go to a folder of
+// this process's own, never the user's: tests run as processes of their own, several at once,
+// and one test's settings must not change under another's.
 class QtEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_.path());
         application_ = std::make_unique<QApplication>(argc_, argv_);
         QApplication::setOrganizationName("veilcut-tests");
         mainQueue_ = std::make_unique<MainQueueBinding>();
@@ -36,6 +41,7 @@ private:
     int argc_ = 1;
     char name_[10] = "tests_app";
     char* argv_[2] = {name_, nullptr};
+    QTemporaryDir settings_;
     std::unique_ptr<QApplication> application_;
     std::unique_ptr<MainQueueBinding> mainQueue_;
 };
