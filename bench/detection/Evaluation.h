@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -16,6 +15,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "faces/FaceScanReach.h"
+#include "platform/vision/Sha256.h"
 #include "regions/TrackedRegion.h"
 
 namespace evaluation {
@@ -175,24 +175,14 @@ inline cv::Rect pixelsOf(const cv::Rect2d& r) {
 // their median height). A clip kept between runs is named with it, so moving a mark makes a new
 // clip instead of measuring an old one against the new mark.
 inline std::string clipFingerprint(const Picture& p, cv::Size size, Shot shot, int frames) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    auto add = [&](double v) {
-        long long fixed = std::llround(v * 1e6);
-        for (int b = 0; b < 8; ++b) {
-            hash ^= std::uint64_t(fixed >> (8 * b)) & 0xff;
-            hash *= 1099511628211ull;
-        }
-    };
-    add(size.width);
-    add(size.height);
-    add(double(shot));
+    // Each number to a micro-unit, so the name does not hang on the last bits of a double.
+    std::vector<std::int64_t> fixed{size.width, size.height, std::int64_t(shot)};
     for (int i = 0; i < frames; ++i) {
         Placement at = placement(p, size, shot, i, frames);
-        for (double v : {at.sx, at.sy, at.dx, at.dy}) add(v);
+        for (double v : {at.sx, at.sy, at.dx, at.dy}) fixed.push_back(std::llround(v * 1e6));
     }
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-    return std::string(text, 8);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(fixed.data());
+    return sha256Hex({bytes, fixed.size() * sizeof(std::int64_t)}).substr(0, 8);
 }
 
 struct Clip {
