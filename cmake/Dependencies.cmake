@@ -14,18 +14,24 @@ find_package(JPEG REQUIRED)
 # TFLite models are translated to ONNX in memory with Debian's ONNX protobuf classes.
 find_package(Protobuf REQUIRED)
 find_package(ONNX REQUIRED)
+# RetinaFace runs on Debian's XNNPACK, whose header also needs pthreadpool's.
+find_library(XNNPACK_LIBRARY XNNPACK REQUIRED)
+find_path(XNNPACK_INCLUDE_DIR xnnpack.h REQUIRED)
+find_path(PTHREADPOOL_INCLUDE_DIR pthreadpool.h REQUIRED)
 
 add_library(veilcut_deps INTERFACE)
 add_library(veilcut::deps ALIAS veilcut_deps)
 target_link_libraries(veilcut_deps INTERFACE
     PkgConfig::FFMPEG Freetype::Freetype ICU::uc
-    nlohmann_json::nlohmann_json Threads::Threads onnx_proto PNG::PNG JPEG::JPEG)
+    nlohmann_json::nlohmann_json Threads::Threads onnx_proto PNG::PNG JPEG::JPEG
+    ${XNNPACK_LIBRARY})
 # Only the modules used: ${OpenCV_LIBS} would load every module (and GDAL, HDF5, VTK...) at
 # every start of the program.
 foreach(module IN LISTS VEILCUT_OPENCV_MODULES)
     target_link_libraries(veilcut_deps INTERFACE opencv_${module})
 endforeach()
-target_include_directories(veilcut_deps SYSTEM INTERFACE ${OpenCV_INCLUDE_DIRS})
+target_include_directories(veilcut_deps SYSTEM INTERFACE ${OpenCV_INCLUDE_DIRS}
+    ${XNNPACK_INCLUDE_DIR} ${PTHREADPOOL_INCLUDE_DIR})
 # OpenCV's CMake targets name modules we never call (highgui, videoio, image codecs); linking
 # only what is used keeps the program from loading them, and GDAL and Poppler behind them.
 target_link_options(veilcut_deps INTERFACE -Wl,--as-needed)

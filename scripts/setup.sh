@@ -12,7 +12,7 @@ PACKAGES=(
   libopencv-dev libopencv-contrib-dev opencv-data
   qt6-base-dev qt6-multimedia-dev libgl-dev
   libfreetype-dev libicu-dev libpng-dev libjpeg-dev fonts-noto-color-emoji unicode-data
-  libonnx-dev libprotobuf-dev protobuf-compiler
+  libonnx-dev libprotobuf-dev protobuf-compiler libxnnpack-dev libpthreadpool-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
   parallel
 )

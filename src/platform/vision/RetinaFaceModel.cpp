@@ -8,6 +8,8 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "platform/vision/XnnpackNetwork.h"
+
 namespace {
 
 // Per stride, the sides of its two anchors, as the model was trained.
@@ -25,7 +27,7 @@ constexpr int COARSEST_STRIDE = 32;
 constexpr float ANCHOR_OFFSET = 8;
 
 std::string scoresName(int stride) {
-    return "face_rpn_cls_prob_reshape_stride" + std::to_string(stride);
+    return "face_rpn_cls_score_stride" + std::to_string(stride);
 }
 std::string boxesName(int stride) {
     return "face_rpn_bbox_pred_stride" + std::to_string(stride);
@@ -60,22 +62,22 @@ Loaded<std::unique_ptr<RetinaFaceModel>> RetinaFaceModel::create(const ModelRegi
     shape->mutable_dim(2)->set_dim_value(input.height);
     shape->mutable_dim(3)->set_dim_value(input.width);
     std::string built = model.SerializeAsString();
-    try {
-        cv::dnn::Net net = cv::dnn::readNetFromONNX(built.data(), built.size());
-        return Result::success(
-            std::unique_ptr<RetinaFaceModel>(new RetinaFaceModel(std::move(net), input)));
-    } catch (const cv::Exception& e) {
-        return Result::failure("the RetinaFace model does not load: " + std::string(e.err));
+    std::vector<std::string> outputs;
+    for (const Level& level : LEVELS) {
+        outputs.push_back(scoresName(level.stride));
+        outputs.push_back(boxesName(level.stride));
     }
+    auto network = XnnpackNetwork::compile(
+        {reinterpret_cast<const std::uint8_t*>(built.data()), built.size()}, input, outputs);
+    if (!network) return Result::failure("the RetinaFace model does not load: " + network.error);
+    return Result::success(
+        std::unique_ptr<RetinaFaceModel>(new RetinaFaceModel(std::move(*network.value), input)));
 }
 
-RetinaFaceModel::RetinaFaceModel(cv::dnn::Net net, cv::Size input)
-    : net_(std::move(net)), input_(input) {
-    for (const Level& level : LEVELS) {
-        outputNames_.push_back(scoresName(level.stride));
-        outputNames_.push_back(boxesName(level.stride));
-    }
-}
+RetinaFaceModel::RetinaFaceModel(std::unique_ptr<XnnpackNetwork> network, cv::Size input)
+    : network_(std::move(network)), input_(input) {}
+
+RetinaFaceModel::~RetinaFaceModel() = default;
 
 std::vector<SsdDetection> RetinaFaceModel::detect(const cv::Mat& rgb, const cv::Rect2f& source,
                                                   float minScore, float gain) {
@@ -93,39 +95,34 @@ std::vector<SsdDetection> RetinaFaceModel::detect(const cv::Mat& rgb, const cv::
                scale < 0.5f ? cv::INTER_AREA : cv::INTER_LINEAR);
     if (gain != 1) canvas.convertTo(canvas, -1, gain);  // saturating
     // The model takes RGB as it is, 0…255.
-    net_.setInput(cv::dnn::blobFromImage(canvas));
-    std::vector<cv::Mat> outs;
-    net_.forward(outs, outputNames_);
+    const std::vector<cv::Mat>& outs = network_->run(canvas);
 
     std::vector<SsdDetection> found;
     for (size_t l = 0; l < std::size(LEVELS); ++l) {
         const Level& level = LEVELS[l];
         const cv::Mat& scores = outs[2 * l];
         const cv::Mat& boxes = outs[2 * l + 1];
-        // Two anchors a cell: two score channels each, four box channels each.
-        CV_Assert(scores.dims == 4 && boxes.dims == 4 && scores.size[1] == 4 &&
-                  boxes.size[1] == 8 && boxes.size[2] == scores.size[2] &&
-                  boxes.size[3] == scores.size[3]);
-        const int rows = scores.size[2], cols = scores.size[3];
-        const size_t plane = size_t(rows) * size_t(cols);
+        // Two anchors a cell: a background and a face score each (the two backgrounds first),
+        // and four box channels each.
+        CV_Assert(scores.channels() == 4 && boxes.channels() == 8 && scores.size() == boxes.size());
         for (int a = 0; a < 2; ++a) {
-            // Channels: background per anchor, then face per anchor.
-            const float* face = scores.ptr<float>() + size_t(2 + a) * plane;
-            const float* deltas = boxes.ptr<float>() + size_t(4 * a) * plane;
             const float side = level.anchors[a];
             if (side > LARGEST_REPORTED_ANCHOR) continue;
-            for (int y = 0; y < rows; ++y)
-                for (int x = 0; x < cols; ++x) {
-                    size_t i = size_t(y) * size_t(cols) + size_t(x);
-                    if (face[i] < minScore) continue;
-                    float cx = float(x * level.stride) + ANCHOR_OFFSET + side * deltas[i];
-                    float cy = float(y * level.stride) + ANCHOR_OFFSET + side * deltas[plane + i];
-                    float w = side * std::exp(deltas[2 * plane + i]);
-                    float h = side * std::exp(deltas[3 * plane + i]);
+            for (int y = 0; y < scores.rows; ++y)
+                for (int x = 0; x < scores.cols; ++x) {
+                    const float* s = scores.ptr<float>(y) + 4 * x;
+                    // The softmax of the anchor's two scores, its face share.
+                    const float face = 1 / (1 + std::exp(s[a] - s[2 + a]));
+                    if (face < minScore) continue;
+                    const float* deltas = boxes.ptr<float>(y) + 8 * x + 4 * a;
+                    float cx = float(x * level.stride) + ANCHOR_OFFSET + side * deltas[0];
+                    float cy = float(y * level.stride) + ANCHOR_OFFSET + side * deltas[1];
+                    float w = side * std::exp(deltas[2]);
+                    float h = side * std::exp(deltas[3]);
                     SsdDetection d;
                     d.box = {float(part.x) + (cx - w / 2) / scale,
                              float(part.y) + (cy - h / 2) / scale, w / scale, h / scale};
-                    d.score = face[i];
+                    d.score = face;
                     found.push_back(std::move(d));
                 }
         }

@@ -10,7 +10,7 @@
 //
 // Threads: one thread at a time per instance (it owns its network).
 
-#include <opencv2/dnn.hpp>
+#include <opencv2/core.hpp>
 
 #include <memory>
 #include <vector>
@@ -18,6 +18,8 @@
 #include "platform/vision/Loaded.h"
 #include "platform/vision/ModelRegistry.h"
 #include "platform/vision/SsdAnchors.h"
+
+class XnnpackNetwork;
 
 class RetinaFaceModel {
 public:
@@ -28,6 +30,8 @@ public:
     static Loaded<std::unique_ptr<RetinaFaceModel>> create(const ModelRegistry& models,
                                                            cv::Size input);
 
+    ~RetinaFaceModel();
+
     cv::Size inputSize() const { return input_; }
 
     // Faces in `source` (a part of the 8-bit RGB frame `rgb`, scaled to fit the input, top-left,
@@ -37,9 +41,8 @@ public:
                                      float gain = 1);
 
 private:
-    RetinaFaceModel(cv::dnn::Net net, cv::Size input);
+    RetinaFaceModel(std::unique_ptr<XnnpackNetwork> network, cv::Size input);
 
-    cv::dnn::Net net_;
+    std::unique_ptr<XnnpackNetwork> network_;
     cv::Size input_;
-    std::vector<std::string> outputNames_;
 };
