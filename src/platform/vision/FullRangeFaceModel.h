@@ -10,7 +10,8 @@
 #include "platform/vision/Loaded.h"
 #include "platform/vision/ModelRegistry.h"
 #include "platform/vision/SsdAnchors.h"
-#include "platform/vision/TfliteNetPool.h"
+
+class XnnpackNetwork;
 
 class FullRangeFaceModel {
 public:
@@ -18,13 +19,15 @@ public:
 
     static Loaded<std::unique_ptr<FullRangeFaceModel>> create(const ModelRegistry& models);
 
+    ~FullRangeFaceModel();
+
     // Faces in `source` (a part of the 8-bit RGB frame `rgb`, letterboxed into the model) scoring
     // at least `minScore`, in top-down frame pixels with their six keypoints; not merged.
     std::vector<SsdDetection> detect(const cv::Mat& rgb, const cv::Rect2f& source, float minScore);
 
 private:
-    explicit FullRangeFaceModel(PooledTfliteNet net);
+    explicit FullRangeFaceModel(std::unique_ptr<XnnpackNetwork> network);
 
-    PooledTfliteNet net_;
+    std::unique_ptr<XnnpackNetwork> network_;
     std::vector<SsdAnchor> anchors_;
 };

@@ -5,14 +5,22 @@
 #include "platform/vision/TfliteOpTranslator.h"
 #include "platform/vision/TfliteReader.h"
 
+namespace {
+
+std::string modelError(VisionModel model, const std::string& error) {
+    return "cannot load " + std::string(ModelRegistry::info(model).fileName) + ": " + error;
+}
+
+}  // namespace
+
 Loaded<TfliteNet> buildTfliteNet(std::span<const std::uint8_t> model) {
     Loaded<TfliteGraph> graph = readTfliteGraph(model);
     if (!graph) return Loaded<TfliteNet>::failure(graph.error);
     return buildTfliteNet(std::move(*graph.value));
 }
 
-Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph) {
-    using Result = Loaded<TfliteNet>;
+Loaded<TfliteOnnx> translateTflite(TfliteGraph graph) {
+    using Result = Loaded<TfliteOnnx>;
     if (graph.inputs.size() != 1) return Result::failure("TFLite model must have one input");
     if (std::string error = foldWeightDecoding(graph); !error.empty())
         return Result::failure("cannot fold TFLite weights: " + error);
@@ -24,7 +32,7 @@ Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph) {
         if (std::string error = translator.translate(op); !error.empty())
             return Result::failure("cannot translate TFLite model: " + error);
 
-    TfliteNet result;
+    TfliteOnnx result;
     result.inputShape = graph.tensors[size_t(graph.inputs[0])].shape;
     for (int t : graph.outputs) {
         std::string name = translator.valueOf(t);
@@ -32,9 +40,19 @@ Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph) {
         builder.addOutput(name, translator.translatedShape(t));
         result.outputNames.push_back(name);
     }
-    std::string onnx = builder.serialize();
+    result.model = builder.serialize();
+    return Result::success(std::move(result));
+}
+
+Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph) {
+    using Result = Loaded<TfliteNet>;
+    Loaded<TfliteOnnx> onnx = translateTflite(std::move(graph));
+    if (!onnx) return Result::failure(onnx.error);
+    TfliteNet result;
+    result.inputShape = onnx.value->inputShape;
+    result.outputNames = onnx.value->outputNames;
     try {
-        result.net = cv::dnn::readNetFromONNX(onnx.data(), onnx.size());
+        result.net = cv::dnn::readNetFromONNX(onnx.value->model.data(), onnx.value->model.size());
     } catch (const cv::Exception& e) {
         return Result::failure("OpenCV cannot load the translated model: " + e.msg);
     }
@@ -42,12 +60,20 @@ Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph) {
     return Result::success(std::move(result));
 }
 
+Loaded<TfliteOnnx> loadTfliteOnnx(const ModelRegistry& models, VisionModel model) {
+    auto bytes = models.load(model);
+    if (!bytes) return Loaded<TfliteOnnx>::failure(bytes.error);
+    Loaded<TfliteGraph> graph = readTfliteGraph(*bytes.value);
+    Loaded<TfliteOnnx> onnx =
+        graph ? translateTflite(std::move(*graph.value)) : Loaded<TfliteOnnx>::failure(graph.error);
+    if (!onnx) onnx.error = modelError(model, onnx.error);
+    return onnx;
+}
+
 Loaded<TfliteNet> loadTfliteNet(const ModelRegistry& models, VisionModel model) {
     auto bytes = models.load(model);
     if (!bytes) return Loaded<TfliteNet>::failure(bytes.error);
     Loaded<TfliteNet> net = buildTfliteNet(*bytes.value);
-    if (!net)
-        net.error =
-            "cannot load " + std::string(ModelRegistry::info(model).fileName) + ": " + net.error;
+    if (!net) net.error = modelError(model, net.error);
     return net;
 }

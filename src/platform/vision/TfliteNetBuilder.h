@@ -25,6 +25,18 @@ struct TfliteNet {
     std::vector<std::string> outputNames;
 };
 
+// The model translated to ONNX and serialised, for a runtime other than OpenCV's; the outputs
+// are named in the model's order.
+struct TfliteOnnx {
+    std::string model;
+    std::vector<int> inputShape;  // NHWC, as the model declares it
+    std::vector<std::string> outputNames;
+};
+
+Loaded<TfliteOnnx> translateTflite(TfliteGraph graph);
+// A checked model from the cache, translated; errors name the model.
+Loaded<TfliteOnnx> loadTfliteOnnx(const ModelRegistry& models, VisionModel model);
+
 Loaded<TfliteNet> buildTfliteNet(std::span<const std::uint8_t> model);
 Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph);
 // A checked model from the cache, built; errors name the model.

@@ -530,18 +530,21 @@ private:
         values_[n.output(0)] = {Value::Kind::tensor, out, {}};
     }
 
-    // Bilinear resizing to the sizes given, pixel centres at half pixels (XNNPACK's default).
+    // Bilinear resizing to the sizes given, pixel centres placed as the model says.
     void bilinear(const onnx::NodeProto& n) {
         const std::string mode = text(n, "coordinate_transformation_mode");
-        if ((mode != "half_pixel" && mode != "pytorch_half_pixel") || n.input_size() != 4)
-            throw CompileError(label(n) + ": only half-pixel resizing to given sizes");
+        const std::map<std::string, uint32_t> flags{{"half_pixel", 0},
+                                                    {"asymmetric", XNN_FLAG_TENSORFLOW_LEGACY_MODE},
+                                                    {"align_corners", XNN_FLAG_ALIGN_CORNERS}};
+        if (!flags.count(mode) || n.input_size() != 4)
+            throw CompileError(label(n) + ": unsupported resizing");
         const std::vector<std::int64_t> sizes = int64s(constant(n.input(3)));
         const Tensor& in = tensor(n.input(0));
         if (sizes.size() != 4 || sizes[0] != 1 || sizes[1] != in.channels)
             throw CompileError(label(n) + ": only spatial resizing is supported");
         const Tensor out = newTensor(n.output(0), int(sizes[2]), int(sizes[3]), in.channels);
         check(xnn_define_static_resize_bilinear_2d(out_.subgraph, size_t(sizes[2]),
-                                                   size_t(sizes[3]), in.id, out.id, 0),
+                                                   size_t(sizes[3]), in.id, out.id, flags.at(mode)),
               label(n));
         values_[n.output(0)] = {Value::Kind::tensor, out, {}};
     }

@@ -155,6 +155,66 @@ TEST(XnnpackNetwork, GivesOpenCVsOutputsForEveryOperationItTakes) {
     }
 }
 
+// OpenCV's output laid out as the model gives it, flat, against ours.
+void expectSameValues(const cv::Mat& ours, const cv::Mat& reference) {
+    ASSERT_EQ(ours.total() * size_t(ours.channels()), reference.total());
+    cv::Mat flat(1, int(reference.total()), CV_32F, const_cast<float*>(reference.ptr<float>()));
+    EXPECT_LT(cv::norm(ours.reshape(1, 1), flat, cv::NORM_INF), 1e-4);
+}
+
+TEST(XnnpackNetwork, GivesOpenCVsOutputsForTheLayersOfTFLiteDetectors) {
+    const cv::Size input(16, 16);
+    for (std::string mode : {"half_pixel", "asymmetric", "align_corners"}) {
+        SCOPED_TRACE(mode);
+        Graph g(input);
+        auto& onnx = g.onnx();
+        std::string c = g.conv("x", 3, 8, 3, 1, 1, false, true);  // 16 × 16
+        std::string pooled =
+            onnx.addNode("MaxPool", {c},
+                         {OnnxAttribute::of("kernel_shape", std::vector<std::int64_t>{2, 2}),
+                          OnnxAttribute::of("strides", std::vector<std::int64_t>{2, 2})});  // 8 × 8
+        // A shortcut widened with zero channels, added to the block's own path.
+        std::string widened =
+            onnx.addNode("Pad", {pooled, onnx.addInt64Constant({0, 0, 0, 0, 0, 4, 0, 0})},
+                         {OnnxAttribute::of("mode", std::string("constant"))});
+        std::string path = g.conv(pooled, 8, 12, 3, 1, 1, false, false);
+        std::string block = onnx.addNode("Add", {widened, path});
+        block = onnx.addNode("Relu", {block});
+        std::string none = onnx.addFloatConstant({0}, std::vector<float>{});
+        std::string resized =
+            onnx.addNode("Resize", {block, none, none, onnx.addInt64Constant({1, 12, 12, 12})},
+                         {OnnxAttribute::of("mode", std::string("linear")),
+                          OnnxAttribute::of("coordinate_transformation_mode", mode)});
+        // Heads laid out as TFLite gives them: a one-channel map reshaped, a wider one
+        // transposed to channels-last first.
+        std::string score = g.conv(resized, 12, 1, 3, 1, 1, false, false);
+        onnx.addNode("Reshape", {score, onnx.addInt64Constant({1, 144, 1})}, {}, "scores");
+        std::string boxes = g.conv(resized, 12, 4, 1, 1, 1, false, false);
+        std::string last =
+            onnx.addNode("Transpose", {boxes},
+                         {OnnxAttribute::of("perm", std::vector<std::int64_t>{0, 2, 3, 1})});
+        onnx.addNode("Reshape", {last, onnx.addInt64Constant({1, 144, 4})}, {}, "boxes");
+        onnx.addOutput("scores", {1, 144, 1});
+        onnx.addOutput("boxes", {1, 144, 4});
+        const std::vector<std::string> outputs{"scores", "boxes"};
+
+        std::string bytes = onnx.serialize();
+        auto compiled = XnnpackNetwork::compile(
+            {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, input, outputs,
+            {1 / 127.5f, -1});
+        ASSERT_TRUE(compiled) << compiled.error;
+        cv::Mat picture = randomPicture(input);
+        const std::vector<cv::Mat>& ours = (*compiled.value)->run(picture);
+        cv::dnn::Net net = cv::dnn::readNetFromONNX(bytes.data(), bytes.size());
+        net.setInput(cv::dnn::blobFromImage(picture, 1 / 127.5, {}, cv::Scalar::all(127.5)));
+        std::vector<cv::Mat> reference;
+        net.forward(reference, outputs);
+        ASSERT_EQ(ours.size(), 2u);
+        expectSameValues(ours[0], reference[0]);
+        expectSameValues(ours[1], reference[1]);
+    }
+}
+
 TEST(XnnpackNetwork, RefusesWhatItCannotCompileWithAReason) {
     const cv::Size input(8, 8);
     {
@@ -180,6 +240,17 @@ TEST(XnnpackNetwork, RefusesWhatItCannotCompileWithAReason) {
         g.output("y", 4, input);
         g.output("nowhere", 4, input);
         EXPECT_FALSE(g.compiled());
+    }
+    {
+        // Several channels reshaped straight from NCHW interleave differently from
+        // channels-last: not a mere relabelling of what XNNPACK holds.
+        Graph g(input);
+        std::string c = g.conv("x", 3, 4, 3, 1, 1, false, false);
+        g.onnx().addNode("Reshape", {c, g.onnx().addInt64Constant({1, 64, 4})}, {}, "y");
+        g.output("y", 4, input);
+        auto compiled = g.compiled();
+        ASSERT_FALSE(compiled);
+        EXPECT_NE(compiled.error.find("reshaped"), std::string::npos) << compiled.error;
     }
 }
 
