@@ -11,7 +11,7 @@
 //     the sweep found is followed between its visits.
 // BlazeFace scores dim, half-turned, sunglassed and half-covered faces too low to believe.
 // RetinaFace (RetinaFaceModel) finds those, at several times the cost, so it looks
-//   - at the whole frame once in `retinaFrames` frames, and
+//   - at the whole frame once in `retinaFrames` searched frames, and
 //   - closer up, at the same crops around the faces of the previous frame, every frame, so a
 //     face only it sees is followed between its whole looks;
 //   - at an underexposed frame brightened (ExposureGain).
@@ -39,10 +39,11 @@ public:
         // Tiles span this share of the frame's longer side; smaller tiles reach smaller faces.
         float tileShare = 1.0f / 3;
         float minScore = 0.4f;
-        // RetinaFace looks at the whole frame once in this many frames (0: never, and no close
-        // looks either), scaled to fit `retinaSide`: a face 24 pixels tall in a 1080p frame is
-        // then about 19, still above its smallest anchor.
-        int retinaFrames = 4;
+        // RetinaFace looks at the whole frame once in this many searched frames (0: never, and
+        // no close looks either), scaled to fit `retinaSide`: a face 24 pixels tall in a 1080p
+        // frame is then about 19, still above its smallest anchor. Every other search: a dim
+        // face it barely sees gets twice the chances to start its track.
+        int retinaFrames = 2;
         int retinaSide = 1536;
         // Threads searching a frame's windows at once. One BlazeFace network keeps about one
         // core busy (OpenCV's own threads gain nothing on a model this small), and the windows
