@@ -1,7 +1,5 @@
 #include "platform/vision/RetinaFaceModel.h"
 
-#include <onnx/onnx_pb.h>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -49,26 +47,12 @@ Loaded<std::unique_ptr<RetinaFaceModel>> RetinaFaceModel::create(const ModelRegi
     using Result = Loaded<std::unique_ptr<RetinaFaceModel>>;
     Loaded<std::vector<std::uint8_t>> bytes = models.load(VisionModel::retinaFace);
     if (!bytes) return Result::failure(bytes.error);
-    onnx::ModelProto model;
-    if (!model.ParseFromArray(bytes.value->data(), int(bytes.value->size())) ||
-        model.graph().input_size() != 1 ||
-        model.graph().input(0).type().tensor_type().shape().dim_size() != 4)
-        return Result::failure("the RetinaFace model has an unexpected shape");
-    auto* shape = model.mutable_graph()
-                      ->mutable_input(0)
-                      ->mutable_type()
-                      ->mutable_tensor_type()
-                      ->mutable_shape();
-    shape->mutable_dim(2)->set_dim_value(input.height);
-    shape->mutable_dim(3)->set_dim_value(input.width);
-    std::string built = model.SerializeAsString();
     std::vector<std::string> outputs;
     for (const Level& level : LEVELS) {
         outputs.push_back(scoresName(level.stride));
         outputs.push_back(boxesName(level.stride));
     }
-    auto network = XnnpackNetwork::compile(
-        {reinterpret_cast<const std::uint8_t*>(built.data()), built.size()}, input, outputs);
+    auto network = XnnpackNetwork::compile(*bytes.value, input, outputs);
     if (!network) return Result::failure("the RetinaFace model does not load: " + network.error);
     return Result::success(
         std::unique_ptr<RetinaFaceModel>(new RetinaFaceModel(std::move(*network.value), input)));

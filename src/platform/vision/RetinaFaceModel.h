@@ -5,8 +5,8 @@
 // too low to believe. Faces are reported up to about 400 pixels tall in its input: its largest
 // anchor is left out (see the source). A look at a whole frame costs many BlazeFace looks.
 //
-// The network is built for one input size, fixed when it is made: the model's upsampling crops
-// take their size from the declared input.
+// The network is compiled for XNNPACK for one input size, fixed when it is made (its
+// upsamplings' crops must meet maps of the same size: sides in multiples of 32).
 //
 // Threads: one thread at a time per instance (it owns its network).
 
