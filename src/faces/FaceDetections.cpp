@@ -65,6 +65,19 @@ std::vector<FaceObservation> FaceConfirmation::finish() {
     return keep(false);
 }
 
+namespace {
+
+// `later` is the face of `earlier` found again: overlapping it, and of a like size. A box far
+// larger or smaller around the same place is something else: the head and shoulders, or the
+// whole picture, around a small face, which the detectors score unsure now and then.
+bool continues(const Rect& earlier, const Rect& later) {
+    const double ratio = later.height / earlier.height;
+    return facesOverlap(earlier, later) && ratio >= 1 / MAX_CONTINUED_GROWTH &&
+           ratio <= MAX_CONTINUED_GROWTH;
+}
+
+}  // namespace
+
 std::vector<FaceObservation> FaceConfirmation::keep(bool hasNext) {
     // frames_: up to CONFIRMATION_FRAMES before, the frame judged, the frame after.
     const auto judged = frames_.end() - 2;
@@ -74,11 +87,11 @@ std::vector<FaceObservation> FaceConfirmation::keep(bool hasNext) {
         s.kept = s.observation.confidence >= FACE_SURE_CONFIDENCE;
         for (auto f = frames_.begin(); f != judged; ++f)
             for (const Seen& e : *f)
-                s.kept = s.kept || (e.kept && facesOverlap(e.observation.boundingBox, box));
+                s.kept = s.kept || (e.kept && continues(e.observation.boundingBox, box));
         if (hasNext)
             for (const Seen& e : frames_.back())
                 s.kept = s.kept || (e.observation.confidence >= FACE_SURE_CONFIDENCE &&
-                                    facesOverlap(e.observation.boundingBox, box));
+                                    continues(e.observation.boundingBox, box));
         if (s.kept) kept.push_back(s.observation);
     }
     while (frames_.size() > size_t(CONFIRMATION_FRAMES) + 1) frames_.pop_front();

@@ -21,6 +21,9 @@ inline constexpr float FACE_CONFIDENCE_THRESHOLD = 0.4f;
 // frames and high in others, while patterns that merely look like a face never score high.
 inline constexpr float FACE_SURE_CONFIDENCE = 0.6f;
 inline constexpr int CONFIRMATION_FRAMES = 2;
+// How much taller or shorter a face may be found again and still continue one: twice, as in a
+// fast zoom between searches.
+inline constexpr double MAX_CONTINUED_GROWTH = 2;
 // A joint this close to a corner of the frame is one the service could not place.
 inline constexpr double MISSING_JOINT_TOLERANCE = 0.00001;
 

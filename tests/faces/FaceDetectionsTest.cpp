@@ -5,8 +5,8 @@
 TEST(FaceDetections, ConfidentFacesAreKeptAndTheFirstOfTwoOverlappingWins) {
     std::vector<FaceObservation> found{{{0.1, 0.1, 0.2, 0.2}, 0.9f},
                                        {{0.15, 0.1, 0.2, 0.2}, 0.95f},  // overlaps the first
-                                       {{0.6, 0.6, 0.1, 0.1}, 0.39f},
-                                       {{0.6, 0.1, 0.1, 0.1}, 0.4f},
+                                       {{0.6, 0.6, 0.1, 0.1}, FACE_CONFIDENCE_THRESHOLD - 0.01f},
+                                       {{0.6, 0.1, 0.1, 0.1}, FACE_CONFIDENCE_THRESHOLD},
                                        {{0.3, 0.6, 0.1, 0.1}, 0.7f}};
     auto faces = makeFaceRects(found);
     ASSERT_EQ(faces.size(), 3u);
@@ -44,8 +44,25 @@ TEST(FaceDetections, UnsureFacesAreKeptWhenTheyContinueOrPrecedeASureOne) {
     ASSERT_TRUE(f0);
     EXPECT_EQ(boxes(*f0), std::vector<Rect>{a});
     EXPECT_EQ(boxes(*confirmation.add({{a, 0.5f}, {b, 0.5f}})), (std::vector<Rect>{a, c}));
-    EXPECT_EQ(boxes(*confirmation.add({{a, 0.3f}})), std::vector<Rect>{a});
+    EXPECT_EQ(boxes(*confirmation.add({{a, FACE_CONFIDENCE_THRESHOLD - 0.05f}})),
+              std::vector<Rect>{a});
     EXPECT_EQ(boxes(*confirmation.add({{a, 0.42f}})), std::vector<Rect>{});  // frame 3
     EXPECT_EQ(boxes(confirmation.finish()), std::vector<Rect>{a}) << "frame 2, two back";
     EXPECT_TRUE(FaceConfirmation().finish().empty());
+}
+
+TEST(FaceDetections, AnUnsureBoxOfAnotherSizeAroundAKeptFaceDoesNotContinueIt) {
+    // A small sure face, then, unsure around it, a box three times as tall (the head and
+    // shoulders, or the whole picture, around it) and a box of the face's own size.
+    const Rect face{0.5, 0.5, 0.05, 0.05}, around{0.45, 0.45, 0.15, 0.15},
+        again{0.51, 0.5, 0.06, 0.06};
+    FaceConfirmation confirmation;
+    EXPECT_FALSE(confirmation.add({{face, 0.8f}}));
+    ASSERT_TRUE(confirmation.add({{around, 0.45f}}));
+    auto judged = confirmation.add({{again, 0.45f}});
+    ASSERT_TRUE(judged);
+    EXPECT_TRUE(judged->empty()) << "the larger box is not the face found again";
+    auto last = confirmation.finish();
+    ASSERT_EQ(last.size(), 1u) << "a box of the face's size two searches on is";
+    EXPECT_EQ(last[0].boundingBox, again);
 }
