@@ -14,7 +14,7 @@
 #include "platform/vision/FaceRectangleDetector.h"
 
 // The least confidence of a face that is kept.
-inline constexpr float FACE_CONFIDENCE_THRESHOLD = 0.4f;
+inline constexpr float FACE_CONFIDENCE_THRESHOLD = 0.3f;
 // A face this confident is kept from a single frame. One less confident is kept when it
 // continues a face kept in one of the CONFIRMATION_FRAMES frames before it, or when a sure face
 // overlaps it in the frame after: a face the model sees small, dim or turned scores low in some

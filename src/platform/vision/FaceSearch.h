@@ -38,7 +38,9 @@ public:
         int sweepFrames = 4;
         // Tiles span this share of the frame's longer side; smaller tiles reach smaller faces.
         float tileShare = 1.0f / 3;
-        float minScore = 0.4f;
+        // Dark faces score 0.3–0.4 in some looks; FaceConfirmation keeps only those that
+        // continue a face or precede a sure one.
+        float minScore = 0.3f;
         // RetinaFace looks at the whole frame once in this many searched frames (0: never, and
         // no close looks either), scaled to fit `retinaSide`: a face 24 pixels tall in a 1080p
         // frame is then about 19, still above its smallest anchor. Every other search: a dim
