@@ -79,6 +79,8 @@ std::optional<FaceScanDetectors> detectorsWith(FaceSearch::Options options, std:
 
 FaceScanDetectorFactory faceScanDetectors(FaceScanReach reach) {
     FaceSearch::Options options;
+    // Candidates down to the least confidence the scan keeps, so the two never disagree.
+    options.minScore = FACE_CONFIDENCE_THRESHOLD;
     if (reach == FaceScanReach::smallFaces) options.tileShare = 1.0f / 5;
     if (reach == FaceScanReach::fast) options.retinaFrames = 0;
     return [options](std::string& error) { return detectorsWith(options, error); };

@@ -11,6 +11,20 @@ std::string modelError(VisionModel model, const std::string& error) {
     return "cannot load " + std::string(ModelRegistry::info(model).fileName) + ": " + error;
 }
 
+Loaded<TfliteNet> loadedByOpenCV(TfliteOnnx onnx) {
+    using Result = Loaded<TfliteNet>;
+    TfliteNet result;
+    result.inputShape = std::move(onnx.inputShape);
+    result.outputNames = std::move(onnx.outputNames);
+    try {
+        result.net = cv::dnn::readNetFromONNX(onnx.model.data(), onnx.model.size());
+    } catch (const cv::Exception& e) {
+        return Result::failure("OpenCV cannot load the translated model: " + e.msg);
+    }
+    if (result.net.empty()) return Result::failure("OpenCV cannot load the translated model");
+    return Result::success(std::move(result));
+}
+
 }  // namespace
 
 Loaded<TfliteNet> buildTfliteNet(std::span<const std::uint8_t> model) {
@@ -45,19 +59,9 @@ Loaded<TfliteOnnx> translateTflite(TfliteGraph graph) {
 }
 
 Loaded<TfliteNet> buildTfliteNet(TfliteGraph graph) {
-    using Result = Loaded<TfliteNet>;
     Loaded<TfliteOnnx> onnx = translateTflite(std::move(graph));
-    if (!onnx) return Result::failure(onnx.error);
-    TfliteNet result;
-    result.inputShape = onnx.value->inputShape;
-    result.outputNames = onnx.value->outputNames;
-    try {
-        result.net = cv::dnn::readNetFromONNX(onnx.value->model.data(), onnx.value->model.size());
-    } catch (const cv::Exception& e) {
-        return Result::failure("OpenCV cannot load the translated model: " + e.msg);
-    }
-    if (result.net.empty()) return Result::failure("OpenCV cannot load the translated model");
-    return Result::success(std::move(result));
+    if (!onnx) return Loaded<TfliteNet>::failure(onnx.error);
+    return loadedByOpenCV(std::move(*onnx.value));
 }
 
 Loaded<TfliteOnnx> loadTfliteOnnx(const ModelRegistry& models, VisionModel model) {
@@ -71,9 +75,9 @@ Loaded<TfliteOnnx> loadTfliteOnnx(const ModelRegistry& models, VisionModel model
 }
 
 Loaded<TfliteNet> loadTfliteNet(const ModelRegistry& models, VisionModel model) {
-    auto bytes = models.load(model);
-    if (!bytes) return Loaded<TfliteNet>::failure(bytes.error);
-    Loaded<TfliteNet> net = buildTfliteNet(*bytes.value);
+    Loaded<TfliteOnnx> onnx = loadTfliteOnnx(models, model);
+    if (!onnx) return Loaded<TfliteNet>::failure(onnx.error);
+    Loaded<TfliteNet> net = loadedByOpenCV(std::move(*onnx.value));
     if (!net) net.error = modelError(model, net.error);
     return net;
 }

@@ -69,34 +69,36 @@ std::vector<std::int64_t> int64s(const onnx::TensorProto& t) {
     return out;
 }
 
+const onnx::AttributeProto* attribute(const onnx::NodeProto& node, const std::string& name) {
+    for (const auto& a : node.attribute())
+        if (a.name() == name) return &a;
+    return nullptr;
+}
+
 std::vector<std::int64_t> ints(const onnx::NodeProto& node, const std::string& name,
                                std::vector<std::int64_t> fallback) {
-    for (const auto& a : node.attribute())
-        if (a.name() == name) return {a.ints().begin(), a.ints().end()};
-    return fallback;
+    const auto* a = attribute(node, name);
+    return a ? std::vector<std::int64_t>(a->ints().begin(), a->ints().end()) : fallback;
 }
 
 std::int64_t integer(const onnx::NodeProto& node, const std::string& name, std::int64_t fallback) {
-    for (const auto& a : node.attribute())
-        if (a.name() == name) return a.i();
-    return fallback;
+    const auto* a = attribute(node, name);
+    return a ? a->i() : fallback;
+}
+
+float real(const onnx::NodeProto& node, const std::string& name, float fallback) {
+    const auto* a = attribute(node, name);
+    return a ? a->f() : fallback;
 }
 
 std::string text(const onnx::NodeProto& node, const std::string& name) {
-    for (const auto& a : node.attribute())
-        if (a.name() == name) return a.s();
-    return {};
+    const auto* a = attribute(node, name);
+    return a ? a->s() : std::string();
 }
 
 // A node's name for messages: ONNX names are optional, its first output's is not.
 std::string label(const onnx::NodeProto& node) {
     return node.op_type() + " " + (node.name().empty() ? node.output(0) : node.name());
-}
-
-float real(const onnx::NodeProto& node, const std::string& name, float fallback) {
-    for (const auto& a : node.attribute())
-        if (a.name() == name) return a.f();
-    return fallback;
 }
 
 }  // namespace
