@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <future>
+#include <limits>
 
 #include "platform/vision/ExposureGain.h"
 #include "platform/vision/RetinaFaceModel.h"
@@ -15,14 +16,23 @@ constexpr float MERGE_IOU = 0.3f;
 // Neighbouring tiles overlap by this share of a tile, so a face up to that size, which the
 // whole frame may show too small, lies whole in one of them.
 constexpr float TILE_OVERLAP = 0.25f;
-// Faces at least this tall in the model's input are found in the whole frame.
-constexpr float SEEN_WHOLE = 16;
-// A followed face is shown at about this height in the model's input...
-constexpr float FOLLOW_HEIGHT = 40;
-// ... and never blown up more than this.
-constexpr float MAX_UPSCALE = 2;
-// Near faces share a crop that shows the smallest of them at least this tall.
-constexpr float SHARED_HEIGHT = 20;
+// BlazeFace follows the faces too small for its look at the whole frame, 16 of its pixels.
+constexpr FaceSearch::FollowLook BLAZE_FOLLOW{
+    .input = float(FullRangeFaceModel::INPUT_SIZE),
+    .height = 40,
+    .sharedHeight = 20,
+    .maxUpscale = 2,
+    .seenWhole = 16,
+};
+// RetinaFace follows every face, shown about 85 of its pixels tall: the crop is then the face
+// with its height to spare on every side, as for BlazeFace.
+constexpr FaceSearch::FollowLook RETINA_FOLLOW{
+    .input = 256,
+    .height = 85,
+    .sharedHeight = 64,
+    .maxUpscale = 2,
+    .seenWhole = std::numeric_limits<float>::infinity(),
+};
 // A detection this close (model pixels) to a window edge inside the frame may be a cut face.
 constexpr float EDGE_MARGIN = 2;
 
@@ -60,11 +70,6 @@ std::vector<SsdDetection> uncut(std::vector<SsdDetection> found, const cv::Rect2
     return found;
 }
 
-// RetinaFace's close looks at followed faces: their crops, made to show a face about 40
-// pixels tall in BlazeFace's 192, are seen at this side, where RetinaFace sees such a face
-// well too and costs a fraction of a whole look.
-constexpr int CLOSE_INPUT = 192;
-
 constexpr int RETINA_MAX_UPSCALE = 2;
 
 // The frame RetinaFace's whole look is built for before the search sees one: full HD.
@@ -90,7 +95,8 @@ Loaded<std::unique_ptr<FaceSearch>> FaceSearch::create(const ModelRegistry& mode
         if (!whole) return Result::failure(whole.error);
         retina = std::move(*whole.value);
         for (int i = 0; i < std::max(options.workers, 1); ++i) {
-            auto close = RetinaFaceModel::create(models, {CLOSE_INPUT, CLOSE_INPUT});
+            auto close = RetinaFaceModel::create(
+                models, cv::Size(int(RETINA_FOLLOW.input), int(RETINA_FOLLOW.input)));
             if (!close) return Result::failure(close.error);
             closeLooks.push_back(std::move(*close.value));
         }
@@ -136,13 +142,13 @@ std::vector<cv::Rect2f> FaceSearch::sweepTiles(cv::Size size, float tileShare) {
     return out;
 }
 
-std::vector<cv::Rect2f> FaceSearch::followCrops(const std::vector<cv::Rect2f>& faces,
-                                                cv::Size size) {
-    const float input = FullRangeFaceModel::INPUT_SIZE;
+std::vector<cv::Rect2f> FaceSearch::followCrops(const std::vector<cv::Rect2f>& faces, cv::Size size,
+                                                const FollowLook& look) {
+    const float input = look.input;
     const float longer = float(std::max(size.width, size.height));
     std::vector<cv::Rect2f> small;
     for (const cv::Rect2f& f : faces)
-        if (f.height * input / longer < SEEN_WHOLE) small.push_back(f);
+        if (f.height * input / longer < look.seenWhole) small.push_back(f);
     // Smallest first: the crop made for a small face may show larger neighbours well too.
     std::sort(small.begin(), small.end(),
               [](const cv::Rect2f& a, const cv::Rect2f& b) { return a.height < b.height; });
@@ -151,7 +157,8 @@ std::vector<cv::Rect2f> FaceSearch::followCrops(const std::vector<cv::Rect2f>& f
         return cv::Rect2f(f.x - f.height, f.y - f.height, f.width + 2 * f.height, 3 * f.height);
     };
     auto shows = [&](const cv::Rect2f& crop, const cv::Rect2f& f) {
-        return (spared(f) & crop) == spared(f) && f.height * input / crop.width >= SHARED_HEIGHT;
+        return (spared(f) & crop) == spared(f) &&
+               f.height * input / crop.width >= look.sharedHeight;
     };
     std::vector<cv::Rect2f> crops;
     std::vector<bool> covered(small.size(), false);
@@ -159,8 +166,8 @@ std::vector<cv::Rect2f> FaceSearch::followCrops(const std::vector<cv::Rect2f>& f
         if (covered[i]) continue;
         const cv::Rect2f& f = small[i];
         // Neighbours join, nearest first, while one crop can show them all with f at least
-        // SHARED_HEIGHT tall.
-        const float largest = f.height * input / SHARED_HEIGHT;
+        // look.sharedHeight tall.
+        const float largest = f.height * input / look.sharedHeight;
         std::vector<size_t> others;
         for (size_t j = i + 1; j < small.size(); ++j)
             if (!covered[j]) others.push_back(j);
@@ -175,7 +182,7 @@ std::vector<cv::Rect2f> FaceSearch::followCrops(const std::vector<cv::Rect2f>& f
             if (std::max(grown.width, grown.height) <= largest) held = grown;
         }
         float side = std::max(
-            {held.width, held.height, f.height * input / FOLLOW_HEIGHT, input / MAX_UPSCALE});
+            {held.width, held.height, f.height * input / look.height, input / look.maxUpscale});
         crops.push_back(squareAround(centre(held), side, size));
         for (size_t j = i; j < small.size(); ++j)
             covered[j] = covered[j] || shows(crops.back(), small[j]);
@@ -196,8 +203,10 @@ std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
             windows.push_back(tiles[(nextTile_ + i) % tiles.size()]);
         nextTile_ = (nextTile_ + perFrame) % tiles.size();
     }
-    std::vector<cv::Rect2f> follows = followCrops(previous_, rgb.size());
-    for (const cv::Rect2f& c : follows) windows.push_back(c);
+    for (const cv::Rect2f& c : followCrops(previous_, rgb.size(), BLAZE_FOLLOW))
+        windows.push_back(c);
+    std::vector<cv::Rect2f> closeLooks;
+    if (options_.retinaFrames > 0) closeLooks = followCrops(previous_, rgb.size(), RETINA_FOLLOW);
 
     // The jobs: RetinaFace's look at the whole frame first, so it starts at once, then
     // BlazeFace's windows, then RetinaFace's close looks at the followed faces. Workers take
@@ -216,9 +225,8 @@ std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
         jobs.push_back({Job::retinaWhole, windows[0]});
     }
     for (const cv::Rect2f& w : windows) jobs.push_back({Job::blaze, w});
-    if (options_.retinaFrames > 0)
-        for (const cv::Rect2f& c : follows) jobs.push_back({Job::retinaClose, c});
-    const bool retinaJobs = retinaLooks || (options_.retinaFrames > 0 && !follows.empty());
+    for (const cv::Rect2f& c : closeLooks) jobs.push_back({Job::retinaClose, c});
+    const bool retinaJobs = retinaLooks || !closeLooks.empty();
     const float gain = retinaJobs ? exposureGain(rgb) : 1.0f;
     std::vector<std::vector<SsdDetection>> perJob(jobs.size());
     std::atomic<size_t> next{0};
@@ -233,7 +241,7 @@ std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
             else
                 perJob[j] =
                     uncut(closeLooks_[worker]->detect(rgb, job.window, options_.minScore, gain),
-                          job.window, CLOSE_INPUT, rgb.size());
+                          job.window, int(RETINA_FOLLOW.input), rgb.size());
         }
     };
     {

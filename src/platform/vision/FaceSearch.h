@@ -12,8 +12,10 @@
 // BlazeFace scores dim, half-turned, sunglassed and half-covered faces too low to believe.
 // RetinaFace (RetinaFaceModel) finds those, at several times the cost, so it looks
 //   - at the whole frame once in `retinaFrames` searched frames, and
-//   - closer up, at the same crops around the faces of the previous frame, every frame, so a
-//     face only it sees is followed between its whole looks;
+//   - closer up, at a crop around every face of the previous frame, every frame, so a face
+//     only it sees is followed between its whole looks. It scores a face best when it is 80 or
+//     more of its pixels tall (a dim face 40 tall scores near nothing, the same face 80 tall
+//     0.95), so these crops show faces that tall, not as small as BlazeFace's;
 //   - at an underexposed frame brightened (ExposureGain).
 // Detections from all windows are merged by weighted non-maximum suppression. Every candidate
 // down to `minScore` is returned with its score: which to believe is the caller's choice.
@@ -64,9 +66,17 @@ public:
 
     // The tiles of the sweep over a frame of `size`, in frame pixels.
     static std::vector<cv::Rect2f> sweepTiles(cv::Size size, float tileShare);
-    // Crops that show each face of `faces` (frame pixels) at a size the model sees well; faces
-    // large enough to be seen in the whole frame get none; near faces share a crop.
-    static std::vector<cv::Rect2f> followCrops(const std::vector<cv::Rect2f>& faces, cv::Size size);
+    // How a model looks closer at the faces of the previous frame.
+    struct FollowLook {
+        float input;         // the side of the model's square input
+        float height;        // a followed face is shown about this tall in it...
+        float sharedHeight;  // ... or at least this tall in a crop it shares with near faces
+        float maxUpscale;    // a crop is never blown up more than this
+        float seenWhole;     // faces this tall in the model's look at the whole frame get none
+    };
+    // Crops that show each face of `faces` (frame pixels) as `look` says.
+    static std::vector<cv::Rect2f> followCrops(const std::vector<cv::Rect2f>& faces, cv::Size size,
+                                               const FollowLook& look);
 
 private:
     FaceSearch(ModelRegistry models, std::vector<std::unique_ptr<FullRangeFaceModel>> networks,
