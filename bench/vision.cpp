@@ -72,7 +72,7 @@ void blazeFaceWindow(benchmark::State& state) {
 }
 
 // RetinaFace: Arg 0 its look at the whole frame (1536 on the longer side), Arg 1 a close look
-// at a crop following a small face (192 × 192).
+// at a crop following a face, at the input size the face search gives it.
 void retinaFace(benchmark::State& state) {
     const bool whole = state.range(0) == 0;
     auto made = [](cv::Size input, cv::Rect2f window) {
@@ -81,7 +81,8 @@ void retinaFace(benchmark::State& state) {
         return std::pair(std::move(model), window);
     };
     static auto wholeLook = made(RetinaFaceModel::inputFor(rgb().size(), 1536), {0, 0, 1920, 1080});
-    static auto closeLook = made({192, 192}, {900, 300, 96, 96});
+    const int side = int(FaceSearch::RETINA_FOLLOW.input);
+    static auto closeLook = made({side, side}, {900, 300, 288, 288});
     auto& [model, window] = whole ? wholeLook : closeLook;
     for (auto _ : state) benchmark::DoNotOptimize(model->detect(rgb(), window, 0.4f));
 }

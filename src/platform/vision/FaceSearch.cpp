@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cmath>
 #include <future>
-#include <limits>
 
 #include "platform/vision/ExposureGain.h"
 #include "platform/vision/RetinaFaceModel.h"
@@ -16,23 +15,6 @@ constexpr float MERGE_IOU = 0.3f;
 // Neighbouring tiles overlap by this share of a tile, so a face up to that size, which the
 // whole frame may show too small, lies whole in one of them.
 constexpr float TILE_OVERLAP = 0.25f;
-// BlazeFace follows the faces too small for its look at the whole frame, 16 of its pixels.
-constexpr FaceSearch::FollowLook BLAZE_FOLLOW{
-    .input = float(FullRangeFaceModel::INPUT_SIZE),
-    .height = 40,
-    .sharedHeight = 20,
-    .maxUpscale = 2,
-    .seenWhole = 16,
-};
-// RetinaFace follows every face, shown about 85 of its pixels tall: the crop is then the face
-// with its height to spare on every side, as for BlazeFace.
-constexpr FaceSearch::FollowLook RETINA_FOLLOW{
-    .input = 256,
-    .height = 85,
-    .sharedHeight = 64,
-    .maxUpscale = 2,
-    .seenWhole = std::numeric_limits<float>::infinity(),
-};
 // A detection this close (model pixels) to a window edge inside the frame may be a cut face.
 constexpr float EDGE_MARGIN = 2;
 

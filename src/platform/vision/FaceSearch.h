@@ -24,6 +24,7 @@
 // A frame's windows are searched by `workers` threads at once, each with networks of its own,
 // for the length of the call.
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -73,6 +74,23 @@ public:
         float sharedHeight;  // ... or at least this tall in a crop it shares with near faces
         float maxUpscale;    // a crop is never blown up more than this
         float seenWhole;     // faces this tall in the model's look at the whole frame get none
+    };
+    // BlazeFace follows the faces too small for its look at the whole frame, 16 of its pixels.
+    static constexpr FollowLook BLAZE_FOLLOW{
+        .input = float(FullRangeFaceModel::INPUT_SIZE),
+        .height = 40,
+        .sharedHeight = 20,
+        .maxUpscale = 2,
+        .seenWhole = 16,
+    };
+    // RetinaFace follows every face, shown about 85 of its pixels tall: the crop is then the
+    // face with its height to spare on every side, as for BlazeFace.
+    static constexpr FollowLook RETINA_FOLLOW{
+        .input = 256,
+        .height = 85,
+        .sharedHeight = 64,
+        .maxUpscale = 2,
+        .seenWhole = std::numeric_limits<float>::infinity(),
     };
     // Crops that show each face of `faces` (frame pixels) as `look` says.
     static std::vector<cv::Rect2f> followCrops(const std::vector<cv::Rect2f>& faces, cv::Size size,
