@@ -76,24 +76,52 @@ bool continues(const Rect& earlier, const Rect& later) {
            ratio <= MAX_CONTINUED_GROWTH;
 }
 
+double sharedShare(const Rect& a, const Rect& b) {
+    const double shared = intersectionArea(a, b);
+    return shared / (a.width * a.height + b.width * b.height - shared);
+}
+
 }  // namespace
 
 std::vector<FaceObservation> FaceConfirmation::keep(bool hasNext) {
     // frames_: up to CONFIRMATION_FRAMES before, the frame judged, the frame after.
     const auto judged = frames_.end() - 2;
+    for (Seen& s : *judged) s.kept = s.observation.confidence >= FACE_SURE_CONFIDENCE;
+    // Each sure face of the judged frame accounts for the face of `frame` it is most like, which
+    // then confirms no unsure face besides: a face moving fast leaves an unsure box on its old
+    // place now and then, which would otherwise become a second person.
+    auto confirmUnsure = [&](const std::vector<Seen>& frame, bool before) {
+        std::vector<const Seen*> confirming;
+        for (const Seen& e : frame)
+            if (before ? e.kept : e.observation.confidence >= FACE_SURE_CONFIDENCE)
+                confirming.push_back(&e);
+        // The judged face and `other` are one face, continued in the order of their frames.
+        auto same = [&](const Seen& judgedFace, const Seen& other) {
+            const Rect &j = judgedFace.observation.boundingBox, &o = other.observation.boundingBox;
+            return before ? continues(o, j) : continues(j, o);
+        };
+        std::vector<bool> accounted(confirming.size(), false);
+        for (const Seen& s : *judged) {
+            if (s.observation.confidence < FACE_SURE_CONFIDENCE) continue;
+            std::optional<size_t> likest;
+            for (size_t i = 0; i < confirming.size(); ++i)
+                if (same(s, *confirming[i]) &&
+                    (!likest || sharedShare(s.observation.boundingBox,
+                                            confirming[i]->observation.boundingBox) >
+                                    sharedShare(s.observation.boundingBox,
+                                                confirming[*likest]->observation.boundingBox)))
+                    likest = i;
+            if (likest) accounted[*likest] = true;
+        }
+        for (size_t i = 0; i < confirming.size(); ++i)
+            if (!accounted[i])
+                for (Seen& s : *judged) s.kept = s.kept || same(s, *confirming[i]);
+    };
+    for (auto f = frames_.begin(); f != judged; ++f) confirmUnsure(*f, true);
+    if (hasNext) confirmUnsure(frames_.back(), false);
     std::vector<FaceObservation> kept;
-    for (Seen& s : *judged) {
-        const Rect& box = s.observation.boundingBox;
-        s.kept = s.observation.confidence >= FACE_SURE_CONFIDENCE;
-        for (auto f = frames_.begin(); f != judged; ++f)
-            for (const Seen& e : *f)
-                s.kept = s.kept || (e.kept && continues(e.observation.boundingBox, box));
-        if (hasNext)
-            for (const Seen& e : frames_.back())
-                s.kept = s.kept || (e.observation.confidence >= FACE_SURE_CONFIDENCE &&
-                                    continues(e.observation.boundingBox, box));
+    for (const Seen& s : *judged)
         if (s.kept) kept.push_back(s.observation);
-    }
     while (frames_.size() > size_t(CONFIRMATION_FRAMES) + 1) frames_.pop_front();
     return kept;
 }

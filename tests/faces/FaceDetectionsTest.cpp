@@ -66,3 +66,17 @@ TEST(FaceDetections, AnUnsureBoxOfAnotherSizeAroundAKeptFaceDoesNotContinueIt) {
     ASSERT_EQ(last.size(), 1u) << "a box of the face's size two searches on is";
     EXPECT_EQ(last[0].boundingBox, again);
 }
+
+TEST(FaceDetections, AFaceFoundSureWhereItMovedLeavesNoUnsureBoxOnItsOldPlace) {
+    // A sure face moving fast, found sure again a third of its width on, with an unsure box
+    // still on its old place in that frame. Beside it, a second face found unsure there.
+    const Rect face{0.30, 0.40, 0.06, 0.10}, moved{0.32, 0.40, 0.06, 0.10};
+    const Rect other{0.60, 0.40, 0.06, 0.10};
+    FaceConfirmation confirmation;
+    EXPECT_FALSE(confirmation.add({{face, 0.8f}, {other, 0.7f}}));
+    ASSERT_TRUE(confirmation.add({{moved, 0.8f}, {face, 0.4f}, {other, 0.4f}}));
+    auto judged = confirmation.finish();
+    ASSERT_EQ(judged.size(), 2u) << "the moved face and the other face, continued";
+    EXPECT_EQ(judged[0].boundingBox, moved);
+    EXPECT_EQ(judged[1].boundingBox, other);
+}
