@@ -76,6 +76,7 @@ bool continues(const Rect& earlier, const Rect& later) {
            ratio <= MAX_CONTINUED_GROWTH;
 }
 
+// The share of their joint area two boxes have in common.
 double sharedShare(const Rect& a, const Rect& b) {
     const double shared = intersectionArea(a, b);
     return shared / (a.width * a.height + b.width * b.height - shared);
@@ -104,13 +105,16 @@ std::vector<FaceObservation> FaceConfirmation::keep(bool hasNext) {
         for (const Seen& s : *judged) {
             if (s.observation.confidence < FACE_SURE_CONFIDENCE) continue;
             std::optional<size_t> likest;
-            for (size_t i = 0; i < confirming.size(); ++i)
-                if (same(s, *confirming[i]) &&
-                    (!likest || sharedShare(s.observation.boundingBox,
-                                            confirming[i]->observation.boundingBox) >
-                                    sharedShare(s.observation.boundingBox,
-                                                confirming[*likest]->observation.boundingBox)))
+            double likestShare = 0;
+            for (size_t i = 0; i < confirming.size(); ++i) {
+                if (!same(s, *confirming[i])) continue;
+                const double share =
+                    sharedShare(s.observation.boundingBox, confirming[i]->observation.boundingBox);
+                if (!likest || share > likestShare) {
                     likest = i;
+                    likestShare = share;
+                }
+            }
             if (likest) accounted[*likest] = true;
         }
         for (size_t i = 0; i < confirming.size(); ++i)
