@@ -67,9 +67,10 @@ std::vector<FaceObservation> FaceConfirmation::finish() {
 
 namespace {
 
-// `later` is the face of `earlier` found again: overlapping it, and of a like size. A box far
-// larger or smaller around the same place is something else: the head and shoulders, or the
-// whole picture, around a small face, which the detectors score unsure now and then.
+// `later` is the face of `earlier` found again: overlapping it, and of a like size (either way
+// round, so the order of the two does not matter). A box far larger or smaller around the same
+// place is something else: the head and shoulders, or the whole picture, around a small face,
+// which the detectors score unsure now and then.
 bool continues(const Rect& earlier, const Rect& later) {
     const double ratio = later.height / earlier.height;
     return facesOverlap(earlier, later) && ratio >= 1 / MAX_CONTINUED_GROWTH &&
@@ -88,28 +89,21 @@ std::vector<FaceObservation> FaceConfirmation::keep(bool hasNext) {
     // frames_: up to CONFIRMATION_FRAMES before, the frame judged, the frame after.
     const auto judged = frames_.end() - 2;
     for (Seen& s : *judged) s.kept = s.observation.confidence >= FACE_SURE_CONFIDENCE;
-    // Each sure face of the judged frame accounts for the face of `frame` it is most like, which
-    // then confirms no unsure face besides: a face moving fast leaves an unsure box on its old
-    // place now and then, which would otherwise become a second person.
-    auto confirmUnsure = [&](const std::vector<Seen>& frame, bool before) {
-        std::vector<const Seen*> confirming;
-        for (const Seen& e : frame)
-            if (before ? e.kept : e.observation.confidence >= FACE_SURE_CONFIDENCE)
-                confirming.push_back(&e);
-        // The judged face and `other` are one face, continued in the order of their frames.
-        auto same = [&](const Seen& judgedFace, const Seen& other) {
-            const Rect &j = judgedFace.observation.boundingBox, &o = other.observation.boundingBox;
-            return before ? continues(o, j) : continues(j, o);
-        };
+    // Unsure faces are kept where they continue a face of `confirming` (kept before them, or
+    // sure after them). Each sure face of the judged frame accounts for the face of
+    // `confirming` it is most like, which then confirms nothing besides: a face moving fast
+    // leaves an unsure box on its old place now and then, which would otherwise become a
+    // second person.
+    auto confirmFrom = [&](const std::vector<const Seen*>& confirming) {
         std::vector<bool> accounted(confirming.size(), false);
         for (const Seen& s : *judged) {
             if (s.observation.confidence < FACE_SURE_CONFIDENCE) continue;
             std::optional<size_t> likest;
             double likestShare = 0;
             for (size_t i = 0; i < confirming.size(); ++i) {
-                if (!same(s, *confirming[i])) continue;
-                const double share =
-                    sharedShare(s.observation.boundingBox, confirming[i]->observation.boundingBox);
+                const Rect& c = confirming[i]->observation.boundingBox;
+                if (!continues(c, s.observation.boundingBox)) continue;
+                const double share = sharedShare(s.observation.boundingBox, c);
                 if (!likest || share > likestShare) {
                     likest = i;
                     likestShare = share;
@@ -119,10 +113,22 @@ std::vector<FaceObservation> FaceConfirmation::keep(bool hasNext) {
         }
         for (size_t i = 0; i < confirming.size(); ++i)
             if (!accounted[i])
-                for (Seen& s : *judged) s.kept = s.kept || same(s, *confirming[i]);
+                for (Seen& s : *judged)
+                    s.kept = s.kept || continues(confirming[i]->observation.boundingBox,
+                                                 s.observation.boundingBox);
     };
-    for (auto f = frames_.begin(); f != judged; ++f) confirmUnsure(*f, true);
-    if (hasNext) confirmUnsure(frames_.back(), false);
+    auto facesOf = [](const std::vector<Seen>& frame, auto which) {
+        std::vector<const Seen*> faces;
+        for (const Seen& e : frame)
+            if (which(e)) faces.push_back(&e);
+        return faces;
+    };
+    for (auto f = frames_.begin(); f != judged; ++f)
+        confirmFrom(facesOf(*f, [](const Seen& e) { return e.kept; }));
+    if (hasNext)
+        confirmFrom(facesOf(frames_.back(), [](const Seen& e) {
+            return e.observation.confidence >= FACE_SURE_CONFIDENCE;
+        }));
     std::vector<FaceObservation> kept;
     for (const Seen& s : *judged)
         if (s.kept) kept.push_back(s.observation);

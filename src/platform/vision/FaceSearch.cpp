@@ -128,11 +128,11 @@ std::vector<cv::Rect2f> FaceSearch::followCrops(const std::vector<cv::Rect2f>& f
                                                 const FollowLook& look) {
     const float input = look.input;
     const float longer = float(std::max(size.width, size.height));
-    std::vector<cv::Rect2f> small;
+    std::vector<cv::Rect2f> followed;
     for (const cv::Rect2f& f : faces)
-        if (f.height * input / longer < look.seenWhole) small.push_back(f);
+        if (f.height * input / longer < look.seenWhole) followed.push_back(f);
     // Smallest first: the crop made for a small face may show larger neighbours well too.
-    std::sort(small.begin(), small.end(),
+    std::sort(followed.begin(), followed.end(),
               [](const cv::Rect2f& a, const cv::Rect2f& b) { return a.height < b.height; });
     // A face with its height to spare on every side, for its moves until the next look.
     auto spared = [](const cv::Rect2f& f) {
@@ -143,31 +143,31 @@ std::vector<cv::Rect2f> FaceSearch::followCrops(const std::vector<cv::Rect2f>& f
                f.height * input / crop.width >= look.sharedHeight;
     };
     std::vector<cv::Rect2f> crops;
-    std::vector<bool> covered(small.size(), false);
-    for (size_t i = 0; i < small.size(); ++i) {
+    std::vector<bool> covered(followed.size(), false);
+    for (size_t i = 0; i < followed.size(); ++i) {
         if (covered[i]) continue;
-        const cv::Rect2f& f = small[i];
+        const cv::Rect2f& f = followed[i];
         // Neighbours join, nearest first, while one crop can show them all with f at least
         // look.sharedHeight tall.
         const float largest = f.height * input / look.sharedHeight;
         std::vector<size_t> others;
-        for (size_t j = i + 1; j < small.size(); ++j)
+        for (size_t j = i + 1; j < followed.size(); ++j)
             if (!covered[j]) others.push_back(j);
         auto centre = [](const cv::Rect2f& r) { return (r.tl() + r.br()) * 0.5f; };
         std::sort(others.begin(), others.end(), [&](size_t a, size_t b) {
-            cv::Point2f da = centre(small[a]) - centre(f), db = centre(small[b]) - centre(f);
+            cv::Point2f da = centre(followed[a]) - centre(f), db = centre(followed[b]) - centre(f);
             return da.dot(da) < db.dot(db);
         });
         cv::Rect2f held = spared(f);
         for (size_t j : others) {
-            cv::Rect2f grown = held | spared(small[j]);
+            cv::Rect2f grown = held | spared(followed[j]);
             if (std::max(grown.width, grown.height) <= largest) held = grown;
         }
         float side = std::max(
             {held.width, held.height, f.height * input / look.height, input / look.maxUpscale});
         crops.push_back(squareAround(centre(held), side, size));
-        for (size_t j = i; j < small.size(); ++j)
-            covered[j] = covered[j] || shows(crops.back(), small[j]);
+        for (size_t j = i; j < followed.size(); ++j)
+            covered[j] = covered[j] || shows(crops.back(), followed[j]);
     }
     return crops;
 }
@@ -187,8 +187,8 @@ std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
     }
     for (const cv::Rect2f& c : followCrops(previous_, rgb.size(), BLAZE_FOLLOW))
         windows.push_back(c);
-    std::vector<cv::Rect2f> closeLooks;
-    if (options_.retinaFrames > 0) closeLooks = followCrops(previous_, rgb.size(), RETINA_FOLLOW);
+    std::vector<cv::Rect2f> closeCrops;
+    if (options_.retinaFrames > 0) closeCrops = followCrops(previous_, rgb.size(), RETINA_FOLLOW);
 
     // The jobs: RetinaFace's look at the whole frame first, so it starts at once, then
     // BlazeFace's windows, then RetinaFace's close looks at the followed faces. Workers take
@@ -207,8 +207,8 @@ std::vector<SsdDetection> FaceSearch::detect(const cv::Mat& rgb) {
         jobs.push_back({Job::retinaWhole, windows[0]});
     }
     for (const cv::Rect2f& w : windows) jobs.push_back({Job::blaze, w});
-    for (const cv::Rect2f& c : closeLooks) jobs.push_back({Job::retinaClose, c});
-    const bool retinaJobs = retinaLooks || !closeLooks.empty();
+    for (const cv::Rect2f& c : closeCrops) jobs.push_back({Job::retinaClose, c});
+    const bool retinaJobs = retinaLooks || !closeCrops.empty();
     const float gain = retinaJobs ? exposureGain(rgb) : 1.0f;
     std::vector<std::vector<SsdDetection>> perJob(jobs.size());
     std::atomic<size_t> next{0};

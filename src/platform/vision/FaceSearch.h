@@ -50,9 +50,9 @@ public:
         // face it barely sees gets twice the chances to start its track.
         int retinaFrames = 2;
         int retinaSide = 1536;
-        // Threads searching a frame's windows at once. One BlazeFace network keeps about one
-        // core busy (OpenCV's own threads gain nothing on a model this small), and the windows
-        // are independent, so one per core.
+        // Threads searching a frame's windows at once. One network keeps about one core busy
+        // (XNNPACK's own thread pool only spins on models this small), and the windows are
+        // independent, so one per core.
         int workers = 2;
     };
 
